@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tools and the tests need on Debian 12.
+# Idempotent: apt runs only when a package is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev
+  libharfbuzz-dev libfreetype-dev libjpeg62-turbo-dev libturbojpeg0-dev
+  libxml2-dev zlib1g-dev libutf8proc-dev libspdlog-dev libfmt-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev
+  unzip zip python3 poppler-utils
+  nodejs npm chromium
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "install-deps: installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Front-end packages of the book viewer and the browser tests.
+here=$(cd "$(dirname "$0")/.." && pwd)
+if [[ -f "$here/package.json" ]]; then
+  (cd "$here" && { [[ -d node_modules ]] && npm ls --silent >/dev/null 2>&1 || npm ci --no-audit --no-fund; })
+fi
