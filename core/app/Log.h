@@ -30,6 +30,18 @@ void silence();
 
 } // namespace zarvex::log
 
+namespace zarvex {
+
+// The application's log file: <Application Support>/Kestrova/Imvoria/<appName>.log.
+std::filesystem::path logFilePath(const std::string& appName);
+
+// Start-up log set-up: creates the log file's folder and configures logging from
+// the resource "logging.properties" with the appender "KestrovaFileLog" writing
+// to logFilePath(appName). Never throws; problems are logged to stderr.
+void prepaireTheLog(const std::string& appName);
+
+} // namespace zarvex
+
 #define ZLOG_DEBUG(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::debug, __VA_ARGS__)
 #define ZLOG_INFO(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::info, __VA_ARGS__)
 #define ZLOG_WARN(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::warn, __VA_ARGS__)

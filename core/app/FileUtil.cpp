@@ -1,0 +1,52 @@
+#include "app/FileUtil.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace zarvex {
+
+std::optional<std::string> readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+bool writeFileAtomically(const fs::path& file, std::string_view bytes) {
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    const fs::path temp = pattern;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const auto n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    // mkstemp makes the file private; published files are meant to be read by others.
+    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    std::error_code ec;
+    if (ok) {
+        fs::rename(temp, file, ec);
+        ok = !ec;
+    }
+    if (!ok)
+        fs::remove(temp, ec);
+    return ok;
+}
+
+} // namespace zarvex
