@@ -19,8 +19,9 @@ namespace zarvex {
 // in pre-order (each node before its children, all descendants before the next
 // sibling) and takes the first match.
 //
-// Main thread only; no locks. The class-level path operations raise zarvex::Error
-// when no resource folder exists; the instance operations never throw.
+// Main thread only; no locks. The class-level path operations and
+// GetPreviewMobileFilePath() raise zarvex::Error when no resource folder exists;
+// the other instance operations never throw (they log).
 class FlashTemplate {
 public:
     using Properties = FlashTemplateProperty::Children;

@@ -1,0 +1,122 @@
+#include "templates/FlashTemplateProperty.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace zarvex {
+
+namespace {
+
+// Indexed by type code.
+constexpr std::array<std::string_view, 11> kTypeNames = {
+    "pt_text",
+    "pt_number",
+    "pt_color",
+    "pt_list",
+    "pt_composite",
+    "pt_file",
+    "pt_list_fromFunction",
+    "pt_form_security",
+    "pt_font",
+    "pt_form_contactabout",
+    "pt_bool",
+};
+
+constexpr std::array<const char*, 6> kRequiredElements = {"key",   "title",       "desc",
+                                                          "value", "valueSource", "defaultValue"};
+
+bool isPropertyElement(const xml::Node& element) {
+    return element && element.isElement() && element.name() == "property";
+}
+
+// Checks the whole subtree first, so that loading can never stop half-way.
+bool validate(const xml::Node& element, std::string* error) {
+    for (const char* name : kRequiredElements) {
+        if (!element.child(name)) {
+            if (error) {
+                const xml::Node key = element.child("key");
+                *error = "property " +
+                         (key ? "\"" + key.text() + "\"" : std::string("without key")) +
+                         " lacks the element \"" + name + "\"";
+            }
+            return false;
+        }
+    }
+    if (const xml::Node children = element.child("childProperties")) {
+        for (const xml::Node& child : children.children()) {
+            if (isPropertyElement(child) && !validate(child, error))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+FlashTemplateProperty::FlashTemplateProperty() = default;
+FlashTemplateProperty::~FlashTemplateProperty() = default;
+
+bool FlashTemplateProperty::loadFromNode(const xml::Node& element, std::string* error) {
+    if (!isPropertyElement(element)) {
+        if (error)
+            *error = "not a property element";
+        return false;
+    }
+    if (!validate(element, error))
+        return false;
+
+    parent_ = nullptr;
+    key_ = element.child("key").text();
+    title_ = element.child("title").text();
+    desc_ = element.child("desc").text();
+    value_ = element.child("value").text();
+    valueSource_ = element.child("valueSource").text();
+    defaultValue_ = element.child("defaultValue").text();
+
+    const std::optional<std::string> type = element.attribute("type");
+    aTitle_ = std::string();
+    if (const xml::Node aTitle = element.child("aTitle"))
+        aTitle_ = aTitle.text();
+
+    propertyType_ = type ? flashTemplatePropertyTypeFromString(*type) : pt_text;
+    if (element.attribute("aType"))
+        propertyType_ = pt_bool;
+
+    childProperties_.clear();
+    if (const xml::Node children = element.child("childProperties")) {
+        for (const xml::Node& child : children.children()) {
+            if (!isPropertyElement(child))
+                continue;
+            auto node = std::make_unique<FlashTemplateProperty>();
+            node->loadFromNode(child); // validated above, cannot fail
+            appendChild(std::move(node));
+        }
+    }
+    return true;
+}
+
+FlashTemplateProperty&
+FlashTemplateProperty::appendChild(std::unique_ptr<FlashTemplateProperty> child) {
+    child->setParent(this);
+    childProperties_.push_back(std::move(child));
+    return *childProperties_.back();
+}
+
+bool FlashTemplateProperty::valueAsBool() const {
+    return value_ && valueAsBool(*value_);
+}
+
+bool FlashTemplateProperty::valueAsBool(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper == "YES" || upper == "SHOW" || upper == "ENABLE" || upper == "TRUE";
+}
+
+std::int32_t FlashTemplateProperty::flashTemplatePropertyTypeFromString(std::string_view text) {
+    const auto it = std::find(kTypeNames.begin(), kTypeNames.end(), text);
+    return it == kTypeNames.end() ? pt_text : static_cast<std::int32_t>(it - kTypeNames.begin());
+}
+
+} // namespace zarvex
