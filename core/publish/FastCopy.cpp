@@ -1,0 +1,103 @@
+#include "publish/FastCopy.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace zarvex {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// True when `to` now shares `from`'s extents. On any failure nothing is left at `to`.
+bool tryReflink(const fs::path& from, const fs::path& to) {
+    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source)
+        return false;
+    struct stat info {};
+    if (::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    FileDescriptor target(
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
+    if (!target)
+        return false;
+    if (::ioctl(target.get(), FICLONE, source.get()) == 0)
+        return true;
+    ::unlink(to.c_str());
+    return false;
+}
+
+} // namespace
+
+bool fastCopyFile(const fs::path& from, const fs::path& to, std::error_code& error) {
+    error.clear();
+    if (!fs::is_regular_file(from, error)) {
+        if (!error)
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
+    if (fs::exists(fs::symlink_status(to))) {
+        error = std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    if (tryReflink(from, to))
+        return true;
+    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (!fs::copy_file(from, to, fs::copy_options::none, error)) {
+        std::error_code ignored;
+        fs::remove(to, ignored);
+        return false;
+    }
+    return true;
+}
+
+bool copyItem(const fs::path& from, const fs::path& to, std::error_code& error) {
+    error.clear();
+    const auto status = fs::status(from, error);
+    if (error)
+        return false;
+    if (fs::exists(fs::symlink_status(to))) {
+        error = std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    if (fs::is_directory(status)) {
+        fs::copy(from, to, fs::copy_options::recursive, error);
+        return !error;
+    }
+    if (!fs::copy_file(from, to, fs::copy_options::none, error)) {
+        std::error_code ignored;
+        fs::remove(to, ignored);
+        return false;
+    }
+    return true;
+}
+
+} // namespace zarvex

@@ -1,0 +1,33 @@
+#include "publish/HTMLConfigInfo.h"
+
+#include "app/FileUtil.h"
+#include "app/Log.h"
+#include "publish/MakerInfo.h"
+#include "publish/TextCoding.h"
+#include "publish/TextTemplate.h"
+
+namespace zarvex {
+
+HTMLConfigInfo::HTMLConfigInfo()
+    : HTMLTitle_(maker::kProductName), HTMLKeywords_("Pellido,page flip,flipping-book"),
+      HTMLDescription_(maker::kDomainName) {}
+
+bool HTMLConfigInfo::generateHTMLFrom(const std::filesystem::path& from,
+                                      const std::filesystem::path& to) const {
+    const auto bytes = readFile(from);
+    if (!bytes) {
+        ZLOG_ERROR("cannot read the HTML page template {}", from.string());
+        return false;
+    }
+    TextTemplate page(decodeText(*bytes));
+    page.setItem("index.title", htmlEscape(HTMLTitle_));
+    page.setItem("meta.keywords", htmlEscape(HTMLKeywords_));
+    page.setItem("meta.description", htmlEscape(HTMLDescription_));
+    if (!writeFileAtomically(to, page.parse())) {
+        ZLOG_ERROR("cannot write the HTML page {}", to.string());
+        return false;
+    }
+    return true;
+}
+
+} // namespace zarvex
