@@ -12,13 +12,18 @@ namespace fs = std::filesystem;
 namespace zarvex {
 
 std::optional<std::string> readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    try {
+        std::ifstream in(file, std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return std::nullopt;
+        return bytes;
+    } catch (const std::exception&) {
+        // Reading a folder makes the stream buffer throw.
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    }
 }
 
 bool writeFileAtomically(const fs::path& file, std::string_view bytes) {

@@ -1,0 +1,114 @@
+#include "app/FileUtil.h"
+#include "app/HXCUtility.h"
+
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace zarvex;
+using zarvex::test::slurp;
+using zarvex::test::TempDir;
+using zarvex::test::TempHome;
+using zarvex::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string utf16le(const std::string& ascii) {
+    std::string out("\xFF\xFE", 2);
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(HXCUtility, WorkFoldersAreFreshAndUnique) {
+    const std::string name = "zarvex-test-" + std::to_string(::getpid());
+    fs::remove_all(fs::path("/tmp") / name);
+    const auto a = HXCUtility::forceTmpDiractory(name);
+    const auto b = HXCUtility::forceTmpDiractory(name);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(fs::is_directory(a));
+    EXPECT_TRUE(fs::is_directory(b));
+    EXPECT_EQ(a.parent_path(), fs::path("/tmp") / name);
+    EXPECT_TRUE(fs::is_empty(a));
+    fs::remove_all(fs::path("/tmp") / name);
+}
+
+TEST(HXCUtility, SubFoldersAreDeepParentFirstAndSkipFiles) {
+    TempDir dir;
+    fs::create_directories(dir / "b/c");
+    fs::create_directories(dir / "a/b");
+    writeFile(dir / "a/file.txt", "x");
+    fs::create_directory_symlink(dir / "b", dir / "link");
+    const auto folders = HXCUtility::subFolderOfFolder(dir.path());
+    const std::vector<fs::path> expected = {dir / "a", dir / "a/b", dir / "b", dir / "b/c"};
+    EXPECT_EQ(folders, expected);
+    EXPECT_TRUE(HXCUtility::subFolderOfFolder(dir / "missing").empty());
+}
+
+TEST(HXCUtility, TrustFileListsEachFolderOnceNewestLast) {
+    TempHome home;
+    const auto trust = HXCUtility::flashTrustFile();
+    EXPECT_EQ(trust, home.path() / "FlashPlayerTrust" / "PT.cfg");
+
+    HXCUtility::makeDiractoryTrustByFlash("/p/one");
+    EXPECT_EQ(slurp(trust), utf16le("/p/one"));
+    HXCUtility::makeDiractoryTrustByFlash("/p/one");
+    EXPECT_EQ(slurp(trust), utf16le("/p/one"));
+    HXCUtility::makeDiractoryTrustByFlash("/p/two");
+    EXPECT_EQ(slurp(trust), utf16le("/p/one\n/p/two"));
+}
+
+TEST(HXCUtility, TrustFileReadsBigEndianAndKeepsCarriageReturnsAsPartOfTheLine) {
+    TempHome home;
+    const auto trust = HXCUtility::flashTrustFile();
+    // "/p/one\r\n" in UTF-16BE: the line is "/p/one\r", which is not "/p/one".
+    std::string be("\xFE\xFF", 2);
+    for (char c : std::string("/p/one\r\n")) {
+        be += '\0';
+        be += c;
+    }
+    writeFile(trust, be);
+    HXCUtility::makeDiractoryTrustByFlash("/p/one");
+    EXPECT_EQ(slurp(trust), utf16le("/p/one\r\n\n/p/one"));
+}
+
+TEST(HXCUtility, UnreadableTrustFileIsLeftUnchanged) {
+    TempHome home;
+    const auto trust = HXCUtility::flashTrustFile();
+    for (const std::string bad : {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
+                                  std::string("\xFF\xFE\x00\xD8", 4)}) {
+        writeFile(trust, bad);
+        HXCUtility::makeDiractoryTrustByFlash("/p/new");
+        EXPECT_EQ(slurp(trust), bad);
+    }
+}
+
+TEST(HXCUtility, NonAsciiFoldersSurviveTheRoundTrip) {
+    TempHome home;
+    HXCUtility::makeDiractoryTrustByFlash("/Bücher/日本");
+    HXCUtility::makeDiractoryTrustByFlash("/Bücher/日本");
+    HXCUtility::makeDiractoryTrustByFlash("/x");
+    const auto bytes = slurp(HXCUtility::flashTrustFile());
+    // 2 (mark) + 2 * (10 + 1 + 2) code units.
+    EXPECT_EQ(bytes.size(), 2u + 2u * 13u);
+}
+
+TEST(FileUtil, AtomicWriteReplacesWholeFileAndFailsCleanly) {
+    TempDir dir;
+    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "first"));
+    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "second"));
+    EXPECT_EQ(*readFile(dir / "f.txt"), "second");
+    EXPECT_FALSE(writeFileAtomically(dir / "missing/f.txt", "x"));
+    EXPECT_FALSE(readFile(dir / "missing/f.txt"));
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
+        ++count;
+    EXPECT_EQ(count, 1u); // no temporary files left behind
+}

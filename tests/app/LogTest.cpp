@@ -1,0 +1,65 @@
+#include "app/Log.h"
+#include "app/Resources.h"
+
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+using namespace zarvex;
+using zarvex::test::slurp;
+using zarvex::test::TempDir;
+using zarvex::test::TempHome;
+using zarvex::test::writeFile;
+
+namespace {
+
+int formatted = 0;
+struct Counted {};
+
+} // namespace
+
+template <> struct fmt::formatter<Counted> : fmt::formatter<std::string_view> {
+    auto format(const Counted&, format_context& ctx) const {
+        ++formatted;
+        return fmt::formatter<std::string_view>::format("counted", ctx);
+    }
+};
+
+TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
+    TempDir dir;
+    writeFile(dir / "logging.properties", "log4cocoa.rootLogger=INFO, KestrovaFileLog\n"
+                                          "log4cocoa.appender.KestrovaFileLog=FileAppender\n"
+                                          "log4cocoa.appender.KestrovaFileLog.File=unused.log\n");
+    const auto file = dir / "sub/app.log";
+    log::configureLogging(dir / "logging.properties", {{"KestrovaFileLog", file}});
+    formatted = 0;
+    ZLOG_DEBUG("hidden {}", Counted{});
+    ZLOG_INFO("shown {}", 42);
+    ZLOG_ERROR("trouble {}", Counted{});
+    log::logger().flush();
+    const auto text = slurp(file);
+    EXPECT_EQ(text.find("hidden"), std::string::npos);
+    EXPECT_NE(text.find("shown 42"), std::string::npos);
+    EXPECT_NE(text.find("LogTest.cpp:"), std::string::npos);
+    EXPECT_NE(text.find("TestBody"), std::string::npos);
+    EXPECT_EQ(formatted, 1); // the debug argument was never formatted
+    log::silence();
+}
+
+TEST(Log, PrepaireTheLogUsesTheSupportFolderAndShippedConfiguration) {
+    TempHome home;
+    prepaireTheLog("Zarvex Test");
+    const auto file = home.data() / "Kestrova/Imvoria/Zarvex Test.log";
+    EXPECT_EQ(logFilePath("Zarvex Test"), file);
+    ZLOG_WARN("hello from the test");
+    log::logger().flush();
+    EXPECT_NE(slurp(file).find("hello from the test"), std::string::npos);
+    log::silence();
+}
+
+TEST(Log, MissingConfigurationKeepsLogging) {
+    TempDir dir;
+    log::configureLogging(dir / "none.properties");
+    ZLOG_ERROR("still works");
+    SUCCEED();
+}
