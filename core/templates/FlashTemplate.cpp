@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -206,6 +207,11 @@ FlashTemplateProperty* FlashTemplate::findProperty(const std::string& key) const
     return walk(properties_, [&](FlashTemplateProperty& node) { return node.key() == key; });
 }
 
+FlashTemplateProperty* FlashTemplate::nthProperty(const std::string& key, std::size_t n) const {
+    return walk(properties_,
+                [&](FlashTemplateProperty& node) { return node.key() == key && n-- == 0; });
+}
+
 std::vector<FlashTemplateProperty*> FlashTemplate::allProperties() const {
     std::vector<FlashTemplateProperty*> nodes;
     walk(properties_, [&](FlashTemplateProperty& node) {
@@ -305,6 +311,7 @@ bool FlashTemplate::importPropertiesSettingsFrom(const fs::path& file) {
     const std::string pageWidth = propertyValueFor("pageWidth", "960");
     const std::string pageHeight = propertyValueFor("pageHeight", "600");
 
+    std::map<std::string, std::size_t> seen;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
@@ -320,7 +327,14 @@ bool FlashTemplate::importPropertiesSettingsFrom(const fs::path& file) {
         const std::string value = settings::unescapeValue(line.substr(equals + 1));
         if (key == "innerMainbgImgUrl")
             ZLOG_DEBUG("key 0[{}={}]", key, value);
-        setPropertyValue(key, value);
+        // An export names every node, so a key that several nodes share comes once
+        // per node, in tree order: the n-th line of a key goes to the n-th node with
+        // it. Lines beyond the nodes (or a single line) go to the first node.
+        const std::size_t occurrence = seen[key]++;
+        if (FlashTemplateProperty* node = nthProperty(key, occurrence))
+            setValueOf(*node, value);
+        else
+            setPropertyValue(key, value);
     }
 
     setPropertyValue("pageWidth", pageWidth);

@@ -109,8 +109,10 @@ public:
     void exportPropertiesSettingsToArray(std::vector<std::string>& lines,
                                          const FlashTemplateProperty* from) const;
     // Applies a settings text: every line key=value sets the first property with
-    // that key (CR removed anywhere, lines without "=" skipped); "pageWidth" and
-    // "pageHeight" keep their values. A missing file changes nothing. Returns false
+    // that key (CR removed anywhere, lines without "=" skipped); when a key comes
+    // on several lines, its n-th line sets the n-th property with it, so that an
+    // export reads back node for node. "pageWidth" and "pageHeight" keep their
+    // values. A missing file changes nothing. Returns false
     // when the file cannot be read.
     bool importPropertiesSettingsFrom(const std::filesystem::path& file);
 
@@ -171,6 +173,8 @@ private:
     static FlashTemplateProperty* walk(const Properties& nodes,
                                        const std::function<bool(FlashTemplateProperty&)>& visit);
     bool setValueOf(FlashTemplateProperty& node, const std::string& value);
+    // The n-th (0-based) node with `key` in pre-order, or null.
+    FlashTemplateProperty* nthProperty(const std::string& key, std::size_t n) const;
 
     std::string tmplName_;
     Properties properties_;
