@@ -481,11 +481,11 @@ var ZarvexBook = (function () {
         leaf.style.transformOrigin = (hingeLeft ? 'left' : 'right') + ' center';
         var frames, shadeFrames;
         if (two) {
-            frames = [{ transform: 'rotateY(0deg)' }, { transform: 'rotateY(' + (sign * 180) + 'deg)' }];
+            frames = [{ transform: 'perspective(2400px) rotateY(0deg)' }, { transform: 'perspective(2400px) rotateY(' + (sign * 180) + 'deg)' }];
         } else if (forward) {
-            frames = [{ transform: 'rotateY(0deg)', opacity: 1 }, { transform: 'rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
+            frames = [{ transform: 'perspective(2400px) rotateY(0deg)', opacity: 1 }, { transform: 'perspective(2400px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
         } else {
-            frames = [{ transform: 'rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'rotateY(0deg)', opacity: 1 }];
+            frames = [{ transform: 'perspective(2400px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'perspective(2400px) rotateY(0deg)', opacity: 1 }];
         }
         shadeFrames = [{ opacity: 0 }, { opacity: 0.45 }];
         var finished = false;
