@@ -1,0 +1,404 @@
+#include "CliJob.h"
+
+#include "OutputFolder.h"
+#include "ProgressDisplay.h"
+#include "RunEnvironment.h"
+
+#include "app/AppSettings.h"
+#include "app/BookController.h"
+#include "app/BookPublisher.h"
+#include "app/Error.h"
+#include "app/FileUtil.h"
+#include "app/Log.h"
+#include "app/NotificationCenter.h"
+#include "app/Resources.h"
+#include "import/FlashOutlinePDF.h"
+#include "import/FlashPageSource.h"
+#include "import/FlashPageSourcePDF.h"
+#include "import/FlashPagesAnnotationsPDF.h"
+#include "import/ImportPDFOperation.h"
+#include "import/PDFDocument.h"
+#include "templates/FlashTemplate.h"
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace zarvex::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Set by SIGINT/SIGTERM; the import stops before its next page and the run
+// ends as a failure, removing what it had written.
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void onInterrupt(int) {
+    gInterrupted = true;
+}
+
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        gInterrupted = false;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~InterruptGuard() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    static void check() {
+        if (gInterrupted)
+            throw Error("interrupted; nothing was published");
+    }
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// JPEG quality of the import's quality levels.
+int qualityForLevel(int level) {
+    static constexpr int kQuality[] = {100, 85, 65, 45, 25};
+    return level >= 0 && level < 5 ? kQuality[level] : 100;
+}
+
+void checkReadable(const fs::path& file, const char* what) {
+    std::error_code ec;
+    if (!fs::exists(file, ec))
+        throw Error(std::string("the ") + what + " " + quoted(file) + " does not exist");
+    if (fs::is_directory(file, ec))
+        throw Error(std::string("the ") + what + " " + quoted(file) + " is a folder, not a file");
+    std::ifstream in(file, std::ios::binary);
+    if (!in || in.peek() == std::ifstream::traits_type::eof()) {
+        if (!in)
+            throw Error(std::string("the ") + what + " " + quoted(file) + " cannot be read");
+    }
+}
+
+bool looksEncrypted(const fs::path& pdf) {
+    auto bytes = readFile(pdf);
+    return bytes && bytes->find("/Encrypt") != std::string::npos;
+}
+
+// The open document, or an Error saying why it cannot be used.
+std::shared_ptr<PDFDocument> openPdf(const fs::path& pdf) {
+    checkReadable(pdf, "PDF file");
+    auto document = PDFDocument::open(pdf);
+    if (!document) {
+        if (looksEncrypted(pdf))
+            throw Error("the PDF file " + quoted(pdf) +
+                        " is encrypted (password protected) and cannot be imported");
+        throw Error("the file " + quoted(pdf) + " is not a readable PDF document");
+    }
+    if (document->pageCount() <= 0)
+        throw Error("the PDF file " + quoted(pdf) + " has no pages");
+    return document;
+}
+
+// The page numbers of `range` that the document has, or an Error.
+std::vector<int> selectedPages(const std::string& range, const PDFDocument& document,
+                               const fs::path& pdf) {
+    int count = document.pageCount();
+    std::vector<int> pages = FlashPageSource::parsePageRange(range, count);
+    std::erase_if(pages, [count](int p) { return p < 1 || p > count; });
+    if (pages.empty())
+        throw Error("the page range '" + range + "' selects no page of " + quoted(pdf) + " (" +
+                    std::to_string(count) + (count == 1 ? " page)" : " pages)"));
+    return pages;
+}
+
+std::vector<std::string> folderNames(const std::vector<fs::path>& folders) {
+    std::vector<std::string> names;
+    for (const auto& folder : folders) {
+        fs::path p = folder;
+        if (p.filename().empty())
+            p = p.parent_path();
+        names.push_back(p.filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const auto& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+std::size_t filesIn(const fs::path& folder) {
+    std::error_code ec;
+    std::size_t count = 0;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        ++count;
+    return count;
+}
+
+// A written book is complete when its page, configuration, player and page
+// files are all there; the writers themselves report no failures.
+void checkBook(const fs::path& bookFolder, const fs::path& htmlPage, std::size_t pageCount,
+               bool mobile) {
+    std::vector<std::string> missing;
+    std::error_code ec;
+    for (const fs::path& file :
+         {htmlPage, bookFolder / "files/config.xml", bookFolder / "files/book.swf"}) {
+        if (!fs::is_regular_file(file, ec))
+            missing.push_back(fs::relative(file, bookFolder, ec).string());
+    }
+    if (filesIn(bookFolder / "files/page") != pageCount)
+        missing.push_back("files/page (" + std::to_string(filesIn(bookFolder / "files/page")) +
+                          " of " + std::to_string(pageCount) + " pages)");
+    if (mobile && !fs::is_directory(bookFolder / "mobile", ec))
+        missing.push_back("mobile");
+    if (!missing.empty())
+        throw Error("the book is incomplete (missing " + joined(missing) +
+                    "); nothing was published");
+}
+
+} // namespace
+
+void CliJob::run(std::ostream& out, ProgressDisplay& progress) {
+    switch (options_.command) {
+    case Command::Publish:
+        publish(out, progress);
+        break;
+    case Command::Templates:
+        listTemplates(out);
+        break;
+    case Command::Inspect:
+        inspect(out);
+        break;
+    case Command::Version:
+        out << "zarvex-cli " << ZARVEX_VERSION << '\n';
+        break;
+    case Command::Help:
+        out << usageText();
+        break;
+    }
+}
+
+void CliJob::listTemplates(std::ostream& out) {
+    RunEnvironment environment;
+    auto names = folderNames(FlashTemplate::tmplNames());
+    if (names.empty())
+        throw Error("no templates found in " + quoted(resourcePath("AppFiles/Templates")));
+    for (const auto& name : names) {
+        FlashTemplate tmpl(name);
+        std::vector<std::string> styles = folderNames(FlashTemplate::tmplStyleNamesForTmpl(name));
+        for (auto& style : styles) {
+            if (style == tmpl.defaultSytleName())
+                style += " (default)";
+        }
+        out << name << (name == "float" ? " (default)" : "") << ": "
+            << (styles.empty() ? "no styles" : joined(styles)) << '\n';
+    }
+}
+
+void CliJob::inspect(std::ostream& out) {
+    RunEnvironment environment;
+    const fs::path pdf = *options_.pdf;
+    auto document = openPdf(pdf);
+    selectedPages(options_.pages, *document, pdf);
+    bool both = !options_.links && !options_.bookmarks;
+    if (options_.links || both) {
+        FlashPagesAnnotationsPDF annotations;
+        annotations.loadLinksFromPDF(document, options_.pages);
+        auto node = annotations.pagesAnnotationsNode();
+        out << (node ? xml::toString(node, true) : std::string("<pagesAnnos/>")) << '\n';
+    }
+    if (options_.bookmarks || both) {
+        FlashOutlinePDF outline;
+        outline.loadOutlineFromPDF(document.get());
+        out << outline.outlineAsXMLNode().toString(true, false) << '\n';
+    }
+}
+
+void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
+    InterruptGuard interrupts;
+    // Inputs are checked before anything is written.
+    if (options_.pdf)
+        checkReadable(*options_.pdf, "PDF file");
+    if (options_.settingsFile) {
+        checkReadable(*options_.settingsFile, "settings file");
+        if (!readFile(*options_.settingsFile))
+            throw Error("the settings file " + quoted(*options_.settingsFile) + " cannot be read");
+    }
+
+    RunEnvironment environment;
+    const fs::path resources = resourcesPath();
+    OutputFolder::Rules rules;
+    rules.overwrite = options_.overwrite;
+    rules.neverReplaced = {"/", homePath()};
+    rules.neverTouched = {resources, environment.userPreviewFolder(), environment.previewFolder()};
+    if (options_.pdf)
+        rules.inputs.push_back(*options_.pdf);
+    if (options_.settingsFile)
+        rules.inputs.push_back(*options_.settingsFile);
+    OutputFolder output(options_.out, rules);
+
+    // Template and style first: unknown names and keys fail before the import.
+    auto known = folderNames(FlashTemplate::tmplNames());
+    if (std::find(known.begin(), known.end(), options_.templateName) == known.end())
+        throw Error("unknown template '" + options_.templateName +
+                    "' (templates: " + joined(known) + ")");
+    BookController controller;
+    controller.setFlashTmpl(std::make_shared<FlashTemplate>());
+    if (options_.templateGiven || options_.style) {
+        std::string style =
+            options_.style.value_or(FlashTemplate(options_.templateName).defaultSytleName());
+        fs::path stylePath = FlashTemplate::stylePathFor(options_.templateName, style);
+        std::error_code ec;
+        if (options_.style && !fs::is_directory(stylePath, ec)) {
+            auto styles = folderNames(FlashTemplate::tmplStyleNamesForTmpl(options_.templateName));
+            throw Error("template '" + options_.templateName + "' has no style '" + style +
+                        "' (styles: " + (styles.empty() ? "none" : joined(styles)) + ")");
+        }
+        controller.acceptTemplate(stylePath / "tmplSetting.txt");
+    }
+    auto& tmpl = *controller.flashTmpl();
+    if (tmpl.loadError())
+        throw Error("template '" + tmpl.tmplName() + "' cannot be loaded: " + *tmpl.loadError());
+    for (const auto& [key, value] : options_.sets) {
+        if (!tmpl.findProperty(key))
+            throw Error("unknown property key '" + key + "' in template '" + tmpl.tmplName() + "'");
+    }
+
+    AppSettings& settings = AppSettings::shareInstance();
+    std::string title = options_.title.value_or("");
+    if (options_.pdf) {
+        const fs::path pdf = fs::absolute(*options_.pdf);
+        auto document = openPdf(pdf);
+        selectedPages(options_.pages, *document, pdf);
+        PDFSize firstPage = document->pageAt(0).cropBox();
+        const int pageWidth = static_cast<int>(firstPage.width);
+        const int pageHeight = static_cast<int>(firstPage.height);
+        document.reset();
+        if (!options_.title)
+            title = pdf.stem().string();
+
+        // The import reads its choices from the settings, as the import sheet
+        // leaves them.
+        settings.setLastImportedFile(pdf.string());
+        settings.setImportPageRangeType(options_.pages == "ALL" ? 0 : 1);
+        settings.setImportPageRange(options_.pages);
+        settings.setImportQualityLevel(options_.quality);
+        settings.setImportLinks(options_.links ? 1 : 0);
+        settings.setImportBookmark(options_.bookmarks ? 1 : 0);
+        settings.setImportType(options_.format == PageFormat::Image ? 1 : 0);
+        settings.saveSettings();
+
+        static constexpr const char* kPasses[] = {"Importing pages", "Making thumbnails",
+                                                  "Making mobile images", "Collecting pages"};
+        int pass = -1;
+        int lastDone = 0;
+        ImportPDFOperation operation(pdf, options_.pages, 144, qualityForLevel(options_.quality));
+        operation.setImportLinks(options_.links);
+        operation.setImportBookmarks(options_.bookmarks);
+        ScopedObserver observer(NotificationCenter::defaultCenter(),
+                                FlashPageSource::kProgressMessage, [&](const Notification& note) {
+                                    int done = note.value<int>("pageIndex");
+                                    int total = note.value<int>("totalPage");
+                                    if (pass < 0 || done <= lastDone)
+                                        pass = std::min(pass + 1, 3);
+                                    lastDone = done;
+                                    progress.advance(kPasses[pass], done, total);
+                                    if (gInterrupted)
+                                        operation.cancel();
+                                });
+        operation.main();
+        progress.finish();
+        InterruptGuard::check();
+        if (!operation.flashPageSource())
+            throw Error("the import of " + quoted(pdf) + " failed; nothing was published");
+        if (options_.format == PageFormat::Image) {
+            settings.setPageWidth(pageWidth * 2);
+            settings.setPageHeight(pageHeight * 2);
+            settings.saveSettings();
+        }
+        controller.acceptImport(ImportedBook{operation.flashPageSource(),
+                                             operation.flashPagesAnnotation(),
+                                             operation.flashOutline(), pageWidth, pageHeight});
+    } else {
+        progress.step("Using the demo book");
+        controller.loadDemoBook();
+        if (!options_.title)
+            title = "3D Zarvex demo book";
+    }
+    auto source = controller.flashPageSource();
+    if (!source || source->normalPages().empty())
+        throw Error(options_.pdf ? "the import produced no pages; nothing was published"
+                                 : "the demo book has no pages (" +
+                                       resourcePath("DemoImgs_standard/large").string() + ")");
+
+    if (options_.settingsFile && !tmpl.importPropertiesSettingsFrom(*options_.settingsFile))
+        throw Error("the settings file " + quoted(*options_.settingsFile) + " cannot be read");
+    for (const auto& [key, value] : options_.sets)
+        tmpl.setPropertyValue(key, value);
+
+    InterruptGuard::check();
+    progress.step("Building the preview");
+    if (!controller.applyChange() || !controller.applyError().empty())
+        throw Error("the book cannot be built: " + controller.applyError());
+
+    InterruptGuard::check();
+    PublishChoices choices;
+    choices.folder = output.staging();
+    choices.fileName = options_.name;
+    choices.title = title;
+    choices.outputType = options_.app ? 1 : 0;
+    choices.createMobile = options_.mobile ? 1 : 0;
+    choices.mobileType = options_.mobile == MobileKind::Slide ? 1 : 0;
+    BookPublisher publisher(source, controller.flashTmpl(), controller.flashOutline(),
+                            controller.flashPagesAnnotations());
+    publisher.setPreviewPath(controller.flashPreviewFolder());
+    publisher.setProgress([&](const std::string& step, int index, int count) {
+        progress.advance("Writing " + step, index, count);
+    });
+    fs::path result = publisher.onPublish(choices);
+    progress.finish();
+
+    InterruptGuard::check();
+    fs::path written = fs::relative(result, output.staging());
+    if (options_.app) {
+        fs::path resourcesFolder = result / "Contents" / "Resources";
+        checkBook(resourcesFolder, resourcesFolder / "index.html", source->normalPages().size(),
+                  false);
+    } else {
+        checkBook(output.staging(), result, source->normalPages().size(),
+                  options_.mobile.has_value());
+    }
+    output.commit();
+
+    fs::path final = output.target() / written;
+    progress.step("Done");
+    if (options_.app) {
+        out << "Application written to " << final.string() << '\n';
+    } else {
+        out << "Book written to " << final.string() << '\n';
+        if (!options_.quiet)
+            out << "Open it in a browser: xdg-open " << quoted(final) << '\n';
+        if (options_.mobile && !options_.quiet)
+            out << "Mobile version: " << (output.target() / "mobile" / "index.html").string()
+                << '\n';
+    }
+}
+
+} // namespace zarvex::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "CliOptions.h"
+
+#include <ostream>
+
+namespace zarvex::cli {
+
+class ProgressDisplay;
+
+// One command of zarvex-cli: publish a book, list the templates, or inspect a
+// PDF's links and bookmarks. Results go to `out`, progress to `progress`.
+// Every failure is raised as zarvex::Error with a one-line message; a failed
+// publish leaves the output folder as it was.
+class CliJob {
+public:
+    explicit CliJob(CliOptions options) : options_(std::move(options)) {}
+
+    void run(std::ostream& out, ProgressDisplay& progress);
+
+private:
+    void publish(std::ostream& out, ProgressDisplay& progress);
+    void listTemplates(std::ostream& out);
+    void inspect(std::ostream& out);
+
+    CliOptions options_;
+};
+
+} // namespace zarvex::cli

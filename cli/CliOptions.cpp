@@ -1,0 +1,241 @@
+#include "CliOptions.h"
+
+#include <charconv>
+#include <map>
+
+namespace zarvex::cli {
+
+namespace {
+
+enum class Arity { Flag, Value };
+
+struct OptionSpec {
+    Arity arity;
+    bool publish; // accepted by "publish"
+    bool inspect; // accepted by "inspect"
+};
+
+const std::map<std::string, OptionSpec, std::less<>> kOptions = {
+    {"--out", {Arity::Value, true, false}},      {"--pages", {Arity::Value, true, true}},
+    {"--quality", {Arity::Value, true, false}},  {"--format", {Arity::Value, true, false}},
+    {"--links", {Arity::Flag, true, true}},      {"--bookmarks", {Arity::Flag, true, true}},
+    {"--template", {Arity::Value, true, false}}, {"--style", {Arity::Value, true, false}},
+    {"--settings", {Arity::Value, true, false}}, {"--set", {Arity::Value, true, false}},
+    {"--name", {Arity::Value, true, false}},     {"--title", {Arity::Value, true, false}},
+    {"--app", {Arity::Flag, true, false}},       {"--mobile", {Arity::Value, true, false}},
+    {"--overwrite", {Arity::Flag, true, false}}, {"--quiet", {Arity::Flag, true, true}},
+};
+
+const char* commandName(Command command) {
+    switch (command) {
+    case Command::Publish:
+        return "publish";
+    case Command::Inspect:
+        return "inspect";
+    case Command::Templates:
+        return "templates";
+    default:
+        return "";
+    }
+}
+
+int parseQuality(const std::string& text) {
+    int value = -1;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > 4)
+        throw UsageError("--quality takes a level from 0 (best) to 4, not '" + text + "'");
+    return value;
+}
+
+std::string checkedName(std::string name) {
+    // The HTML page is name + ".html"; accept the name typed with its extension.
+    if (name.size() > 5 && name.ends_with(".html"))
+        name.resize(name.size() - 5);
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+        name.find('\0') != std::string::npos)
+        throw UsageError("--name takes a plain file name without '/', not '" + name + "'");
+    return name;
+}
+
+void applyOption(CliOptions& options, const std::string& option, const std::string& value) {
+    if (option == "--out") {
+        if (value.empty())
+            throw UsageError("--out needs a folder");
+        options.out = value;
+    } else if (option == "--pages") {
+        options.pages = value;
+    } else if (option == "--quality") {
+        options.quality = parseQuality(value);
+    } else if (option == "--format") {
+        if (value == "flash")
+            options.format = PageFormat::Flash;
+        else if (value == "image")
+            options.format = PageFormat::Image;
+        else
+            throw UsageError("--format takes flash or image, not '" + value + "'");
+    } else if (option == "--links") {
+        options.links = true;
+    } else if (option == "--bookmarks") {
+        options.bookmarks = true;
+    } else if (option == "--template") {
+        if (value.empty())
+            throw UsageError("--template needs a template name (see: zarvex-cli templates)");
+        options.templateName = value;
+        options.templateGiven = true;
+    } else if (option == "--style") {
+        if (value.empty())
+            throw UsageError("--style needs a style name (see: zarvex-cli templates)");
+        options.style = value;
+    } else if (option == "--settings") {
+        if (value.empty())
+            throw UsageError("--settings needs a file");
+        options.settingsFile = value;
+    } else if (option == "--set") {
+        auto eq = value.find('=');
+        if (eq == std::string::npos || eq == 0)
+            throw UsageError("--set takes KEY=VALUE, not '" + value + "'");
+        options.sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    } else if (option == "--name") {
+        options.name = checkedName(value);
+    } else if (option == "--title") {
+        options.title = value;
+    } else if (option == "--app") {
+        options.app = true;
+    } else if (option == "--mobile") {
+        if (value == "flip")
+            options.mobile = MobileKind::Flip;
+        else if (value == "slide")
+            options.mobile = MobileKind::Slide;
+        else
+            throw UsageError("--mobile takes flip or slide, not '" + value + "'");
+    } else if (option == "--overwrite") {
+        options.overwrite = true;
+    } else if (option == "--quiet") {
+        options.quiet = true;
+    }
+}
+
+} // namespace
+
+CliOptions parseArguments(std::span<const std::string> args) {
+    CliOptions options;
+    if (args.empty())
+        throw UsageError("no command given (try: zarvex-cli --help)");
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            options.command = Command::Help;
+            return options;
+        }
+    }
+
+    const std::string& command = args.front();
+    if (command == "--version" || command == "version") {
+        if (args.size() > 1)
+            throw UsageError("--version takes no arguments");
+        options.command = Command::Version;
+        return options;
+    }
+    if (command == "help") {
+        options.command = Command::Help;
+        return options;
+    }
+    if (command == "publish")
+        options.command = Command::Publish;
+    else if (command == "inspect")
+        options.command = Command::Inspect;
+    else if (command == "templates")
+        options.command = Command::Templates;
+    else
+        throw UsageError("unknown command '" + command + "' (try: zarvex-cli --help)");
+
+    bool onlyPositional = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyPositional || arg.size() < 2 || !arg.starts_with("-")) {
+            if (options.command == Command::Templates)
+                throw UsageError("templates takes no arguments, not '" + arg + "'");
+            if (options.pdf)
+                throw UsageError("only one PDF file can be given, not also '" + arg + "'");
+            if (arg.empty())
+                throw UsageError("the PDF file name is empty");
+            options.pdf = arg;
+            continue;
+        }
+        if (arg == "--") {
+            onlyPositional = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        auto spec = kOptions.find(name);
+        if (spec == kOptions.end())
+            throw UsageError("unknown option '" + name + "' (try: zarvex-cli --help)");
+        bool accepted = options.command == Command::Publish   ? spec->second.publish
+                        : options.command == Command::Inspect ? spec->second.inspect
+                                                              : false;
+        if (!accepted)
+            throw UsageError("option " + name + " does not apply to " +
+                             commandName(options.command));
+        std::string value;
+        if (spec->second.arity == Arity::Value) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else {
+                if (i + 1 >= args.size())
+                    throw UsageError("option " + name + " needs a value");
+                value = args[++i];
+            }
+        } else if (inlineValue) {
+            throw UsageError("option " + name + " takes no value");
+        }
+        applyOption(options, name, value);
+    }
+
+    if (options.command == Command::Publish) {
+        if (options.out.empty())
+            throw UsageError("publish needs --out DIR");
+        if (options.app && options.mobile)
+            throw UsageError("--mobile cannot be combined with --app (the application form has no "
+                             "mobile version)");
+    }
+    if (options.command == Command::Inspect && !options.pdf)
+        throw UsageError("inspect needs a PDF file");
+    return options;
+}
+
+std::string usageText() {
+    return R"(Usage:
+  zarvex-cli publish [PDF] --out DIR [options]   publish a page-turning book
+  zarvex-cli templates                           list the templates and their styles
+  zarvex-cli inspect PDF [--pages RANGE] [--links] [--bookmarks]
+                                                 print the link tree and the bookmark tree
+  zarvex-cli --help | --version
+
+Publish options:
+  PDF                  the document to publish; without it the demo book is published
+  --out DIR            the book folder (created; an existing non-empty folder needs --overwrite)
+  --pages RANGE        ALL (default) or a list such as 1-5,8
+  --quality 0..4       JPEG quality level: 0=100 (default), 1=85, 2=65, 3=45, 4=25
+  --format flash|image page files: Flash pages (default) or JPEG images
+  --links              import the PDF's links
+  --bookmarks          import the PDF's bookmarks
+  --template NAME      book template (default: float)
+  --style NAME         style of the template (default: the template's default style)
+  --settings FILE      template settings text to apply (as exported by the application)
+  --set KEY=VALUE      set one template property; may be repeated
+  --name NAME          name of the HTML page without .html (default: index)
+  --title TEXT         title of the HTML page
+  --app                write the application form (NAME.app) instead of a folder book
+  --mobile flip|slide  also write the mobile version
+  --overwrite          replace an existing non-empty output folder
+  --quiet              no progress on standard error
+
+Exit status: 0 success, 1 failure, 2 usage error.
+)";
+}
+
+} // namespace zarvex::cli

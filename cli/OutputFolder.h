@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+namespace zarvex::cli {
+
+// The folder a run publishes into. The book is written into a hidden sibling
+// folder first and moved into place by commit() only when it is complete, so a
+// failed or interrupted run leaves the chosen folder as it was and nothing that
+// looks like a finished book.
+class OutputFolder {
+public:
+    struct Rules {
+        bool overwrite = false;
+        // Folders that are never replaced, nor any folder that holds one:
+        // "/", the home folder.
+        std::vector<std::filesystem::path> neverReplaced;
+        // Folders that are never replaced, nor written inside: the resources,
+        // the preview folders.
+        std::vector<std::filesystem::path> neverTouched;
+        // Files the run reads; a folder that holds one is never replaced.
+        std::vector<std::filesystem::path> inputs;
+    };
+
+    // Checks `chosen` against the rules, creates its missing parents and the
+    // staging folder. Raises Error with a one-line message naming the folder.
+    OutputFolder(const std::filesystem::path& chosen, const Rules& rules);
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+    // Removes the staging folder unless it was committed.
+    ~OutputFolder();
+
+    // The folder as the user will find it (absolute).
+    const std::filesystem::path& target() const { return target_; }
+    // Where the book is written before commit().
+    const std::filesystem::path& staging() const { return staging_; }
+
+    // Puts the staging folder in the target's place; the old content of the
+    // target is removed afterwards. Raises Error and leaves the target as it was
+    // when the move fails.
+    void commit();
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path staging_;
+    bool committed_ = false;
+};
+
+// True when `inner` is `outer` or lies inside it (both absolute and normalised).
+bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer);
+
+// The absolute, symlink-resolved form of a path that may not exist yet.
+std::filesystem::path resolvedPath(const std::filesystem::path& path);
+
+} // namespace zarvex::cli

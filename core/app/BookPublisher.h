@@ -1,0 +1,61 @@
+#pragma once
+
+#include "publish/PublishProgress.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zarvex {
+
+class FlashOutline;
+class FlashPageSource;
+class FlashPagesAnnotations;
+class FlashTemplate;
+
+// The choices of the publish window.
+struct PublishChoices {
+    std::filesystem::path folder;
+    std::string fileName; // of the HTML page, without ".html"
+    std::string title;    // of the HTML page
+    int outputType = 0;   // 0 folder with HTML page, 1 application bundle
+    int createMobile = 0; // 1: also the mobile version (folder form only)
+    int mobileType = 0;   // 0 Flip, 1 Slide
+};
+
+// Publishing without the window: saves the choices in the settings, writes the
+// book in the chosen form and then, when asked, its mobile version. The book
+// must have been previewed first: the configuration takes its page list from
+// the preview folder.
+//
+// Main thread; one publish at a time per process (the writers read the
+// settings singleton).
+class BookPublisher {
+public:
+    BookPublisher(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> tmpl,
+                  std::shared_ptr<FlashOutline> outline,
+                  std::shared_ptr<FlashPagesAnnotations> annotations);
+
+    // The preview folder the configuration takes its page list from; the
+    // per-user one unless set.
+    void setPreviewPath(std::filesystem::path folder) { previewFolder_ = std::move(folder); }
+    // Hears the writers' steps.
+    void setProgress(PublishProgress progress) { progress_ = std::move(progress); }
+
+    // Writes the book and returns the writer's outputFileName (the HTML page or
+    // the application bundle). A writer that raises or reports failures is
+    // logged as "publish error:..." and raised as zarvex::Error; what was
+    // written stays (callers write into a folder they can discard).
+    std::filesystem::path onPublish(const PublishChoices& choices);
+
+private:
+    std::shared_ptr<FlashPageSource> iFlashPageSource_;
+    std::shared_ptr<FlashTemplate> iFlashTmpl_;
+    std::shared_ptr<FlashOutline> iFlashOutline_;
+    std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations_;
+    std::optional<std::filesystem::path> previewFolder_;
+    PublishProgress progress_;
+};
+
+} // namespace zarvex
