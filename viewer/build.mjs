@@ -183,7 +183,8 @@ html, body { margin: 0; height: 100%; overflow: hidden; background: #222; color:
 .zs-view { flex: 1 1 auto; overflow: hidden; min-height: 0; }
 .zs-track { display: flex; height: 100%; transition: transform .35s ease; }
 .zs-slide { flex: 0 0 100%; height: 100%; margin: 0; display: flex; align-items: center; justify-content: center; }
-.zs-slide img { max-width: 96%; max-height: 96%; background: #fff; box-shadow: 0 6px 20px rgba(0,0,0,.5); }
+.zs-slide img { display: block; max-width: 96%; max-height: 96%; min-width: 0; min-height: 0; object-fit: contain;
+  background: #fff; box-shadow: 0 6px 20px rgba(0,0,0,.5); }
 .zs-bar { display: flex; align-items: center; justify-content: center; gap: 16px; padding: 8px; background: #111; }
 .zs-bar button { min-width: 48px; height: 44px; border: 0; border-radius: 6px; background: #333; color: #fff; font-size: 20px; }
 .zs-bar button:disabled { opacity: .35; }

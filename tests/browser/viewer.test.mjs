@@ -98,14 +98,19 @@ test('an image book shows its spreads, turns pages, follows links and applies it
     }
 });
 
-test('a book of Flash pages shows the pictures inside the SWF pages', async () => {
-    book('flash', { template: 'Classic', format: 'flash' });
+test('a book of Flash pages shows the pictures inside the SWF pages, with its logo and background picture', async () => {
+    book('flash', { template: 'Classic', format: 'flash', extfiles: { 'LogoFile.jpg': jpegs[0], 'ImagePath.jpg': jpegs[1] },
+                    settings: { ...SETTINGS, LogoFile: '/x/logo.jpg', LogoLink: 'https://example.org/logo',
+                                BgType: 'Image', ImagePath: '/x/bg.jpg', ImgPosition: 'Tile' } });
     const page = await openBook(browser, server.url + 'flash/index.html#p=2');
     try {
         assert.deepEqual(await spread(page), [2, 3]);
         await assertPicture(page, 2);
         await assertPicture(page, 3);
         assert.equal(await page.locator('.zv-notice').isVisible(), false);
+        assert.equal(await page.getAttribute('a.zv-logo', 'href'), 'https://example.org/logo');
+        await page.waitForFunction(() => document.querySelector('.zv-logo img').naturalWidth > 0);
+        assert.match((await pageState(page)).background, /files\/extfiles\/ImagePath\.jpg/);
         await page.screenshot({ path: path.join(shots, 'fixture-flash-Classic.png') });
     } finally {
         await page.close();
@@ -205,6 +210,19 @@ test('a narrow screen shows one page at a time', async () => {
         await assertPicture(page, 2);
     } finally {
         await ctx.close();
+    }
+});
+
+test('auto flip turns the pages by itself at the set interval', async () => {
+    book('auto', { template: 'Minimal', settings: { ...SETTINGS, Enable: 'Yes', Interval: '2', loop: '1' } });
+    const page = await openBook(browser, server.url + 'auto/index.html');
+    try {
+        assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'true');
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages !== '1', null, { timeout: 8000 });
+        await page.click('[data-button=Next]');
+        assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'false', 'reading stops it');
+    } finally {
+        await page.close();
     }
 });
 

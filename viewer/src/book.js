@@ -93,6 +93,12 @@ var ZarvexBook = (function () {
 
     Book.prototype.build = function () {
         var m = this.model, self = this;
+        if (m.music && m.music.src) {
+            // Browsers let sound start only after the reader's first gesture (startMusicOnGesture).
+            this.audio = new Audio(this.url(m.music.src));
+            this.audio.loop = !!m.music.loop;
+            this.musicOn = true;
+        }
         var root = this.root = el('div', 'zv-root zv-look-' + (this.opts.look || 'classic') +
                                   (this.opts.mobile ? ' zv-mobile' : ''));
         root.setAttribute('dir', this.rtl ? 'rtl' : 'ltr');
@@ -167,11 +173,6 @@ var ZarvexBook = (function () {
         this.toast = el('div', 'zv-toast', { role: 'status' });
         root.appendChild(this.toast);
 
-        if (m.music && m.music.src) {
-            this.audio = new Audio(this.url(m.music.src));
-            this.audio.loop = !!m.music.loop;
-            this.musicOn = true;
-        }
         if (m.panorama) this.buildPanorama(m.panorama);
         this.host.textContent = '';
         this.host.appendChild(root);
@@ -204,6 +205,9 @@ var ZarvexBook = (function () {
         var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
                    { type: 'button', 'data-button': name, 'aria-label': LABELS[name] || name, title: LABELS[name] || name });
         b.appendChild(icon(name));
+        if (['Thumbnail', 'Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
+            b.setAttribute('aria-pressed', String(name === 'BackgroundSound' && !!this.musicOn));
+        }
         var self = this;
         b.addEventListener('click', function () { self.command(name, b); });
         this.buttons[name] = b;

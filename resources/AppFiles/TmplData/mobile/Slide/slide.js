@@ -496,7 +496,6 @@ var ZarvexDecode = (function () {
                 var img = document.createElement('img');
                 img.alt = 'Page ' + (k + 1);
                 img.setAttribute('data-src', dir + n + '.jpg');
-                if (o.pageWidth > 0 && o.pageHeight > 0) img.style.aspectRatio = o.pageWidth + ' / ' + o.pageHeight;
                 slide.appendChild(img);
                 track.appendChild(slide);
                 pages.push(slide);
