@@ -1,0 +1,266 @@
+#include "import/PDFToSWFPageConverter.h"
+
+#include "app/AppSettings.h"
+#include "app/Error.h"
+#include "app/FileUtil.h"
+#include "app/Log.h"
+#include "app/Process.h"
+#include "app/Resources.h"
+#include "import/PDFDocument.h"
+#include "import/PDFRenderer.h"
+#include "import/PageLookahead.h"
+#include "import/SwfFile.h"
+#include "import/TextNumber.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace fs = std::filesystem;
+
+namespace zarvex {
+
+namespace {
+
+// Main pages larger than this are drawn smaller, keeping their shape, so one
+// page cannot ask for gigabytes of pixels (a 14400-point page at 144 dpi).
+constexpr double kMaxPagePixels = 8192.0 * 8192.0;
+constexpr int kMaxSide = 32767;
+constexpr int kThumbBox = 180;
+// How far the second thread may run ahead of the pass: main pages are files
+// and cost little memory but are wasted work after a cancel; thumbnails are
+// held in memory (a few kilobytes each) until their pass takes them.
+constexpr std::size_t kMainPagesAhead = 4;
+constexpr std::size_t kThumbnailsAhead = 256;
+
+std::string firstLine(const std::string& text) {
+    const auto end = text.find('\n');
+    return text.substr(0, end);
+}
+
+void writeOrRaise(const fs::path& file, std::string_view bytes) {
+    if (!writeFileAtomically(file, bytes))
+        throw Error("cannot write " + file.string());
+}
+
+// The thumbnail file name's stamp: "ddMMYYHHmmss" of the local time, where YY is
+// the two-digit week-based year.
+std::string timeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d%m%g%H%M%S", &local);
+    return text;
+}
+
+} // namespace
+
+PDFToSWFPageConverter::PDFToSWFPageConverter(fs::path pdfPath, std::shared_ptr<PDFDocument> pdfDoc,
+                                             int quality)
+    : PDFToPageConverter(std::move(pdfPath), std::move(pdfDoc), quality),
+      pageCount_(PDFDoc() ? PDFDoc()->pageCount() : 0), stopped_([] { return false; }) {}
+
+PDFToSWFPageConverter::~PDFToSWFPageConverter() {
+    lookahead_.reset();
+}
+
+void PDFToSWFPageConverter::planPages(const std::vector<int>& pages,
+                                      std::function<bool()> stopped) {
+    lookahead_.reset();
+    aheadKind_ = Ahead::None;
+    plan_.clear();
+    std::copy_if(pages.begin(), pages.end(), std::back_inserter(plan_),
+                 [&](int p) { return inDocument(p); });
+    stopped_ = stopped ? std::move(stopped) : [] { return false; };
+}
+
+fs::path PDFToSWFPageConverter::getPDF2swfLibPath() {
+    return resourcePath("lib/pdf2swf");
+}
+fs::path PDFToSWFPageConverter::getswfSizeLibPath() {
+    return resourcePath("lib/getswfSize");
+}
+
+int PDFToSWFPageConverter::CheckString(int length, std::string_view text) {
+    const auto n =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), text.size());
+    const auto at = text.substr(0, n).find('|');
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::pageImageSize(double widthPoints,
+                                                                      double heightPoints) {
+    double w = std::max(widthPoints * 2.0, 1.0);
+    double h = std::max(heightPoints * 2.0, 1.0);
+    const double shrink =
+        std::min({1.0, std::sqrt(kMaxPagePixels / (w * h)), kMaxSide / w, kMaxSide / h});
+    w *= shrink;
+    h *= shrink;
+    return {std::max(static_cast<int>(w), 1), std::max(static_cast<int>(h), 1)};
+}
+
+PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::thumbImageSize(double widthPoints,
+                                                                       double heightPoints) {
+    const double w = widthPoints * 2.0;
+    const double h = heightPoints * 2.0;
+    if (!(w > 0) || !(h > 0))
+        return {kThumbBox, kThumbBox};
+    if (w > h)
+        return {kThumbBox, std::max(static_cast<int>(h * kThumbBox / w), 1)};
+    return {std::max(static_cast<int>(w * kThumbBox / h), 1), kThumbBox};
+}
+
+std::vector<std::string> PDFToSWFPageConverter::pdf2swfArguments(int pageIndex,
+                                                                 const fs::path& path) const {
+    const auto p = std::to_string(pageIndex);
+    return {PDFPath().string(),
+            "-o" + path.string(),
+            "-p " + p + "-" + p,
+            "-s jpegquality=" + std::to_string(quality()),
+            "-t",
+            "-G",
+            "-qq",
+            "-s flashversion=8",
+            "-s disablelinks",
+            "-s zoom=" + std::to_string(DPI())};
+}
+
+void PDFToSWFPageConverter::generatePageToSwf(int pageIndex, const fs::path& path) {
+    // A file left by an earlier call must not pass for this call's result.
+    std::error_code ec;
+    fs::remove(path, ec);
+    const auto result = runProcess(getPDF2swfLibPath(), pdf2swfArguments(pageIndex, path));
+    if (!result.succeeded() || !fs::exists(path, ec)) {
+        fs::remove(path, ec);
+        const auto reason = firstLine(result.errors);
+        throw Error("pdf2swf could not convert page " + std::to_string(pageIndex) + " of " +
+                    PDFPath().string() + " (exit " + std::to_string(result.exitCode) + ")" +
+                    (reason.empty() ? "" : ": " + reason));
+    }
+    if (pageIndex == 1)
+        getFileWandH(path);
+}
+
+void PDFToSWFPageConverter::getFileWandH(const fs::path& swfFile) {
+    const auto result = runProcess(getswfSizeLibPath(), {swfFile.string()});
+    const std::string& text = result.output;
+    const int bar = CheckString(static_cast<int>(text.size()), text);
+    if (bar == 0)
+        throw Error("getswfSize gave no page size for " + swfFile.string() +
+                    (result.errors.empty() ? "" : ": " + firstLine(result.errors)));
+    const int width = readInt(std::string_view(text).substr(0, static_cast<std::size_t>(bar - 1)));
+    const int height = readInt(std::string_view(text).substr(static_cast<std::size_t>(bar)));
+    auto& settings = AppSettings::shareInstance();
+    settings.setPageWidth(width);
+    settings.setPageHeight(height);
+    ZLOG_DEBUG("page size of {}: {}x{}", swfFile.string(), width, height);
+}
+
+PDFRenderer& PDFToSWFPageConverter::renderer() {
+    if (!iPDFRep_)
+        iPDFRep_ = PDFRenderer::fromDocument(*PDFDoc());
+    return *iPDFRep_;
+}
+
+void PDFToSWFPageConverter::lookAhead(Ahead kind) {
+    if (plan_.empty() || aheadKind_ == kind)
+        return;
+    lookahead_.reset();
+    aheadKind_ = kind;
+    if (!workerRenderer_)
+        workerRenderer_ = std::make_unique<PDFRenderer>(PDFDoc()->data());
+    PageLookahead::Job job;
+    if (kind == Ahead::MainImages)
+        job = [this](int p, PDFRenderer& r) { return ensureMainImage(p, r); };
+    else
+        job = [this](int p, PDFRenderer& r) { return renderThumbJpeg(p, r); };
+    lookahead_ = std::make_unique<PageLookahead>(plan_, std::move(job), *workerRenderer_, stopped_,
+                                                 kind == Ahead::MainImages ? kMainPagesAhead
+                                                                           : kThumbnailsAhead);
+}
+
+std::string PDFToSWFPageConverter::renderPageJpeg(int pageIndex, PDFRenderer& r) const {
+    const auto points = r.pageSize(pageIndex - 1);
+    const auto size = pageImageSize(points.width, points.height);
+    return r.renderJpeg(pageIndex - 1, size.width, size.height, quality() / 100.0);
+}
+
+std::string PDFToSWFPageConverter::renderThumbJpeg(int pageIndex, PDFRenderer& r) const {
+    const auto points = r.pageSize(pageIndex - 1);
+    const auto size = thumbImageSize(points.width, points.height);
+    return r.renderJpeg(pageIndex - 1, size.width, size.height, quality() / 100.0);
+}
+
+std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r) const {
+    const auto path = converterWorkFolder() / (std::to_string(pageIndex) + ".jpg");
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        writeOrRaise(path, renderPageJpeg(pageIndex, r));
+    return {};
+}
+
+fs::path PDFToSWFPageConverter::thumbPath(int pageIndex) const {
+    return converterWorkFolder() / (timeStamp() + std::to_string(pageIndex) + ".jpg");
+}
+
+std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
+    if (!inDocument(pageIndex)) {
+        ZLOG_WARN("page {} is not in {} ({} pages): no page file", pageIndex, PDFPath().string(),
+                  pageCount_);
+        return std::nullopt;
+    }
+    if (AppSettings::shareInstance().ImportType() == 0) {
+        const auto path = converterWorkFolder() / (std::to_string(pageIndex) + ".swf");
+        // pdf2swf keeps this thread waiting; the thumbnails use the time.
+        lookAhead(Ahead::Thumbnails);
+        generatePageToSwf(pageIndex, path);
+        return path;
+    }
+    lookAhead(Ahead::MainImages);
+    auto& own = renderer();
+    if (!(lookahead_ && aheadKind_ == Ahead::MainImages && lookahead_->take(pageIndex, own)))
+        ensureMainImage(pageIndex, own);
+    return converterWorkFolder() / (std::to_string(pageIndex) + ".jpg");
+}
+
+std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) {
+    if (!inDocument(pageIndex))
+        return std::nullopt;
+    lookAhead(Ahead::Thumbnails);
+    auto& own = renderer();
+    std::optional<std::string> jpeg;
+    if (lookahead_ && aheadKind_ == Ahead::Thumbnails)
+        jpeg = lookahead_->take(pageIndex, own);
+    if (!jpeg)
+        jpeg = renderThumbJpeg(pageIndex, own);
+    const auto path = thumbPath(pageIndex);
+    writeOrRaise(path, *jpeg);
+    return path;
+}
+
+std::optional<fs::path> PDFToSWFPageConverter::generateMobilePage(int pageIndex) {
+    if (!inDocument(pageIndex))
+        return std::nullopt;
+    const auto folder = converterWorkFolder();
+    const auto p = std::to_string(pageIndex);
+    const auto path = folder / (p + "_mobile.jpg");
+    std::error_code ec;
+    if (fs::exists(path, ec))
+        return path;
+
+    // The main page is the same picture at the same size and quality.
+    std::optional<std::string> jpeg;
+    if (fs::exists(folder / (p + ".jpg"), ec)) {
+        jpeg = readFile(folder / (p + ".jpg"));
+    } else if (fs::exists(folder / (p + ".swf"), ec)) {
+        if (const auto swf = readFile(folder / (p + ".swf")))
+            jpeg = swf::extractJpeg(*swf);
+    }
+    if (!jpeg || jpeg->empty())
+        jpeg = renderPageJpeg(pageIndex, renderer());
+    writeOrRaise(path, *jpeg);
+    return path;
+}
+
+} // namespace zarvex

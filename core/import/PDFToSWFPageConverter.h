@@ -1,0 +1,99 @@
+#pragma once
+
+#include "import/PDFToPageConverter.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarvex {
+
+class PDFRenderer;
+class PageLookahead;
+
+// The page converter: Flash pages through the outside tool pdf2swf, JPEG pages,
+// thumbnails and mobile images through the PDF renderer.
+//
+// Files in the work folder, for page number p:
+//   "p.swf"         main page, Flash mode (settings ImportType 0); made anew on every call
+//   "p.jpg"         main page, image mode (any other ImportType); kept once made
+//   "p_mobile.jpg"  mobile image; kept once made
+//   "<stamp>p.jpg"  thumbnail, stamp "ddMMYYHHmmss" of the local time; a new file each call
+// Main and mobile images are the page at 144 pixels per inch (twice its size
+// in points); thumbnails fit 180 x 180 pixels. The mobile image is the same
+// picture as the main page, so it is taken from the main page's JPEG (or the
+// JPEG inside its SWF) when that exists.
+//
+// When told the coming pages (planPages), the converter renders ahead on a
+// second thread: main JPEG pages during the main pass, thumbnails during the
+// main pass (Flash mode, while pdf2swf runs) and the thumbnail pass. Results,
+// file names and the order of the calls' answers are those of a one-thread run.
+class PDFToSWFPageConverter : public PDFToPageConverter {
+public:
+    PDFToSWFPageConverter(std::filesystem::path pdfPath, std::shared_ptr<PDFDocument> pdfDoc,
+                          int quality);
+    ~PDFToSWFPageConverter() override;
+
+    std::optional<std::filesystem::path> generateMobilePage(int pageIndex) override;
+    std::optional<std::filesystem::path> generateThumbPage(int pageIndex) override;
+    std::optional<std::filesystem::path> generatePage(int pageIndex) override;
+
+    // The page numbers the coming passes will ask for, in order, and the page
+    // source's stop flag; numbers outside the document are ignored.
+    void planPages(const std::vector<int>& pages, std::function<bool()> stopped);
+
+    // Runs pdf2swf for page p into `path`; for page 1 then measures the SWF.
+    // Raises Error when the tool cannot be started or makes no file.
+    void generatePageToSwf(int pageIndex, const std::filesystem::path& path);
+    // Runs getswfSize on an SWF and stores the answer as the settings' page
+    // width and height (not saved). Raises Error when the answer has no "|".
+    void getFileWandH(const std::filesystem::path& swfFile);
+    // The 1-based position of the first "|" among the first `length` characters
+    // of `text`, or 0.
+    static int CheckString(int length, std::string_view text);
+    // resources/lib/pdf2swf.
+    static std::filesystem::path getPDF2swfLibPath();
+    static std::filesystem::path getswfSizeLibPath();
+
+    // The ten pdf2swf arguments for page p into `path`.
+    std::vector<std::string> pdf2swfArguments(int pageIndex,
+                                              const std::filesystem::path& path) const;
+
+    // Renders page p into a main-size JPEG at `path` (written atomically).
+    void pdfPageToImage(int pageIndex, const std::filesystem::path& path);
+    // Renders page p's thumbnail into `path` (written atomically).
+    void pdftoThumbImage(int pageIndex, const std::filesystem::path& path);
+
+    // Pixel size of a main page and of a thumbnail for a page size in points.
+    struct PixelSize {
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const PixelSize&, const PixelSize&) = default;
+    };
+    static PixelSize pageImageSize(double widthPoints, double heightPoints);
+    static PixelSize thumbImageSize(double widthPoints, double heightPoints);
+
+private:
+    enum class Ahead { None, MainImages, Thumbnails };
+
+    bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
+    PDFRenderer& renderer();
+    // Starts rendering `kind` ahead, replacing another kind; no-op without a plan.
+    void lookAhead(Ahead kind);
+    std::string renderPageJpeg(int pageIndex, PDFRenderer& renderer) const;
+    std::string renderThumbJpeg(int pageIndex, PDFRenderer& renderer) const;
+    std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
+    std::filesystem::path thumbPath(int pageIndex) const;
+
+    int pageCount_ = 0;
+    std::unique_ptr<PDFRenderer> iPDFRep_;
+    std::unique_ptr<PDFRenderer> workerRenderer_;
+    std::vector<int> plan_;
+    std::function<bool()> stopped_;
+    Ahead aheadKind_ = Ahead::None;
+    std::unique_ptr<PageLookahead> lookahead_; // after workerRenderer_: stops before it goes
+};
+
+} // namespace zarvex
