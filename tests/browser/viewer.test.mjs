@@ -168,6 +168,11 @@ test('the address opens a page, the keyboard turns pages, changes are announced 
         await page.keyboard.press('ArrowRight');
         await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '6,7');
         assert.equal(await page.textContent('.zv-live'), 'Pages 6 and 7 of 7');
+        await page.keyboard.press('+');
+        assert.match(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
+        assert.match(await page.getAttribute('.zv-zoom', 'style'), /scale\(1\.5\)/);
+        await page.keyboard.press('Escape');
+        assert.doesNotMatch(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
         await page.keyboard.press('Home');
         await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '1');
         await page.keyboard.press('End');
