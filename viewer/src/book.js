@@ -104,6 +104,8 @@ var ZarvexBook = (function () {
         root.setAttribute('dir', this.rtl ? 'rtl' : 'ltr');
         root.setAttribute('lang', document.documentElement.lang || 'en');
         root.style.setProperty('--zv-base', m.baseColor || '#804000');
+        var baseN = parseInt((m.baseColor || '#804000').slice(1), 16);
+        root.style.setProperty('--zv-base-rgb', [(baseN >> 16) & 255, (baseN >> 8) & 255, baseN & 255].join(', '));
         root.style.setProperty('--zv-on-base', luminance(m.baseColor || '#804000') > 0.6 ? '#111' : '#fff');
         this.applyBackground();
 
@@ -485,11 +487,11 @@ var ZarvexBook = (function () {
         leaf.style.transformOrigin = (hingeLeft ? 'left' : 'right') + ' center';
         var frames, shadeFrames;
         if (two) {
-            frames = [{ transform: 'perspective(2400px) rotateY(0deg)' }, { transform: 'perspective(2400px) rotateY(' + (sign * 180) + 'deg)' }];
+            frames = [{ transform: 'perspective(3200px) rotateY(0deg)' }, { transform: 'perspective(3200px) rotateY(' + (sign * 180) + 'deg)' }];
         } else if (forward) {
-            frames = [{ transform: 'perspective(2400px) rotateY(0deg)', opacity: 1 }, { transform: 'perspective(2400px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
+            frames = [{ transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }, { transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
         } else {
-            frames = [{ transform: 'perspective(2400px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'perspective(2400px) rotateY(0deg)', opacity: 1 }];
+            frames = [{ transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }];
         }
         shadeFrames = [{ opacity: 0 }, { opacity: 0.45 }];
         var finished = false;
