@@ -20,6 +20,9 @@ const www = path.join(out, 'www');
 const shots = path.join(out, 'screenshots');
 const cli = process.env.ZARVEX_CLI && fs.existsSync(process.env.ZARVEX_CLI) ? process.env.ZARVEX_CLI : null;
 
+const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
+    .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
+
 let browser, server, jpegs;
 
 before(async () => {
@@ -95,6 +98,21 @@ test('an image book shows its spreads, turns pages, follows links and applies it
         await page.screenshot({ path: path.join(shots, 'fixture-image-float.png') });
     } finally {
         await page.close();
+    }
+});
+
+test('every template\'s page starts the viewer in the template\'s look', async () => {
+    for (const template of templates) {
+        book(`look-${template}`, { template });
+        const page = await openBook(browser, server.url + `look-${template}/index.html#p=2`);
+        try {
+            assert.match(await page.getAttribute('.zv-root', 'class'), new RegExp(`zv-look-${template}\\b`));
+            await assertPicture(page, 2);
+            await assertPicture(page, 3);
+            await page.screenshot({ path: path.join(shots, `template-${template}.png`) });
+        } finally {
+            await page.close();
+        }
     }
 });
 
@@ -309,8 +327,6 @@ async function fixturePdf(file) {
     await p.close();
 }
 
-const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
-    .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
 
 test('books published by the command line read well in every template and both page formats', { skip: !cli && 'zarvex-cli is not built' }, async (t) => {
     const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-home-'));
