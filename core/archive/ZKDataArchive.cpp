@@ -3,9 +3,14 @@
 #include "archive/ZKDataUtil.h"
 #include "archive/ZKLFHeader.h"
 
+#include <algorithm>
+
 namespace zarvex {
 
 namespace {
+
+// General purpose bit 11: name and comment are UTF-8.
+constexpr std::uint32_t kLanguageEncodingFlag = 0x0800;
 
 std::uint32_t externalAttributes(const ZKFileAttributes& attributes) {
     std::uint32_t type = 0x80004000;
@@ -39,6 +44,11 @@ int ZKDataArchive::deflateData(std::string_view bytes, std::string_view filename
     const std::uint64_t offset = cdTrailer_.offsetOfStartOfCentralDirectory();
 
     ZKLFHeader lfHeader;
+    // Readers take names without this flag as code page 437; ASCII names, the
+    // same in both, keep the flag word 0.
+    if (std::any_of(name->begin(), name->end(), [](char c) { return (c & 0x80) != 0; })) {
+        lfHeader.setGeneralPurposeBitFlag(kLanguageEncodingFlag);
+    }
     lfHeader.setUncompressedSize(bytes.size());
     lfHeader.setFilename(filename);
     lfHeader.setCrc(zk_crc32(bytes));

@@ -29,7 +29,8 @@ class ZKDataArchive : public ZKArchive {
 public:
     ZKDataArchive() = default;
 
-    // Adds one entry holding `bytes`, DEFLATE-compressed, under `filename`.
+    // Adds one entry holding `bytes`, DEFLATE-compressed, under `filename`
+    // (stored in Unicode composition, with the UTF-8 flag when not plain ASCII).
     // Returns 1 on success and -1, leaving the archive unchanged, when the name
     // is empty, not valid UTF-8 or longer than 65535 bytes, or when the
     // compressor fails.
