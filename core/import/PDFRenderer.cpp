@@ -1,34 +1,147 @@
 #include "import/PDFRenderer.h"
 
 #include "app/Error.h"
+#include "import/JpegEncoder.h"
+#include "import/PdfContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace zarvex {
 
-struct PDFRenderer::Impl {};
+namespace {
 
-PDFRenderer::PDFRenderer(std::string) {
-    throw Error("not implemented");
+// Fonts and decoded images stay cached between pages up to this size.
+constexpr std::size_t kRendererStore = 64u << 20;
+constexpr int kMaxSide = 32767;
+
+} // namespace
+
+struct PDFRenderer::Impl {
+    std::string data; // the document reads from these bytes for its whole life
+    pdf::Context ctx{kRendererStore};
+    pdf::Document doc;
+    int pageCount = 0;
+    // The last page used; consecutive calls for one page (size, then render)
+    // load it once.
+    pdf::Page page;
+    int pageIndex = -1;
+    std::unique_ptr<JpegEncoder> encoder;
+
+    fz_page* select(int index) {
+        if (index < 0 || index >= pageCount)
+            throw Error("page index " + std::to_string(index) + " outside the document (" +
+                        std::to_string(pageCount) + " pages)");
+        if (index != pageIndex || !page) {
+            page.reset();
+            pageIndex = -1;
+            fz_context* c = ctx;
+            fz_document* d = &doc.get()->super;
+            page = pdf::Page(
+                c, pdf::guarded(c, "load page", [&] { return fz_load_page(c, d, index); }));
+            pageIndex = index;
+        }
+        return page.get();
+    }
+
+    fz_rect bounds(fz_page* p) {
+        fz_context* c = ctx;
+        return pdf::guarded(c, "measure page", [&] { return fz_bound_page(c, p); });
+    }
+
+    pdf::Pixmap draw(int index, int width, int height) {
+        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
+            throw Error("render size " + std::to_string(width) + "x" + std::to_string(height) +
+                        " outside 1.." + std::to_string(kMaxSide));
+        fz_page* p = select(index);
+        fz_rect b = bounds(p);
+        float bw = b.x1 - b.x0;
+        float bh = b.y1 - b.y0;
+        if (!(bw > 0) || !(bh > 0))
+            throw Error("page " + std::to_string(index) + " has an empty size");
+        fz_matrix ctm =
+            fz_concat(fz_translate(-b.x0, -b.y0),
+                      fz_scale(static_cast<float>(width) / bw, static_cast<float>(height) / bh));
+        fz_context* c = ctx;
+        pdf::Pixmap pix(c, pdf::guarded(c, "render page", [&] {
+                            return fz_new_pixmap(c, fz_device_rgb(c), width, height, nullptr, 0);
+                        }));
+        fz_pixmap* raw = pix.get();
+        pdf::guarded(c, "render page", [&] { fz_clear_pixmap_with_value(c, raw, 0xff); });
+        pdf::Device dev(c, pdf::guarded(c, "render page",
+                                        [&] { return fz_new_draw_device(c, fz_identity, raw); }));
+        fz_device* device = dev.get();
+        pdf::guarded(c, "render page", [&] {
+            fz_run_page(c, p, device, ctm, nullptr);
+            fz_close_device(c, device);
+        });
+        return pix;
+    }
+};
+
+PDFRenderer::PDFRenderer(std::string data) : impl_(std::make_unique<Impl>()) {
+    impl_->data = std::move(data);
+    fz_context* c = impl_->ctx;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(impl_->data.data());
+    std::size_t size = impl_->data.size();
+    pdf::Stream stream(
+        c, pdf::guarded(c, "open PDF data", [&] { return fz_open_memory(c, bytes, size); }));
+    fz_stream* stm = stream.get();
+    impl_->doc = pdf::Document(
+        c, pdf::guarded(c, "open PDF data", [&] { return pdf_open_document_with_stream(c, stm); }));
+    pdf_document* d = impl_->doc.get();
+    if (pdf::guarded(c, "open PDF data", [&] { return pdf_needs_password(c, d); }))
+        throw Error("the PDF needs a password");
+    impl_->pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
 }
+
 std::unique_ptr<PDFRenderer> PDFRenderer::fromDocument(const PDFDocument& document) {
     return std::make_unique<PDFRenderer>(document.data());
 }
+
 PDFRenderer::~PDFRenderer() = default;
 PDFRenderer::PDFRenderer(PDFRenderer&&) noexcept = default;
 PDFRenderer& PDFRenderer::operator=(PDFRenderer&&) noexcept = default;
+
 int PDFRenderer::pageCount() const {
-    throw Error("not implemented");
+    return impl_->pageCount;
 }
-PDFSize PDFRenderer::pageSize(int) {
-    throw Error("not implemented");
+
+PDFSize PDFRenderer::pageSize(int pageIndex) {
+    fz_rect b = impl_->bounds(impl_->select(pageIndex));
+    return {static_cast<double>(b.x1 - b.x0), static_cast<double>(b.y1 - b.y0)};
 }
-PDFBitmap PDFRenderer::render(int, int, int) {
-    throw Error("not implemented");
+
+PDFBitmap PDFRenderer::render(int pageIndex, int width, int height) {
+    pdf::Pixmap pix = impl_->draw(pageIndex, width, height);
+    fz_context* c = impl_->ctx;
+    fz_pixmap* raw = pix.get();
+    const unsigned char* samples = fz_pixmap_samples(c, raw);
+    auto stride = static_cast<std::size_t>(fz_pixmap_stride(c, raw));
+    auto row = static_cast<std::size_t>(width) * 3;
+    PDFBitmap bitmap{width, height,
+                     std::vector<std::uint8_t>(row * static_cast<std::size_t>(height))};
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        std::memcpy(bitmap.rgb.data() + y * row, samples + y * stride, row);
+    return bitmap;
 }
-std::string PDFRenderer::renderJpeg(int, int, int, double) {
-    throw Error("not implemented");
+
+std::string PDFRenderer::renderJpeg(int pageIndex, int width, int height, double factor) {
+    pdf::Pixmap pix = impl_->draw(pageIndex, width, height);
+    fz_context* c = impl_->ctx;
+    fz_pixmap* raw = pix.get();
+    if (!impl_->encoder)
+        impl_->encoder = std::make_unique<JpegEncoder>();
+    return impl_->encoder->encode(fz_pixmap_samples(c, raw), width, height,
+                                  static_cast<int>(fz_pixmap_stride(c, raw)),
+                                  jpegQualityForFactor(factor));
 }
-int jpegQualityForFactor(double) {
-    return 85;
+
+int jpegQualityForFactor(double factor) {
+    if (!(factor == factor)) // NaN
+        return 1;
+    return std::clamp(static_cast<int>(std::lround(factor * 100.0)), 1, 100);
 }
 
 } // namespace zarvex

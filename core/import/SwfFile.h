@@ -45,6 +45,11 @@ struct Header {
 // a broken zlib stream.
 Header readHeader(std::string_view bytes);
 
+// readHeader() over a whole file that must also be complete: as long as its
+// header says (for CWS, a zlib stream that ends) and with a stage of positive
+// or zero size. Raises Error with a one-line reason otherwise.
+Header readCompleteFile(std::string_view bytes);
+
 // A complete SWF (version 8, one frame, white background, 24 fps) whose stage
 // is widthPx x heightPx pixels and shows `jpeg` (a baseline JPEG of that size)
 // scaled 1:1 over the whole stage. `compressed` selects CWS. Raises Error when

@@ -1,8 +1,239 @@
 #include "support/FixturePdf.h"
 
 #include "app/Error.h"
+#include "import/PdfContext.h"
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
 
 namespace zarvex::test {
+
+namespace {
+
+using pdf::guarded;
+
+constexpr const char* kWords[] = {"lorem",       "ipsum",      "dolor",      "sit",   "amet",
+                                  "consectetur", "adipiscing", "elit",       "sed",   "do",
+                                  "eiusmod",     "tempor",     "incididunt", "ut",    "labore",
+                                  "et",          "dolore",     "magna",      "aliqua"};
+
+std::string number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    return buf;
+}
+
+// The page's drawing: a frame, a few filled shapes, the page number in big
+// digits and optional lines of body text. Coordinates in default user space.
+std::string pageContent(const FixturePage& page, int pageNumber) {
+    std::ostringstream s;
+    const double w = page.width, h = page.height;
+    s << "q 0 0 0 RG 2 w 10 10 " << number(w - 20) << " " << number(h - 20) << " re S Q\n";
+    s << "q 0.85 0.2 0.2 rg 30 30 80 40 re f Q\n";
+    s << "q 0.2 0.4 0.8 rg " << number(w - 110) << " 30 m " << number(w - 30) << " 30 l "
+      << number(w - 70) << " 90 l h f Q\n";
+    s << "q 0.1 0.6 0.3 RG 3 w " << number(w / 2 - 60) << " " << number(h / 2) << " m "
+      << number(w / 2 - 20) << " " << number(h / 2 + 80) << " " << number(w / 2 + 20) << " "
+      << number(h / 2 - 80) << " " << number(w / 2 + 60) << " " << number(h / 2) << " c S Q\n";
+    s << "BT /F1 " << number(std::min(w, h) / 4) << " Tf 0 0 0 rg 1 0 0 1 "
+      << number(w / 2 - std::min(w, h) / 6) << " " << number(h / 2 + 40) << " Tm (" << pageNumber
+      << ") Tj ET\n";
+    if (page.textLines > 0) {
+        s << "BT /F1 10 Tf 0.1 0.1 0.1 rg 12 TL 1 0 0 1 40 " << number(h - 50) << " Tm\n";
+        std::size_t word = static_cast<std::size_t>(pageNumber);
+        for (int line = 0; line < page.textLines; ++line) {
+            s << "(";
+            for (int i = 0; i < 14; ++i)
+                s << kWords[word++ % std::size(kWords)] << ' ';
+            s << ") '\n";
+        }
+        s << "ET\n";
+        for (int i = 0; i < 6; ++i) // a little line art under the text
+            s << "q 0.5 g " << number(40 + i * 80) << " 100 60 " << number(20 + i * 7)
+              << " re f Q\n";
+    }
+    return s.str();
+}
+
+class Writer {
+public:
+    Writer() : ctx_(64u << 20) {
+        fz_context* c = ctx_;
+        doc_ = pdf::Document(c, guarded(c, "create PDF", [&] { return pdf_create_document(c); }));
+        pdf_document* d = doc_.get();
+        font_ =
+            pdf::Object(c, guarded(c, "create font", [&] {
+                            pdf_obj* f = pdf_add_new_dict(c, d, 4);
+                            pdf_obj* dict = pdf_resolve_indirect(c, f);
+                            pdf_dict_put(c, dict, PDF_NAME(Type), PDF_NAME(Font));
+                            pdf_dict_put(c, dict, PDF_NAME(Subtype), PDF_NAME(Type1));
+                            pdf_dict_put_name(c, dict, PDF_NAME(BaseFont), "Helvetica");
+                            pdf_dict_put(c, dict, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
+                            return f;
+                        }));
+    }
+
+    void addPage(const FixturePage& page, int pageNumber) {
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        std::string content = pageContent(page, pageNumber);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+        std::size_t size = content.size();
+        pdf_obj* font = font_.get();
+        fz_rect media =
+            fz_make_rect(0, 0, static_cast<float>(page.width), static_cast<float>(page.height));
+        int rotate = page.rotation;
+        guarded(c, "add page", [&] {
+            fz_buffer* buf = fz_new_buffer_from_copied_data(c, bytes, size);
+            pdf_obj* res = pdf_new_dict(c, d, 1);
+            pdf_obj* fonts = pdf_dict_put_dict(c, res, PDF_NAME(Font), 1);
+            pdf_dict_puts(c, fonts, "F1", font);
+            pdf_obj* pageObj = nullptr;
+            fz_var(pageObj);
+            fz_try(c) {
+                pageObj = pdf_add_page(c, d, media, rotate, res, buf);
+                pdf_insert_page(c, d, -1, pageObj);
+            }
+            fz_always(c) {
+                pdf_drop_obj(c, pageObj);
+                pdf_drop_obj(c, res);
+                fz_drop_buffer(c, buf);
+            }
+            fz_catch(c) {
+                fz_rethrow(c);
+            }
+        });
+    }
+
+    void addAnnotation(int pageIndex, const FixtureLink& link, int pageCount) {
+        if (link.targetPage && (*link.targetPage < 0 || *link.targetPage >= pageCount))
+            throw Error("fixture link to a page outside the document");
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        const char* subtype = link.subtype.c_str();
+        const char* uri = link.uri ? link.uri->c_str() : nullptr;
+        int target = link.targetPage.value_or(-1);
+        bool goTo = link.useGoToAction;
+        fz_rect rect = fz_make_rect(
+            static_cast<float>(link.rect.left()), static_cast<float>(link.rect.bottom()),
+            static_cast<float>(link.rect.right()), static_cast<float>(link.rect.top()));
+        guarded(c, "add annotation", [&] {
+            pdf_obj* page = pdf_lookup_page_obj(c, d, pageIndex);
+            pdf_obj* annots = pdf_dict_get(c, page, PDF_NAME(Annots));
+            if (!pdf_is_array(c, annots))
+                annots = pdf_dict_put_array(c, page, PDF_NAME(Annots), 4);
+            pdf_obj* ref = pdf_add_new_dict(c, d, 6);
+            pdf_array_push_drop(c, annots, ref);
+            pdf_obj* a = pdf_resolve_indirect(c, ref);
+            pdf_dict_put(c, a, PDF_NAME(Type), PDF_NAME(Annot));
+            pdf_dict_put_name(c, a, PDF_NAME(Subtype), subtype);
+            pdf_dict_put_rect(c, a, PDF_NAME(Rect), rect);
+            pdf_dict_put(c, a, PDF_NAME(P), page);
+            pdf_obj* border = pdf_dict_put_array(c, a, PDF_NAME(Border), 3);
+            for (int i = 0; i < 3; ++i)
+                pdf_array_push_int(c, border, 0);
+            if (uri) {
+                pdf_obj* action = pdf_dict_put_dict(c, a, PDF_NAME(A), 2);
+                pdf_dict_put(c, action, PDF_NAME(S), PDF_NAME(URI));
+                pdf_dict_put_string(c, action, PDF_NAME(URI), uri, std::strlen(uri));
+            } else if (target >= 0) {
+                pdf_obj* holder = a;
+                pdf_obj* key = PDF_NAME(Dest);
+                if (goTo) {
+                    holder = pdf_dict_put_dict(c, a, PDF_NAME(A), 2);
+                    pdf_dict_put(c, holder, PDF_NAME(S), PDF_NAME(GoTo));
+                    key = PDF_NAME(D);
+                }
+                pdf_obj* dest = pdf_dict_put_array(c, holder, key, 5);
+                pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, target));
+                pdf_array_push(c, dest, PDF_NAME(XYZ));
+                for (int i = 0; i < 3; ++i)
+                    pdf_array_push(c, dest, PDF_NULL);
+            }
+        });
+    }
+
+    // Writes the items as children of `parent` (an indirect dictionary).
+    void addOutline(pdf_obj* parent, const std::vector<FixtureOutlineItem>& items, int pageCount) {
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        std::vector<pdf::Object> refs;
+        for (const auto& item : items) {
+            if (item.page < 0 || item.page >= pageCount)
+                throw Error("fixture bookmark to a page outside the document");
+            const char* title = item.title.c_str();
+            int target = item.page;
+            refs.emplace_back(c, guarded(c, "add bookmark", [&] {
+                                  pdf_obj* ref = pdf_add_new_dict(c, d, 6);
+                                  pdf_obj* o = pdf_resolve_indirect(c, ref);
+                                  pdf_dict_put_text_string(c, o, PDF_NAME(Title), title);
+                                  pdf_dict_put(c, o, PDF_NAME(Parent), parent);
+                                  pdf_obj* dest = pdf_dict_put_array(c, o, PDF_NAME(Dest), 2);
+                                  pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, target));
+                                  pdf_array_push(c, dest, PDF_NAME(Fit));
+                                  return ref;
+                              }));
+            addOutline(refs.back().get(), item.children, pageCount);
+        }
+        int count = static_cast<int>(refs.size());
+        guarded(c, "link bookmarks", [&] {
+            pdf_obj* p = pdf_resolve_indirect(c, parent);
+            if (count > 0) {
+                pdf_dict_put(c, p, PDF_NAME(First), refs.front().get());
+                pdf_dict_put(c, p, PDF_NAME(Last), refs.back().get());
+                pdf_dict_put_int(c, p, PDF_NAME(Count), count);
+            }
+            for (int i = 0; i < count; ++i) {
+                pdf_obj* o = pdf_resolve_indirect(c, refs[static_cast<std::size_t>(i)].get());
+                if (i > 0)
+                    pdf_dict_put(c, o, PDF_NAME(Prev), refs[static_cast<std::size_t>(i - 1)].get());
+                if (i + 1 < count)
+                    pdf_dict_put(c, o, PDF_NAME(Next), refs[static_cast<std::size_t>(i + 1)].get());
+            }
+        });
+    }
+
+    void addOutlineRoot(const std::vector<FixtureOutlineItem>& items, int pageCount) {
+        if (items.empty())
+            return;
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        pdf::Object root(c, guarded(c, "add outline", [&] {
+                             pdf_obj* ref = pdf_add_new_dict(c, d, 4);
+                             pdf_dict_put(c, pdf_resolve_indirect(c, ref), PDF_NAME(Type),
+                                          PDF_NAME(Outlines));
+                             pdf_dict_put(c, pdf_dict_get(c, pdf_trailer(c, d), PDF_NAME(Root)),
+                                          PDF_NAME(Outlines), ref);
+                             return ref;
+                         }));
+        addOutline(root.get(), items, pageCount);
+    }
+
+    void save(const std::filesystem::path& path, const std::string& password) {
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        pdf_write_options opts = pdf_default_write_options;
+        opts.do_compress = 1;
+        if (!password.empty()) {
+            if (password.size() >= sizeof opts.upwd_utf8)
+                throw Error("fixture password too long");
+            opts.do_encrypt = PDF_ENCRYPT_RC4_128;
+            opts.permissions = -1;
+            std::strcpy(opts.upwd_utf8, password.c_str());
+            std::strcpy(opts.opwd_utf8, (password + "-owner").substr(0, 100).c_str());
+        }
+        std::string name = path.string();
+        guarded(c, "save PDF", [&] { pdf_save_document(c, d, name.c_str(), &opts); });
+    }
+
+private:
+    pdf::Context ctx_;
+    pdf::Document doc_;
+    pdf::Object font_;
+};
+
+} // namespace
 
 FixtureLink FixtureLink::web(PDFRect rect, std::string uri) {
     FixtureLink l;
@@ -10,6 +241,7 @@ FixtureLink FixtureLink::web(PDFRect rect, std::string uri) {
     l.uri = std::move(uri);
     return l;
 }
+
 FixtureLink FixtureLink::page(PDFRect rect, int targetPage, bool useGoToAction) {
     FixtureLink l;
     l.rect = rect;
@@ -17,6 +249,7 @@ FixtureLink FixtureLink::page(PDFRect rect, int targetPage, bool useGoToAction) 
     l.useGoToAction = useGoToAction;
     return l;
 }
+
 FixtureLink FixtureLink::other(PDFRect rect, std::string subtype) {
     FixtureLink l;
     l.rect = rect;
@@ -24,17 +257,60 @@ FixtureLink FixtureLink::other(PDFRect rect, std::string subtype) {
     return l;
 }
 
-void writeFixturePdf(const std::filesystem::path&, const FixtureDocument&) {
-    throw Error("not implemented");
+void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document) {
+    Writer writer;
+    const int count = static_cast<int>(document.pages.size());
+    for (int i = 0; i < count; ++i)
+        writer.addPage(document.pages[static_cast<std::size_t>(i)], i + 1);
+    for (int i = 0; i < count; ++i)
+        for (const auto& link : document.pages[static_cast<std::size_t>(i)].links)
+            writer.addAnnotation(i, link, count);
+    writer.addOutlineRoot(document.outline, count);
+    writer.save(path, document.userPassword);
 }
-FixtureDocument plainDocument(int, double, double) {
-    return {};
+
+FixtureDocument plainDocument(int count, double width, double height) {
+    FixtureDocument doc;
+    for (int i = 0; i < count; ++i)
+        doc.pages.push_back(FixturePage{width, height});
+    return doc;
 }
+
 FixtureDocument standardDocument() {
-    return {};
+    FixtureDocument doc;
+    FixturePage p0;
+    p0.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/a"),
+                FixtureLink::page({60, 600, 120, 40}, 2),
+                FixtureLink::other({300, 300, 20, 20}, "Text")};
+    FixturePage p1{595, 842, 90};
+    p1.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/b"),
+                FixtureLink::page({100, 100, 50, 30}, 0, true)};
+    FixturePage p2{612, 792, 180};
+    p2.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/c")};
+    FixturePage p3{792, 612, 270};
+    p3.links = {FixtureLink::page({10, 20, 30, 40}, 4)};
+    FixturePage p4;
+    doc.pages = {p0, p1, p2, p3, p4};
+    doc.outline = {
+        {"Chapter 1", 0, {{"Section 1.1", 1, {}}, {"Section 1.2", 2, {{"Detail", 3, {}}}}}},
+        {"Chapter 2", 4, {}}};
+    return doc;
 }
-FixtureDocument benchmarkDocument(int) {
-    return {};
+
+FixtureDocument benchmarkDocument(int pages) {
+    FixtureDocument doc;
+    for (int i = 0; i < pages; ++i) {
+        FixturePage page;
+        page.textLines = 52;
+        if (i % 10 == 0) {
+            page.links.push_back(FixtureLink::web({40, 40, 200, 20}, "https://example.com/bench"));
+            if (i + 1 < pages)
+                page.links.push_back(FixtureLink::page({300, 40, 100, 20}, i + 1));
+            doc.outline.push_back({"Part " + std::to_string(i / 10 + 1), i, {}});
+        }
+        doc.pages.push_back(page);
+    }
+    return doc;
 }
 
 } // namespace zarvex::test

@@ -5,7 +5,7 @@
 //
 //   using namespace zarvex::test;
 //   FixtureDocument doc;
-//   doc.pages = {FixturePage{}, FixturePage{.width = 595, .height = 842, .rotation = 90}};
+//   doc.pages = {FixturePage{}, FixturePage{595, 842, 90}};
 //   doc.pages[0].links.push_back(FixtureLink::web({60, 700, 120, 40}, "https://example.com/"));
 //   doc.pages[0].links.push_back(FixtureLink::page({60, 600, 120, 40}, 1));
 //   doc.outline = {{"Chapter 1", 0, {{"Section 1.1", 1, {}}}}};
@@ -39,6 +39,10 @@ struct FixtureLink {
 };
 
 struct FixturePage {
+    FixturePage() = default;
+    FixturePage(double width, double height, int rotation = 0)
+        : width(width), height(height), rotation(rotation) {}
+
     double width = 612;
     double height = 792;
     int rotation = 0; // written as /Rotate when not 0
