@@ -64,8 +64,8 @@ std::optional<Size> jpegSize(const fs::path& file) {
             return std::nullopt;
         const unsigned marker = byte(i + 1);
         const size_t length = (byte(i + 2) << 8) | byte(i + 3);
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                           marker != 0xCC;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame)
             return Size{(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
         i += 2 + length;
@@ -100,8 +100,12 @@ void collect(const Node& element, int depth, std::vector<Property>& out) {
                 collect(child, depth + 1, out);
 }
 
-fs::path templatesFolder() { return zarvex::resourcePath("AppFiles/Templates"); }
-fs::path stylesFolder() { return zarvex::resourcePath("AppFiles/Styles"); }
+fs::path templatesFolder() {
+    return zarvex::resourcePath("AppFiles/Templates");
+}
+fs::path stylesFolder() {
+    return zarvex::resourcePath("AppFiles/Styles");
+}
 
 // Template folders are the direct sub-folders that hold a declaration file.
 std::vector<std::string> templateNames() {
@@ -190,24 +194,34 @@ bool acceptsExtension(const std::string& filter, const std::string& extension) {
     return false;
 }
 
-const std::set<std::string> kTypeNames = {
-    "pt_text", "pt_number", "pt_color", "pt_list", "pt_composite", "pt_file",
-    "pt_list_fromFunction", "pt_form_security", "pt_font", "pt_form_contactabout", "pt_bool"};
+const std::set<std::string> kTypeNames = {"pt_text",
+                                          "pt_number",
+                                          "pt_color",
+                                          "pt_list",
+                                          "pt_composite",
+                                          "pt_file",
+                                          "pt_list_fromFunction",
+                                          "pt_form_security",
+                                          "pt_font",
+                                          "pt_form_contactabout",
+                                          "pt_bool"};
 
 // Keys compared with "Yes" exactly by the book configuration, or passed to the players.
-const std::vector<std::string> kYesNoKeys = {"ShowLogo", "LoopSound", "PlayFlipSound",
-                                             "AutoScale", "Enable"};
-const std::vector<std::string> kButtonKeys = {"Zoom",     "TiltAngle", "AutoPlay", "BackgroundSound",
-                                              "Info",     "Bookmark",  "Thumbnail", "FullScreen",
-                                              "Help",     "Share",     "Print",    "Download"};
+const std::vector<std::string> kYesNoKeys = {"ShowLogo", "LoopSound", "PlayFlipSound", "AutoScale",
+                                             "Enable"};
+const std::vector<std::string> kButtonKeys = {"Zoom", "TiltAngle", "AutoPlay",  "BackgroundSound",
+                                              "Info", "Bookmark",  "Thumbnail", "FullScreen",
+                                              "Help", "Share",     "Print",     "Download"};
 const std::vector<std::string> kColourKeys = {"BaseColor", "Color", "GradientStartColor",
                                               "GradientEndColor"};
 const std::vector<std::string> kFileKeys = {"LogoFile", "SoundFile", "DownloadFile", "ImagePath"};
 const std::vector<std::string> kOtherKeys = {
-    "AuthorName", "AuthorEmail", "AuthorWebSite", "AuthorInfo",    "Title",    "bookTitle",
-    "LogoLink",   "link",        "GoogleID",      "GoogleAnalytics", "ShareID", "BackgroundType",
-    "GradientAngle", "BgType",   "ImgPosition",   "Interval",      "loop",     "PerPageThickness",
-    "direction",  "pageWidth",   "pageHeight",    "languageSetting"};
+    "AuthorName",    "AuthorEmail",      "AuthorWebSite", "AuthorInfo",
+    "Title",         "bookTitle",        "LogoLink",      "link",
+    "GoogleID",      "GoogleAnalytics",  "ShareID",       "BackgroundType",
+    "GradientAngle", "BgType",           "ImgPosition",   "Interval",
+    "loop",          "PerPageThickness", "direction",     "pageWidth",
+    "pageHeight",    "languageSetting"};
 const std::regex kColour("0x[0-9a-f]{6}");
 
 bool listHolds(const Property& p, const std::string& value) {
@@ -284,10 +298,12 @@ TEST(ShippedTemplates, NamePagesAndPlayersThatExist) {
         EXPECT_TRUE(fs::is_regular_file(folder / html) ||
                     fs::is_regular_file(zarvex::resourcePath("AppFiles") / html))
             << "htmlPath " << html;
-        const std::string mobile = d.info.count("mobileTmplFilesPath")
-                                       ? d.info.at("mobileTmplFilesPath")
-                                       : "";
-        EXPECT_TRUE(fs::is_directory(folder / mobile / "Flip")) << "mobileTmplFilesPath " << mobile;
+        const std::string mobile =
+            d.info.count("mobileTmplFilesPath") ? d.info.at("mobileTmplFilesPath") : "";
+        // The mobile path is relative to the templates folder, not to the template's own.
+        EXPECT_TRUE(
+            fs::is_regular_file(templatesFolder() / mobile / "Flip/javascript/main_preview.js"))
+            << "mobileTmplFilesPath " << mobile;
 
         const auto icon = pngSize(folder / "icon.png");
         ASSERT_TRUE(icon) << "icon.png is no PNG";
@@ -302,10 +318,9 @@ TEST(ShippedStyles, PresetsSetOnlyDeclaredKeysWithValuesTheirPropertiesAccept) {
         const Declaration d = loadDeclaration(name);
         const auto folders = styleFolders(name);
         EXPECT_GE(folders.size(), 3u);
-        const bool hasDefault =
-            std::any_of(folders.begin(), folders.end(), [&](const fs::path& f) {
-                return d.info.count("defaultStyle") && f.filename() == d.info.at("defaultStyle");
-            });
+        const bool hasDefault = std::any_of(folders.begin(), folders.end(), [&](const fs::path& f) {
+            return d.info.count("defaultStyle") && f.filename() == d.info.at("defaultStyle");
+        });
         EXPECT_TRUE(hasDefault) << "defaultStyle names no style folder";
 
         for (const auto& folder : folders) {
@@ -392,7 +407,7 @@ TEST(DemoBook, PagesAreJpegsOfTheStartPageSizeNamedInReadingOrder) {
     }
 }
 
-TEST(ShippedLibrary, PicturesStaySmall) {
+TEST(ShippedPictures, StaySmall) {
     std::uintmax_t total = 0;
     for (const fs::path root : {stylesFolder(), zarvex::resourcePath("DemoImgs_standard")})
         for (const auto& entry : fs::recursive_directory_iterator(root))
