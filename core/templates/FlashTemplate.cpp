@@ -110,6 +110,10 @@ bool FlashTemplate::loadTemplate(const std::string& name) {
         return fail(error.what());
     }
 
+    std::error_code missing;
+    if (!fs::is_regular_file(declaration, missing))
+        return fail(fmt::format("{} does not exist", declaration.string()));
+
     std::string strictError;
     std::optional<xml::Document> document =
         xml::Document::parseFile(declaration, xml::ParseMode::Strict, &strictError);

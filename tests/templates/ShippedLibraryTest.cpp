@@ -53,7 +53,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return pieces;
 }
 
-class ShippedLibrary : public ::testing::Test {
+class ShippedTemplateModel : public ::testing::Test {
 protected:
     void SetUp() override {
         try {
@@ -68,13 +68,13 @@ protected:
     std::vector<std::string> names;
 };
 
-TEST_F(ShippedLibrary, HoldsTheDefaultAndThePanoramicTemplate) {
+TEST_F(ShippedTemplateModel, HoldsTheDefaultAndThePanoramicTemplate) {
     const std::set<std::string> set(names.begin(), names.end());
     EXPECT_TRUE(set.contains("float"));
     EXPECT_TRUE(set.contains("Panoramic"));
 }
 
-TEST_F(ShippedLibrary, EveryTemplateLoadsWithItsFiles) {
+TEST_F(ShippedTemplateModel, EveryTemplateLoadsWithItsFiles) {
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         FlashTemplate tmpl(name);
@@ -88,7 +88,7 @@ TEST_F(ShippedLibrary, EveryTemplateLoadsWithItsFiles) {
     }
 }
 
-TEST_F(ShippedLibrary, PropertiesAreWellFormed) {
+TEST_F(ShippedTemplateModel, PropertiesAreWellFormed) {
     for (const std::string& name : names) {
         FlashTemplate tmpl(name);
         for (const FlashTemplateProperty* node : tmpl.allProperties()) {
@@ -114,7 +114,7 @@ TEST_F(ShippedLibrary, PropertiesAreWellFormed) {
     }
 }
 
-TEST_F(ShippedLibrary, EveryStyleAppliesAndItsResourcesExist) {
+TEST_F(ShippedTemplateModel, EveryStyleAppliesAndItsResourcesExist) {
     for (const std::string& name : names) {
         for (const fs::path& style : FlashTemplate::tmplStyleNamesForTmpl(name)) {
             SCOPED_TRACE(style.string());
@@ -143,7 +143,7 @@ TEST_F(ShippedLibrary, EveryStyleAppliesAndItsResourcesExist) {
     }
 }
 
-TEST_F(ShippedLibrary, ExportThenImportReproducesEveryValue) {
+TEST_F(ShippedTemplateModel, ExportThenImportReproducesEveryValue) {
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         FlashTemplate source(name);
