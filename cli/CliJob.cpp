@@ -339,6 +339,10 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
     } else {
         progress.step("Using the demo book");
         controller.loadDemoBook();
+        // The sample pages are JPEG images already: they serve as the mobile
+        // version's pages too, which the image source itself does not make.
+        if (auto demo = controller.flashPageSource(); demo && options_.mobile)
+            demo->setMobilePages(demo->pages());
         if (!options_.title)
             title = "3D Zarvex demo book";
     }
@@ -370,7 +374,8 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
                             controller.flashPagesAnnotations());
     publisher.setPreviewPath(controller.flashPreviewFolder());
     publisher.setProgress([&](const std::string& step, int index, int count) {
-        progress.advance("Writing " + step, index, count);
+        progress.advance(options_.app ? "Writing the application" : "Writing the book", index + 1,
+                         count, step);
     });
     fs::path result = publisher.onPublish(choices);
     progress.finish();

@@ -24,7 +24,7 @@ void ProgressDisplay::step(std::string_view text) {
     lastTask_.clear();
 }
 
-void ProgressDisplay::advance(std::string_view task, int done, int total) {
+void ProgressDisplay::advance(std::string_view task, int done, int total, std::string_view detail) {
     std::scoped_lock lock(mutex_);
     if (mode_ == Mode::Silent || total <= 0)
         return;
@@ -40,14 +40,20 @@ void ProgressDisplay::advance(std::string_view task, int done, int total) {
         if (tenth == lastTenth_ && done != total)
             return;
         lastTenth_ = tenth;
-        stream_ << task << ": " << done << " of " << total << '\n' << std::flush;
+        stream_ << task << ": " << done << " of " << total;
+        if (!detail.empty())
+            stream_ << " (" << detail << ")";
+        stream_ << '\n' << std::flush;
         return;
     }
     constexpr int width = 30;
     int filled = done * width / total;
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(width - filled), '-');
-    stream_ << "\r\x1b[K" << task << " [" << bar << "] " << done << "/" << total << std::flush;
+    stream_ << "\r\x1b[K" << task << " [" << bar << "] " << done << "/" << total;
+    if (!detail.empty())
+        stream_ << ' ' << detail;
+    stream_ << std::flush;
     barOpen_ = true;
 }
 

@@ -24,8 +24,9 @@ public:
 
     // A step of the run begins ("Writing the book").
     void step(std::string_view text);
-    // `done` of `total` items of the task `task` are finished.
-    void advance(std::string_view task, int done, int total);
+    // `done` of `total` items of the task `task` are finished; `detail` names
+    // the item at hand.
+    void advance(std::string_view task, int done, int total, std::string_view detail = {});
     // Ends a bar that is being drawn, so that the next line starts clean.
     void finish();
 

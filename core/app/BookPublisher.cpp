@@ -70,11 +70,9 @@ fs::path BookPublisher::onPublish(const PublishChoices& choices) {
             throw Error(joinedFailures(writer->failures(), "the book is incomplete"));
         if (settings.OutputCreateMobile() == 1 && settings.outputType() == 0) {
             if (progress_)
-                progress_("mobile version", 0, 1);
+                progress_("Writing the mobile version", 0, 1);
             if (!mobile.PublishMobileConfig())
                 throw Error(joinedFailures(mobile.failures(), "the mobile version is incomplete"));
-            if (progress_)
-                progress_("mobile version", 1, 1);
         }
         return writer->outputFileName();
     } catch (const std::exception& e) {

@@ -1,0 +1,250 @@
+#include "app/BookController.h"
+
+#include "app/HXCUtility.h"
+#include "app/Log.h"
+#include "app/NotificationCenter.h"
+#include "app/Resources.h"
+#include "app/Xml.h"
+#include "import/FlashPageSourceImg.h"
+#include "support/TempHome.h"
+#include "templates/FlashTemplate.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace zarvex;
+using zarvex::test::slurp;
+using zarvex::test::TempDir;
+using zarvex::test::TempHome;
+using zarvex::test::writeFile;
+
+namespace {
+
+std::size_t filesIn(const fs::path& folder) {
+    std::error_code ec;
+    std::size_t n = 0;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        ++n;
+    return n;
+}
+
+// An image page source over the first `count` demo pages.
+std::shared_ptr<FlashPageSourceImg> demoPages(std::size_t count) {
+    auto source = std::make_shared<FlashPageSourceImg>();
+    auto files = BookController::PageSource("DemoImgs_standard/large");
+    for (std::size_t i = 0; i < count && i < files.size(); ++i)
+        source->addImgPageFromFile(files[i]);
+    source->generateNormalPages();
+    return source;
+}
+
+class BookControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        log::silence();
+        if (BookController::PageSource("DemoImgs_standard/large").size() < 3)
+            GTEST_SKIP() << "the demo pages are not in the resource folder";
+        controller.loadDemoBook();
+    }
+
+    fs::path preview() const { return home.data() / "Drevalis/preview"; }
+
+    TempHome home;
+    BookController controller;
+};
+
+} // namespace
+
+TEST(BookControllerPages, PageSourceListsJpegFilesInNaturalOrder) {
+    TempDir resources;
+    fs::create_directories(resources / "AppFiles");
+    for (const char* name : {"10.jpg", "2.jpg", "1.jpg", "note.txt", "3.JPG", "b.png", "a.jpg"})
+        writeFile(resources / "Pics" / name, "x");
+    fs::create_directories(resources / "Pics/folder.jpg");
+    test::ScopedEnv env("ZARVEX_RESOURCES", resources.path().string());
+
+    std::vector<std::string> names;
+    for (const auto& file : BookController::PageSource("Pics"))
+        names.push_back(file.filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"1.jpg", "2.jpg", "3.JPG", "10.jpg", "a.jpg"}));
+    EXPECT_TRUE(BookController::PageSource("Missing").empty());
+}
+
+TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
+    EXPECT_TRUE(controller.flashPreviewFolder().empty());
+    auto page = controller.applyChange();
+    ASSERT_TRUE(page) << controller.applyError();
+    EXPECT_EQ(controller.flashPreviewFolder(), preview());
+    EXPECT_EQ(*page, preview() / "index.html");
+    EXPECT_TRUE(fs::exists(preview() / "pages.xml"));
+    EXPECT_TRUE(fs::exists(preview() / "files/config.xml"));
+    EXPECT_EQ(filesIn(preview() / "files/page"),
+              BookController::PageSource("DemoImgs_standard/large").size());
+    std::string utf16; // the trust file is UTF-16LE; the test path is ASCII
+    for (char c : preview().string())
+        utf16 += std::string{c, '\0'};
+    EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
+}
+
+TEST_F(BookControllerTest, APropertyChangeIsPendingUntilApplied) {
+    EXPECT_FALSE(controller.changePending());
+    NotificationCenter::defaultCenter().post("FlashTmplProValueChangedNotification");
+    EXPECT_TRUE(controller.changePending());
+    controller.applyChange();
+    EXPECT_FALSE(controller.changePending());
+}
+
+TEST_F(BookControllerTest, ACancelledImportChangesNothing) {
+    controller.applyChange();
+    auto before = controller.flashPageSource();
+    std::string pageWidth = controller.flashTmpl()->propertyValueFor("pageWidth", "");
+    controller.importWindowDidEnd(0, ImportedBook{demoPages(2), nullptr, nullptr, 612, 792});
+    EXPECT_EQ(controller.flashPageSource(), before);
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), pageWidth);
+    EXPECT_TRUE(fs::exists(preview() / "pages.xml"));
+}
+
+TEST_F(BookControllerTest, AnAcceptedImportReplacesTheBookAndMakesANewPageList) {
+    controller.applyChange();
+    writeFile(preview() / "pages.xml", slurp(preview() / "pages.xml") + "<!-- edited -->");
+
+    auto pages = demoPages(2);
+    controller.importWindowDidEnd(1, ImportedBook{pages, nullptr, nullptr, 612, 792});
+
+    EXPECT_EQ(controller.flashPageSource(), pages);
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "612");
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "792");
+    std::string list = slurp(preview() / "pages.xml");
+    EXPECT_EQ(list.find("edited"), std::string::npos) << "the old page list was kept";
+    EXPECT_EQ(filesIn(preview() / "files/page"), 2u);
+}
+
+TEST_F(BookControllerTest, AnImportOfUnknownSizeKeepsTheTemplatesPageSize) {
+    controller.flashTmpl()->setPropertyValue("pageWidth", "500");
+    controller.importWindowDidEnd(1, ImportedBook{demoPages(1), nullptr, nullptr, 0, 0});
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "500");
+}
+
+TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThem) {
+    fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
+    if (!fs::exists(style / "b.jpg"))
+        GTEST_SKIP() << "no Panoramic style with cube faces";
+    controller.applyChange();
+    fs::path ext = preview() / "files/extfiles";
+    writeFile(ext / "u.jpg", "kept");
+
+    controller.selectTmplWindowDidEnd(1, style / "tmplSetting.txt");
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), "Panoramic");
+    EXPECT_EQ(controller.flashTmpl()->styleName(), "Dusk");
+    for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg"})
+        EXPECT_EQ(slurp(ext / face), slurp(style / face)) << face;
+    EXPECT_EQ(slurp(ext / "u.jpg"), "kept") << "an existing face stays";
+
+    auto others = FlashTemplate::tmplStyleNamesForTmpl("float");
+    ASSERT_FALSE(others.empty());
+    controller.selectTmplWindowDidEnd(1, others.front() / "tmplSetting.txt");
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), "float");
+    for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
+        EXPECT_FALSE(fs::exists(ext / face)) << face;
+}
+
+TEST_F(BookControllerTest, ChoosingATemplateBeforeAnyPreviewStillPlacesTheCubeFaces) {
+    fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
+    if (!fs::exists(style / "b.jpg"))
+        GTEST_SKIP() << "no Panoramic style with cube faces";
+    controller.acceptTemplate(style / "tmplSetting.txt");
+    EXPECT_TRUE(fs::exists(preview() / "files/extfiles/b.jpg"));
+}
+
+TEST_F(BookControllerTest, ACancelledChooserKeepsTheTemplate) {
+    auto before = controller.flashTmpl()->tmplName();
+    controller.selectTmplWindowDidEnd(0, FlashTemplate::stylePathFor("Panoramic", "Dusk") /
+                                             "tmplSetting.txt");
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), before);
+}
+
+TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
+    TempDir dir;
+    controller.flashTmpl()->setPropertyValue("Title", "Exported title");
+    auto written = controller.OnExportTmplSettings(dir / "mine");
+    ASSERT_TRUE(written);
+    EXPECT_EQ(*written, dir / "mine.txt");
+    EXPECT_TRUE(fs::exists(dir / "mine.txt"));
+    auto kept = controller.OnExportTmplSettings(dir / "other.cfg");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, dir / "other.cfg");
+
+    controller.flashTmpl()->setPropertyValue("Title", "Changed");
+    EXPECT_TRUE(controller.OnImportTmplSettings(dir / "mine.txt"));
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Exported title");
+    EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
+}
+
+TEST_F(BookControllerTest, ImportingAMissingSettingsFileChangesNothing) {
+    controller.flashTmpl()->setPropertyValue("Title", "Before");
+    EXPECT_FALSE(controller.OnImportTmplSettings("/nonexistent/settings.txt"));
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Before");
+    EXPECT_FALSE(controller.previewPage());
+}
+
+TEST(BookControllerNoTemplate, ExportAndImportWithoutATemplateDoNothing) {
+    TempHome home;
+    TempDir dir;
+    BookController controller;
+    EXPECT_FALSE(controller.OnExportTmplSettings(dir / "x"));
+    EXPECT_FALSE(fs::exists(dir / "x.txt"));
+    writeFile(dir / "s.txt", "\n\rTitle=x");
+    EXPECT_FALSE(controller.OnImportTmplSettings(dir / "s.txt"));
+}
+
+TEST(BookControllerPageList, ReplaceXMLPathRoundTripsTheBaseAttribute) {
+    TempHome home;
+    // A preview path with characters that XML attributes must escape.
+    test::ScopedEnv data("XDG_DATA_HOME", (home.path() / "a&b \"q\"").string());
+    BookController controller;
+    controller.InitPageConfig("");
+    fs::path list = controller.flashPreviewFolder() / "pages.xml";
+    const std::string original =
+        "<Pages bace=\"\"><page bace=\"\" src=\"page/1.jpg\"/><other base=\"\"/></Pages>";
+    writeFile(list, original);
+
+    controller.ReplaceXMLPath(true);
+    std::string edited = slurp(list);
+    auto doc = xml::Document::parse(edited);
+    ASSERT_TRUE(doc) << edited;
+    std::string expected = controller.flashPreviewFolder().string() + "/files/";
+    EXPECT_EQ(doc->root().attributeOr("bace", ""), expected);
+    EXPECT_EQ(doc->root().children()[0].attributeOr("bace", ""), expected);
+    EXPECT_EQ(doc->root().children()[1].attributeOr("base", "?"), "");
+
+    controller.ReplaceXMLPath(false);
+    EXPECT_EQ(slurp(list), original);
+}
+
+TEST(BookControllerPageList, ReplaceXMLPathWithoutAPageListDoesNothing) {
+    TempHome home;
+    BookController controller;
+    controller.ReplaceXMLPath(true);
+    EXPECT_FALSE(fs::exists(BookController::previewFolderPath() / "pages.xml"));
+}
+
+TEST_F(BookControllerTest, ClosingThePageEditorWithoutSavingRestoresThePageListAndRebuilds) {
+    controller.applyChange();
+    std::string before = slurp(preview() / "pages.xml");
+    ASSERT_NE(before.find("bace=\"\""), std::string::npos) << before.substr(0, 300);
+    controller.ReplaceXMLPath(true);
+    EXPECT_EQ(slurp(preview() / "pages.xml").find("bace=\"\""), std::string::npos);
+    controller.pageEditorWindowDidEnd(0);
+    EXPECT_EQ(slurp(preview() / "pages.xml"), before);
+    EXPECT_TRUE(controller.previewPage());
+}
+
+TEST_F(BookControllerTest, QuitRemovesThePreviewFolder) {
+    controller.applyChange();
+    ASSERT_TRUE(fs::exists(preview()));
+    controller.removeFlashPreviewFolder();
+    EXPECT_FALSE(fs::exists(preview()));
+}
