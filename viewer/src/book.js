@@ -53,7 +53,7 @@ var ZarvexBook = (function () {
         return svg;
     }
     function luminance(hex) {
-        var n = parseInt(hex.slice(1), 16);
+        var n = parseInt(String(hex || '#000000').slice(1), 16) || 0;
         return (0.299 * ((n >> 16) & 255) + 0.587 * ((n >> 8) & 255) + 0.114 * (n & 255)) / 255;
     }
     function storage() {
@@ -234,6 +234,9 @@ var ZarvexBook = (function () {
             layers.push('linear-gradient(' + bg.color + ', ' + bg.color + ')');
         }
         s.setProperty('--zv-bg', layers.join(', '));
+        // Text drawn straight on the background (the title in some looks) follows its brightness.
+        var light = type.indexOf('gradient') >= 0 ? (luminance(bg.start) + luminance(bg.end)) / 2 : luminance(bg.color);
+        this.root.classList.toggle('zv-bg-light', light > 0.62 && !bg.image);
         s.setProperty('--zv-bg-color', type.indexOf('gradient') >= 0 ? bg.start : bg.color);
     };
 
