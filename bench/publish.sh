@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Publishing speed, measured in one run on one generated PDF (300 pages unless
+# PAGES says otherwise), printed as ratios against pdftoppm:
+#   image book  : zarvex-cli publish --format image --quality 1   target <= 0.7 x pdftoppm
+#   flash book  : zarvex-cli publish --quality 1                  target <= 1.0 x pdftoppm
+#   preview rebuild after a property change                        target <  0.5 s
+# where pdftoppm is `pdftoppm -jpeg -jpegopt quality=85 -r 144` on the same file.
+# Builds what it needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only;
+# the exit status says whether the runs worked, not whether targets were met.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZARVEX_BUILD_DIR:-$here/build}
+pages=${PAGES:-300}
+
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zarvex-cli make-fixture-pdf zarvex-bench-rebuild \
+  pdf2swf getswfSize >/dev/null
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvex-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+export XDG_CACHE_HOME="$work/home/cache" ZARVEX_FLASH_TRUST_DIR="$work/home/trust"
+export ZARVEX_RESOURCES="$build/resources"
+mkdir -p "$HOME"
+
+pdf="$work/bench.pdf"
+"$build/make-fixture-pdf" benchmark "$pages" "$pdf"
+
+now() { date +%s.%N; }
+# seconds COMMAND...: runs the command, prints its wall time in seconds.
+seconds() {
+  local start end
+  start=$(now)
+  "$@" >/dev/null
+  end=$(now)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+mkdir -p "$work/ppm"
+t_ppm=$(seconds pdftoppm -jpeg -jpegopt quality=85 -r 144 "$pdf" "$work/ppm/p")
+t_image=$(seconds "$build/zarvex-cli" publish "$pdf" --out "$work/image" --format image \
+  --quality 1 --quiet)
+t_flash=$(seconds "$build/zarvex-cli" publish "$pdf" --out "$work/flash" --quality 1 --quiet)
+rebuild=$("$build/zarvex-bench-rebuild" "$pdf" flash | awk '$1 == "rebuild" { print $2 }')
+
+echo "document:               $pages pages, $(du -k "$pdf" | cut -f1) KiB"
+echo "pdftoppm (reference):   ${t_ppm} s"
+echo "publish, image format:  ${t_image} s  ratio $(ratio "$t_image" "$t_ppm")  (target <= 0.70)"
+echo "publish, flash format:  ${t_flash} s  ratio $(ratio "$t_flash" "$t_ppm")  (target <= 1.00)"
+echo "preview rebuild:        ${rebuild} s  (target < 0.50)"
