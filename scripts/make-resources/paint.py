@@ -41,7 +41,7 @@ def rgb255(hexstr):
 
 def mix(a, b, t):
     t = np.asarray(t)
-    if t.ndim and t.shape[-1] != 3:
+    if t.ndim and t.shape[-1] not in (1, 3):
         t = t[..., None]
     return a * (1 - t) + b * t
 
@@ -197,3 +197,17 @@ def justify_line(draw, xy, line, fnt, width, fill):
     for w in words:
         draw.text((x, y), w, font=fnt, fill=fill)
         x += draw.textlength(w, font=fnt) + gap
+
+
+def over(img, layer, blur=0):
+    """Composites an RGBA PIL layer (optionally blurred) over the array `img`. The blur works
+    on premultiplied colour, so soft edges do not darken."""
+    arr = np.asarray(layer).astype(np.float64) / 255
+    a = arr[..., 3:]
+    prem = arr[..., :3] * a
+    if blur:
+        prem_img = Image.fromarray((prem * 255 + 0.5).astype(np.uint8), "RGB")
+        a_img = Image.fromarray((a[..., 0] * 255 + 0.5).astype(np.uint8), "L")
+        prem = np.asarray(prem_img.filter(ImageFilter.GaussianBlur(blur))) / 255
+        a = (np.asarray(a_img.filter(ImageFilter.GaussianBlur(blur))) / 255)[..., None]
+    return img * (1 - a) + prem
