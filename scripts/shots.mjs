@@ -1,7 +1,8 @@
 #!/usr/bin/env node
 // Regenerates every style's preview picture (AppFiles/Styles/<template>/<style>/shot.jpg) from
 // a real render of the demo book published in that style.
-//   node scripts/shots.mjs [--cli build/zarvex-cli] [--only TEMPLATE]
+//   node scripts/shots.mjs [--cli build/zarvex-cli] [--only TEMPLATE] [--into DIR]
+// --into writes the pictures under DIR/<template>/<style>/ instead, for a look before replacing.
 // Needs a built zarvex-cli, Debian's chromium and the npm packages (npm ci).
 import fs from 'node:fs';
 import os from 'node:os';
@@ -17,6 +18,7 @@ const arg = (name, def) => {
 };
 const cli = path.resolve(arg('--cli', path.join(repo, 'build', 'zarvex-cli')));
 const only = arg('--only', null);
+const into = arg('--into', null);
 const styles = path.join(repo, 'resources', 'AppFiles', 'Styles');
 if (!fs.existsSync(cli)) {
     console.error(`shots: ${cli} not found; build zarvex-cli first or pass --cli`);
@@ -30,8 +32,8 @@ const env = { ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.con
               XDG_DATA_HOME: path.join(home, '.local/share'), XDG_CACHE_HOME: path.join(home, '.cache') };
 const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
                                         args: ['--no-sandbox', '--disable-gpu'] });
-// The shot shows the book opened at its first inner spread, at a quarter of a 1280 x 800 screen.
-const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, deviceScaleFactor: 0.5,
+// The shot shows the book opened at its first inner spread: a 960 x 720 screen at a third, 320 x 240.
+const context = await browser.newContext({ viewport: { width: 960, height: 720 }, deviceScaleFactor: 1 / 3,
                                            reducedMotion: 'reduce' });
 let failed = 0;
 try {
@@ -54,7 +56,9 @@ try {
             await page.waitForFunction(() => [...document.querySelectorAll('.zv-slot .zv-page img')]
                 .every((img) => img.complete && img.naturalWidth > 0), null, { timeout: 20000 });
             await page.waitForTimeout(300);
-            await page.screenshot({ path: path.join(folder, 'shot.jpg'), type: 'jpeg', quality: 80 });
+            const target = into ? path.join(into, template, style) : folder;
+            fs.mkdirSync(target, { recursive: true });
+            await page.screenshot({ path: path.join(target, 'shot.jpg'), type: 'jpeg', quality: 85 });
             await page.close();
             console.log(`shots: ${template}/${style}/shot.jpg`);
         }
