@@ -116,6 +116,23 @@ test('every template\'s page starts the viewer in the template\'s look', async (
     }
 });
 
+test('a book without pages or with a damaged configuration says so instead of failing silently', async () => {
+    book('empty', { template: 'float', jpegs: [] });
+    const broken = book('broken', { template: 'float', configJs: false });
+    fs.writeFileSync(path.join(broken.dir, 'files', 'config.xml'), '<data><![CDATA[bm90IGEgemlw]]></data>');
+    for (const [name, why] of [['empty', /no pages/], ['broken', /not a ZIP/]]) {
+        const page = await browser.newPage();
+        try {
+            await page.goto(server.url + `${name}/index.html`);
+            await page.waitForSelector('[data-zarvex-error]');
+            assert.match(await page.getAttribute('[data-zarvex-error]', 'data-zarvex-error'), why);
+            assert.ok(await page.locator('.zv-error[role=alert]').isVisible());
+        } finally {
+            await page.close();
+        }
+    }
+});
+
 test('a book of Flash pages shows the pictures inside the SWF pages, with its logo and background picture', async () => {
     book('flash', { template: 'Classic', format: 'flash', extfiles: { 'LogoFile.jpg': jpegs[0], 'ImagePath.jpg': jpegs[1] },
                     settings: { ...SETTINGS, LogoFile: '/x/logo.jpg', LogoLink: 'https://example.org/logo',

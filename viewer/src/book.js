@@ -82,6 +82,14 @@ var ZarvexBook = (function () {
         this.swfFailed = false;
         this.busy = null;
         this.storeKey = 'zarvex.lastPage:' + (this.opts.bookId || location.pathname);
+        if (!this.count) {
+            var box = el('div', 'zv-error', { role: 'alert' });
+            box.textContent = 'This book has no pages.';
+            host.textContent = '';
+            host.appendChild(box);
+            host.setAttribute('data-zarvex-error', 'no pages');
+            return;
+        }
         this.build();
         this.layout();
         var start = this.pageFromHash() || this.savedPage() || 1;
