@@ -56,9 +56,11 @@ def bg_ocean(s):
     # Caustic net: the ridges of two noise fields.
     n1 = paint.fbm2(BH, BW, 14, 3, 7)
     n2 = paint.fbm2(BH, BW, 11, 3, 9)
-    net = (1 - smoothstep(0.0, 0.05, np.abs(n1 - 0.5))) + (1 - smoothstep(0.0, 0.05, np.abs(n2 - 0.5)))
-    net = net * (1 - smoothstep(0.1, 0.9, ys / BH))
-    img = img + 0.07 * net[..., None] * rgb("0xbff4ff")
+    net = (1 - smoothstep(0.0, 0.04, np.abs(n1 - 0.5))) + (1 - smoothstep(0.0, 0.04, np.abs(n2 - 0.5)))
+    net = net * (1 - smoothstep(0.1, 0.9, ys / BH)) * (0.4 + 0.6 * paint.fbm2(BH, BW, 3, 2, 8))
+    net = np.asarray(Image.fromarray((np.clip(net, 0, 1) * 255).astype(np.uint8)).filter(
+        ImageFilter.GaussianBlur(2))) / 255
+    img = img + 0.045 * net[..., None] * rgb("0xbff4ff")
     return paint.vignette(img, 0.3)
 
 
