@@ -65,6 +65,7 @@ def property_tree(t):
     """The property tree of template `t` (a Template): the same keys for every template,
     with the template's own defaults."""
     d = t.defaults
+    desc = lambda key, text: t.descs.get(key, text)
     buttons = [Prop(key, "pt_list", title, desc + " Show or Hide.", d.get(key, "Show"), SHOW_HIDE)
                for key, title, desc in BUTTONS]
     return [
@@ -132,10 +133,12 @@ def property_tree(t):
                  "Direction of the blend in degrees: 90 runs from top to bottom, 0 from left to "
                  "right.", d.get("GradientAngle", "90")),
             Prop("BgType", "pt_list", "Background picture",
-                 "Image: show the picture below over the fill. None: show the fill only.",
+                 desc("BgType", "Image: show the picture below over the fill. None: show the fill "
+                      "only."),
                  d.get("BgType", "None"), "Image,None"),
             Prop("ImagePath", "pt_file", "Picture file",
-                 "A JPEG, PNG or GIF picture, best at least 1600 x 1000 pixels.", "", IMAGE_FILTER),
+                 desc("ImagePath", "A JPEG, PNG or GIF picture, best at least 1600 x 1000 pixels."),
+                 "", IMAGE_FILTER),
             Prop("ImgPosition", "pt_list", "Picture position",
                  "Fill: cover the window, cutting off what does not fit. Fit: show the whole "
                  "picture. Stretch: distort it to the window. Center: original size in the middle. "
@@ -228,6 +231,7 @@ class Template:
     default_style: str
     defaults: dict
     styles: list
+    descs: dict = field(default_factory=dict)  # help texts that differ from the common ones
 
 
 TEMPLATES = [
@@ -284,7 +288,13 @@ TEMPLATES = [
               painter="dusk", panorama=True),
         Style("Starlight", "0x3b4f8a", "0x1b2550", "0x05070f", "0x0d1330", ink="0xe6ecff",
               painter="starlight", panorama=True),
-    ]),
+    ], {
+        "BgType": "The book floats inside the 3D panorama of the chosen style. Image: where no "
+                  "panorama can be shown, show the picture below over the fill instead. None: "
+                  "show the fill there.",
+        "ImagePath": "Flat picture used where the panorama cannot be shown. The styles set it to "
+                     "their panorama unrolled; any JPEG, PNG or GIF picture will do.",
+    }),
 ]
 
 COLOUR = re.compile(r"^0x[0-9a-f]{6}$")
