@@ -63,7 +63,10 @@ function book(name, opts) {
 
 test('an image book shows its spreads, turns pages, follows links and applies its settings', async () => {
     book('image', { template: 'float' });
-    const page = await openBook(browser, server.url + 'image/index.html');
+    const ctx = await browser.newContext({ viewport: { width: 1280, height: 720 } });
+    const outside = [];
+    ctx.on('request', (r) => { if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url()); });
+    const page = await openBook(ctx, server.url + 'image/index.html');
     try {
         assert.deepEqual(await spread(page), [1]);
         await assertPicture(page, 1);
@@ -96,8 +99,9 @@ test('an image book shows its spreads, turns pages, follows links and applies it
         await page.click('.zv-thumb[aria-label="Page 4"]');
         await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '4,5');
         await page.screenshot({ path: path.join(shots, 'fixture-image-float.png') });
+        assert.deepEqual(outside, [], 'the book reads nothing from outside its folder');
     } finally {
-        await page.close();
+        await ctx.close();
     }
 });
 
