@@ -1,0 +1,188 @@
+#include "PublishFixture.h"
+
+#include "app/FileUtil.h"
+#include "app/Process.h"
+#include "archive/ConfigEnvelope.h"
+#include "publish/FlashBookOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace zarvex::test {
+
+namespace {
+
+std::string escapeXml(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void appendProperty(std::string& xml, const PropertySpec& spec) {
+    xml += "<property type=\"" + spec.type + "\"><key>" + escapeXml(spec.key) + "</key><title>" +
+           escapeXml(spec.key) + "</title><desc></desc><value>" + escapeXml(spec.value) +
+           "</value><valueSource></valueSource><defaultValue></defaultValue>";
+    if (!spec.children.empty()) {
+        xml += "<childProperties>";
+        for (const auto& child : spec.children)
+            appendProperty(xml, child);
+        xml += "</childProperties>";
+    }
+    xml += "</property>";
+}
+
+} // namespace
+
+PublishFixture::PublishFixture()
+    : dir_("zarvex-publish"), resourcesEnv_("ZARVEX_RESOURCES", (dir_ / "resources").string()),
+      settings_(home_.config() / "zarvex-test-settings.json") {
+    const fs::path data = resources() / "AppFiles" / "TmplData";
+    writeFile(data / "book.swf", "book player");
+    writeFile(data / "mobile/Flip/index.html", "<script src=\"javascript/main.js\"></script>");
+    writeFile(data / "mobile/Flip/javascript/main_preview.js", "var player = {ready: true}");
+    writeFile(data / "mobile/Slide/index.html",
+              "<title>${index.title}</title><h1>${index.title}</h1>"
+              "<script>var options = ${fbbook.options};</script>");
+    writeFile(data / "mac.app/Contents/Info.plist", "<plist/>");
+    writeFile(data / "mac.app/Contents/MacOS/viewer", "#!/bin/sh\n");
+    fs::permissions(data / "mac.app/Contents/MacOS/viewer", fs::perms::owner_all);
+    fs::create_directories(data / "mac.app/Contents/Resources");
+    fs::create_directories(work());
+}
+
+fs::path PublishFixture::previewPath() const {
+    return FlashBookOutput::defaultPreviewPath();
+}
+
+void PublishFixture::writeTemplate(const std::string& name,
+                                   const std::vector<PropertySpec>& properties) {
+    const fs::path folder = resources() / "AppFiles" / "Templates" / name;
+    std::string xml = "<flashTemplate><info><htmlPath>page\\index.html</htmlPath>"
+                      "<swfPath>Main.swf</swfPath><defaultStyle>Blank</defaultStyle>"
+                      "<macAppFilesFolder>x</macAppFilesFolder>"
+                      "<mobileTmplFilesPath>../TmplData/mobile</mobileTmplFilesPath></info>"
+                      "<properties>";
+    for (const auto& property : properties)
+        appendProperty(xml, property);
+    xml += "</properties></flashTemplate>";
+    writeFile(folder / "flashTemplate.xml", xml);
+    writeFile(folder / "Main.swf", "theme of " + name);
+    writeFile(folder / "swfobject.js", "swfobject");
+    writeFile(folder / "playerProductInstall.swf", "installer");
+    writeFile(folder / "page/index.html",
+              "<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">"
+              "\n<body>${meta.description}</body>\n");
+}
+
+std::shared_ptr<FlashTemplate>
+PublishFixture::loadTemplate(const std::string& name, const std::vector<PropertySpec>& properties) {
+    writeTemplate(name, properties);
+    auto tmpl = std::make_shared<FlashTemplate>(name);
+    EXPECT_FALSE(tmpl->loadError()) << *tmpl->loadError();
+    return tmpl;
+}
+
+std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSourceSpec& spec) {
+    auto source = std::make_shared<GeneratedPageSource>();
+    const fs::path folder = work() / ("source" + std::to_string(++sourceCount_));
+    auto make = [&](const std::string& kind, int number, const std::string& extension) {
+        const fs::path file = folder / (kind + "-" + std::to_string(number) + "." + extension);
+        writeFile(file, kind + " " + std::to_string(number));
+        return std::make_shared<FlashPage>(file, number);
+    };
+    FlashPageList pages, normal, thumbs, mobile;
+    for (int number : spec.pageNumbers) {
+        pages.push_back(make("page", number, spec.extension));
+        normal.push_back(pages.back()->copyPage(100, 100));
+        if (spec.thumbs)
+            thumbs.push_back(make("thumb", number, "jpg"));
+        if (spec.mobile)
+            mobile.push_back(make("mobile", number, "jpg"));
+    }
+    source->setPages(pages);
+    source->setNormalPages(normal);
+    source->setThumbPages(thumbs);
+    source->setMobilePages(mobile);
+    return source;
+}
+
+xml::Document decodeConfig(const fs::path& envelopeFile) {
+    const auto envelope = xml::Document::parseFile(envelopeFile);
+    if (!envelope) {
+        ADD_FAILURE() << "unreadable envelope " << envelopeFile;
+        return xml::Document::create("none");
+    }
+    std::string why;
+    const auto inner = unscrambleConfig(envelope->root().text(), kConfigKey, &why);
+    if (!inner) {
+        ADD_FAILURE() << "envelope does not decode: " << why;
+        return xml::Document::create("none");
+    }
+    auto document = xml::Document::parse(*inner);
+    if (!document) {
+        ADD_FAILURE() << "configuration is not XML";
+        return xml::Document::create("none");
+    }
+    return std::move(*document);
+}
+
+xml::Node nodeAt(const xml::Node& node, const std::vector<std::string>& names) {
+    xml::Node current = node;
+    for (const auto& name : names) {
+        if (!current)
+            break;
+        current = current.child(name);
+    }
+    return current;
+}
+
+std::string textAt(const xml::Node& node, const std::vector<std::string>& names) {
+    const xml::Node found = nodeAt(node, names);
+    if (!found) {
+        ADD_FAILURE() << "no element " << names.back();
+        return "<missing>";
+    }
+    return found.text();
+}
+
+std::vector<std::string> childNames(const xml::Node& node) {
+    std::vector<std::string> names;
+    for (const auto& child : node.children())
+        names.push_back(child.name());
+    return names;
+}
+
+std::vector<std::string> listFolder(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string runNode(const fs::path& script) {
+    const ProcessResult result = runProcess("/usr/bin/node", {script.string()});
+    EXPECT_TRUE(result.succeeded()) << "node failed on " << script << ": " << result.errors;
+    return result.output;
+}
+
+} // namespace zarvex::test

@@ -1,0 +1,89 @@
+#pragma once
+
+// Generated inputs of the publishing tests: a private home, a resource folder
+// with templates and players written by code, and page sources over small
+// generated page files.
+#include "app/AppSettings.h"
+#include "app/Xml.h"
+#include "import/FlashPageSource.h"
+#include "support/TempHome.h"
+#include "templates/FlashTemplate.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zarvex::test {
+
+struct PropertySpec {
+    PropertySpec(std::string key, std::string value, std::string type = "pt_text",
+                 std::vector<PropertySpec> children = {})
+        : key(std::move(key)), value(std::move(value)), type(std::move(type)),
+          children(std::move(children)) {}
+
+    std::string key;
+    std::string value;
+    std::string type;
+    std::vector<PropertySpec> children;
+};
+
+// A page source as the PDF import leaves it: pages, normal pages, thumbnails and
+// mobile images, each looked up by page number.
+class GeneratedPageSource : public FlashPageSource {
+public:
+    FlashPagePtr getNormalPageAtIndex(int pageIndex) const override {
+        return findPage(normalPages_, pageIndex);
+    }
+    FlashPagePtr getThumbPageAtIndex(int pageIndex) const override {
+        return findPage(thumbPages_, pageIndex);
+    }
+};
+
+struct PageSourceSpec {
+    std::vector<int> pageNumbers = {1, 2, 3};
+    std::string extension = "swf";
+    bool thumbs = true;
+    bool mobile = true;
+};
+
+class PublishFixture {
+public:
+    PublishFixture();
+
+    // Writes AppFiles/Templates/{name} with its declaration, theme, scripts and an
+    // HTML page template "<title>${index.title}</title>...".
+    void writeTemplate(const std::string& name, const std::vector<PropertySpec>& properties);
+    std::shared_ptr<FlashTemplate> loadTemplate(const std::string& name,
+                                                const std::vector<PropertySpec>& properties);
+    // Page files named "{kind}-{number}.{ext}" whose content names them.
+    std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& spec);
+
+    std::filesystem::path resources() const { return dir_ / "resources"; }
+    std::filesystem::path work() const { return dir_ / "work"; }
+    std::filesystem::path out() const { return dir_ / "out"; }
+    std::filesystem::path previewPath() const;
+    AppSettings& settings() { return settings_; }
+
+private:
+    TempHome home_;
+    TempDir dir_;
+    ScopedEnv resourcesEnv_;
+    AppSettings settings_;
+    int sourceCount_ = 0;
+};
+
+// The configuration document inside an envelope file; fails the test when the
+// file does not decode.
+xml::Document decodeConfig(const std::filesystem::path& envelopeFile);
+// The text of the first element found by a path of names below `node`.
+std::string textAt(const xml::Node& node, const std::vector<std::string>& names);
+xml::Node nodeAt(const xml::Node& node, const std::vector<std::string>& names);
+std::vector<std::string> childNames(const xml::Node& node);
+// Names of the files directly in `folder`, sorted.
+std::vector<std::string> listFolder(const std::filesystem::path& folder);
+// Runs node on a script; returns its standard output ("" and a test failure
+// when node fails).
+std::string runNode(const std::filesystem::path& script);
+
+} // namespace zarvex::test
