@@ -333,7 +333,7 @@ function runCli(args, home) {
                   XDG_DATA_HOME: path.join(home, '.local/share'), XDG_CACHE_HOME: path.join(home, '.cache'),
                   XDG_RUNTIME_DIR: path.join(home, '.run'), ZARVEX_RESOURCES: resources };
     const r = spawnSync(cli, ['publish', '--quiet', '--overwrite', ...args], { env, encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `zarvex-cli publish ${args.join(' ')} failed: ${r.stderr}`);
+    assert.equal(r.status, 0, `zarvex-cli publish ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
 }
 
 async function fixturePdf(file) {
