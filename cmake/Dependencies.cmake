@@ -16,4 +16,7 @@ add_library(zarvex_mupdf INTERFACE)
 target_include_directories(zarvex_mupdf SYSTEM INTERFACE ${MUPDF_INCLUDE_DIR})
 target_link_libraries(zarvex_mupdf INTERFACE
   ${MUPDF_LIBRARY} ${MUPDF_THIRD_LIBRARY}
-  mujs gumbo openjp2 jbig2dec jpeg freetype harfbuzz ZLIB::ZLIB m)
+  mujs gumbo openjp2 jbig2dec jpeg freetype harfbuzz ZLIB::ZLIB m
+  # Again as a plain name: a target whose other code does not use zlib gets
+  # ZLIB::ZLIB placed before the MuPDF archives, where --as-needed drops it.
+  z)

@@ -1,0 +1,63 @@
+// make-fixture-pdf KIND [PAGES] OUT.pdf
+//
+// Writes a generated fixture PDF:
+//   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
+//   standard           the five-page link, rotation and outline fixture of the import tests
+//   plain [PAGES]      plain Letter pages (default 10)
+//   encrypted          two pages that need the password "secret"
+// Exit status 0 on success, 1 when the file cannot be written, 2 for wrong arguments.
+
+#include "app/Log.h"
+#include "support/FixturePdf.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+int usage() {
+    std::fputs("usage: make-fixture-pdf benchmark|standard|plain|encrypted [PAGES] OUT.pdf\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace zarvex::test;
+    zarvex::log::silence();
+    if (argc != 3 && argc != 4)
+        return usage();
+    const std::string kind = argv[1];
+    int pages = 0;
+    if (argc == 4) {
+        try {
+            pages = std::stoi(argv[2]);
+        } catch (const std::exception&) {
+            return usage();
+        }
+        if (pages < 1 || pages > 100000)
+            return usage();
+    }
+    FixtureDocument doc;
+    if (kind == "benchmark") {
+        doc = benchmarkDocument(pages ? pages : 300);
+    } else if (kind == "standard" && argc == 3) {
+        doc = standardDocument();
+    } else if (kind == "plain") {
+        doc = plainDocument(pages ? pages : 10);
+    } else if (kind == "encrypted" && argc == 3) {
+        doc = plainDocument(2);
+        doc.userPassword = "secret";
+    } else {
+        return usage();
+    }
+    try {
+        writeFixturePdf(argv[argc - 1], doc);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make-fixture-pdf: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
