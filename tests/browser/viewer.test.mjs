@@ -252,6 +252,16 @@ test('a narrow screen shows one page at a time', async () => {
         await turn(page, 'Next');
         assert.deepEqual(await spread(page), [2]);
         await assertPicture(page, 2);
+        // A swipe to the left turns forward, the wheel turns too.
+        await page.mouse.move(300, 400);
+        await page.mouse.down();
+        await page.mouse.move(200, 405, { steps: 4 });
+        await page.mouse.move(80, 410, { steps: 4 });
+        await page.mouse.up();
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '3');
+        await spread(page);
+        await page.mouse.wheel(0, -120);
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '2');
     } finally {
         await ctx.close();
     }
