@@ -86,11 +86,8 @@ void checkReadable(const fs::path& file, const char* what) {
         throw Error(std::string("the ") + what + " " + quoted(file) + " does not exist");
     if (fs::is_directory(file, ec))
         throw Error(std::string("the ") + what + " " + quoted(file) + " is a folder, not a file");
-    std::ifstream in(file, std::ios::binary);
-    if (!in || in.peek() == std::ifstream::traits_type::eof()) {
-        if (!in)
-            throw Error(std::string("the ") + what + " " + quoted(file) + " cannot be read");
-    }
+    if (!std::ifstream(file, std::ios::binary))
+        throw Error(std::string("the ") + what + " " + quoted(file) + " cannot be read");
 }
 
 bool looksEncrypted(const fs::path& pdf) {
@@ -252,7 +249,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         rules.inputs.push_back(*options_.pdf);
     if (options_.settingsFile)
         rules.inputs.push_back(*options_.settingsFile);
-    OutputFolder output(options_.out, rules);
+    OutputFolder::check(options_.out, rules);
 
     // Template and style first: unknown names and keys fail before the import.
     auto known = folderNames(FlashTemplate::tmplNames());
@@ -282,6 +279,8 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
     }
 
     AppSettings& settings = AppSettings::shareInstance();
+    // Made once every input has been checked, so a refused run creates nothing.
+    std::optional<OutputFolder> output;
     std::string title = options_.title.value_or("");
     if (options_.pdf) {
         const fs::path pdf = fs::absolute(*options_.pdf);
@@ -293,6 +292,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         document.reset();
         if (!options_.title)
             title = pdf.stem().string();
+        output.emplace(options_.out, rules);
 
         // The import reads its choices from the settings, as the import sheet
         // leaves them.
@@ -337,6 +337,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
                                              operation.flashPagesAnnotation(),
                                              operation.flashOutline(), pageWidth, pageHeight});
     } else {
+        output.emplace(options_.out, rules);
         progress.step("Using the demo book");
         controller.loadDemoBook();
         // The sample pages are JPEG images already: they serve as the mobile
@@ -364,7 +365,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
 
     InterruptGuard::check();
     PublishChoices choices;
-    choices.folder = output.staging();
+    choices.folder = output->staging();
     choices.fileName = options_.name;
     choices.title = title;
     choices.outputType = options_.app ? 1 : 0;
@@ -381,18 +382,18 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
     progress.finish();
 
     InterruptGuard::check();
-    fs::path written = fs::relative(result, output.staging());
+    fs::path written = fs::relative(result, output->staging());
     if (options_.app) {
         fs::path resourcesFolder = result / "Contents" / "Resources";
         checkBook(resourcesFolder, resourcesFolder / "index.html", source->normalPages().size(),
                   false);
     } else {
-        checkBook(output.staging(), result, source->normalPages().size(),
+        checkBook(output->staging(), result, source->normalPages().size(),
                   options_.mobile.has_value());
     }
-    output.commit();
+    output->commit();
 
-    fs::path final = output.target() / written;
+    fs::path final = output->target() / written;
     progress.step("Done");
     if (options_.app) {
         out << "Application written to " << final.string() << '\n';
@@ -401,7 +402,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         if (!options_.quiet)
             out << "Open it in a browser: xdg-open " << quoted(final) << '\n';
         if (options_.mobile && !options_.quiet)
-            out << "Mobile version: " << (output.target() / "mobile" / "index.html").string()
+            out << "Mobile version: " << (output->target() / "mobile" / "index.html").string()
                 << '\n';
     }
 }

@@ -63,8 +63,8 @@ fs::path resolvedPath(const fs::path& path) {
     return resolved;
 }
 
-OutputFolder::OutputFolder(const fs::path& chosen, const Rules& rules) {
-    target_ = resolvedPath(chosen);
+fs::path OutputFolder::check(const fs::path& chosen, const Rules& rules) {
+    fs::path target_ = resolvedPath(chosen);
     if (!target_.has_relative_path())
         throw Error("the output folder cannot be the root folder '/'");
     for (const auto& folder : rules.neverReplaced) {
@@ -97,6 +97,12 @@ OutputFolder::OutputFolder(const fs::path& chosen, const Rules& rules) {
         }
     }
 
+    return target_;
+}
+
+OutputFolder::OutputFolder(const fs::path& chosen, const Rules& rules)
+    : target_(check(chosen, rules)) {
+    std::error_code ec;
     fs::create_directories(target_.parent_path(), ec);
     if (ec)
         throw Error("cannot create the output folder " + quoted(target_) + ": " + ec.message());

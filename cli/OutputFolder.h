@@ -23,8 +23,11 @@ public:
         std::vector<std::filesystem::path> inputs;
     };
 
-    // Checks `chosen` against the rules, creates its missing parents and the
-    // staging folder. Raises Error with a one-line message naming the folder.
+    // Checks `chosen` against the rules without creating anything; returns the
+    // absolute target. Raises Error with a one-line message naming the folder.
+    static std::filesystem::path check(const std::filesystem::path& chosen, const Rules& rules);
+
+    // check(), then creates the target's missing parents and the staging folder.
     OutputFolder(const std::filesystem::path& chosen, const Rules& rules);
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
