@@ -79,7 +79,14 @@ var ZarvexDecode = (function () {
 
     // A compact RFC 1951 inflater; slow but dependable fallback.
     function tinyInflate(src) {
-        var pos = 0, bit = 0, out = [], len = src.length;
+        var pos = 0, bit = 0, len = src.length;
+        var out = new Uint8Array(Math.max(1024, len * 4)), n0 = 0;
+        function room(extra) {
+            if (n0 + extra <= out.length) return;
+            var bigger = new Uint8Array(Math.max(out.length * 2, n0 + extra));
+            bigger.set(out.subarray(0, n0));
+            out = bigger;
+        }
         function bits(n) {
             var v = 0;
             for (var k = 0; k < n; k++) {
@@ -118,7 +125,10 @@ var ZarvexDecode = (function () {
             if (type === 0) {
                 if (bit) { bit = 0; pos++; }
                 var n = u16(src, pos); pos += 4;
-                for (var k = 0; k < n; k++) out.push(src[pos++]);
+                if (pos + n > len) throw new Error('truncated deflate stream');
+                room(n);
+                out.set(src.subarray(pos, pos + n), n0);
+                n0 += n; pos += n;
                 continue;
             }
             var lt, dt, k2;
@@ -147,18 +157,19 @@ var ZarvexDecode = (function () {
             }
             for (;;) {
                 var s = decode(lt);
-                if (s < 256) { out.push(s); continue; }
+                if (s < 256) { room(1); out[n0++] = s; continue; }
                 if (s === 256) break;
                 s -= 257;
                 var length = LB[s] + bits(LE[s]);
                 var ds = decode(dt);
                 var dist = DB[ds] + bits(DE[ds]);
-                var start = out.length - dist;
+                var start = n0 - dist;
                 if (start < 0) throw new Error('bad deflate distance');
-                for (k2 = 0; k2 < length; k2++) out.push(out[start + k2]);
+                room(length);
+                for (k2 = 0; k2 < length; k2++) out[n0++] = out[start + k2];
             }
         } while (!final);
-        return new Uint8Array(out);
+        return out.slice(0, n0);
     }
 
     // First entry of a ZIP archive (the configuration archive holds exactly one).
