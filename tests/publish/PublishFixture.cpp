@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -51,9 +52,23 @@ void appendProperty(std::string& xml, const PropertySpec& spec) {
 
 } // namespace
 
+namespace {
+
+// The build's resource folder, whose tools the import needs.
+fs::path buildResources() {
+    const char* value = std::getenv("ZARVEX_RESOURCES");
+    return value ? fs::path(value) : fs::path();
+}
+
+} // namespace
+
 PublishFixture::PublishFixture()
-    : dir_("zarvex-publish"), resourcesEnv_("ZARVEX_RESOURCES", (dir_ / "resources").string()),
+    : buildResources_(buildResources()), dir_("zarvex-publish"),
+      resourcesEnv_("ZARVEX_RESOURCES", (dir_ / "resources").string()),
       settings_(home_.config() / "zarvex-test-settings.json") {
+    fs::create_directories(resources());
+    if (!buildResources_.empty() && fs::is_directory(buildResources_ / "lib"))
+        fs::create_directory_symlink(buildResources_ / "lib", resources() / "lib");
     const fs::path data = resources() / "AppFiles" / "TmplData";
     writeFile(data / "book.swf", "book player");
     writeFile(data / "mobile/Flip/index.html", "<script src=\"javascript/main.js\"></script>");

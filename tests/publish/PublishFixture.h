@@ -66,6 +66,7 @@ public:
     AppSettings& settings() { return settings_; }
 
 private:
+    std::filesystem::path buildResources_;
     TempHome home_;
     TempDir dir_;
     ScopedEnv resourcesEnv_;
