@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarvex {
@@ -69,7 +70,10 @@ public:
     // The page's /Rotate normalised to 0, 90, 180 or 270 degrees.
     int rotation() const { return rotation_; }
     // The page's annotations in /Annots order.
-    const std::vector<PDFAnnotation>& annotations() const { return annotations_; }
+    const std::vector<PDFAnnotation>& annotations() const& { return annotations_; }
+    // From a temporary page (doc.pageAt(i).annotations()) the list is moved out,
+    // so a reference bound to the result does not dangle.
+    std::vector<PDFAnnotation> annotations() && { return std::move(annotations_); }
 
 private:
     friend class PDFDocument;
