@@ -15,6 +15,8 @@ public:
     virtual ~FlashOutline() = default;
     FlashOutline(const FlashOutline&) = delete;
     FlashOutline& operator=(const FlashOutline&) = delete;
+    FlashOutline(FlashOutline&&) = default;
+    FlashOutline& operator=(FlashOutline&&) = default;
 
     const std::vector<FlashOutlineItemPtr>& items() const { return items_; }
     void setItems(std::vector<FlashOutlineItemPtr> items) { items_ = std::move(items); }

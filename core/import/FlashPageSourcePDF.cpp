@@ -5,6 +5,8 @@
 #include "import/PDFDocument.h"
 #include "import/PDFToSWFPageConverter.h"
 
+#include <algorithm>
+
 namespace zarvex {
 
 FlashPageSourcePDF::FlashPageSourcePDF(const std::filesystem::path& pdfPath, std::string pageRange,
@@ -40,6 +42,12 @@ void FlashPageSourcePDF::generatePages() {
     if (!iPDFDoc_)
         throw Error("the PDF document " + sourceFile().string() + " cannot be opened");
     runPass(&PDFToPageConverter::generatePage, pages_, "geneatePage");
+    const auto outside = std::count_if(iNeedToImportPages_.begin(), iNeedToImportPages_.end(),
+                                       [&](int p) { return p < 1 || p > iPDFDoc_->pageCount(); });
+    if (outside > 0)
+        ZLOG_WARN("{} numbers of the page range \"{}\" lie outside the {} pages of {}; they make "
+                  "no pages",
+                  outside, iPageRange_, iPDFDoc_->pageCount(), sourceFile().string());
     if (pages_.empty() && !stop())
         throw Error("the page range \"" + iPageRange_ + "\" names no page of " +
                     sourceFile().string() + " (" + std::to_string(iPDFDoc_->pageCount()) +

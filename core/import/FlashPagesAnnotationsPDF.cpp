@@ -50,7 +50,7 @@ LinkRect rotatedRect(const PDFRect& b, int rotation) {
 } // namespace
 
 std::vector<std::pair<std::string, std::string>>
-FlashPagesAnnotationsPDF::annoAttributes(const PDFPage& page, const PDFAnnotation& anno) {
+FlashPagesAnnotationsPDF::annoAttributes(PDFSize cropBox, int rotation, const PDFAnnotation& anno) {
     std::vector<std::pair<std::string, std::string>> attributes;
     if (anno.type != "Link")
         return attributes;
@@ -61,9 +61,9 @@ FlashPagesAnnotationsPDF::annoAttributes(const PDFPage& page, const PDFAnnotatio
     else
         return attributes;
 
-    const auto r = rotatedRect(anno.bounds, page.rotation());
-    const auto W = static_cast<float>(page.cropBox().width);
-    const auto H = static_cast<float>(page.cropBox().height);
+    const auto r = rotatedRect(anno.bounds, rotation);
+    const auto W = static_cast<float>(cropBox.width);
+    const auto H = static_cast<float>(cropBox.height);
     attributes.emplace_back("x", fraction(r.x / W));
     attributes.emplace_back("y", fraction(1.0f - r.y / H));
     attributes.emplace_back("width", fraction(r.width / W));
@@ -102,7 +102,7 @@ void FlashPagesAnnotationsPDF::parsePage() {
     if (!page.annotations().empty())
         ZLOG_DEBUG("count is:{}", page.annotations().size());
     for (const auto& annotation : page.annotations()) {
-        const auto attributes = annoAttributes(page, annotation);
+        const auto attributes = annoAttributes(page.cropBox(), page.rotation(), annotation);
         if (attributes.empty())
             continue;
         auto anno = pageAnnos.appendElement("anno");

@@ -9,8 +9,8 @@
 namespace zarvex {
 
 class PDFDocument;
-class PDFPage;
 struct PDFAnnotation;
+struct PDFSize;
 
 // The link tree read from the link annotations of a range of PDF pages.
 //
@@ -35,11 +35,12 @@ public:
     void setPdfDoc(std::shared_ptr<const PDFDocument> document) { pdfDoc_ = std::move(document); }
     const std::vector<int>& needToImportPages() const { return iNeedToImportPages_; }
 
-    // The `anno` attributes of one link annotation on `page` as (name, value)
-    // pairs in the order they are written, or an empty list when the annotation
-    // is no link with a web address or a destination in the document.
+    // The `anno` attributes of one link annotation of a page with that crop box
+    // and rotation, as (name, value) pairs in the order they are written, or an
+    // empty list when the annotation is no link with a web address or a
+    // destination in the document.
     static std::vector<std::pair<std::string, std::string>>
-    annoAttributes(const PDFPage& page, const PDFAnnotation& anno);
+    annoAttributes(PDFSize cropBox, int rotation, const PDFAnnotation& anno);
 
 private:
     std::vector<int> iNeedToImportPages_;

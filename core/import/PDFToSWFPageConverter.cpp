@@ -206,8 +206,8 @@ fs::path PDFToSWFPageConverter::thumbPath(int pageIndex) const {
 
 std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
     if (!inDocument(pageIndex)) {
-        ZLOG_WARN("page {} is not in {} ({} pages): no page file", pageIndex, PDFPath().string(),
-                  pageCount_);
+        ZLOG_DEBUG("page {} is not in {} ({} pages): no page file", pageIndex, PDFPath().string(),
+                   pageCount_);
         return std::nullopt;
     }
     if (AppSettings::shareInstance().ImportType() == 0) {

@@ -1,0 +1,166 @@
+#include "import/FlashOutline.h"
+#include "import/FlashOutlinePDF.h"
+#include "import/PDFDocument.h"
+
+#include "support/FixturePdf.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+namespace zarvex {
+namespace {
+
+FlashOutlineItemPtr item(std::string caption, int page, int level) {
+    auto i = std::make_shared<FlashOutlineItem>();
+    i->setCaption(std::move(caption));
+    i->setPageIndex(page);
+    i->setLevel(level);
+    return i;
+}
+
+// Chapter 1 (page 1) { Section 1.1 (2), Section 1.2 (3) }, Chapter 2 (5).
+FlashOutline chapters() {
+    FlashOutline outline;
+    auto c1 = item("Chapter 1", 1, 1);
+    for (auto s : {item("Section 1.1", 2, 2), item("Section 1.2", 3, 2)}) {
+        s->setParent(c1);
+        c1->addChild(s);
+    }
+    outline.setItems({c1, item("Chapter 2", 5, 1)});
+    return outline;
+}
+
+std::string compact(const xml::Document& doc) {
+    return doc.toString(false, false);
+}
+
+TEST(FlashOutlineXml, WritesTheNestedForm) {
+    EXPECT_EQ(compact(chapters().outlineAsXMLNode()),
+              "<ols>"
+              "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
+              "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
+              "<o><c>Section 1.2</c><p>3</p><l>2</l><ci/></o>"
+              "</ci></o>"
+              "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
+              "</ols>");
+}
+
+TEST(FlashOutlineXml, AbsentCaptionIsWrittenEmpty) {
+    FlashOutlineItem bare;
+    EXPECT_EQ(compact(bare.outlineItemAsXMLNode()), "<o><c></c><p>0</p><l>0</l><ci/></o>");
+}
+
+void expectSameTree(const std::vector<FlashOutlineItemPtr>& a,
+                    const std::vector<FlashOutlineItemPtr>& b, const FlashOutlineItemPtr& parent) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i]->caption(), b[i]->caption());
+        EXPECT_EQ(a[i]->pageIndex(), b[i]->pageIndex());
+        EXPECT_EQ(a[i]->level(), b[i]->level());
+        EXPECT_EQ(b[i]->parent(), parent);
+        expectSameTree(a[i]->childItems(), b[i]->childItems(), b[i]);
+    }
+}
+
+TEST(FlashOutlineXml, ReadsBackWhatItWrote) {
+    const auto original = chapters();
+    const auto text = original.outlineAsXMLNode().toString(true);
+    const auto parsed = xml::Document::parse(text);
+    ASSERT_TRUE(parsed);
+    FlashOutline loaded;
+    loaded.loadFromXMLNode(parsed->root());
+    expectSameTree(original.items(), loaded.items(), nullptr);
+}
+
+TEST(FlashOutlineXml, ReadingReplacesTheTreeAndKeepsFieldsWithoutElements) {
+    const auto doc = xml::Document::parse(
+        "<ols><x/><o><p> 7th</p><ci><o><c>A</c></o><q/></ci><ci><o><l>3</l></o></ci></o></ols>");
+    ASSERT_TRUE(doc);
+    auto outline = chapters();
+    outline.loadFromXMLNode(doc->root());
+    ASSERT_EQ(outline.items().size(), 1u);
+    const auto& top = outline.items()[0];
+    EXPECT_FALSE(top->caption());
+    EXPECT_EQ(top->pageIndex(), 7);
+    EXPECT_EQ(top->level(), 0);
+    ASSERT_EQ(top->childItems().size(), 2u);
+    EXPECT_EQ(top->childItems()[0]->caption(), "A");
+    EXPECT_EQ(top->childItems()[1]->level(), 3);
+    EXPECT_EQ(top->childItems()[1]->parent(), top);
+}
+
+TEST(FlashOutlineXml, WrongElementsRaiseNamedErrors) {
+    const auto doc = xml::Document::parse("<outline><o/></outline>");
+    ASSERT_TRUE(doc);
+    auto outline = chapters();
+    try {
+        outline.loadFromXMLNode(doc->root());
+        FAIL() << "no error";
+    } catch (const FlashOutlineError& e) {
+        EXPECT_EQ(e.name(), "ERROR_INIT_OUTLINES");
+        EXPECT_EQ(e.reason(), "Not a flash outline");
+    }
+    EXPECT_EQ(outline.items().size(), 2u) << "a refused element leaves the tree alone";
+
+    FlashOutlineItem one;
+    try {
+        one.loadItemFromXMLNode(doc->root());
+        FAIL() << "no error";
+    } catch (const FlashOutlineError& e) {
+        EXPECT_EQ(e.name(), "ERROR_INIT_OUTLINE_ITEM");
+        EXPECT_EQ(e.reason(), "Not a flash outline item");
+    }
+}
+
+TEST(FlashOutlineItemTree, RemoveChildDropsOnlyThatChild) {
+    auto parent = item("P", 1, 1);
+    auto a = item("a", 2, 2), b = item("b", 3, 2);
+    parent->addChild(a);
+    parent->addChild(b);
+    parent->removeChild(a);
+    ASSERT_EQ(parent->childItems().size(), 1u);
+    EXPECT_EQ(parent->childItems()[0], b);
+}
+
+class FlashOutlineFromPdf : public testing::Test {
+protected:
+    test::TempDir dir;
+};
+
+TEST_F(FlashOutlineFromPdf, CopiesTheOutlineWithPdfPageNumbersAndLevels) {
+    const auto file = dir / "standard.pdf";
+    test::writeFixturePdf(file, test::standardDocument());
+    const auto document = PDFDocument::open(file);
+    ASSERT_TRUE(document);
+
+    FlashOutlinePDF outline;
+    outline.loadOutlineFromPDF(document.get());
+    EXPECT_EQ(compact(outline.outlineAsXMLNode()), "<ols>"
+                                                   "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
+                                                   "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
+                                                   "<o><c>Section 1.2</c><p>3</p><l>2</l><ci>"
+                                                   "<o><c>Detail</c><p>4</p><l>3</l><ci/></o>"
+                                                   "</ci></o>"
+                                                   "</ci></o>"
+                                                   "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
+                                                   "</ols>");
+    const auto& chapter1 = outline.items()[0];
+    EXPECT_EQ(chapter1->parent(), nullptr);
+    EXPECT_EQ(chapter1->childItems()[1]->parent(), chapter1);
+    EXPECT_EQ(chapter1->childItems()[1]->childItems()[0]->parent(), chapter1->childItems()[1]);
+}
+
+TEST_F(FlashOutlineFromPdf, NoOutlineOrNoDocumentGivesAnEmptyTree) {
+    const auto file = dir / "plain.pdf";
+    test::writeFixturePdf(file, test::plainDocument(2));
+    const auto document = PDFDocument::open(file);
+    ASSERT_TRUE(document);
+    FlashOutlinePDF outline;
+    outline.loadOutlineFromPDF(document.get());
+    EXPECT_TRUE(outline.items().empty());
+    outline.loadOutlineFromPDF(nullptr);
+    EXPECT_TRUE(outline.items().empty());
+}
+
+} // namespace
+} // namespace zarvex
