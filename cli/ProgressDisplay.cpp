@@ -33,13 +33,16 @@ void ProgressDisplay::advance(std::string_view task, int done, int total, std::s
     if (newTask) {
         lastTask_ = task;
         lastTenth_ = -1;
+        lastDetail_.clear();
     }
     if (mode_ == Mode::Lines) {
-        // About ten lines per task, whatever the page count.
+        // Named steps are all shown; counted items about ten times per task.
         int tenth = done * 10 / total;
-        if (tenth == lastTenth_ && done != total)
+        bool newDetail = !detail.empty() && detail != lastDetail_;
+        if (!newDetail && tenth == lastTenth_ && done != total)
             return;
         lastTenth_ = tenth;
+        lastDetail_ = detail;
         stream_ << task << ": " << done << " of " << total;
         if (!detail.empty())
             stream_ << " (" << detail << ")";

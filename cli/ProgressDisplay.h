@@ -38,6 +38,7 @@ private:
     Mode mode_;
     bool barOpen_ = false;
     std::string lastTask_;
+    std::string lastDetail_;
     int lastTenth_ = -1;
 };
 
