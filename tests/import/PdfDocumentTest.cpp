@@ -314,3 +314,52 @@ TEST(PdfRenderer, MapsCompressionFactorsToJpegQualities) {
     for (auto [factor, quality] : cases)
         EXPECT_EQ(jpegQualityForFactor(factor), quality) << factor;
 }
+
+TEST(PdfDocument, MutatedFilesNeverCrashAndFailOnlyThroughTheApi) {
+    const std::string original = slurp(files().standard);
+    TempDir dir;
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    int opened = 0;
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes = original;
+        switch (round % 4) {
+        case 0: // flipped bytes
+            for (int i = 0; i < 8; ++i)
+                bytes[next() % bytes.size()] = static_cast<char>(next());
+            break;
+        case 1: // cut short
+            bytes.resize(next() % bytes.size());
+            break;
+        case 2: // a slice removed
+        {
+            std::size_t at = next() % bytes.size();
+            bytes.erase(at, std::min<std::size_t>(next() % 400, bytes.size() - at));
+            break;
+        }
+        default: // digits changed (object numbers, lengths, rectangles)
+            for (std::size_t i = 0, changed = 0; i < bytes.size() && changed < 6; ++i)
+                if (std::isdigit(static_cast<unsigned char>(bytes[i])) && next() % 50 == 0) {
+                    bytes[i] = static_cast<char>('0' + next() % 10);
+                    ++changed;
+                }
+        }
+        const auto path = dir / ("m" + std::to_string(round) + ".pdf");
+        writeFile(path, bytes);
+        auto doc = PDFDocument::open(path);
+        if (!doc)
+            continue;
+        ++opened;
+        try {
+            for (int i = 0; i < doc->pageCount(); ++i)
+                (void)doc->pageAt(i).annotations().size();
+            (void)doc->outlineRoot();
+            PDFRenderer renderer(bytes);
+            for (int i = 0; i < renderer.pageCount(); ++i)
+                EXPECT_EQ(renderer.render(i, 40, 50).rgb.size(), 40u * 50u * 3u);
+        } catch (const Error&) {
+            // a broken object: reported, not fatal
+        }
+    }
+    EXPECT_GT(opened, 50); // the library repairs most damage
+}
