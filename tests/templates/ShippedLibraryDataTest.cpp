@@ -248,8 +248,9 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
             EXPECT_TRUE(kTypeNames.count(p.type)) << p.key << " has type " << p.type;
             EXPECT_FALSE(p.key.empty());
             EXPECT_TRUE(seen.insert(p.key).second) << "key declared twice: " << p.key;
-            if (p.type == "pt_list")
+            if (p.type == "pt_list") {
                 EXPECT_TRUE(listHolds(p, p.value)) << p.key << "=" << p.value;
+            }
         }
         for (const auto& type : d.topLevelTypes)
             EXPECT_EQ(type, "pt_composite") << "top-level settings are grouped";
@@ -339,10 +340,12 @@ TEST(ShippedStyles, PresetsSetOnlyDeclaredKeysWithValuesTheirPropertiesAccept) {
                 EXPECT_NE(key, "pageWidth");
                 EXPECT_NE(key, "pageHeight");
                 EXPECT_NE(key, "languageSetting");
-                if (p->type == "pt_list")
+                if (p->type == "pt_list") {
                     EXPECT_TRUE(listHolds(*p, value)) << key << "=" << value;
-                if (p->type == "pt_color")
+                }
+                if (p->type == "pt_color") {
                     EXPECT_TRUE(std::regex_match(value, kColour)) << key << "=" << value;
+                }
                 const std::string marker = "STYLE_RESOURCE:";
                 if (value.find(marker) != std::string::npos) {
                     EXPECT_EQ(p->type, "pt_file") << key << " only file properties resolve";
@@ -409,7 +412,7 @@ TEST(DemoBook, PagesAreJpegsOfTheStartPageSizeNamedInReadingOrder) {
 
 TEST(ShippedPictures, StaySmall) {
     std::uintmax_t total = 0;
-    for (const fs::path root : {stylesFolder(), zarvex::resourcePath("DemoImgs_standard")})
+    for (const fs::path& root : {stylesFolder(), zarvex::resourcePath("DemoImgs_standard")})
         for (const auto& entry : fs::recursive_directory_iterator(root))
             if (entry.is_regular_file())
                 total += entry.file_size();
