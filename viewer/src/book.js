@@ -242,9 +242,10 @@ var ZarvexBook = (function () {
             layers.push('linear-gradient(' + bg.color + ', ' + bg.color + ')');
         }
         s.setProperty('--zv-bg', layers.join(', '));
-        // Text drawn straight on the background (the title in some looks) follows its brightness.
+        // Text drawn straight on the background (the bars of some looks) follows its brightness;
+        // a style's background picture is expected to match its colours.
         var light = type.indexOf('gradient') >= 0 ? (luminance(bg.start) + luminance(bg.end)) / 2 : luminance(bg.color);
-        this.root.classList.toggle('zv-bg-light', light > 0.62 && !bg.image);
+        this.root.classList.toggle('zv-bg-light', light > 0.6);
         s.setProperty('--zv-bg-color', type.indexOf('gradient') >= 0 ? bg.start : bg.color);
     };
 
