@@ -433,6 +433,18 @@ test('books published by the command line read well in every template and both p
                 });
             }
         }
+        await t.test('application form: the page inside the bundle opens from disk', async () => {
+            const dir = path.join(www, 'cli', 'app');
+            runCli(['--out', dir, '--name', 'book', '--app'], home);
+            const index = path.join(dir, 'book.app', 'Contents', 'Resources', 'index.html');
+            assert.ok(fs.statSync(path.join(dir, 'book.app', 'Contents', 'MacOS', 'ZarvexBook')).mode & 0o111);
+            const page = await openBook(browser, pathToFileURL(index).href);
+            try {
+                await assertPicture(page, 1, { pixels: false });
+            } finally {
+                await page.close();
+            }
+        });
     } finally {
         fs.rmSync(home, { recursive: true, force: true });
     }
