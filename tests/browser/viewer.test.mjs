@@ -137,9 +137,11 @@ test('a book without pages or with a damaged configuration says so instead of fa
     }
 });
 
-test('a book of Flash pages shows the pictures inside the SWF pages, with its logo and background picture', async () => {
-    book('flash', { template: 'Classic', format: 'flash', extfiles: { 'LogoFile.jpg': jpegs[0], 'ImagePath.jpg': jpegs[1] },
+test('a book of Flash pages shows the pictures inside the SWF pages, with its logo, background picture and music', async () => {
+    book('flash', { template: 'Classic', format: 'flash',
+                    extfiles: { 'LogoFile.jpg': jpegs[0], 'ImagePath.jpg': jpegs[1], 'SoundFile.mp3': Buffer.alloc(64) },
                     settings: { ...SETTINGS, LogoFile: '/x/logo.jpg', LogoLink: 'https://example.org/logo',
+                                SoundFile: '/x/music.mp3', LoopSound: 'Yes',
                                 BgType: 'Image', ImagePath: '/x/bg.jpg', ImgPosition: 'Tile' } });
     const page = await openBook(browser, server.url + 'flash/index.html#p=2');
     try {
@@ -150,6 +152,15 @@ test('a book of Flash pages shows the pictures inside the SWF pages, with its lo
         assert.equal(await page.getAttribute('a.zv-logo', 'href'), 'https://example.org/logo');
         await page.waitForFunction(() => document.querySelector('.zv-logo img').naturalWidth > 0);
         assert.match((await pageState(page)).background, /files\/extfiles\/ImagePath\.jpg/);
+        const music = await page.evaluate(() => {
+            const a = document.querySelector('audio.zv-music');
+            return a && { src: a.src, loop: a.loop };
+        });
+        assert.match(music.src, /files\/extfiles\/SoundFile\.mp3$/);
+        assert.equal(music.loop, true);
+        assert.equal(await page.getAttribute('[data-button=BackgroundSound]', 'aria-pressed'), 'true');
+        await page.click('[data-button=BackgroundSound]');
+        assert.equal(await page.getAttribute('[data-button=BackgroundSound]', 'aria-pressed'), 'false');
         await page.screenshot({ path: path.join(shots, 'fixture-flash-Classic.png') });
     } finally {
         await page.close();

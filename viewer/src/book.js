@@ -183,6 +183,11 @@ var ZarvexBook = (function () {
         this.toast = el('div', 'zv-toast', { role: 'status' });
         root.appendChild(this.toast);
 
+        if (this.audio) {
+            this.audio.className = 'zv-music';
+            this.audio.preload = 'none';
+            root.appendChild(this.audio);
+        }
         if (m.panorama) this.buildPanorama(m.panorama);
         this.host.textContent = '';
         this.host.appendChild(root);
