@@ -170,6 +170,87 @@ void checkBook(const fs::path& bookFolder, const fs::path& htmlPage, std::size_t
                     "); nothing was published");
 }
 
+// The template and style of the command line, as the template chooser would
+// set them; unknown names and property keys are raised before any import.
+void chooseTemplate(BookController& controller, const CliOptions& options) {
+    auto known = folderNames(FlashTemplate::tmplNames());
+    if (std::find(known.begin(), known.end(), options.templateName) == known.end())
+        throw Error("unknown template '" + options.templateName + "' (templates: " + joined(known) +
+                    ")");
+    controller.setFlashTmpl(std::make_shared<FlashTemplate>());
+    if (options.templateGiven || options.style) {
+        std::string style =
+            options.style.value_or(FlashTemplate(options.templateName).defaultSytleName());
+        fs::path stylePath = FlashTemplate::stylePathFor(options.templateName, style);
+        std::error_code ec;
+        if (options.style && !fs::is_directory(stylePath, ec)) {
+            auto styles = folderNames(FlashTemplate::tmplStyleNamesForTmpl(options.templateName));
+            throw Error("template '" + options.templateName + "' has no style '" + style +
+                        "' (styles: " + (styles.empty() ? "none" : joined(styles)) + ")");
+        }
+        controller.acceptTemplate(stylePath / "tmplSetting.txt");
+    }
+    const FlashTemplate& tmpl = *controller.flashTmpl();
+    if (tmpl.loadError())
+        throw Error("template '" + tmpl.tmplName() + "' cannot be loaded: " + *tmpl.loadError());
+    for (const auto& [key, value] : options.sets) {
+        if (!tmpl.findProperty(key))
+            throw Error("unknown property key '" + key + "' in template '" + tmpl.tmplName() + "'");
+    }
+}
+
+// Imports the document as the import sheet does, showing the four passes.
+// Raises Error when the import fails or is interrupted.
+ImportedBook importDocument(const CliOptions& options, const fs::path& pdf, PDFSize firstPage,
+                            ProgressDisplay& progress) {
+    // The import reads its choices from the settings, as the import sheet
+    // leaves them.
+    AppSettings& settings = AppSettings::shareInstance();
+    settings.setLastImportedFile(pdf.string());
+    settings.setImportPageRangeType(options.pages == "ALL" ? 0 : 1);
+    settings.setImportPageRange(options.pages);
+    settings.setImportQualityLevel(options.quality);
+    settings.setImportLinks(options.links ? 1 : 0);
+    settings.setImportBookmark(options.bookmarks ? 1 : 0);
+    settings.setImportType(options.format == PageFormat::Image ? 1 : 0);
+    settings.saveSettings();
+
+    static constexpr const char* kPasses[] = {"Importing pages", "Making thumbnails",
+                                              "Making mobile images", "Collecting pages"};
+    int pass = -1;
+    int lastDone = 0;
+    ImportPDFOperation operation(pdf, options.pages, 144, qualityForLevel(options.quality));
+    operation.setImportLinks(options.links);
+    operation.setImportBookmarks(options.bookmarks);
+    ScopedObserver observer(NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
+                            [&](const Notification& note) {
+                                // Each pass counts from 1 again.
+                                int done = note.value<int>("pageIndex");
+                                if (pass < 0 || done <= lastDone)
+                                    pass = std::min(pass + 1, 3);
+                                lastDone = done;
+                                progress.advance(kPasses[pass], done, note.value<int>("totalPage"));
+                                if (gInterrupted)
+                                    operation.cancel();
+                            });
+    operation.main();
+    progress.finish();
+    InterruptGuard::check();
+    if (!operation.flashPageSource())
+        throw Error("the import of " + quoted(pdf) + " failed; nothing was published");
+
+    const int pageWidth = static_cast<int>(firstPage.width);
+    const int pageHeight = static_cast<int>(firstPage.height);
+    if (options.format == PageFormat::Image) {
+        // JPEG pages are rendered at twice the points of the first page.
+        settings.setPageWidth(pageWidth * 2);
+        settings.setPageHeight(pageHeight * 2);
+        settings.saveSettings();
+    }
+    return ImportedBook{operation.flashPageSource(), operation.flashPagesAnnotation(),
+                        operation.flashOutline(), pageWidth, pageHeight};
+}
+
 } // namespace
 
 void CliJob::run(std::ostream& out, ProgressDisplay& progress) {
@@ -257,28 +338,8 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         throw Error("unknown template '" + options_.templateName +
                     "' (templates: " + joined(known) + ")");
     BookController controller;
-    controller.setFlashTmpl(std::make_shared<FlashTemplate>());
-    if (options_.templateGiven || options_.style) {
-        std::string style =
-            options_.style.value_or(FlashTemplate(options_.templateName).defaultSytleName());
-        fs::path stylePath = FlashTemplate::stylePathFor(options_.templateName, style);
-        std::error_code ec;
-        if (options_.style && !fs::is_directory(stylePath, ec)) {
-            auto styles = folderNames(FlashTemplate::tmplStyleNamesForTmpl(options_.templateName));
-            throw Error("template '" + options_.templateName + "' has no style '" + style +
-                        "' (styles: " + (styles.empty() ? "none" : joined(styles)) + ")");
-        }
-        controller.acceptTemplate(stylePath / "tmplSetting.txt");
-    }
-    auto& tmpl = *controller.flashTmpl();
-    if (tmpl.loadError())
-        throw Error("template '" + tmpl.tmplName() + "' cannot be loaded: " + *tmpl.loadError());
-    for (const auto& [key, value] : options_.sets) {
-        if (!tmpl.findProperty(key))
-            throw Error("unknown property key '" + key + "' in template '" + tmpl.tmplName() + "'");
-    }
+    chooseTemplate(controller, options_);
 
-    AppSettings& settings = AppSettings::shareInstance();
     // Made once every input has been checked, so a refused run creates nothing.
     std::optional<OutputFolder> output;
     std::string title = options_.title.value_or("");
@@ -286,56 +347,12 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         const fs::path pdf = fs::absolute(*options_.pdf);
         auto document = openPdf(pdf);
         selectedPages(options_.pages, *document, pdf);
-        PDFSize firstPage = document->pageAt(0).cropBox();
-        const int pageWidth = static_cast<int>(firstPage.width);
-        const int pageHeight = static_cast<int>(firstPage.height);
+        const PDFSize firstPage = document->pageAt(0).cropBox();
         document.reset();
         if (!options_.title)
             title = pdf.stem().string();
         output.emplace(options_.out, rules);
-
-        // The import reads its choices from the settings, as the import sheet
-        // leaves them.
-        settings.setLastImportedFile(pdf.string());
-        settings.setImportPageRangeType(options_.pages == "ALL" ? 0 : 1);
-        settings.setImportPageRange(options_.pages);
-        settings.setImportQualityLevel(options_.quality);
-        settings.setImportLinks(options_.links ? 1 : 0);
-        settings.setImportBookmark(options_.bookmarks ? 1 : 0);
-        settings.setImportType(options_.format == PageFormat::Image ? 1 : 0);
-        settings.saveSettings();
-
-        static constexpr const char* kPasses[] = {"Importing pages", "Making thumbnails",
-                                                  "Making mobile images", "Collecting pages"};
-        int pass = -1;
-        int lastDone = 0;
-        ImportPDFOperation operation(pdf, options_.pages, 144, qualityForLevel(options_.quality));
-        operation.setImportLinks(options_.links);
-        operation.setImportBookmarks(options_.bookmarks);
-        ScopedObserver observer(NotificationCenter::defaultCenter(),
-                                FlashPageSource::kProgressMessage, [&](const Notification& note) {
-                                    int done = note.value<int>("pageIndex");
-                                    int total = note.value<int>("totalPage");
-                                    if (pass < 0 || done <= lastDone)
-                                        pass = std::min(pass + 1, 3);
-                                    lastDone = done;
-                                    progress.advance(kPasses[pass], done, total);
-                                    if (gInterrupted)
-                                        operation.cancel();
-                                });
-        operation.main();
-        progress.finish();
-        InterruptGuard::check();
-        if (!operation.flashPageSource())
-            throw Error("the import of " + quoted(pdf) + " failed; nothing was published");
-        if (options_.format == PageFormat::Image) {
-            settings.setPageWidth(pageWidth * 2);
-            settings.setPageHeight(pageHeight * 2);
-            settings.saveSettings();
-        }
-        controller.acceptImport(ImportedBook{operation.flashPageSource(),
-                                             operation.flashPagesAnnotation(),
-                                             operation.flashOutline(), pageWidth, pageHeight});
+        controller.acceptImport(importDocument(options_, pdf, firstPage, progress));
     } else {
         output.emplace(options_.out, rules);
         progress.step("Using the demo book");
@@ -353,6 +370,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
                                  : "the demo book has no pages (" +
                                        resourcePath("DemoImgs_standard/large").string() + ")");
 
+    FlashTemplate& tmpl = *controller.flashTmpl();
     if (options_.settingsFile && !tmpl.importPropertiesSettingsFrom(*options_.settingsFile))
         throw Error("the settings file " + quoted(*options_.settingsFile) + " cannot be read");
     for (const auto& [key, value] : options_.sets)
