@@ -167,6 +167,26 @@ test('a book of Flash pages shows the pictures inside the SWF pages, with its lo
     }
 });
 
+test('a long book of Flash pages still shows its pictures after reading to the end and back', async () => {
+    book('long', { template: 'float', format: 'flash', jpegs: Array.from({ length: 90 }, (_, i) => jpegs[i % jpegs.length]) });
+    const page = await openBook(browser, server.url + 'long/index.html#p=2');
+    try {
+        for (const n of [2, 30, 60, 88, 2]) {
+            await page.fill('.zv-counter', String(n));
+            await page.press('.zv-counter', 'Enter');
+            await page.waitForFunction((p) => document.querySelector('.zv-root').dataset.pages.split(',').includes(String(p)), n);
+            await spread(page);
+            await assertPicture(page, n);
+        }
+        await page.evaluate(() => document.activeElement.blur()); // keys typed in the page field stay there
+        await page.keyboard.press('End');
+        assert.deepEqual(await spread(page), [90]);
+        await assertPicture(page, 90);
+    } finally {
+        await page.close();
+    }
+});
+
 test('an image book opened from disk works', async () => {
     book('disk', { template: 'Minimal' });
     const page = await openBook(browser, pathToFileURL(path.join(www, 'disk', 'index.html')).href);

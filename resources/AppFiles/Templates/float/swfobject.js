@@ -546,6 +546,7 @@ var ZarvexBook = (function () {
         this.spread = 0;
         this.zoom = 1; this.panX = 0; this.panY = 0;
         this.srcCache = {};
+        this.srcOrder = [];
         this.swfFailed = false;
         this.busy = null;
         this.storeKey = 'zarvex.lastPage:' + (this.opts.bookId || location.pathname);
@@ -816,7 +817,29 @@ var ZarvexBook = (function () {
             return self.url(page.thumb && !/\.swf$/i.test(page.thumb) ? page.thumb : '');
         });
         this.srcCache[rel] = p;
+        this.srcOrder.push(rel);
+        this.trimCache();
         return p;
+    };
+
+    // Pictures taken out of Flash pages are kept for the pages around the reader only, so a
+    // long book read to the end does not hold every page in memory.
+    Book.prototype.trimCache = function () {
+        var keep = {}, self = this, limit = 40;
+        for (var d = -3; d <= 3; d++) {
+            var i = this.spread + d;
+            if (i >= 0 && i < this.spreadCount()) {
+                this.spreadPages(i).pages.forEach(function (n) { keep[self.model.pages[n - 1].normal] = true; });
+            }
+        }
+        for (var k = 0; k < this.srcOrder.length && this.srcOrder.length > limit;) {
+            var rel = this.srcOrder[k];
+            if (keep[rel]) { k++; continue; }
+            this.srcOrder.splice(k, 1);
+            var old = this.srcCache[rel];
+            delete this.srcCache[rel];
+            old.then(function (u) { if (/^blob:/.test(u)) URL.revokeObjectURL(u); });
+        }
     };
 
     Book.prototype.loadInto = function (img, page) {
