@@ -27,10 +27,11 @@ namespace {
 constexpr double kMaxPagePixels = 8192.0 * 8192.0;
 constexpr int kMaxSide = 32767;
 constexpr int kThumbBox = 180;
-// How far the second thread may run ahead of the pass: main pages are files
-// and cost little memory but are wasted work after a cancel; thumbnails are
-// held in memory (a few kilobytes each) until their pass takes them.
+// How far the two threads may run ahead of the pass: main pages are files and
+// cost little memory but are wasted work after a cancel; thumbnails are held
+// in memory (a few kilobytes each) until their pass takes them.
 constexpr std::size_t kMainPagesAhead = 4;
+constexpr std::size_t kFlashPagesAhead = 2;
 constexpr std::size_t kThumbnailsAhead = 256;
 
 std::string firstLine(const std::string& text) {
@@ -127,6 +128,12 @@ std::vector<std::string> PDFToSWFPageConverter::pdf2swfArguments(int pageIndex,
 }
 
 void PDFToSWFPageConverter::generatePageToSwf(int pageIndex, const fs::path& path) {
+    runPdf2swf(pageIndex, path);
+    if (pageIndex == 1)
+        getFileWandH(path);
+}
+
+void PDFToSWFPageConverter::runPdf2swf(int pageIndex, const fs::path& path) const {
     // A file left by an earlier call must not pass for this call's result.
     std::error_code ec;
     fs::remove(path, ec);
@@ -138,8 +145,6 @@ void PDFToSWFPageConverter::generatePageToSwf(int pageIndex, const fs::path& pat
                     PDFPath().string() + " (exit " + std::to_string(result.exitCode) + ")" +
                     (reason.empty() ? "" : ": " + reason));
     }
-    if (pageIndex == 1)
-        getFileWandH(path);
 }
 
 void PDFToSWFPageConverter::getFileWandH(const fs::path& swfFile) {
@@ -171,13 +176,21 @@ void PDFToSWFPageConverter::lookAhead(Ahead kind) {
     if (!workerRenderer_)
         workerRenderer_ = std::make_unique<PDFRenderer>(PDFDoc()->data());
     PageLookahead::Job job;
-    if (kind == Ahead::MainImages)
+    std::size_t window = kThumbnailsAhead;
+    if (kind == Ahead::MainImages) {
         job = [this](int p, PDFRenderer& r) { return ensureMainImage(p, r); };
-    else
+        window = kMainPagesAhead;
+    } else if (kind == Ahead::FlashPages) {
+        job = [this](int p, PDFRenderer&) {
+            runPdf2swf(p, swfPath(p));
+            return std::string();
+        };
+        window = kFlashPagesAhead;
+    } else {
         job = [this](int p, PDFRenderer& r) { return renderThumbJpeg(p, r); };
-    lookahead_ = std::make_unique<PageLookahead>(plan_, std::move(job), *workerRenderer_, stopped_,
-                                                 kind == Ahead::MainImages ? kMainPagesAhead
-                                                                           : kThumbnailsAhead);
+    }
+    lookahead_ =
+        std::make_unique<PageLookahead>(plan_, std::move(job), *workerRenderer_, stopped_, window);
 }
 
 std::string PDFToSWFPageConverter::renderPageJpeg(int pageIndex, PDFRenderer& r) const {
@@ -200,6 +213,10 @@ std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r
     return {};
 }
 
+fs::path PDFToSWFPageConverter::swfPath(int pageIndex) const {
+    return converterWorkFolder() / (std::to_string(pageIndex) + ".swf");
+}
+
 fs::path PDFToSWFPageConverter::thumbPath(int pageIndex) const {
     return converterWorkFolder() / (timeStamp() + std::to_string(pageIndex) + ".jpg");
 }
@@ -211,10 +228,13 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
         return std::nullopt;
     }
     if (AppSettings::shareInstance().ImportType() == 0) {
-        const auto path = converterWorkFolder() / (std::to_string(pageIndex) + ".swf");
-        // pdf2swf keeps this thread waiting; the thumbnails use the time.
-        lookAhead(Ahead::Thumbnails);
-        generatePageToSwf(pageIndex, path);
+        const auto path = swfPath(pageIndex);
+        lookAhead(Ahead::FlashPages);
+        if (!(lookahead_ && aheadKind_ == Ahead::FlashPages &&
+              lookahead_->take(pageIndex, renderer())))
+            runPdf2swf(pageIndex, path);
+        if (pageIndex == 1)
+            getFileWandH(path);
         return path;
     }
     lookAhead(Ahead::MainImages);

@@ -26,9 +26,9 @@ class PageLookahead;
 // picture as the main page, so it is taken from the main page's JPEG (or the
 // JPEG inside its SWF) when that exists.
 //
-// When told the coming pages (planPages), the converter renders ahead on a
-// second thread: main JPEG pages during the main pass, thumbnails during the
-// main pass (Flash mode, while pdf2swf runs) and the thumbnail pass. Results,
+// When told the coming pages (planPages), the converter works on two threads
+// within a pass: the calling thread and a worker run the main pages (two
+// renders, or two pdf2swf processes) and the thumbnails side by side. Results,
 // file names and the order of the calls' answers are those of a one-thread run.
 class PDFToSWFPageConverter : public PDFToPageConverter {
 public:
@@ -47,6 +47,8 @@ public:
     // Runs pdf2swf for page p into `path`; for page 1 then measures the SWF.
     // Raises Error when the tool cannot be started or makes no file.
     void generatePageToSwf(int pageIndex, const std::filesystem::path& path);
+    // The pdf2swf run alone; may run on any thread.
+    void runPdf2swf(int pageIndex, const std::filesystem::path& path) const;
     // Runs getswfSize on an SWF and stores the answer as the settings' page
     // width and height (not saved). Raises Error when the answer has no "|".
     void getFileWandH(const std::filesystem::path& swfFile);
@@ -76,7 +78,7 @@ public:
     static PixelSize thumbImageSize(double widthPoints, double heightPoints);
 
 private:
-    enum class Ahead { None, MainImages, Thumbnails };
+    enum class Ahead { None, MainImages, FlashPages, Thumbnails };
 
     bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
     PDFRenderer& renderer();
@@ -85,6 +87,7 @@ private:
     std::string renderPageJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string renderThumbJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
+    std::filesystem::path swfPath(int pageIndex) const;
     std::filesystem::path thumbPath(int pageIndex) const;
 
     int pageCount_ = 0;

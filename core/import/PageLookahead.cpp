@@ -97,7 +97,29 @@ std::optional<std::string> PageLookahead::take(int pageIndex, PDFRenderer& rende
     }
 
     changed_.notify_all();
-    changed_.wait(lock, [&] { return slot.state == State::Done; });
+    // While the worker is on this page, this thread works ahead instead of idling.
+    while (slot.state != State::Done) {
+        const std::size_t j = nextClaimable();
+        if (j < slots_.size() && j < consumed_ + window_ && !stopped_()) {
+            next_ = j + 1;
+            slots_[j].state = State::Running;
+            lock.unlock();
+            std::string result;
+            std::exception_ptr error;
+            try {
+                result = job_(slots_[j].pageIndex, renderer);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            slots_[j].result = std::move(result);
+            slots_[j].error = error;
+            slots_[j].state = State::Done;
+            changed_.notify_all();
+            continue;
+        }
+        changed_.wait(lock);
+    }
     if (slot.error)
         std::rethrow_exception(std::exchange(slot.error, nullptr));
     return std::move(slot.result);

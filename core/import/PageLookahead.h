@@ -18,11 +18,11 @@ class PDFRenderer;
 
 // Works ahead on a second thread through a known sequence of pages while the
 // owner's thread takes the results one by one. Each job runs exactly once,
-// either on the worker (with the worker's renderer) or, when the owner gets to
-// a page first, on the owner's thread (with the owner's renderer), so two
-// renderers are never used by the same thread and each is used by one thread
-// at a time. The worker stays at most `window` pages ahead of the last page
-// taken, which bounds the memory the results hold.
+// either on the worker (with the worker's renderer) or on the owner's thread
+// (with the owner's renderer): the owner runs the page it asks for when nobody
+// has started it, and works on later pages while it waits for the worker. So
+// each renderer is used by one thread only. The worker stays at most `window` pages ahead of the
+// last page taken, which bounds the memory the results hold.
 //
 // Destroying the object asks the worker to stop and waits for its current job.
 class PageLookahead {
@@ -40,9 +40,10 @@ public:
     PageLookahead(const PageLookahead&) = delete;
     PageLookahead& operator=(const PageLookahead&) = delete;
 
-    // The result for `pageIndex`: waits for the worker when it is on it, runs
-    // the job here with `renderer` when nobody has started it. Absent when the
-    // page is not in the sequence or was taken before. Rethrows the job's error.
+    // The result for `pageIndex`: runs the job here with `renderer` when nobody
+    // has started it; otherwise runs later pages' jobs here until the worker is
+    // done with it. Absent when the page is not in the sequence or was taken
+    // before. Rethrows the job's error.
     std::optional<std::string> take(int pageIndex, PDFRenderer& renderer);
 
 private:
