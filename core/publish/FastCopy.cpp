@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
+#include <set>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -36,13 +38,41 @@ private:
     int fd_;
 };
 
+// Pairs of file systems (source, target) known not to share extents, so later
+// copies between them skip the attempt.
+class ReflinkRefusals {
+public:
+    bool refused(dev_t from, dev_t to) {
+        std::scoped_lock lock(mutex_);
+        return pairs_.contains({from, to});
+    }
+    void add(dev_t from, dev_t to) {
+        std::scoped_lock lock(mutex_);
+        pairs_.insert({from, to});
+    }
+
+private:
+    std::mutex mutex_;
+    std::set<std::pair<dev_t, dev_t>> pairs_;
+};
+
+ReflinkRefusals& reflinkRefusals() {
+    static ReflinkRefusals refusals;
+    return refusals;
+}
+
 // True when `to` now shares `from`'s extents. On any failure nothing is left at `to`.
 bool tryReflink(const fs::path& from, const fs::path& to) {
     FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!source)
         return false;
     struct stat info {};
-    if (::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    struct stat folder {};
+    const fs::path parent = to.has_parent_path() ? to.parent_path() : fs::path(".");
+    if (::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::stat(parent.c_str(), &folder) != 0)
+        return false;
+    if (reflinkRefusals().refused(info.st_dev, folder.st_dev))
         return false;
     FileDescriptor target(
         ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
@@ -50,6 +80,10 @@ bool tryReflink(const fs::path& from, const fs::path& to) {
         return false;
     if (::ioctl(target.get(), FICLONE, source.get()) == 0)
         return true;
+    const int reason = errno;
+    if (reason == EOPNOTSUPP || reason == EXDEV || reason == EINVAL || reason == ENOTTY ||
+        reason == ENOSYS)
+        reflinkRefusals().add(info.st_dev, folder.st_dev);
     ::unlink(to.c_str());
     return false;
 }

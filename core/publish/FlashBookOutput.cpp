@@ -273,7 +273,8 @@ bool FlashBookOutput::ouputBookXML(const fs::path& file) {
     envelope.root().appendCData(scrambleConfig(inner));
     const std::string text = envelope.toString(false, true);
     if (!writeFileAtomically(file, text)) {
-        fail("Could not write document out... " + file.string());
+        ZLOG_ERROR("Could not write document out...");
+        iFailures.push_back("Could not write document out... " + file.string());
         return false;
     }
     const fs::path script = file.parent_path() / "config.js";

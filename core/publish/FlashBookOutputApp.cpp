@@ -1,5 +1,6 @@
 #include "publish/FlashBookOutputApp.h"
 
+#include "app/Log.h"
 #include "app/Resources.h"
 #include "publish/FastCopy.h"
 #include "publish/TextCoding.h"
@@ -48,7 +49,9 @@ bool FlashBookOutputApp::ouputTheBook() {
     std::error_code error;
     if (!copyItem(skeleton, iSaveToFolder.parent_path(), error)) {
         // The bundle is still written, without the viewer's files.
-        fail("ouput the book,copy failed:" + error.message() + " (" + skeleton.string() + ")");
+        ZLOG_ERROR("ouput the book,copy failed:{}", error.message());
+        iFailures.push_back("ouput the book,copy failed:" + error.message() + " (" +
+                            skeleton.string() + ")");
     }
     if (!fs::is_directory(iSaveToFolder) && !createFolder(iSaveToFolder))
         return false;
