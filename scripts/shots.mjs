@@ -30,7 +30,7 @@ const home = path.join(work, 'home');
 fs.mkdirSync(home);
 const env = { ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.config'),
               XDG_DATA_HOME: path.join(home, '.local/share'), XDG_CACHE_HOME: path.join(home, '.cache') };
-const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', env,
                                         args: ['--no-sandbox', '--disable-gpu'] });
 // The shot shows the book opened at its first inner spread: a 960 x 720 screen at a third, 320 x 240.
 const context = await browser.newContext({ viewport: { width: 960, height: 720 }, deviceScaleFactor: 1 / 3,

@@ -25,6 +25,13 @@ const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
 
 let browser, server, jpegs;
 
+// The browser gets a private home, so no run touches the user's own files.
+const browserHome = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-profile-'));
+for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
+                                      XDG_DATA_HOME: '.local/share' })) {
+    process.env[k] = path.join(browserHome, v);
+}
+
 before(async () => {
     fs.rmSync(www, { recursive: true, force: true });
     fs.mkdirSync(www, { recursive: true });
@@ -39,6 +46,7 @@ before(async () => {
 after(async () => {
     await browser?.close();
     await server?.close();
+    fs.rmSync(browserHome, { recursive: true, force: true });
 });
 
 const LINKS = {
