@@ -227,6 +227,8 @@ test('a right-to-left book puts the cover on the left and turns towards the righ
     const page = await openBook(browser, server.url + 'rtl/index.html');
     try {
         assert.equal(await page.getAttribute('.zv-root', 'dir'), 'rtl');
+        const x = async (b) => (await page.locator(`[data-button=${b}]`).boundingBox()).x;
+        assert.ok(await x('Next') < await x('Prev'), 'the Next button is on the left');
         assert.equal(await page.locator('.zv-left .zv-page[data-page="1"]').count(), 1);
         await page.keyboard.press('ArrowLeft');
         assert.deepEqual(await spread(page), [2, 3]);

@@ -154,16 +154,15 @@ var ZarvexBook = (function () {
         var bar = this.bar = el('div', 'zv-bar', { role: 'toolbar', 'aria-label': 'Book controls' });
         this.buttons = {};
         var nav = el('div', 'zv-nav');
-        var order = this.rtl ? ['Last', 'Next', 'Prev', 'First'] : ['First', 'Prev', 'Next', 'Last'];
-        order.forEach(function (n) { nav.appendChild(self.button(n)); });
+        // In a right-to-left book the page's direction mirrors this row, so Next sits on the left.
+        ['First', 'Prev', 'Next', 'Last'].forEach(function (n) { nav.appendChild(self.button(n)); });
         this.counter = el('input', 'zv-counter', { type: 'text', inputmode: 'numeric', 'aria-label': 'Page number' });
         this.total = el('span', 'zv-total');
         this.total.textContent = '/ ' + this.count;
         var counterBox = el('label', 'zv-counterbox');
         counterBox.appendChild(this.counter);
         counterBox.appendChild(this.total);
-        if (this.rtl) nav.insertBefore(counterBox, nav.children[2]);
-        else nav.insertBefore(counterBox, nav.children[2]);
+        nav.insertBefore(counterBox, nav.children[2]);
         bar.appendChild(nav);
         var tools = el('div', 'zv-tools');
         BUTTONS.forEach(function (n) {
