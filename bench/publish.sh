@@ -12,9 +12,15 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZARVEX_BUILD_DIR:-$here/build}
 pages=${PAGES:-300}
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zarvex-cli make-fixture-pdf zarvex-bench-rebuild \
-  pdf2swf getswfSize >/dev/null
+buildlog=$(mktemp)
+if ! { cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+  cmake --build "$build" -j"$(nproc)" --target zarvex-cli make-fixture-pdf zarvex-bench-rebuild \
+    pdf2swf getswfSize; } >"$buildlog" 2>&1; then
+  cat "$buildlog" >&2
+  rm -f "$buildlog"
+  exit 1
+fi
+rm -f "$buildlog"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvex-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
