@@ -3,6 +3,7 @@
 #include "app/Error.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -86,6 +87,29 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
+// Spawn attributes: the child starts with default signal dispositions and an
+// empty signal mask, whatever the calling thread has ignored or blocked.
+class SpawnAttributes {
+public:
+    SpawnAttributes() {
+        if (int e = posix_spawnattr_init(&attr_))
+            throw Error(systemMessage("cannot prepare the process", e));
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attr_, &none);
+        posix_spawnattr_setsigdefault(&attr_, &all);
+        posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    const posix_spawnattr_t* get() const { return &attr_; }
+
+private:
+    posix_spawnattr_t attr_;
+};
+
 // Reads both pipes until each reports end of file.
 void drain(Fd& out, std::string& output, Fd& err, std::string& errors) {
     char buffer[65536];
@@ -138,8 +162,10 @@ ProcessResult runProcess(const std::filesystem::path& program,
         actions.openNull(STDERR_FILENO, O_WRONLY);
     }
 
+    SpawnAttributes attributes;
     pid_t pid = 0;
-    if (int e = ::posix_spawn(&pid, path.c_str(), actions.get(), nullptr, argv.data(), environ))
+    if (int e = ::posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), argv.data(),
+                              environ))
         throw Error(systemMessage("cannot run " + path, e));
     out.write.reset();
     err.write.reset();

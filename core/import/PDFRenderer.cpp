@@ -29,6 +29,14 @@ struct PDFRenderer::Impl {
     int pageIndex = -1;
     std::unique_ptr<JpegEncoder> encoder;
 
+    void finishOpening() {
+        fz_context* c = ctx;
+        pdf_document* d = doc.get();
+        if (pdf::guarded(c, "open PDF", [&] { return pdf_needs_password(c, d); }))
+            throw Error("the PDF needs a password");
+        pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+    }
+
     fz_page* select(int index) {
         if (index < 0 || index >= pageCount)
             throw Error("page index " + std::to_string(index) + " outside the document (" +
@@ -90,10 +98,19 @@ PDFRenderer::PDFRenderer(std::string data) : impl_(std::make_unique<Impl>()) {
     fz_stream* stm = stream.get();
     impl_->doc = pdf::Document(
         c, pdf::guarded(c, "open PDF data", [&] { return pdf_open_document_with_stream(c, stm); }));
-    pdf_document* d = impl_->doc.get();
-    if (pdf::guarded(c, "open PDF data", [&] { return pdf_needs_password(c, d); }))
-        throw Error("the PDF needs a password");
-    impl_->pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+    impl_->finishOpening();
+}
+
+PDFRenderer::PDFRenderer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+std::unique_ptr<PDFRenderer> PDFRenderer::fromFile(const std::filesystem::path& path) {
+    auto impl = std::make_unique<Impl>();
+    fz_context* c = impl->ctx;
+    const std::string name = path.string();
+    impl->doc = pdf::Document(
+        c, pdf::guarded(c, "open PDF", [&] { return pdf_open_document(c, name.c_str()); }));
+    impl->finishOpening();
+    return std::unique_ptr<PDFRenderer>(new PDFRenderer(std::move(impl)));
 }
 
 std::unique_ptr<PDFRenderer> PDFRenderer::fromDocument(const PDFDocument& document) {

@@ -15,6 +15,7 @@
 #include "import/PDFDocument.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ public:
     explicit PDFRenderer(std::string data);
     // Same, from an open document's bytes.
     static std::unique_ptr<PDFRenderer> fromDocument(const PDFDocument& document);
+    // Same, reading the file at `path` as pages are needed rather than all at
+    // once (for one-page runs over large files).
+    static std::unique_ptr<PDFRenderer> fromFile(const std::filesystem::path& path);
 
     ~PDFRenderer();
     PDFRenderer(PDFRenderer&&) noexcept;
@@ -59,6 +63,7 @@ public:
 
 private:
     struct Impl;
+    explicit PDFRenderer(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
 

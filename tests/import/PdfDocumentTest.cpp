@@ -231,12 +231,15 @@ TEST(PdfDocument, HandWrittenFileResolvesInheritanceBasesAndDestinations) {
 }
 
 TEST(PdfRenderer, ReportsDisplayedPageSizes) {
-    PDFRenderer renderer(slurp(files().standard));
-    EXPECT_EQ(renderer.pageCount(), 5);
-    EXPECT_EQ(renderer.pageSize(0), (PDFSize{612, 792}));
-    EXPECT_EQ(renderer.pageSize(1), (PDFSize{842, 595})); // rotated by 90
-    EXPECT_EQ(renderer.pageSize(2), (PDFSize{612, 792}));
-    EXPECT_EQ(renderer.pageSize(3), (PDFSize{612, 792})); // 792 x 612 rotated by 270
+    PDFRenderer fromData(slurp(files().standard));
+    auto fromFile = PDFRenderer::fromFile(files().standard);
+    for (PDFRenderer* renderer : {&fromData, fromFile.get()}) {
+        EXPECT_EQ(renderer->pageCount(), 5);
+        EXPECT_EQ(renderer->pageSize(0), (PDFSize{612, 792}));
+        EXPECT_EQ(renderer->pageSize(1), (PDFSize{842, 595})); // rotated by 90
+        EXPECT_EQ(renderer->pageSize(2), (PDFSize{612, 792}));
+        EXPECT_EQ(renderer->pageSize(3), (PDFSize{612, 792})); // 792 x 612 rotated by 270
+    }
 }
 
 TEST(PdfRenderer, DrawsThePageOnWhiteAtTheAskedSize) {
@@ -280,6 +283,8 @@ TEST(PdfRenderer, RejectsBadPagesSizesAndData) {
     EXPECT_THROW(PDFRenderer(std::string()), Error);
     EXPECT_THROW(PDFRenderer(std::string("garbage")), Error);
     EXPECT_THROW(PDFRenderer(slurp(files().encrypted)), Error);
+    EXPECT_THROW(PDFRenderer::fromFile(files().encrypted), Error);
+    EXPECT_THROW(PDFRenderer::fromFile(files().dir / "missing.pdf"), Error);
     // Still usable after the failures.
     EXPECT_EQ(renderer.render(0, 20, 30).width, 20);
 }

@@ -15,6 +15,9 @@
 
 #include <zlib.h>
 
+#include <csignal>
+#include <pthread.h>
+
 using namespace zarvex;
 using namespace zarvex::test;
 namespace fs = std::filesystem;
@@ -288,6 +291,24 @@ TEST(Process, ReportsExitCodesSignalsAndBothStreams) {
     ProcessResult input = runProcess("/bin/cat", {}); // standard input is empty, not ours
     EXPECT_TRUE(input.succeeded());
     EXPECT_EQ(input.output, "");
+}
+
+TEST(Process, ChildStartsWithDefaultSignalsWhateverTheCallerBlocks) {
+    sigset_t term, old;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &term, &old);
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+    ProcessResult blocked = runProcess("/bin/sh", {"-c", "kill -TERM $$; exit 0"});
+    ProcessResult ignored = runProcess("/bin/sh", {"-c", "kill -PIPE $$; exit 0"});
+    sigaction(SIGPIPE, &previous, nullptr);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    EXPECT_TRUE(blocked.signaled);
+    EXPECT_EQ(blocked.exitCode, 128 + SIGTERM);
+    EXPECT_TRUE(ignored.signaled);
 }
 
 TEST(Process, MissingProgramRaises) {

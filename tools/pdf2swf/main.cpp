@@ -133,10 +133,11 @@ Job parseArguments(int argc, char** argv) {
 }
 
 void convert(const Job& job) {
-    auto data = zarvex::readFile(job.input);
-    if (!data)
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(job.input, ec))
         throw zarvex::Error("cannot read " + job.input.string());
-    zarvex::PDFRenderer renderer(std::move(*data));
+    auto opened = zarvex::PDFRenderer::fromFile(job.input);
+    zarvex::PDFRenderer& renderer = *opened;
     if (job.page < 1 || job.page > renderer.pageCount())
         throw zarvex::Error("page " + std::to_string(job.page) + " outside the document (" +
                             std::to_string(renderer.pageCount()) + " pages)");

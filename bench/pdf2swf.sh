@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The page tools on one generated text-and-vector PDF (300 pages unless PAGES
+# says otherwise), against pdftoppm on the same file in the same run:
+#   pdf2swf, one process per page as the import runs it (zoom 144, quality 85)
+#   getswfSize on one of the results
+#   peak memory of one pdf2swf run
+# Reference: `pdftoppm -jpeg -jpegopt quality=85 -r 144` over the whole file.
+# Prints figures only; the exit status says whether the runs worked.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZARVEX_BUILD_DIR:-$here/build}
+pages=${PAGES:-300}
+
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target make-fixture-pdf pdf2swf getswfSize >/dev/null
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvex-bench-tools.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+pdf="$work/bench.pdf"
+"$build/make-fixture-pdf" benchmark "$pages" "$pdf"
+lib="$build/resources/lib"
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+mkdir -p "$work/ppm" "$work/swf"
+start=$(now)
+pdftoppm -jpeg -jpegopt quality=85 -r 144 "$pdf" "$work/ppm/p"
+t_ppm=$(elapsed "$start" "$(now)")
+
+start=$(now)
+for ((p = 1; p <= pages; p++)); do
+  "$lib/pdf2swf" "$pdf" "-o$work/swf/$p.swf" "-p $p-$p" "-s jpegquality=85" -t -G -qq \
+    "-s flashversion=8" "-s disablelinks" "-s zoom=144" >/dev/null
+done
+t_swf=$(elapsed "$start" "$(now)")
+
+size=$("$lib/getswfSize" "$work/swf/1.swf")
+peak=$( { /usr/bin/time -f '%M' "$lib/pdf2swf" "$pdf" "-o$work/peak.swf" "-p 1-1" \
+  "-s jpegquality=85" -t -G -qq "-s flashversion=8" "-s disablelinks" "-s zoom=144"; } 2>&1 | tail -1)
+
+echo "document:             $pages pages, $(du -k "$pdf" | cut -f1) KiB"
+echo "pdftoppm (reference): ${t_ppm} s"
+echo "pdf2swf, all pages:   ${t_swf} s  ratio $(ratio "$t_swf" "$t_ppm")" \
+  " ($(awk -v t="$t_swf" -v n="$pages" 'BEGIN { printf "%.1f", 1000 * t / n }') ms a page)"
+echo "SWF of page 1:        $size pixels, $(du -k "$work/swf/1.swf" | cut -f1) KiB"
+echo "pdf2swf peak memory:  $((peak / 1024)) MB"
