@@ -246,6 +246,10 @@ xml::Document FlashBookOutput::bookXML() {
     xml::Node mobility = book3D.appendElement("Mobility");
     mobility.setAttribute("direction", "right");
     mobility.setAttribute("startPosition", "center");
+    // The player row above is fixed; a right-to-left book says so in a row of its
+    // own, which readers that know it follow and others ignore.
+    if (value("direction", "Right") == "Left")
+        AddChildToParent("Direction", "Left", setting);
 
     xml::Node tmpl = setting.appendElement("Template");
     xml::Node panorama = tmpl.appendElement("PanoramicImage");

@@ -104,6 +104,18 @@ TEST(BookConfig, ConvertsValues) {
     EXPECT_EQ(setting.child("Title").text(), "Tom & Jerry <1>");
 }
 
+TEST(BookConfig, RightToLeftBooksCarryTheirDirection) {
+    ConfigCase ltr(std::vector<PropertySpec>{{"direction", "Right"}});
+    xml::Document plain = ltr.writer->bookXML();
+    EXPECT_FALSE(ltr.setting(plain).child("Direction"));
+
+    ConfigCase rtl(std::vector<PropertySpec>{{"direction", "Left"}});
+    xml::Document document = rtl.writer->bookXML();
+    const xml::Node setting = rtl.setting(document);
+    EXPECT_EQ(setting.child("Direction").text(), "Left");
+    EXPECT_EQ(test::nodeAt(setting, {"FlipBook3DSetting", "Mobility"}).attribute("direction"), "right");
+}
+
 TEST(BookConfig, ListsHiddenButtonsInOrder) {
     const char* keys[] = {"Zoom", "TiltAngle", "AutoPlay",  "BackgroundSound",
                           "Info", "Bookmark",  "Thumbnail", "FullScreen",
