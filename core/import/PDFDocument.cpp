@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string_view>
 
 namespace zarvex {
@@ -141,24 +142,46 @@ struct PDFDocument::Impl {
         return a;
     }
 
-    PDFOutlineNode convertOutline(fz_outline* item, int depth) {
-        PDFOutlineNode node;
-        node.label = item->title ? item->title : "";
+    // Appends the bookmarks of the /First../Next chain below `parent` to
+    // `into`. Read straight from the objects (the library's own outline loader
+    // leaks its partial tree when a broken file makes it fail); `visited`
+    // stops chains that loop back.
+    void readOutline(pdf_obj* parent, PDFOutlineNode& into, int depth, std::set<int>& visited) {
         fz_context* c = ctx;
-        fz_document* d = &doc.get()->super;
-        fz_location loc = item->page;
-        if (loc.page >= 0) {
-            int page = pdf::guarded(c, "read outline",
-                                    [&] { return fz_page_number_from_location(c, d, loc); });
-            node.destinationPageIndex = checkedPage(page);
+        pdf_obj* item = pdf::guarded(c, "read outline",
+                                     [&] { return pdf_dict_get(c, parent, PDF_NAME(First)); });
+        while (pdf::guarded(c, "read outline", [&] { return pdf_is_dict(c, item); })) {
+            int number = pdf::guarded(c, "read outline", [&] { return pdf_to_num(c, item); });
+            if (number > 0 && !visited.insert(number).second) {
+                ZLOG_WARN("outline entries loop back to object {}", number);
+                return;
+            }
+            PDFOutlineNode node;
+            const char* title = pdf::guarded(c, "read outline", [&] {
+                return pdf_to_text_string(c, pdf_dict_get(c, item, PDF_NAME(Title)));
+            });
+            node.label = title ? title : "";
+            pdf_obj* dest = pdf::guarded(c, "read outline",
+                                         [&] { return pdf_dict_get(c, item, PDF_NAME(Dest)); });
+            if (!dest) {
+                dest = pdf::guarded(c, "read outline", [&] {
+                    pdf_obj* action = pdf_dict_get(c, item, PDF_NAME(A));
+                    return pdf_name_eq(c, pdf_dict_get(c, action, PDF_NAME(S)), PDF_NAME(GoTo))
+                               ? pdf_dict_get(c, action, PDF_NAME(D))
+                               : static_cast<pdf_obj*>(nullptr);
+                });
+            }
+            if (dest)
+                node.destinationPageIndex = checkedPage(destinationPage(dest));
+            if (depth < kMaxOutlineDepth)
+                readOutline(item, node, depth + 1, visited);
+            else
+                ZLOG_WARN("outline deeper than {} levels cut at \"{}\"", kMaxOutlineDepth,
+                          node.label);
+            into.children.push_back(std::move(node));
+            item = pdf::guarded(c, "read outline",
+                                [&] { return pdf_dict_get(c, item, PDF_NAME(Next)); });
         }
-        if (depth < kMaxOutlineDepth) {
-            for (fz_outline* child = item->down; child; child = child->next)
-                node.children.push_back(convertOutline(child, depth + 1));
-        } else if (item->down) {
-            ZLOG_WARN("outline deeper than {} levels cut at \"{}\"", kMaxOutlineDepth, node.label);
-        }
-        return node;
     }
 };
 
@@ -261,13 +284,16 @@ std::string PDFDocument::data() const {
 
 std::optional<PDFOutlineNode> PDFDocument::outlineRoot() const {
     fz_context* c = impl_->ctx;
-    fz_document* d = &impl_->doc.get()->super;
-    pdf::Outline outline(c, pdf::guarded(c, "load outline", [&] { return fz_load_outline(c, d); }));
-    if (!outline)
+    pdf_document* d = impl_->doc.get();
+    pdf_obj* outlines = pdf::guarded(
+        c, "load outline", [&] { return pdf_dict_getp(c, pdf_trailer(c, d), "Root/Outlines"); });
+    if (!pdf::guarded(c, "load outline", [&] { return pdf_is_dict(c, outlines); }))
         return std::nullopt;
     PDFOutlineNode root;
-    for (fz_outline* item = outline.get(); item; item = item->next)
-        root.children.push_back(impl_->convertOutline(item, 1));
+    std::set<int> visited;
+    impl_->readOutline(outlines, root, 1, visited);
+    if (root.children.empty())
+        return std::nullopt;
     return root;
 }
 

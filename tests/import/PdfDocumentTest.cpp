@@ -64,7 +64,7 @@ std::shared_ptr<PDFDocument> openStandard() {
 // attributes, a URI base, named and numeric destinations, dead targets.
 constexpr const char* kHandWritten = R"(%PDF-1.4
 1 0 obj << /Type /Catalog /Pages 2 0 R /URI << /Base (https://example.org/docs/index.html) >>
-  /Dests << /chap2 [4 0 R /Fit] >> >> endobj
+  /Dests << /chap2 [4 0 R /Fit] >> /Outlines 14 0 R >> endobj
 2 0 obj << /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 /Rotate -90 /MediaBox [0 0 400 500] >> endobj
 3 0 obj << /Type /Page /Parent 2 0 R /CropBox [50 50 450 300]
   /Annots [6 0 R 7 0 R 8 0 R 9 0 R 10 0 R 11 0 R 12 0 R 42 13 0 R] >> endobj
@@ -78,7 +78,11 @@ constexpr const char* kHandWritten = R"(%PDF-1.4
 11 0 obj << /Type /Annot /Subtype /Link /Rect [0 0 10 10] /A << /S /Launch /F (x.exe) >> >> endobj
 12 0 obj << /Type /Annot /Subtype /Link /Rect [0 0 10 10] /A << /S /URI /URI (mailto:a@b.c) >> >> endobj
 13 0 obj << /Type /Annot /Subtype /Link /Rect [0 0 10 10] /Dest /nowhere >> endobj
-trailer << /Root 1 0 R /Size 14 >>
+14 0 obj << /First 15 0 R /Last 16 0 R >> endobj
+15 0 obj << /Title (One) /Dest [3 0 R /Fit] /Next 16 0 R /First 17 0 R >> endobj
+16 0 obj << /Title <FEFF00C400DF> /A << /S /GoTo /D /chap2 >> /Next 15 0 R >> endobj
+17 0 obj << /Title (Child) /A << /S /URI /URI (http://x.org/) >> >> endobj
+trailer << /Root 1 0 R /Size 18 >>
 %%EOF
 )";
 
@@ -228,6 +232,18 @@ TEST(PdfDocument, HandWrittenFileResolvesInheritanceBasesAndDestinations) {
     EXPECT_FALSE(a[5].destinationPageIndex);
     EXPECT_EQ(a[6].url, "mailto:a@b.c");
     EXPECT_FALSE(a[7].destinationPageIndex); // unknown name
+
+    // The outline's last entry loops back to its first; UTF-16 titles decode.
+    auto root = doc->outlineRoot();
+    ASSERT_TRUE(root);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->childAt(0).label, "One");
+    EXPECT_EQ(root->childAt(0).destinationPageIndex, 0);
+    ASSERT_EQ(root->childAt(0).childCount(), 1);
+    EXPECT_EQ(root->childAt(0).childAt(0).label, "Child");
+    EXPECT_FALSE(root->childAt(0).childAt(0).destinationPageIndex); // a web link
+    EXPECT_EQ(root->childAt(1).label, "\u00c4\u00df");
+    EXPECT_EQ(root->childAt(1).destinationPageIndex, 1);
 }
 
 TEST(PdfRenderer, ReportsDisplayedPageSizes) {
