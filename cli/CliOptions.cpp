@@ -9,13 +9,13 @@ namespace {
 
 enum class Arity { Flag, Value };
 
-struct OptionSpec {
+struct OptionRule {
     Arity arity;
     bool publish; // accepted by "publish"
     bool inspect; // accepted by "inspect"
 };
 
-const std::map<std::string, OptionSpec, std::less<>> kOptions = {
+const std::map<std::string, OptionRule, std::less<>> kOptions = {
     {"--out", {Arity::Value, true, false}},      {"--pages", {Arity::Value, true, true}},
     {"--quality", {Arity::Value, true, false}},  {"--format", {Arity::Value, true, false}},
     {"--links", {Arity::Flag, true, true}},      {"--bookmarks", {Arity::Flag, true, true}},
@@ -171,17 +171,17 @@ CliOptions parseArguments(std::span<const std::string> args) {
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
         }
-        auto spec = kOptions.find(name);
-        if (spec == kOptions.end())
+        auto rule = kOptions.find(name);
+        if (rule == kOptions.end())
             throw UsageError("unknown option '" + name + "' (try: zarvex-cli --help)");
-        bool accepted = options.command == Command::Publish   ? spec->second.publish
-                        : options.command == Command::Inspect ? spec->second.inspect
+        bool accepted = options.command == Command::Publish   ? rule->second.publish
+                        : options.command == Command::Inspect ? rule->second.inspect
                                                               : false;
         if (!accepted)
             throw UsageError("option " + name + " does not apply to " +
                              commandName(options.command));
         std::string value;
-        if (spec->second.arity == Arity::Value) {
+        if (rule->second.arity == Arity::Value) {
             if (inlineValue) {
                 value = *inlineValue;
             } else {
