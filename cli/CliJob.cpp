@@ -325,7 +325,10 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
     OutputFolder::Rules rules;
     rules.overwrite = options_.overwrite;
     rules.neverReplaced = {"/", homePath()};
-    rules.neverTouched = {resources, environment.userPreviewFolder(), environment.previewFolder()};
+    // The resource folder may be a farm of links into the shipped data: the
+    // folders the links lead to are protected as well.
+    rules.neverTouched = {resources, resources / "AppFiles", resources / "DemoImgs_standard",
+                          environment.userPreviewFolder(), environment.previewFolder()};
     if (options_.pdf)
         rules.inputs.push_back(*options_.pdf);
     if (options_.settingsFile)
