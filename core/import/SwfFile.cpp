@@ -332,7 +332,10 @@ std::string makeJpegPage(std::string_view jpeg, int widthPx, int heightPx, bool 
     const Rect stage{0, w, 0, h};
     constexpr std::uint16_t bitmapId = 1, shapeId = 2;
 
+    // The header's 8 bytes are reserved first and filled in at the end, so the
+    // JPEG (the bulk of the file) is copied once.
     BitWriter body;
+    body.bytes(std::string(kHeaderBytes, '\0'));
     body.bytes(encodeRect(stage));
     body.u16(24 << 8); // 24 frames per second, 8.8 fixed
     body.u16(1);       // one frame
@@ -340,11 +343,11 @@ std::string makeJpegPage(std::string_view jpeg, int widthPx, int heightPx, bool 
     tag(body, FileAttributes, std::string(4, '\0'));
     tag(body, SetBackgroundColor, "\xff\xff\xff");
 
-    BitWriter bits;
-    bits.u16(bitmapId);
-    bits.bytes(jpeg);
     // Always the long header form: old players misread short DefineBits* tags.
-    tag(body, DefineBitsJPEG2, bits.take(), true);
+    body.u16(static_cast<std::uint16_t>((DefineBitsJPEG2 << 6) | 0x3f));
+    body.u32(static_cast<std::uint32_t>(2 + jpeg.size()));
+    body.u16(bitmapId);
+    body.bytes(jpeg);
 
     BitWriter shape;
     shape.u16(shapeId);
@@ -378,14 +381,17 @@ std::string makeJpegPage(std::string_view jpeg, int widthPx, int heightPx, bool 
     tag(body, ShowFrame, {});
     tag(body, End, {});
 
-    std::string rest = body.take();
+    std::string file = body.take();
+    const auto length = static_cast<std::uint32_t>(file.size());
     BitWriter header;
     header.bytes(compressed ? "CWS" : "FWS");
     header.u8(8);
-    header.u32(static_cast<std::uint32_t>(kHeaderBytes + rest.size()));
-    std::string out = header.take();
-    out += compressed ? deflateBody(rest) : rest;
-    return out;
+    header.u32(length); // the uncompressed length, also for CWS
+    file.replace(0, kHeaderBytes, header.take());
+    if (compressed)
+        file =
+            file.substr(0, kHeaderBytes) + deflateBody(std::string_view(file).substr(kHeaderBytes));
+    return file;
 }
 
 std::optional<std::string> extractJpeg(std::string_view swfBytes) {
