@@ -153,11 +153,5 @@ TEST_F(LinkScan, WithoutDocumentTheTreeHasNoPages) {
     EXPECT_TRUE(annotations.needFiles().empty());
 }
 
-TEST(FlashPagesAnnotations, ANewObjectHasNoTree) {
-    FlashPagesAnnotations annotations;
-    EXPECT_FALSE(annotations.pagesAnnotationsNode());
-    EXPECT_TRUE(annotations.needFiles().empty());
-}
-
 } // namespace
 } // namespace zarvex

@@ -112,16 +112,6 @@ TEST(FlashOutlineXml, WrongElementsRaiseNamedErrors) {
     }
 }
 
-TEST(FlashOutlineItemTree, RemoveChildDropsOnlyThatChild) {
-    auto parent = item("P", 1, 1);
-    auto a = item("a", 2, 2), b = item("b", 3, 2);
-    parent->addChild(a);
-    parent->addChild(b);
-    parent->removeChild(a);
-    ASSERT_EQ(parent->childItems().size(), 1u);
-    EXPECT_EQ(parent->childItems()[0], b);
-}
-
 class FlashOutlineFromPdf : public testing::Test {
 protected:
     test::TempDir dir;
