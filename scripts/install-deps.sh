@@ -10,18 +10,21 @@ packages=(
   libxml2-dev zlib1g-dev libutf8proc-dev libspdlog-dev libfmt-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev
   unzip zip python3 poppler-utils
-  nodejs npm chromium
+  chromium
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node.js may come from elsewhere (with its own npm); Debian's is used only when absent.
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}" >&2
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt-get install -y -qq "${missing[@]}"
 fi
 
 # Front-end packages of the book viewer and the browser tests.
