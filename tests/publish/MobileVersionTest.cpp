@@ -17,9 +17,9 @@ struct MobileCase {
     std::shared_ptr<test::GeneratedPageSource> source;
 
     explicit MobileCase(const std::vector<PropertySpec>& properties = {},
-                        const std::string& name = "plain", test::PageSourceSpec spec = {}) {
+                        const std::string& name = "plain", test::PageSourceSpec wanted = {}) {
         tmpl = fixture.loadTemplate(name, properties);
-        source = fixture.pageSource(spec);
+        source = fixture.pageSource(wanted);
         fs::create_directories(fixture.out());
     }
     OutputMobileVersion mobile(int type) {

@@ -14,10 +14,10 @@ struct PageListCase {
     test::PublishFixture fixture;
     std::unique_ptr<FlashBookOutput> writer;
 
-    explicit PageListCase(const test::PageSourceSpec& spec = {}) {
+    explicit PageListCase(const test::PageSourceSpec& wanted = {}) {
         fs::create_directories(fixture.out());
         writer = std::make_unique<FlashBookOutput>(
-            fixture.pageSource(spec), fixture.loadTemplate("plain", {}), fixture.out(), "");
+            fixture.pageSource(wanted), fixture.loadTemplate("plain", {}), fixture.out(), "");
         writer->setAppSettings(&fixture.settings());
     }
     xml::Document pageList() {

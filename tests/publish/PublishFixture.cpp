@@ -37,13 +37,13 @@ std::string escapeXml(const std::string& text) {
     return out;
 }
 
-void appendProperty(std::string& xml, const PropertySpec& spec) {
-    xml += "<property type=\"" + spec.type + "\"><key>" + escapeXml(spec.key) + "</key><title>" +
-           escapeXml(spec.key) + "</title><desc></desc><value>" + escapeXml(spec.value) +
+void appendProperty(std::string& xml, const PropertySpec& wanted) {
+    xml += "<property type=\"" + wanted.type + "\"><key>" + escapeXml(wanted.key) + "</key><title>" +
+           escapeXml(wanted.key) + "</title><desc></desc><value>" + escapeXml(wanted.value) +
            "</value><valueSource></valueSource><defaultValue></defaultValue>";
-    if (!spec.children.empty()) {
+    if (!wanted.children.empty()) {
         xml += "<childProperties>";
-        for (const auto& child : spec.children)
+        for (const auto& child : wanted.children)
             appendProperty(xml, child);
         xml += "</childProperties>";
     }
@@ -115,7 +115,7 @@ PublishFixture::loadTemplate(const std::string& name, const std::vector<Property
     return tmpl;
 }
 
-std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSourceSpec& spec) {
+std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSourceSpec& wanted) {
     auto source = std::make_shared<GeneratedPageSource>();
     const fs::path folder = work() / ("source" + std::to_string(++sourceCount_));
     auto make = [&](const std::string& kind, int number, const std::string& extension) {
@@ -124,12 +124,12 @@ std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSource
         return std::make_shared<FlashPage>(file, number);
     };
     FlashPageList pages, normal, thumbs, mobile;
-    for (int number : spec.pageNumbers) {
-        pages.push_back(make("page", number, spec.extension));
+    for (int number : wanted.pageNumbers) {
+        pages.push_back(make("page", number, wanted.extension));
         normal.push_back(pages.back()->copyPage(100, 100));
-        if (spec.thumbs)
+        if (wanted.thumbs)
             thumbs.push_back(make("thumb", number, "jpg"));
-        if (spec.mobile)
+        if (wanted.mobile)
             mobile.push_back(make("mobile", number, "jpg"));
     }
     source->setPages(pages);

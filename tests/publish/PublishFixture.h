@@ -57,7 +57,7 @@ public:
     std::shared_ptr<FlashTemplate> loadTemplate(const std::string& name,
                                                 const std::vector<PropertySpec>& properties);
     // Page files named "{kind}-{number}.{ext}" whose content names them.
-    std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& spec);
+    std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& wanted);
 
     std::filesystem::path resources() const { return dir_ / "resources"; }
     std::filesystem::path work() const { return dir_ / "work"; }
