@@ -3,6 +3,7 @@
 #include "app/FileUtil.h"
 #include "app/Log.h"
 #include "app/Resources.h"
+#include "app/TextEncoding.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,24 +15,6 @@ namespace fs = std::filesystem;
 namespace zarvex {
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16 with a byte-order mark to UTF-8; absent when the bytes are not such
 // text (no mark, odd length, a lone surrogate). An empty file is empty text.
 std::optional<std::string> decodeUtf16(std::string_view bytes) {
@@ -39,61 +22,28 @@ std::optional<std::string> decodeUtf16(std::string_view bytes) {
         return std::string();
     if (bytes.size() < 2 || bytes.size() % 2 != 0)
         return std::nullopt;
-    const auto b0 = static_cast<unsigned char>(bytes[0]);
-    const auto b1 = static_cast<unsigned char>(bytes[1]);
-    bool little;
-    if (b0 == 0xFF && b1 == 0xFE)
-        little = true;
-    else if (b0 == 0xFE && b1 == 0xFF)
-        little = false;
-    else
-        return std::nullopt;
-    auto unit = [&](std::size_t i) -> char32_t {
-        const auto lo = static_cast<unsigned char>(bytes[i]);
-        const auto hi = static_cast<unsigned char>(bytes[i + 1]);
-        return little ? (char32_t(hi) << 8 | lo) : (char32_t(lo) << 8 | hi);
-    };
-    std::string out;
-    for (std::size_t i = 2; i < bytes.size(); i += 2) {
-        char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 2 >= bytes.size())
-                return std::nullopt;
-            const char32_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF)
-                return std::nullopt;
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return std::nullopt;
-        }
-        appendUtf8(out, u);
-    }
-    return out;
+    if (bytes.starts_with("\xFF\xFE"))
+        return text::utf16ToUtf8(bytes.substr(2), false, true);
+    if (bytes.starts_with("\xFE\xFF"))
+        return text::utf16ToUtf8(bytes.substr(2), true, true);
+    return std::nullopt;
 }
 
 // UTF-8 to UTF-16LE with a byte-order mark; malformed sequences become U+FFFD.
-std::string encodeUtf16(std::string_view text) {
+std::string encodeUtf16(std::string_view utf8) {
     std::string out("\xFF\xFE", 2);
     auto put = [&out](char32_t u) {
         out += static_cast<char>(u & 0xFF);
         out += static_cast<char>((u >> 8) & 0xFF);
     };
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        int len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        bool ok = len > 0 && i + len <= text.size();
-        for (int k = 1; ok && k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(text[i + k]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            put(0xFFFD);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto decoded = text::decodeUtf8At(utf8, i);
+        if (!decoded) {
+            put(text::kReplacementCharacter);
             ++i;
             continue;
         }
+        char32_t cp = decoded->first;
         if (cp >= 0x10000) {
             cp -= 0x10000;
             put(0xD800 + (cp >> 10));
@@ -101,7 +51,7 @@ std::string encodeUtf16(std::string_view text) {
         } else {
             put(cp);
         }
-        i += len;
+        i += decoded->second;
     }
     return out;
 }
