@@ -26,7 +26,7 @@ std::optional<std::string> readFile(const fs::path& file) {
     }
 }
 
-bool writeFileAtomically(const fs::path& file, std::string_view bytes) {
+bool writeFileAtomically(const fs::path& file, std::string_view bytes, Durability durability) {
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
@@ -42,7 +42,8 @@ bool writeFileAtomically(const fs::path& file, std::string_view bytes) {
             done += static_cast<std::size_t>(n);
     }
     // mkstemp makes the file private; published files are meant to be read by others.
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ok && ::fchmod(fd, 0644) == 0;
+    ok = ok && (durability == Durability::Scratch || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
     std::error_code ec;
     if (ok) {

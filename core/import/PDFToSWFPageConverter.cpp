@@ -40,7 +40,7 @@ std::string firstLine(const std::string& text) {
 }
 
 void writeOrRaise(const fs::path& file, std::string_view bytes) {
-    if (!writeFileAtomically(file, bytes))
+    if (!writeFileAtomically(file, bytes, Durability::Scratch))
         throw Error("cannot write " + file.string());
 }
 

@@ -82,7 +82,7 @@ TEST(HXCUtility, TrustFileReadsBigEndianAndKeepsCarriageReturnsAsPartOfTheLine) 
 TEST(HXCUtility, UnreadableTrustFileIsLeftUnchanged) {
     TempHome home;
     const auto trust = HXCUtility::flashTrustFile();
-    for (const std::string bad : {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
+    for (const std::string& bad : {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
                                   std::string("\xFF\xFE\x00\xD8", 4)}) {
         writeFile(trust, bad);
         HXCUtility::makeDiractoryTrustByFlash("/p/new");
@@ -105,7 +105,14 @@ TEST(FileUtil, AtomicWriteReplacesWholeFileAndFailsCleanly) {
     ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "first"));
     ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "second"));
     EXPECT_EQ(*readFile(dir / "f.txt"), "second");
+    // Scratch files skip the flush but keep the rest: whole content, readable mode.
+    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "third", Durability::Scratch));
+    EXPECT_EQ(*readFile(dir / "f.txt"), "third");
+    EXPECT_EQ(fs::status(dir / "f.txt").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
     EXPECT_FALSE(writeFileAtomically(dir / "missing/f.txt", "x"));
+    EXPECT_FALSE(writeFileAtomically(dir / "missing/f.txt", "x", Durability::Scratch));
     EXPECT_FALSE(readFile(dir / "missing/f.txt"));
     std::size_t count = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))

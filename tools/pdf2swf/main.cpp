@@ -151,7 +151,9 @@ void convert(const Job& job) {
     const int height = pixels(size.height);
     std::string jpeg = renderer.renderJpeg(index, width, height, job.quality / 100.0);
     std::string swf = zarvex::swf::makeJpegPage(jpeg, width, height, false);
-    if (!zarvex::writeFileAtomically(job.output, swf))
+    // Like any converter, the tool leaves flushing to the system: its output is
+    // a page in a work folder, and a flush per page would cost more than the page.
+    if (!zarvex::writeFileAtomically(job.output, swf, zarvex::Durability::Scratch))
         throw zarvex::Error("cannot write " + job.output.string());
 }
 
