@@ -7,7 +7,7 @@
 # where pdftoppm is `pdftoppm -jpeg -jpegopt quality=85 -r 144`. Builds what it
 # needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only; the exit status
 # says whether the runs worked, not whether the targets were met. ROUNDS (default
-# 3) sets how many times everything is timed.
+# 3) sets how many times everything is timed; PDF=file times that document instead.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZARVEX_BUILD_DIR:-$here/build}
@@ -23,8 +23,14 @@ export XDG_CACHE_HOME="$work/home/cache" ZARVEX_FLASH_TRUST_DIR="$work/home/trus
 export ZARVEX_RESOURCES="$build/resources"
 mkdir -p "$HOME"
 
-pdf="$work/bench.pdf"
-"$build/make-fixture-pdf" benchmark "$pages" "$pdf"
+# PDF=file measures that document instead of the generated one.
+if [[ -n ${PDF:-} ]]; then
+  pdf=$(realpath "$PDF")
+  pages=$(pdfinfo "$pdf" | awk '$1 == "Pages:" { print $2 }')
+else
+  pdf="$work/bench.pdf"
+  "$build/make-fixture-pdf" benchmark "$pages" "$pdf"
+fi
 
 now() { date +%s.%N; }
 seconds() {
