@@ -5,36 +5,23 @@
 #   getswfSize on one of the results
 #   peak memory of one pdf2swf run
 # Reference: `pdftoppm -jpeg -jpegopt quality=85 -r 144` over the whole file.
-# Prints figures only; the exit status says whether the runs worked.
-set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZARVEX_BUILD_DIR:-$here/build}
-pages=${PAGES:-300}
-
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target make-fixture-pdf pdf2swf getswfSize >/dev/null
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zarvex-bench-tools.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-pdf="$work/bench.pdf"
-"$build/make-fixture-pdf" benchmark "$pages" "$pdf"
+# Prints figures only; the exit status says whether the runs worked. PDF=file
+# times that document instead.
+targets=""
+source "$(dirname "$0")/common.sh"
 lib="$build/resources/lib"
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+convert_all() {
+  local p
+  for ((p = 1; p <= pages; p++)); do
+    "$lib/pdf2swf" "$pdf" "-o$work/swf/$p.swf" "-p $p-$p" "-s jpegquality=85" -t -G -qq \
+      "-s flashversion=8" "-s disablelinks" "-s zoom=144"
+  done
+}
 
-mkdir -p "$work/ppm" "$work/swf"
-start=$(now)
-pdftoppm -jpeg -jpegopt quality=85 -r 144 "$pdf" "$work/ppm/p"
-t_ppm=$(elapsed "$start" "$(now)")
-
-start=$(now)
-for ((p = 1; p <= pages; p++)); do
-  "$lib/pdf2swf" "$pdf" "-o$work/swf/$p.swf" "-p $p-$p" "-s jpegquality=85" -t -G -qq \
-    "-s flashversion=8" "-s disablelinks" "-s zoom=144" >/dev/null
-done
-t_swf=$(elapsed "$start" "$(now)")
+mkdir -p "$work/swf"
+t_ppm=$(reference)
+t_swf=$(seconds convert_all)
 
 size=$("$lib/getswfSize" "$work/swf/1.swf")
 peak=$( { /usr/bin/time -f '%M' "$lib/pdf2swf" "$pdf" "-o$work/peak.swf" "-p 1-1" \
