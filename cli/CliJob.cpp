@@ -420,7 +420,13 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         out << "Application written to " << final.string() << '\n';
     } else {
         out << "Book written to " << final.string() << '\n';
-        if (!options_.quiet)
+        // Browsers let a page's script read Flash page files only over http.
+        const bool served = options_.pdf && options_.format == PageFormat::Flash;
+        if (!options_.quiet && served)
+            out << "Its pages load over http only; serve the folder, for example: "
+                << "python3 -m http.server -d " << quoted(output->target())
+                << ", then open http://localhost:8000/" << written.string() << '\n';
+        else if (!options_.quiet)
             out << "Open it in a browser: xdg-open " << quoted(final) << '\n';
         if (options_.mobile && !options_.quiet)
             out << "Mobile version: " << (output->target() / "mobile" / "index.html").string()
