@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

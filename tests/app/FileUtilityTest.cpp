@@ -82,8 +82,9 @@ TEST(HXCUtility, TrustFileReadsBigEndianAndKeepsCarriageReturnsAsPartOfTheLine) 
 TEST(HXCUtility, UnreadableTrustFileIsLeftUnchanged) {
     TempHome home;
     const auto trust = HXCUtility::flashTrustFile();
-    for (const std::string& bad : {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
-                                  std::string("\xFF\xFE\x00\xD8", 4)}) {
+    for (const std::string& bad :
+         {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
+          std::string("\xFF\xFE\x00\xD8", 4)}) {
         writeFile(trust, bad);
         HXCUtility::makeDiractoryTrustByFlash("/p/new");
         EXPECT_EQ(slurp(trust), bad);
