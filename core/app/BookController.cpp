@@ -5,6 +5,7 @@
 #include "app/HXCUtility.h"
 #include "app/Log.h"
 #include "app/Resources.h"
+#include "app/StringUtil.h"
 #include "import/FlashOutline.h"
 #include "import/FlashPageSourceImg.h"
 #include "import/FlashPagesAnnotations.h"
@@ -78,16 +79,6 @@ std::string attributeText(const std::string& text) {
         }
     }
     return out;
-}
-
-std::size_t replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::size_t count = 0;
-    for (std::size_t pos = text.find(from); pos != std::string::npos;
-         pos = text.find(from, pos + to.size())) {
-        text.replace(pos, from.size(), to);
-        ++count;
-    }
-    return count;
 }
 
 } // namespace

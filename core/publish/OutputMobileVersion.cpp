@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/FileUtil.h"
 #include "app/Log.h"
+#include "app/StringUtil.h"
 #include "import/FlashPageSource.h"
 #include "publish/FastCopy.h"
 #include "publish/MakerInfo.h"
@@ -15,15 +16,7 @@ namespace fs = std::filesystem;
 
 namespace zarvex {
 
-namespace {
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-    for (std::size_t pos = text.find(from); pos != std::string::npos;
-         pos = text.find(from, pos + to.size()))
-        text.replace(pos, from.size(), to);
-}
-
-} // namespace
+namespace {} // namespace
 
 OutputMobileVersion::OutputMobileVersion(std::shared_ptr<FlashPageSource> pageSource,
                                          std::shared_ptr<FlashTemplate> flashTemplate,

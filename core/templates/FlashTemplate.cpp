@@ -5,6 +5,7 @@
 #include "app/HXCUtility.h"
 #include "app/Log.h"
 #include "app/Resources.h"
+#include "app/StringUtil.h"
 #include "app/Xml.h"
 #include "templates/SettingsText.h"
 
@@ -37,10 +38,8 @@ std::vector<fs::path> directSubFolders(const fs::path& root) {
     return result;
 }
 
-std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+std::string replacingAll(std::string text, std::string_view from, std::string_view to) {
+    replaceAll(text, from, to);
     return text;
 }
 
@@ -285,7 +284,7 @@ std::string FlashTemplate::valueAsFilePath(const std::string& value) const {
 void FlashTemplate::exportPropertiesSettingsToArray(std::vector<std::string>& lines,
                                                     const FlashTemplateProperty* from) const {
     walk(from ? from->childProperties() : properties_, [&](FlashTemplateProperty& node) {
-        lines.push_back(replaceAll(node.key().value_or(""), "\n\r", "|||") + "=" +
+        lines.push_back(replacingAll(node.key().value_or(""), "\n\r", "|||") + "=" +
                         settings::escapeValue(node.value().value_or("")));
         return false;
     });
@@ -421,11 +420,11 @@ std::optional<fs::path> FlashTemplate::tmplHTMLFilePath() const {
     try {
         std::error_code error;
         const fs::path inTemplate =
-            replaceAll(joinText(tmplPathForName(tmplName_), html).string(), "\\", "/");
+            replacingAll(joinText(tmplPathForName(tmplName_), html).string(), "\\", "/");
         if (fs::is_regular_file(inTemplate, error))
             return inTemplate;
         const fs::path shared =
-            replaceAll(joinText(resourcePath("AppFiles"), html).string(), "\\", "/");
+            replacingAll(joinText(resourcePath("AppFiles"), html).string(), "\\", "/");
         if (fs::is_regular_file(shared, error))
             return shared;
     } catch (const Error& error) {
