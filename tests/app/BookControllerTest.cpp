@@ -16,20 +16,13 @@
 
 namespace fs = std::filesystem;
 using namespace zarvex;
+using zarvex::test::listFolder;
 using zarvex::test::slurp;
 using zarvex::test::TempDir;
 using zarvex::test::TempHome;
 using zarvex::test::writeFile;
 
 namespace {
-
-std::size_t filesIn(const fs::path& folder) {
-    std::error_code ec;
-    std::size_t n = 0;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        ++n;
-    return n;
-}
 
 // An image page source over the first `count` demo pages.
 std::shared_ptr<FlashPageSourceImg> demoPages(std::size_t count) {
@@ -81,7 +74,7 @@ TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
     EXPECT_EQ(*page, preview() / "index.html");
     EXPECT_TRUE(fs::exists(preview() / "pages.xml"));
     EXPECT_TRUE(fs::exists(preview() / "files/config.xml"));
-    EXPECT_EQ(filesIn(preview() / "files/page"),
+    EXPECT_EQ(listFolder(preview() / "files/page").size(),
               BookController::PageSource("DemoImgs_standard/large").size());
     std::string utf16; // the trust file is UTF-16LE; the test path is ASCII
     for (char c : preview().string())
@@ -119,7 +112,7 @@ TEST_F(BookControllerTest, AnAcceptedImportReplacesTheBookAndMakesANewPageList) 
     EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "792");
     std::string list = slurp(preview() / "pages.xml");
     EXPECT_EQ(list.find("edited"), std::string::npos) << "the old page list was kept";
-    EXPECT_EQ(filesIn(preview() / "files/page"), 2u);
+    EXPECT_EQ(listFolder(preview() / "files/page").size(), 2u);
 }
 
 TEST_F(BookControllerTest, AnImportOfUnknownSizeKeepsTheTemplatesPageSize) {

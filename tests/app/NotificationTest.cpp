@@ -19,7 +19,9 @@ TEST(NotificationCenter, DeliversByNameWithUserInfoOnThePostingThread) {
         seenOn = std::this_thread::get_id();
     });
     center.post("Other", {{"pageIndex", 9}});
-    std::jthread([&] { center.post("ImportProgressInfoMSG", {{"pageIndex", 1}, {"totalPage", 3}}); }).join();
+    std::jthread([&] {
+        center.post("ImportProgressInfoMSG", {{"pageIndex", 1}, {"totalPage", 3}});
+    }).join();
     EXPECT_EQ(pages, std::vector<int>{1});
     EXPECT_NE(seenOn, std::this_thread::get_id());
 }

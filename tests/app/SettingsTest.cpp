@@ -15,7 +15,9 @@ using zarvex::test::writeFile;
 
 namespace {
 
-std::filesystem::path storeIn(const TempHome& home) { return home.config() / "zarvex" / "settings.json"; }
+std::filesystem::path storeIn(const TempHome& home) {
+    return home.config() / "zarvex" / "settings.json";
+}
 
 } // namespace
 
@@ -79,10 +81,10 @@ TEST(AppSettings, StoreKeepsDeclarationOrderAndValueKinds) {
     for (const auto& [k, v] : json.items())
         keys.push_back(k);
     const std::vector<std::string> expected = {
-        "lastImportedFile", "importPageRangeType", "importPageRange",      "importQualityLevel",
-        "lastOutputFileFolder", "lastOutputFileName", "lastOutputFileTitle", "OutputCreateMobile",
-        "MobileType",        "outputType",          "importBookmark",       "importLinks",
-        "ImportType",        "PageWidth",           "PageHeight"};
+        "lastImportedFile",     "importPageRangeType", "importPageRange",     "importQualityLevel",
+        "lastOutputFileFolder", "lastOutputFileName",  "lastOutputFileTitle", "OutputCreateMobile",
+        "MobileType",           "outputType",          "importBookmark",      "importLinks",
+        "ImportType",           "PageWidth",           "PageHeight"};
     EXPECT_EQ(keys, expected);
     EXPECT_TRUE(json["lastImportedFile"].is_string());
     EXPECT_TRUE(json["PageWidth"].is_number_integer());

@@ -39,15 +39,6 @@ CliRun runCli(const std::vector<std::string>& args) {
     return {r.exitCode, r.output, r.errors};
 }
 
-std::vector<std::string> listFolder(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }

@@ -10,20 +10,12 @@
 namespace fs = std::filesystem;
 using namespace zarvex;
 using namespace zarvex::cli;
+using zarvex::test::listFolder;
 using zarvex::test::slurp;
 using zarvex::test::TempDir;
 using zarvex::test::writeFile;
 
-namespace {
-
-std::size_t entries(const fs::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder))
-        ++n;
-    return n;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(IsWithin, ComparesWholePathComponents) {
     EXPECT_TRUE(isWithin("/a/b", "/a/b"));
@@ -45,7 +37,7 @@ TEST(OutputFolder, ANewFolderAppearsOnlyOnCommit) {
         out.commit();
     }
     EXPECT_EQ(slurp(target / "index.html"), "new");
-    EXPECT_EQ(entries(target.parent_path()), 1u) << "no staging folder left behind";
+    EXPECT_EQ(listFolder(target.parent_path()).size(), 1u) << "no staging folder left behind";
 }
 
 TEST(OutputFolder, AnUncommittedRunLeavesTheOldBookAndNoTrace) {
@@ -59,7 +51,7 @@ TEST(OutputFolder, AnUncommittedRunLeavesTheOldBookAndNoTrace) {
         writeFile(out.staging() / "index.html", "half");
     }
     EXPECT_EQ(slurp(target / "index.html"), "old");
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_EQ(listFolder(dir.path()).size(), 1u);
 }
 
 TEST(OutputFolder, ANonEmptyFolderIsReplacedOnlyWithOverwrite) {
@@ -76,7 +68,7 @@ TEST(OutputFolder, ANonEmptyFolderIsReplacedOnlyWithOverwrite) {
     out.commit();
     EXPECT_FALSE(fs::exists(target / "keep.txt"));
     EXPECT_EQ(slurp(target / "index.html"), "new");
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_EQ(listFolder(dir.path()).size(), 1u);
 }
 
 TEST(OutputFolder, AnEmptyFolderNeedsNoOverwrite) {

@@ -98,14 +98,6 @@ ProcessResult probe(const fs::path& swf) {
     return runProcess(tool("getswfSize"), {swf.string()});
 }
 
-std::vector<std::string> listing(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct ToolFiles {
     TempDir dir{"zarvex-tools"};
     fs::path standard = dir / "standard.pdf";
@@ -334,7 +326,7 @@ TEST(Pdf2Swf, LetterPageAtZoom144MakesAStageOfTwiceItsPoints) {
     auto jpeg = swf::extractJpeg(swf);
     ASSERT_TRUE(jpeg);
     EXPECT_EQ(jpegSize(*jpeg), (std::pair{1224, 1584}));
-    EXPECT_EQ(listing(out.path()), std::vector<std::string>{"1.swf"}); // no temporary left
+    EXPECT_EQ(listFolder(out.path()), std::vector<std::string>{"1.swf"}); // no temporary left
 }
 
 TEST(Pdf2Swf, StageFollowsRotationZoomAndQuality) {
@@ -409,7 +401,7 @@ TEST(Pdf2Swf, FailuresLeaveNoFileAndSayWhyOnOneLine) {
         EXPECT_EQ(run.output, "") << c.name;
         ASSERT_FALSE(run.errors.empty()) << c.name;
         EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << c.name << ": " << run.errors;
-        EXPECT_EQ(listing(out.path()), std::vector<std::string>{"garbage.pdf"}) << c.name;
+        EXPECT_EQ(listFolder(out.path()), std::vector<std::string>{"garbage.pdf"}) << c.name;
     }
 }
 

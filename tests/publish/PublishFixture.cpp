@@ -4,6 +4,7 @@
 #include "app/Process.h"
 #include "archive/ConfigEnvelope.h"
 #include "publish/FlashBookOutput.h"
+#include "publish/TextCoding.h"
 
 #include <gtest/gtest.h>
 
@@ -17,29 +18,10 @@ namespace zarvex::test {
 
 namespace {
 
-std::string escapeXml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 void appendProperty(std::string& xml, const PropertySpec& wanted) {
-    xml += "<property type=\"" + wanted.type + "\"><key>" + escapeXml(wanted.key) + "</key><title>" +
-           escapeXml(wanted.key) + "</title><desc></desc><value>" + escapeXml(wanted.value) +
+    xml += "<property type=\"" + wanted.type + "\"><key>" + htmlEscape(wanted.key) +
+           "</key><title>" + htmlEscape(wanted.key) + "</title><desc></desc><value>" +
+           htmlEscape(wanted.value) +
            "</value><valueSource></valueSource><defaultValue></defaultValue>";
     if (!wanted.children.empty()) {
         xml += "<childProperties>";
@@ -182,15 +164,6 @@ std::vector<std::string> childNames(const xml::Node& node) {
     std::vector<std::string> names;
     for (const auto& child : node.children())
         names.push_back(child.name());
-    return names;
-}
-
-std::vector<std::string> listFolder(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
     return names;
 }
 

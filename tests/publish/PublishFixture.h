@@ -81,8 +81,6 @@ xml::Document decodeConfig(const std::filesystem::path& envelopeFile);
 std::string textAt(const xml::Node& node, const std::vector<std::string>& names);
 xml::Node nodeAt(const xml::Node& node, const std::vector<std::string>& names);
 std::vector<std::string> childNames(const xml::Node& node);
-// Names of the files directly in `folder`, sorted.
-std::vector<std::string> listFolder(const std::filesystem::path& folder);
 // Runs node on a script; returns its standard output ("" and a test failure
 // when node fails).
 std::string runNode(const std::filesystem::path& script);

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zarvex::test {
 
@@ -53,5 +54,7 @@ private:
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 // Reads a whole file; empty when missing.
 std::string slurp(const std::filesystem::path& file);
+// Names of the entries directly in `folder`, sorted; empty when it is missing.
+std::vector<std::string> listFolder(const std::filesystem::path& folder);
 
 } // namespace zarvex::test
