@@ -68,9 +68,12 @@ fs::path OutputFolder::check(const fs::path& chosen, const Rules& rules) {
     if (!target_.has_relative_path())
         throw Error("the output folder cannot be the root folder '/'");
     for (const auto& folder : rules.neverReplaced) {
-        if (folder.empty() || !isWithin(resolvedPath(folder), target_))
+        if (folder.empty())
             continue;
-        if (resolvedPath(folder) == target_)
+        const fs::path resolved = resolvedPath(folder);
+        if (!isWithin(resolved, target_))
+            continue;
+        if (resolved == target_)
             throw Error("the output folder " + quoted(target_) +
                         " is never replaced; choose a new folder inside it");
         throw Error("the output folder " + quoted(target_) + " holds " + quoted(folder) +
