@@ -9,7 +9,7 @@ packages=(
   libharfbuzz-dev libfreetype-dev libjpeg62-turbo-dev libturbojpeg0-dev
   libxml2-dev zlib1g-dev libutf8proc-dev libspdlog-dev libfmt-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev
-  unzip zip python3 poppler-utils
+  unzip zip python3 poppler-utils gcovr
   chromium
 )
 
