@@ -13,7 +13,9 @@ namespace zarvex::settings {
 std::string encodeValue(std::string_view value);
 
 // The inverse of encodeValue: every "|||" becomes LF, so a value comes back
-// with LF line breaks, whichever kind it had.
+// with LF line breaks, whichever kind it had. The mark has no escape: a value's
+// own "|||" reads back as a line break, and a "|" beside a line break may come
+// back on its other side.
 std::string decodeValue(std::string_view text);
 
 // Whether `text` reads as written by the earlier export that escaped values
