@@ -3,6 +3,7 @@
 #include "OutputFolder.h"
 #include "ProgressDisplay.h"
 #include "RunEnvironment.h"
+#include "TerminalText.h"
 
 #include "app/AppSettings.h"
 #include "app/BookController.h"
@@ -82,10 +83,15 @@ int qualityForLevel(int level) {
 
 void checkReadable(const fs::path& file, const char* what) {
     std::error_code ec;
-    if (!fs::exists(file, ec))
+    const fs::file_status status = fs::status(file, ec);
+    if (!fs::exists(status))
         throw Error(std::string("the ") + what + " " + quoted(file) + " does not exist");
-    if (fs::is_directory(file, ec))
+    if (fs::is_directory(status))
         throw Error(std::string("the ") + what + " " + quoted(file) + " is a folder, not a file");
+    // A device or a pipe may never end (/dev/zero) or wait for a writer for ever.
+    if (!fs::is_regular_file(status))
+        throw Error(std::string("the ") + what + " " + quoted(file) +
+                    " is not a regular file (a device, pipe or socket)");
     if (!std::ifstream(file, std::ios::binary))
         throw Error(std::string("the ") + what + " " + quoted(file) + " cannot be read");
 }
@@ -168,6 +174,63 @@ void checkBook(const fs::path& bookFolder, const fs::path& htmlPage, std::size_t
     if (!missing.empty())
         throw Error("the book is incomplete (missing " + joined(missing) +
                     "); nothing was published");
+}
+
+// What the file properties of a book's template name, sorted out before the
+// book is written.
+struct NamedFiles {
+    std::vector<std::string> missing;  // "path (key)": left out of the book
+    std::vector<std::string> external; // "path (key)": copied from outside the sources
+};
+
+// The folders a book takes files from without a notice: the resource folder at
+// any depth (with the folders its links lead to), and the PDF's own folder.
+struct BookSources {
+    std::vector<fs::path> resources;
+    std::optional<fs::path> pdfFolder;
+
+    BookSources(const fs::path& resourceFolder, const std::optional<fs::path>& pdf) {
+        resources.push_back(resolvedPath(resourceFolder));
+        std::error_code ec;
+        for (fs::directory_iterator it(resourceFolder, ec), end; !ec && it != end; it.increment(ec))
+            resources.push_back(resolvedPath(it->path()));
+        if (pdf)
+            pdfFolder = resolvedPath(fs::absolute(*pdf).parent_path());
+    }
+
+    // Only the files directly beside the PDF: a PDF in the home folder must not
+    // vouch for everything below it.
+    bool holds(const fs::path& resolved) const {
+        if (pdfFolder && resolved.parent_path() == *pdfFolder)
+            return true;
+        return std::any_of(resources.begin(), resources.end(),
+                           [&](const fs::path& root) { return isWithin(resolved, root); });
+    }
+};
+
+// Empties the value of every file property whose file is missing, so the book
+// is written without it, and lists the files that come from outside `sources`.
+NamedFiles sortNamedFiles(FlashTemplate& tmpl, const BookSources& sources) {
+    NamedFiles files;
+    for (FlashTemplateProperty* node : tmpl.allProperties()) {
+        const std::string value = node->value().value_or("");
+        if (node->propertyType() != pt_file || value.empty())
+            continue;
+        const std::string named = value + " (" + node->key().value_or("") + ")";
+        std::error_code ec;
+        if (!fs::is_regular_file(value, ec)) {
+            files.missing.push_back(named);
+            node->setValue("");
+            continue;
+        }
+        const fs::path resolved = resolvedPath(value);
+        if (!sources.holds(resolved))
+            files.external.push_back(resolved == fs::absolute(value).lexically_normal()
+                                         ? named
+                                         : value + " -> " + resolved.string() + " (" +
+                                               node->key().value_or("") + ")");
+    }
+    return files;
 }
 
 // The template and style of the command line, as the template chooser would
@@ -253,10 +316,10 @@ ImportedBook importDocument(const CliOptions& options, const fs::path& pdf, PDFS
 
 } // namespace
 
-void CliJob::run(std::ostream& out, ProgressDisplay& progress) {
+void CliJob::run(std::ostream& out, std::ostream& messages, ProgressDisplay& progress) {
     switch (options_.command) {
     case Command::Publish:
-        publish(out, progress);
+        publish(out, messages, progress);
         break;
     case Command::Templates:
         listTemplates(out);
@@ -285,8 +348,8 @@ void CliJob::listTemplates(std::ostream& out) {
             if (style == tmpl.defaultSytleName())
                 style += " (default)";
         }
-        out << name << (name == "float" ? " (default)" : "") << ": "
-            << (styles.empty() ? "no styles" : joined(styles)) << '\n';
+        out << printable(name) << (name == "float" ? " (default)" : "") << ": "
+            << printable(styles.empty() ? "no styles" : joined(styles)) << '\n';
     }
 }
 
@@ -300,16 +363,17 @@ void CliJob::inspect(std::ostream& out) {
         FlashPagesAnnotationsPDF annotations;
         annotations.loadLinksFromPDF(document, options_.pages);
         auto node = annotations.pagesAnnotationsNode();
-        out << (node ? xml::toString(node, true) : std::string("<pagesAnnos/>")) << '\n';
+        // Link addresses and captions come from the document as they are.
+        out << printable(node ? xml::toString(node, true) : std::string("<pagesAnnos/>")) << '\n';
     }
     if (options_.bookmarks || both) {
         FlashOutlinePDF outline;
         outline.loadOutlineFromPDF(document.get());
-        out << outline.outlineAsXMLNode().toString(true, false) << '\n';
+        out << printable(outline.outlineAsXMLNode().toString(true, false)) << '\n';
     }
 }
 
-void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
+void CliJob::publish(std::ostream& out, std::ostream& messages, ProgressDisplay& progress) {
     InterruptGuard interrupts;
     // Inputs are checked before anything is written.
     if (options_.pdf)
@@ -378,6 +442,16 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         throw Error("the settings file " + quoted(*options_.settingsFile) + " cannot be read");
     for (const auto& [key, value] : options_.sets)
         tmpl.setPropertyValue(key, value);
+    // A settings file from elsewhere may name files that are gone, or private
+    // files that it should not take into a book unseen.
+    const NamedFiles namedFiles = sortNamedFiles(tmpl, BookSources(resources, options_.pdf));
+    if (options_.strict && !namedFiles.missing.empty())
+        throw Error(
+            (namedFiles.missing.size() == 1
+                 ? "the file " + namedFiles.missing.front() + " is missing"
+                 : std::to_string(namedFiles.missing.size()) +
+                       " files that the settings name are missing: " + joined(namedFiles.missing)) +
+            "; nothing was published (--strict)");
 
     InterruptGuard::check();
     progress.step("Building the preview");
@@ -416,21 +490,29 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
 
     fs::path final = output->target() / written;
     progress.step("Done");
+    for (const std::string& file : namedFiles.missing)
+        messages << "zarvex-cli: warning: " << printableLine(file)
+                 << " is missing or not a file; the book is published without it\n";
+    for (const std::string& file : namedFiles.external)
+        messages << "zarvex-cli: notice: the book includes " << printableLine(file)
+                 << (options_.pdf ? ", from outside the PDF's folder and the resources\n"
+                                  : ", from outside the resources\n");
     if (options_.app) {
-        out << "Application written to " << final.string() << '\n';
+        out << "Application written to " << printable(final.string()) << '\n';
     } else {
-        out << "Book written to " << final.string() << '\n';
+        out << "Book written to " << printable(final.string()) << '\n';
         // Browsers let a page's script read Flash page files only over http.
         const bool served = options_.pdf && options_.format == PageFormat::Flash;
         if (!options_.quiet && served)
             out << "Its pages load over http only; serve the folder, for example: "
-                << "python3 -m http.server -d " << quoted(output->target())
-                << ", then open http://localhost:8000/" << written.string() << '\n';
+                << "python3 -m http.server -d " << printable(shellQuoted(output->target().string()))
+                << ", then open http://localhost:8000/" << printable(written.string()) << '\n';
         else if (!options_.quiet)
-            out << "Open it in a browser: xdg-open " << quoted(final) << '\n';
-        if (options_.mobile && !options_.quiet)
-            out << "Mobile version: " << (output->target() / "mobile" / "index.html").string()
+            out << "Open it in a browser: xdg-open " << printable(shellQuoted(final.string()))
                 << '\n';
+        if (options_.mobile && !options_.quiet)
+            out << "Mobile version: "
+                << printable((output->target() / "mobile" / "index.html").string()) << '\n';
     }
 }
 

@@ -24,6 +24,7 @@ const std::map<std::string, OptionRule, std::less<>> kOptions = {
     {"--name", {Arity::Value, true, false}},     {"--title", {Arity::Value, true, false}},
     {"--app", {Arity::Flag, true, false}},       {"--mobile", {Arity::Value, true, false}},
     {"--overwrite", {Arity::Flag, true, false}}, {"--quiet", {Arity::Flag, true, true}},
+    {"--strict", {Arity::Flag, true, false}},
 };
 
 const char* commandName(Command command) {
@@ -112,6 +113,8 @@ void applyOption(CliOptions& options, const std::string& option, const std::stri
         options.overwrite = true;
     } else if (option == "--quiet") {
         options.quiet = true;
+    } else if (option == "--strict") {
+        options.strict = true;
     }
 }
 
@@ -232,7 +235,13 @@ Publish options:
   --app                write the application form (NAME.app) instead of a folder book
   --mobile flip|slide  also write the mobile version
   --overwrite          replace an existing non-empty output folder
-  --quiet              no progress on standard error
+  --strict             fail when a file that the settings name (logo, background,
+                       sound, download) is missing, instead of leaving it out
+  --quiet              no progress on standard error (warnings and notices still show)
+
+A publish names on standard error each file it copies into the book from outside
+the resources and the PDF's folder (settings such as DownloadFile=...), and
+warns of each file that the settings name but that is missing.
 
 Exit status: 0 success, 1 failure, 2 usage error.
 )";

@@ -44,6 +44,7 @@ struct CliOptions {
     std::optional<MobileKind> mobile;
     bool overwrite = false;
     bool quiet = false;
+    bool strict = false; // a file that the settings name but that is missing fails the run
 };
 
 // Parses the arguments after the program name. Raises UsageError.

@@ -4,6 +4,7 @@
 #include "CliJob.h"
 #include "CliOptions.h"
 #include "ProgressDisplay.h"
+#include "TerminalText.h"
 
 #include <unistd.h>
 
@@ -11,18 +12,6 @@
 #include <iostream>
 #include <string>
 #include <vector>
-
-namespace {
-
-std::string oneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    return text;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using namespace zarvex::cli;
@@ -34,13 +23,13 @@ int main(int argc, char** argv) {
             return 0;
         }
         ProgressDisplay progress(std::cerr, ProgressDisplay::modeFor(STDERR_FILENO, options.quiet));
-        CliJob(std::move(options)).run(std::cout, progress);
+        CliJob(std::move(options)).run(std::cout, std::cerr, progress);
         return 0;
     } catch (const UsageError& e) {
-        std::cerr << "zarvex-cli: " << oneLine(e.what()) << '\n';
+        std::cerr << "zarvex-cli: " << printableLine(e.what()) << '\n';
         return 2;
     } catch (const std::exception& e) {
-        std::cerr << "zarvex-cli: " << oneLine(e.what()) << '\n';
+        std::cerr << "zarvex-cli: " << printableLine(e.what()) << '\n';
         return 1;
     }
 }

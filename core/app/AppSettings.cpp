@@ -103,12 +103,16 @@ bool AppSettings::saveSettings() {
             if (auto text = std::get_if<std::string AppSettings::*>(&setting.member))
                 store[setting.key] = this->*(*text);
             else
-                store[setting.key] = (this->*std::get<std::atomic<int> AppSettings::*>(setting.member)).load();
+                store[setting.key] =
+                    (this->*std::get<std::atomic<int> AppSettings::*>(setting.member)).load();
         }
     }
     std::error_code ec;
     fs::create_directories(storeFile_.parent_path(), ec);
-    if (!writeFileAtomically(storeFile_, store.dump(2) + "\n")) {
+    // Paths and titles come from the command line and the file system, which
+    // need not be UTF-8: such bytes are stored as U+FFFD rather than failing.
+    const std::string text = store.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    if (!writeFileAtomically(storeFile_, text)) {
         ZLOG_ERROR("settings cannot be written to {}", storeFile_.string());
         return false;
     }

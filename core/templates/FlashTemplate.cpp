@@ -285,7 +285,7 @@ void FlashTemplate::exportPropertiesSettingsToArray(std::vector<std::string>& li
                                                     const FlashTemplateProperty* from) const {
     walk(from ? from->childProperties() : properties_, [&](FlashTemplateProperty& node) {
         lines.push_back(replacingAll(node.key().value_or(""), "\n\r", "|||") + "=" +
-                        settings::escapeValue(node.value().value_or("")));
+                        settings::encodeValue(node.value().value_or("")));
         return false;
     });
 }
@@ -298,6 +298,10 @@ bool FlashTemplate::exportPropertiesSettingsTo(const fs::path& file) const {
         text += "\n\r";
         text += line;
     }
+    // Values are written as they are, so a text whose backslashes happen to look
+    // like the escapes of earlier exports is marked as plain.
+    if (settings::hasBackslashEscapes(text))
+        text = "\n\r" + std::string(settings::kPlainBackslashesLine) + text;
     if (!writeFileAtomically(file, text)) {
         ZLOG_ERROR("cannot write the settings to {}", file.string());
         return false;
@@ -313,6 +317,11 @@ bool FlashTemplate::importPropertiesSettingsFrom(const fs::path& file) {
 
     const std::string pageWidth = propertyValueFor("pageWidth", "960");
     const std::string pageHeight = propertyValueFor("pageHeight", "600");
+    // Files of earlier exports escaped values with backslashes; every other file
+    // holds its values as written, with "|||" for a line break.
+    const bool backslashEscapes = settings::hasBackslashEscapes(text);
+    if (backslashEscapes)
+        ZLOG_INFO("{} holds backslash escapes; read as an earlier export", file.string());
 
     std::map<std::string, std::size_t> seen;
     std::size_t start = 0;
@@ -327,7 +336,9 @@ bool FlashTemplate::importPropertiesSettingsFrom(const fs::path& file) {
         if (equals == std::string::npos)
             continue;
         const std::string key = line.substr(0, equals);
-        const std::string value = settings::unescapeValue(line.substr(equals + 1));
+        const std::string_view written = std::string_view(line).substr(equals + 1);
+        const std::string value = backslashEscapes ? settings::unescapeBackslashes(written)
+                                                   : settings::decodeValue(written);
         if (key == "innerMainbgImgUrl")
             ZLOG_DEBUG("key 0[{}={}]", key, value);
         // An export names every node, so a key that several nodes share comes once

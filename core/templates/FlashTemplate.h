@@ -101,15 +101,19 @@ public:
     // --- Settings text --------------------------------------------------------------
 
     // Writes one line key=value per node in pre-order, each preceded by LF CR, as
-    // UTF-8, atomically. LF CR inside a key is written as "|||"; line breaks and
-    // backslashes inside a value are escaped (\n, \r, \\) so that an import gives
-    // the value back. False when the file cannot be written.
+    // UTF-8, atomically. LF CR inside a key, and each line break inside a value,
+    // is written as "|||"; everything else is written as it is. A text that would
+    // read as an earlier export's backslash escapes starts with a line without
+    // "=" that says otherwise (settings::kPlainBackslashesLine). False when the
+    // file cannot be written.
     bool exportPropertiesSettingsTo(const std::filesystem::path& file) const;
     // Appends the lines of the descendants of `from` (of the whole tree when null).
     void exportPropertiesSettingsToArray(std::vector<std::string>& lines,
                                          const FlashTemplateProperty* from) const;
     // Applies a settings text: every line key=value sets the first property with
-    // that key (CR removed anywhere, lines without "=" skipped); when a key comes
+    // that key (CR removed anywhere, lines without "=" skipped, "|||" in a value
+    // read as a line break, or, in a file of an earlier export, the backslash
+    // escapes undone: settings::hasBackslashEscapes); when a key comes
     // on several lines, its n-th line sets the n-th property with it, so that an
     // export reads back node for node. "pageWidth" and "pageHeight" keep their
     // values. A missing file changes nothing. Returns false

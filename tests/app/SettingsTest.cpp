@@ -143,3 +143,27 @@ TEST(AppSettings, AccessorsAreSafeWhileAnotherThreadWrites) {
         (void)s.importPageRange();
     }
 }
+
+TEST(AppSettings, TextsThatAreNotUtf8AreSavedWithReplacementCharacters) {
+    using Setter = void (AppSettings::*)(std::string);
+    using Getter = std::string (AppSettings::*)() const;
+    const std::vector<std::pair<Setter, Getter>> texts = {
+        {&AppSettings::setLastImportedFile, &AppSettings::lastImportedFile},
+        {&AppSettings::setImportPageRange, &AppSettings::importPageRange},
+        {&AppSettings::setLastOutputFileFolder, &AppSettings::lastOutputFileFolder},
+        {&AppSettings::setLastOutputFileName, &AppSettings::lastOutputFileName},
+        {&AppSettings::setLastOutputFileTitle, &AppSettings::lastOutputFileTitle},
+    };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        TempHome home;
+        {
+            AppSettings s(storeIn(home));
+            (s.*texts[i].first)("caf\xE9 \xFF\xFE.pdf"); // ISO 8859-1 and stray bytes
+            s.setImportQualityLevel(2);
+            ASSERT_TRUE(s.saveSettings()) << i;
+        }
+        AppSettings s(storeIn(home));
+        EXPECT_EQ((s.*texts[i].second)(), "caf\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD.pdf") << i;
+        EXPECT_EQ(s.importQualityLevel(), 2) << i;
+    }
+}

@@ -3,6 +3,7 @@
 // child process inherits.
 #include "app/Process.h"
 #include "app/Resources.h"
+#include "app/TextEncoding.h"
 #include "app/Xml.h"
 #include "archive/Base64.h"
 #include "archive/ConfigEnvelope.h"
@@ -12,10 +13,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -59,6 +66,52 @@ std::optional<xml::Document> decodeBook(const fs::path& envelope, const fs::path
         return std::nullopt;
     return xml::Document::parse(unzip.output);
 }
+
+// The lines of `text` that contain `part`.
+std::vector<std::string> linesWith(const std::string& text, const std::string& part) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (line.find(part) != std::string::npos)
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Keeps a FIFO answering: every open for reading finds a writer that closes at
+// once, so a reader sees an empty stream instead of waiting for ever.
+class FifoWriter {
+public:
+    explicit FifoWriter(fs::path fifo) : fifo_(std::move(fifo)) {
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                int fd = ::open(fifo_.c_str(), O_WRONLY);
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        });
+    }
+    ~FifoWriter() {
+        stop_ = true;
+        // Opening the reading end lets the writer's pending open return.
+        int reader = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
+        thread_.join();
+        if (reader >= 0)
+            ::close(reader);
+    }
+    FifoWriter(const FifoWriter&) = delete;
+    FifoWriter& operator=(const FifoWriter&) = delete;
+
+private:
+    fs::path fifo_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 class Cli : public ::testing::Test {
 protected:
@@ -324,4 +377,207 @@ TEST_F(Cli, InspectPrintsTheLinkAndBookmarkTrees) {
     EXPECT_EQ(links.out.find("<ols>"), std::string::npos);
     CliRun none = runCli({"inspect", input.string(), "--pages", "9"});
     EXPECT_EQ(none.exitCode, 1);
+}
+
+// --- Hostile inputs on the command line --------------------------------------------
+
+TEST_F(Cli, NamesThatAreNotUtf8StillPublish) {
+    fs::path latin1 = pdf("caf\xE9.pdf", plainDocument(1));
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        fs::path page;
+    };
+    const std::vector<Case> cases = {
+        {"PDF",
+         {"publish", latin1.string(), "--out", (work / "a").string(), "--format", "image"},
+         work / "a/index.html"},
+        {"--out", {"publish", "--out", (work / "b\xE9").string()}, work / "b\xE9/index.html"},
+        {"--name",
+         {"publish", "--out", (work / "c").string(), "--name", "n\xE9\xFF"},
+         work / "c/n\xE9\xFF.html"},
+        {"--title",
+         {"publish", "--out", (work / "d").string(), "--title", "t\xE9"},
+         work / "d/index.html"},
+    };
+    for (const auto& c : cases) {
+        CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, 0) << c.what << ": " << run.err;
+        EXPECT_TRUE(fs::exists(c.page)) << c.what;
+    }
+}
+
+TEST_F(Cli, OnlyRegularFilesAreRead) {
+    const fs::path fifo = work / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    FifoWriter writer(fifo);
+    const std::string out = (work / "out").string();
+    for (const std::string& special : {std::string("/dev/null"), fifo.string()}) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"publish", special, "--out", out},
+              {"publish", "--out", out, "--settings", special},
+              {"inspect", special}}) {
+            CliRun run = runCli(args);
+            EXPECT_EQ(run.exitCode, 1) << args[1] << " " << special << ": " << run.err;
+            EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+            EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+            EXPECT_FALSE(fs::exists(out));
+        }
+    }
+}
+
+TEST_F(Cli, PrintedTextCarriesNoTerminalControls) {
+    FixtureDocument doc = plainDocument(1);
+    doc.pages[0].links.push_back(
+        FixtureLink::web({60, 700, 120, 40}, "https://example.com/\x1b]0;owned\x07\x1b[2J"));
+    doc.outline = {{"Chapter\r\x1b[31m red \xC2\x9B"
+                    "2J",
+                    0,
+                    {}}};
+    fs::path input = pdf("controls.pdf", doc);
+    // Control characters (C0 but LF and TAB, DEL, C1) and bytes that are not UTF-8,
+    // which 8-bit terminals take for C1 controls.
+    auto controls = [](const std::string& text) {
+        std::string found;
+        for (std::size_t pos = 0; pos < text.size();) {
+            const auto decoded = text::decodeUtf8At(text, pos);
+            const char32_t c = decoded ? decoded->first : 0x80;
+            if ((c < 0x20 && c != '\n' && c != '\t') || (c >= 0x7F && c < 0xA0))
+                found += std::to_string(static_cast<unsigned>(c)) + " ";
+            pos += decoded ? decoded->second : 1;
+        }
+        return found;
+    };
+
+    CliRun inspect = runCli({"inspect", input.string()});
+    ASSERT_EQ(inspect.exitCode, 0) << inspect.err;
+    EXPECT_EQ(controls(inspect.out), "") << inspect.out;
+    EXPECT_NE(inspect.out.find("owned"), std::string::npos) << "the address is shown, escaped";
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"publish", (work / "x\x1b[2J\r.pdf").string(), "--out",
+                                   (work / "out").string()},
+          {"publish", "--out", (work / "out").string(), "--template", "\x1b]0;t\x07"},
+          {"publish", "--out", (work / "out").string(), "--quality",
+           "\x9b"
+           "2J"}}) {
+        CliRun run = runCli(args);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_EQ(controls(run.err), "") << run.err;
+        EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+    }
+}
+
+TEST_F(Cli, SuggestedCommandsQuoteTheFolderForTheShell) {
+    const std::string awkward = "it's a \"book\" $HOME `id` \\";
+    struct Case {
+        std::vector<std::string> args;
+        std::string before, after; // around the quoted path in the output
+        fs::path expected;
+    };
+    std::vector<Case> cases = {
+        {{"publish", "--out", (work / awkward).string()},
+         "xdg-open ",
+         "\n",
+         work / awkward / "index.html"},
+    };
+    if (fs::exists(resourcePath("lib/pdf2swf"))) {
+        fs::path input = pdf("flash.pdf", plainDocument(1));
+        cases.push_back(
+            {{"publish", input.string(), "--out", (work / ("flash " + awkward)).string()},
+             "http.server -d ",
+             ", then open",
+             work / ("flash " + awkward)});
+    }
+    for (const auto& c : cases) {
+        CliRun run = runCli(c.args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::size_t from = run.out.find(c.before);
+        ASSERT_NE(from, std::string::npos) << run.out;
+        const std::size_t start = from + c.before.size();
+        const std::string quoted = run.out.substr(start, run.out.find(c.after, start) - start);
+        ProcessResult shell = runProcess("/bin/sh", {"-c", "printf %s " + quoted});
+        EXPECT_EQ(shell.output, c.expected.string()) << quoted;
+    }
+}
+
+TEST_F(Cli, FilesFromOutsideTheResourcesAndThePdfFolderAreNamed) {
+    const fs::path docs = work / "docs";
+    fs::create_directories(docs);
+    const fs::path input = pdf("docs/doc.pdf", plainDocument(1));
+    writeFile(docs / "logo.png", "png");
+    writeFile(work / "private/id_rsa", "secret");
+    fs::create_symlink(work / "private/id_rsa", docs / "innocent.png");
+    struct Case {
+        const char* what;
+        std::string setting;
+        const char* notice; // a text the one notice line holds; null: no notice
+    };
+    const std::vector<Case> cases = {
+        {"a file elsewhere", "DownloadFile=" + (work / "private/id_rsa").string(), "id_rsa"},
+        {"a link out of the PDF's folder", "LogoFile=" + (docs / "innocent.png").string(),
+         "id_rsa"},
+        {"a file beside the PDF", "LogoFile=" + (docs / "logo.png").string(), nullptr},
+        {"the style's own pictures", "", nullptr},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        writeFile(work / "settings.txt", "\n\r" + c.setting);
+        const fs::path book = work / ("book" + std::to_string(n++));
+        CliRun run =
+            runCli({"publish", input.string(), "--out", book.string(), "--format", "image",
+                    "--style", "Ocean", "--settings", (work / "settings.txt").string(), "--quiet"});
+        ASSERT_EQ(run.exitCode, 0) << c.what << ": " << run.err;
+        const auto notices = linesWith(run.err, "notice");
+        if (c.notice) {
+            ASSERT_EQ(notices.size(), 1u) << c.what << ": " << run.err;
+            EXPECT_NE(notices[0].find(c.notice), std::string::npos) << notices[0];
+        } else {
+            EXPECT_EQ(run.err, "") << c.what;
+        }
+    }
+}
+
+// --- Files that the settings name but that are missing ----------------------------
+
+TEST_F(Cli, MissingFilesAreLeftOutWithAWarningOrFailTheRunWhenStrict) {
+    const std::vector<std::pair<std::string, std::string>> missing = {
+        {"LogoFile", "logo.png"},
+        {"ImagePath", "background.jpg"},
+        {"SoundFile", "music.mp3"},
+        {"DownloadFile", "book.pdf"},
+    };
+    std::string settings;
+    for (const auto& [key, file] : missing)
+        settings += "\n\r" + key + "=" + (work / "gone" / file).string();
+    writeFile(work / "settings.txt", settings);
+    const std::vector<std::string> args = {"publish",
+                                           "--out",
+                                           (work / "book").string(),
+                                           "--settings",
+                                           (work / "settings.txt").string(),
+                                           "--quiet"};
+
+    CliRun run = runCli(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(lineCount(run.err), missing.size()) << run.err;
+    for (const auto& [key, file] : missing)
+        EXPECT_EQ(linesWith(run.err, file).size(), 1u) << key << ": " << run.err;
+    EXPECT_EQ(listFolder(work / "book/files/extfiles"), std::vector<std::string>{});
+    auto config = decodeBook(work / "book/files/config.xml", work.path());
+    ASSERT_TRUE(config);
+    const std::string text = config->toString();
+    for (const auto& [key, file] : missing)
+        EXPECT_EQ(text.find(key + "." + fs::path(file).extension().string().substr(1)),
+                  std::string::npos)
+            << "the book names the missing " << key;
+
+    std::vector<std::string> strict = args;
+    strict[2] = (work / "strict").string();
+    strict.push_back("--strict");
+    CliRun refused = runCli(strict);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(lineCount(refused.err), 1u) << refused.err;
+    EXPECT_NE(refused.err.find("logo.png"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(work / "strict"));
 }

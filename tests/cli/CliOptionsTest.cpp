@@ -30,6 +30,7 @@ TEST(CliOptions, PublishTakesTheDocumentedDefaults) {
     EXPECT_FALSE(o.mobile);
     EXPECT_FALSE(o.overwrite);
     EXPECT_FALSE(o.quiet);
+    EXPECT_FALSE(o.strict);
 }
 
 TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
@@ -38,13 +39,13 @@ TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
                           "--template",  "Panoramic", "--style=Blue", "--settings", "s.txt",
                           "--set",       "Title=A=B", "--set",        "Enable=Yes", "--name",
                           "book.html",   "--title",   "My book",      "--mobile",   "slide",
-                          "--overwrite", "--quiet"});
+                          "--overwrite", "--quiet",   "--strict"});
     EXPECT_EQ(o.pdf, "doc.pdf");
     EXPECT_EQ(o.out, "dir");
     EXPECT_EQ(o.pages, "1-3,8");
     EXPECT_EQ(o.quality, 3);
     EXPECT_EQ(o.format, PageFormat::Image);
-    EXPECT_TRUE(o.links && o.bookmarks && o.overwrite && o.quiet);
+    EXPECT_TRUE(o.links && o.bookmarks && o.overwrite && o.quiet && o.strict);
     EXPECT_EQ(o.templateName, "Panoramic");
     EXPECT_TRUE(o.templateGiven);
     EXPECT_EQ(o.style, "Blue");
@@ -108,6 +109,8 @@ TEST(CliOptions, BadCommandLinesAreUsageErrorsWithOneLineMessages) {
         {"publish", "--out", "d", "--app", "--mobile", "flip"},
         {"inspect"},
         {"inspect", "a.pdf", "--out", "d"},
+        {"inspect", "a.pdf", "--strict"},
+        {"publish", "--out", "d", "--strict=yes"},
         {"templates", "extra"},
         {"templates", "--quiet"},
         {"--version", "extra"},

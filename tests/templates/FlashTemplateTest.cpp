@@ -307,24 +307,107 @@ TEST_F(FlashTemplateTest, ImportOfAMissingFileChangesNothing) {
     EXPECT_EQ(values(tmpl), before);
 }
 
-TEST_F(FlashTemplateTest, ExportThenImportReproducesEveryValue) {
-    FlashTemplate source("alpha");
-    const std::vector<std::string> awkward = {
-        "two\nlines", "cr\r\nlf", "lf cr\n\r", "a\\nb",     "back\\",
-        "x=y",        "",         " spaced ",  "ünïcödé €", "\\\\server\\share",
+// A value as an export writes it, and as the import of that export gives it back.
+struct ValueCase {
+    std::string value;
+    std::string line;     // after "Text="
+    std::string readBack; // the value after export and import
+};
+
+const std::vector<ValueCase>& valueCases() {
+    static const std::vector<ValueCase> cases = {
+        {"plain", "plain", "plain"},
+        {"", "", ""},
+        {"x=y", "x=y", "x=y"},
+        {" spaced ", " spaced ", " spaced "},
+        {"ünïcödé €", "ünïcödé €", "ünïcödé €"},
+        {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
+        {"a\\nb", "a\\nb", "a\\nb"},
+        {"back\\", "back\\", "back\\"},
+        {"\\\\server\\share", "\\\\server\\share", "\\\\server\\share"},
+        // Looks like the backslash escapes of earlier exports; still read as written.
+        {"\\\\server\\new", "\\\\server\\new", "\\\\server\\new"},
+        {"two\nlines", "two|||lines", "two\nlines"},
+        {"cr\r\nlf", "cr|||lf", "cr\nlf"},
+        {"lf cr\n\r", "lf cr|||", "lf cr\n"},
+        {"a\rb\n\nc", "a|||b||||||c", "a\nb\n\nc"},
     };
+    return cases;
+}
+
+TEST_F(FlashTemplateTest, ExportWritesEveryValueOnItsLineAndImportGivesItBack) {
+    const fs::path file = res.root() / "settings.txt";
+    for (const ValueCase& c : valueCases()) {
+        FlashTemplate source("alpha");
+        source.setPropertyValue("Text", c.value);
+        const std::string text = exportText(source, file);
+        EXPECT_NE(text.find("\n\rText=" + c.line + "\n\r"), std::string::npos) << c.value;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\r'),
+                  static_cast<long>(source.allProperties().size()) +
+                      (text.starts_with("\n\r#") ? 1 : 0))
+            << c.value << ": a line break inside a value";
+
+        FlashTemplate target("alpha");
+        ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
+        EXPECT_EQ(target.propertyValueFor("Text", "?"), c.readBack) << c.value;
+    }
+}
+
+TEST_F(FlashTemplateTest, ExportThenImportReproducesEveryNode) {
+    FlashTemplate source("alpha");
     std::size_t i = 0;
     for (FlashTemplateProperty* node : source.allProperties()) {
-        if (node->key() != "pageWidth" && node->key() != "pageHeight")
-            node->setValue(awkward[i++ % awkward.size()]);
+        if (node->key() == "pageWidth" || node->key() == "pageHeight")
+            continue;
+        const ValueCase& c = valueCases()[i++ % valueCases().size()];
+        node->setValue(c.value);
     }
     const fs::path file = res.root() / "settings.txt";
     ASSERT_TRUE(source.exportPropertiesSettingsTo(file));
-
     FlashTemplate target("alpha");
     ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
     // Every node, those sharing the key "dup" included.
+    i = 0;
+    for (FlashTemplateProperty* node : source.allProperties()) {
+        if (node->key() != "pageWidth" && node->key() != "pageHeight")
+            node->setValue(valueCases()[i++ % valueCases().size()].readBack);
+    }
     EXPECT_EQ(values(target), values(source));
+}
+
+TEST_F(FlashTemplateTest, ImportReadsDocumentedLinesAsWritten) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
+        {"C:\\new\\road.jpg", "C:\\new\\road.jpg"},
+        {"\\\\server\\share\\x.png", "\\\\server\\share\\x.png"},
+        {"ends with \\", "ends with \\"},
+        {"two|||lines", "two\nlines"},
+    };
+    const fs::path file = res.root() / "in.txt";
+    for (const auto& [line, value] : cases) {
+        writeFile(file, "\n\rText=" + line + "\n\rdup=next");
+        FlashTemplate tmpl("alpha");
+        ASSERT_TRUE(tmpl.importPropertiesSettingsFrom(file));
+        EXPECT_EQ(tmpl.propertyValueFor("Text", "?"), value) << line;
+        EXPECT_EQ(tmpl.propertyValueFor("dup", "?"), "next") << line;
+    }
+}
+
+TEST_F(FlashTemplateTest, ImportUndoesTheBackslashEscapesOfEarlierExports) {
+    // Earlier exports wrote "\\" for a backslash, "\n" for LF and "\r" for CR.
+    const std::vector<std::pair<std::string, std::pair<std::string, std::string>>> cases = {
+        {"\n\rText=C:\\\\new\\\\bg.jpg\n\rdup=x", {"C:\\new\\bg.jpg", "x"}},
+        {"\n\rText=two\\nlines\n\rdup=\\\\", {"two\nlines", "\\"}},
+        {"\n\rText=a\\r\\nb|||c\n\rdup=d:\\\\", {"a\r\nb|||c", "d:\\"}},
+    };
+    const fs::path file = res.root() / "in.txt";
+    for (const auto& [text, expected] : cases) {
+        writeFile(file, text);
+        FlashTemplate tmpl("alpha");
+        ASSERT_TRUE(tmpl.importPropertiesSettingsFrom(file));
+        EXPECT_EQ(tmpl.propertyValueFor("Text", "?"), expected.first) << text;
+        EXPECT_EQ(tmpl.propertyValueFor("dup", "?"), expected.second) << text;
+    }
 }
 
 TEST_F(FlashTemplateTest, RepeatedKeysSetTheirNodesInTreeOrder) {
