@@ -324,4 +324,12 @@ TEST_F(Cli, InspectPrintsTheLinkAndBookmarkTrees) {
     EXPECT_EQ(links.out.find("<ols>"), std::string::npos);
     CliRun none = runCli({"inspect", input.string(), "--pages", "9"});
     EXPECT_EQ(none.exitCode, 1);
+
+    // A page turned by 90 degrees: the link as the page is displayed.
+    fs::path turned = pdf("placement.pdf", linkPlacementDocument());
+    CliRun placed = runCli({"inspect", turned.string(), "--links", "--pages", "2"});
+    EXPECT_NE(placed.out.find("x=\"0.875000\" y=\"0.100000\" width=\"0.050000\" "
+                              "height=\"0.200000\""),
+              std::string::npos)
+        << placed.out;
 }
