@@ -70,6 +70,11 @@ public:
     // The same crop box with its origin, in unrotated page space: the part of
     // the page that is displayed.
     PDFRect cropRect() const { return cropRect_; }
+    // The crop box's size as the page is displayed and rendered: width and
+    // height swap on a page turned by 90 or 270 degrees.
+    PDFSize displaySize() const {
+        return rotation_ % 180 == 0 ? cropBox() : PDFSize{cropRect_.height, cropRect_.width};
+    }
     // The page's /Rotate normalised to 0, 90, 180 or 270 degrees.
     int rotation() const { return rotation_; }
     // The page's annotations in /Annots order.
