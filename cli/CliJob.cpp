@@ -305,7 +305,7 @@ ImportedBook importDocument(const CliOptions& options, const fs::path& pdf, PDFS
     const int pageWidth = static_cast<int>(firstPage.width);
     const int pageHeight = static_cast<int>(firstPage.height);
     if (options.format == PageFormat::Image) {
-        // JPEG pages are rendered at twice the points of the first page.
+        // JPEG pages are rendered at twice the points of the page.
         settings.setPageWidth(pageWidth * 2);
         settings.setPageHeight(pageHeight * 2);
         settings.saveSettings();
@@ -413,8 +413,10 @@ void CliJob::publish(std::ostream& out, std::ostream& messages, ProgressDisplay&
     if (options_.pdf) {
         const fs::path pdf = fs::absolute(*options_.pdf);
         auto document = openPdf(pdf);
-        selectedPages(options_.pages, *document, pdf);
-        const PDFSize firstPage = document->pageAt(0).cropBox();
+        // The book takes its page size from the first page it holds, as the
+        // pictures show it.
+        const int first = selectedPages(options_.pages, *document, pdf).front();
+        const PDFSize firstPage = document->pageAt(first - 1).displaySize();
         document.reset();
         if (!options_.title)
             title = pdf.stem().string();

@@ -18,7 +18,7 @@ class FlashPagesAnnotations;
 class FlashTemplate;
 
 // What an accepted import hands to the controller: the three results and the
-// size of the document's first page in points (0 when unknown).
+// size in points of the first imported page as displayed (0 when unknown).
 struct ImportedBook {
     std::shared_ptr<FlashPageSource> pageSource;
     std::shared_ptr<FlashPagesAnnotations> annotations;

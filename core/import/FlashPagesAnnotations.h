@@ -15,7 +15,11 @@ namespace zarvex {
 //       <anno pageIndex="PDF page" x=".." y=".." width=".." height=".." action="page"/>
 //     </pageAnnos> ...
 //   </pagesAnnos>
-// plus the files those links need inside a published book. A new object has no
+// x, y, width and height place the link on the page as it is displayed (the
+// crop box, turned by the page's rotation): fractions of its width and height,
+// x and y the top-left corner, "%f" of single-precision numbers. Players use
+// them as they are, over the page picture, which shows the page the same way.
+// Plus the files those links need inside a published book. A new object has no
 // tree (pagesAnnotationsNode() is a null node).
 class FlashPagesAnnotations {
 public:

@@ -25,32 +25,37 @@ struct LinkRect {
     float x = 0, y = 0, width = 0, height = 0;
 };
 
-// The link's reference corner and size for the page's rotation, in page points.
-LinkRect rotatedRect(const PDFRect& b, int rotation) {
-    const auto left = static_cast<float>(b.left());
-    const auto right = static_cast<float>(b.right());
-    const auto top = static_cast<float>(b.top());
-    const auto bottom = static_cast<float>(b.bottom());
+// The link as fractions of the page as displayed: the crop box is what shows,
+// turned clockwise by the page's rotation; x and y are the top-left corner.
+// Single precision throughout. The unturned case keeps the form 1 - top / H so
+// its figures stay those of every book written so far.
+LinkRect displayedRect(const PDFRect& crop, int rotation, const PDFRect& b) {
+    const auto W = static_cast<float>(crop.width);
+    const auto H = static_cast<float>(crop.height);
+    // Distances of the link's edges from the crop box's edges, in points.
+    const auto fromLeft = static_cast<float>(b.left() - crop.left());
+    const auto fromRight = static_cast<float>(crop.right() - b.right());
+    const auto fromBottom = static_cast<float>(b.bottom() - crop.bottom());
+    const auto fromTop = static_cast<float>(crop.top() - b.top());
     const auto w = static_cast<float>(b.width);
     const auto h = static_cast<float>(b.height);
     switch (rotation) {
-    case 0:
-        return {left, top, w, h};
-    case 90:
-        return {right, top, h, w};
+    case 90: // the unturned bottom edge is now on the left
+        return {fromBottom / H, fromLeft / W, h / H, w / W};
     case 180:
-        return {right, bottom, w, h};
-    case 270:
-        return {left, bottom, h, w};
+        return {fromRight / W, fromBottom / H, w / W, h / H};
+    case 270: // the unturned top edge is now on the left
+        return {fromTop / H, fromRight / W, h / H, w / W};
     default:
-        return {};
+        return {fromLeft / W, 1.0f - static_cast<float>(b.top() - crop.bottom()) / H, w / W, h / H};
     }
 }
 
 } // namespace
 
 std::vector<std::pair<std::string, std::string>>
-FlashPagesAnnotationsPDF::annoAttributes(PDFSize cropBox, int rotation, const PDFAnnotation& anno) {
+FlashPagesAnnotationsPDF::annoAttributes(const PDFRect& cropBox, int rotation,
+                                         const PDFAnnotation& anno) {
     std::vector<std::pair<std::string, std::string>> attributes;
     if (anno.type != "Link")
         return attributes;
@@ -61,13 +66,11 @@ FlashPagesAnnotationsPDF::annoAttributes(PDFSize cropBox, int rotation, const PD
     else
         return attributes;
 
-    const auto r = rotatedRect(anno.bounds, rotation);
-    const auto W = static_cast<float>(cropBox.width);
-    const auto H = static_cast<float>(cropBox.height);
-    attributes.emplace_back("x", fraction(r.x / W));
-    attributes.emplace_back("y", fraction(1.0f - r.y / H));
-    attributes.emplace_back("width", fraction(r.width / W));
-    attributes.emplace_back("height", fraction(r.height / H));
+    const auto r = displayedRect(cropBox, rotation, anno.bounds);
+    attributes.emplace_back("x", fraction(r.x));
+    attributes.emplace_back("y", fraction(r.y));
+    attributes.emplace_back("width", fraction(r.width));
+    attributes.emplace_back("height", fraction(r.height));
     attributes.emplace_back("action", anno.url ? "web" : "page");
     return attributes;
 }
@@ -102,7 +105,7 @@ void FlashPagesAnnotationsPDF::parsePage() {
     if (!page.annotations().empty())
         ZLOG_DEBUG("count is:{}", page.annotations().size());
     for (const auto& annotation : page.annotations()) {
-        const auto attributes = annoAttributes(page.cropBox(), page.rotation(), annotation);
+        const auto attributes = annoAttributes(page.cropRect(), page.rotation(), annotation);
         if (attributes.empty())
             continue;
         auto anno = pageAnnos.appendElement("anno");

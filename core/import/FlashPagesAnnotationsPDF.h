@@ -10,7 +10,7 @@ namespace zarvex {
 
 class PDFDocument;
 struct PDFAnnotation;
-struct PDFSize;
+struct PDFRect;
 
 // The link tree read from the link annotations of a range of PDF pages.
 //
@@ -36,11 +36,12 @@ public:
     const std::vector<int>& needToImportPages() const { return iNeedToImportPages_; }
 
     // The `anno` attributes of one link annotation of a page with that crop box
-    // and rotation, as (name, value) pairs in the order they are written, or an
-    // empty list when the annotation is no link with a web address or a
-    // destination in the document.
+    // (with its origin, in unrotated page space) and rotation (0, 90, 180 or
+    // 270; another value counts as 0), as (name, value) pairs in the order they
+    // are written, or an empty list when the annotation is no link with a web
+    // address or a destination in the document.
     static std::vector<std::pair<std::string, std::string>>
-    annoAttributes(PDFSize cropBox, int rotation, const PDFAnnotation& anno);
+    annoAttributes(const PDFRect& cropBox, int rotation, const PDFAnnotation& anno);
 
 private:
     std::vector<int> iNeedToImportPages_;

@@ -33,7 +33,16 @@ ImportPDFOperation::ImportPDFOperation(std::filesystem::path pdfPath, std::strin
       iPageRange_(std::move(pageRange)) {}
 
 ImportPDFOperation::~ImportPDFOperation() {
-    cancel();
+    {
+        // A finished operation has handed its page source over; stopping it now
+        // would make the source's lookups answer no page for the new owner.
+        std::scoped_lock lock(sourceMutex_);
+        if (!finished_) {
+            if (flashPageSource_)
+                flashPageSource_->setStop(true);
+            cancelled_ = true;
+        }
+    }
     if (!worker_.joinable())
         return;
     if (worker_.get_id() == std::this_thread::get_id())
@@ -66,11 +75,15 @@ void ImportPDFOperation::waitUntilFinished() const {
 void ImportPDFOperation::main() {
     struct Finish {
         std::atomic<bool>& finished;
+        std::mutex& mutex;
         ~Finish() {
-            finished = true;
+            {
+                std::scoped_lock lock(mutex);
+                finished = true;
+            }
             finished.notify_all();
         }
-    } finish{finished_};
+    } finish{finished_, sourceMutex_};
 
     if (isCancelled())
         return;

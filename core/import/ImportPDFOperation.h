@@ -26,7 +26,8 @@ class FlashOutlinePDF;
 //
 // Threads: create, configure and start on one thread; cancel() from any
 // thread; read the results once isFinished() is true (or from the completion
-// callback). Destroying a running operation cancels it and waits for it.
+// callback). Destroying a running operation cancels it and waits for it; a
+// finished one leaves its results alone, so they outlive it unchanged.
 class ImportPDFOperation {
 public:
     // Runs on the worker thread after the work; the results are final then.
@@ -80,7 +81,7 @@ private:
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};
-    std::mutex sourceMutex_; // between cancel() and the publication of the page source
+    std::mutex sourceMutex_; // between cancel(), the end of main() and the page source
     std::jthread worker_;
 };
 

@@ -249,8 +249,7 @@ PDFPage PDFDocument::pageAt(int index) const {
         fz_rect clipped = fz_intersect_rect(crop, media);
         return fz_is_empty_rect(clipped) ? media : clipped;
     });
-    PDFRect crop = toRect(box);
-    result.cropBox_ = {crop.width, crop.height};
+    result.cropRect_ = toRect(box);
 
     int rotate = pdf::guarded(c, "read page rotation", [&] {
         return pdf_to_int(c, pdf_dict_get_inheritable(c, page, PDF_NAME(Rotate)));

@@ -66,7 +66,15 @@ public:
     int index() const { return index_; }
     // Width and height of the crop box in points (clipped to the media box, as
     // a viewer shows it; the rotation is not applied).
-    PDFSize cropBox() const { return cropBox_; }
+    PDFSize cropBox() const { return {cropRect_.width, cropRect_.height}; }
+    // The same crop box with its origin, in unrotated page space: the part of
+    // the page that is displayed.
+    PDFRect cropRect() const { return cropRect_; }
+    // The crop box's size as the page is displayed and rendered: width and
+    // height swap on a page turned by 90 or 270 degrees.
+    PDFSize displaySize() const {
+        return rotation_ % 180 == 0 ? cropBox() : PDFSize{cropRect_.height, cropRect_.width};
+    }
     // The page's /Rotate normalised to 0, 90, 180 or 270 degrees.
     int rotation() const { return rotation_; }
     // The page's annotations in /Annots order.
@@ -78,7 +86,7 @@ public:
 private:
     friend class PDFDocument;
     int index_ = 0;
-    PDFSize cropBox_;
+    PDFRect cropRect_;
     int rotation_ = 0;
     std::vector<PDFAnnotation> annotations_;
 };

@@ -129,8 +129,14 @@ std::vector<std::string> PDFToSWFPageConverter::pdf2swfArguments(int pageIndex,
 
 void PDFToSWFPageConverter::generatePageToSwf(int pageIndex, const fs::path& path) {
     runPdf2swf(pageIndex, path);
-    if (pageIndex == 1)
-        getFileWandH(path);
+    measureOnce(path);
+}
+
+void PDFToSWFPageConverter::measureOnce(const fs::path& swfFile) {
+    if (measured_)
+        return;
+    getFileWandH(swfFile);
+    measured_ = true;
 }
 
 void PDFToSWFPageConverter::runPdf2swf(int pageIndex, const fs::path& path) const {
@@ -233,8 +239,7 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
         if (!(lookahead_ && aheadKind_ == Ahead::FlashPages &&
               lookahead_->take(pageIndex, renderer())))
             runPdf2swf(pageIndex, path);
-        if (pageIndex == 1)
-            getFileWandH(path);
+        measureOnce(path);
         return path;
     }
     lookAhead(Ahead::MainImages);

@@ -44,8 +44,10 @@ public:
     // source's stop flag; numbers outside the document are ignored.
     void planPages(const std::vector<int>& pages, std::function<bool()> stopped);
 
-    // Runs pdf2swf for page p into `path`; for page 1 then measures the SWF.
-    // Raises Error when the tool cannot be started or makes no file.
+    // Runs pdf2swf for page p into `path`; for the first page this converter
+    // converts (whatever its number, so an import that leaves page 1 out is
+    // measured too) then measures the SWF. Raises Error when the tool cannot
+    // be started or makes no file.
     void generatePageToSwf(int pageIndex, const std::filesystem::path& path);
     // The pdf2swf run alone; may run on any thread.
     void runPdf2swf(int pageIndex, const std::filesystem::path& path) const;
@@ -81,6 +83,8 @@ private:
     enum class Ahead { None, MainImages, FlashPages, Thumbnails };
 
     bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
+    // The size probe on the first converted SWF only.
+    void measureOnce(const std::filesystem::path& swfFile);
     PDFRenderer& renderer();
     // Starts rendering `kind` ahead, replacing another kind; no-op without a plan.
     void lookAhead(Ahead kind);
@@ -91,6 +95,7 @@ private:
     std::filesystem::path thumbPath(int pageIndex) const;
 
     int pageCount_ = 0;
+    bool measured_ = false;
     std::unique_ptr<PDFRenderer> iPDFRep_;
     std::unique_ptr<PDFRenderer> workerRenderer_;
     std::vector<int> plan_;

@@ -1,11 +1,15 @@
 #include "app/BookController.h"
 
+#include "app/AppSettings.h"
 #include "app/HXCUtility.h"
 #include "app/Log.h"
 #include "app/NotificationCenter.h"
 #include "app/Resources.h"
 #include "app/Xml.h"
 #include "import/FlashPageSourceImg.h"
+#include "import/FlashPageSourcePDF.h"
+#include "import/ImportPDFOperation.h"
+#include "support/FixturePdf.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 
@@ -113,6 +117,36 @@ TEST_F(BookControllerTest, AnAcceptedImportReplacesTheBookAndMakesANewPageList) 
     std::string list = slurp(preview() / "pages.xml");
     EXPECT_EQ(list.find("edited"), std::string::npos) << "the old page list was kept";
     EXPECT_EQ(listFolder(preview() / "files/page").size(), 2u);
+}
+
+TEST_F(BookControllerTest, AnImportedPdfBookListsItsThumbnailsInThePreview) {
+    TempDir dir;
+    test::writeFixturePdf(dir / "doc.pdf", test::plainDocument(3));
+    AppSettings& settings = AppSettings::shareInstance();
+    const int importType = settings.ImportType();
+    settings.setImportType(1); // image pages: no outside tool needed
+    std::shared_ptr<FlashPageSource> pages;
+    {
+        // The import sheet takes the page source over and lets go of the
+        // finished operation.
+        ImportPDFOperation operation(dir / "doc.pdf", "2-3", 144, 85);
+        operation.main();
+        pages = operation.flashPageSource();
+    }
+    settings.setImportType(importType);
+    ASSERT_TRUE(pages);
+    controller.importWindowDidEnd(1, ImportedBook{pages, nullptr, nullptr, 612, 792});
+
+    auto list = xml::Document::parseFile(preview() / "pages.xml");
+    ASSERT_TRUE(list);
+    std::vector<std::string> items;
+    for (const auto& page : list->root().children())
+        for (const auto& item : page.children())
+            items.push_back(item.attributeOr("name", "") + "=" + item.text());
+    EXPECT_EQ(items, (std::vector<std::string>{"thumb=thumb/2.jpg", "normal=page/2.jpg",
+                                               "large=page/2.jpg", "thumb=thumb/3.jpg",
+                                               "normal=page/3.jpg", "large=page/3.jpg"}));
+    EXPECT_EQ(listFolder(preview() / "files/thumb"), (std::vector<std::string>{"2.jpg", "3.jpg"}));
 }
 
 TEST_F(BookControllerTest, AnImportOfUnknownSizeKeepsTheTemplatesPageSize) {

@@ -1,7 +1,8 @@
 // Browser tests of the readers' side: the book viewer, the mobile players and, when the
 // command line tool is built, books published by it for every template in both page formats.
 // Environment: ZARVEX_RESOURCES (resource folder), ZARVEX_BROWSER_OUT (work and artefact
-// folder), ZARVEX_CLI (optional: path of zarvex-cli), CHROMIUM (default /usr/bin/chromium).
+// folder), ZARVEX_CLI (optional: path of zarvex-cli), ZARVEX_MAKE_FIXTURE_PDF (optional: path of
+// make-fixture-pdf), CHROMIUM (default /usr/bin/chromium).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -12,13 +13,15 @@ import { pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
 import { paintPages, writeBook, writeMobile } from './support/book.mjs';
 import { serve } from './support/server.mjs';
-import { openBook, pageState, spread, turn, assertPicture } from './support/viewer.mjs';
+import { openBook, pageState, spread, turn, assertPicture, drawnArea, linkAreas } from './support/viewer.mjs';
 
 const resources = process.env.ZARVEX_RESOURCES || path.resolve('resources');
 const out = process.env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-'));
 const www = path.join(out, 'www');
 const shots = path.join(out, 'screenshots');
 const cli = process.env.ZARVEX_CLI && fs.existsSync(process.env.ZARVEX_CLI) ? process.env.ZARVEX_CLI : null;
+const makeFixture = process.env.ZARVEX_MAKE_FIXTURE_PDF && fs.existsSync(process.env.ZARVEX_MAKE_FIXTURE_PDF)
+    ? process.env.ZARVEX_MAKE_FIXTURE_PDF : null;
 
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
@@ -486,6 +489,60 @@ test('books published by the command line read well in every template and both p
                 await page.close();
             }
         });
+    } finally {
+        fs.rmSync(home, { recursive: true, force: true });
+    }
+});
+
+// Pages 1 to 7 of the placement fixture each draw their page link as a magenta rectangle: turned
+// by 0, 90, 180 and 270 degrees, then cut by a crop box that starts at (50, 50), turned by 0, 90
+// and 270. Each link leads to page 8.
+async function clickDrawnLinks(page, what) {
+    for (let n = 1; n <= 7; n++) {
+        await page.fill('.zv-counter', String(n));
+        await page.press('.zv-counter', 'Enter');
+        await page.waitForFunction((p) => document.querySelector('.zv-root').dataset.pages.split(',').includes(String(p)), n);
+        await spread(page);
+        await page.evaluate(() => document.activeElement.blur());
+        await assertPicture(page, n);
+        const drawn = await drawnArea(page, n);
+        assert.ok(drawn, `${what}, page ${n}: no drawn link in the picture`);
+        const links = await linkAreas(page, n);
+        assert.equal(links.length, 1, `${what}, page ${n}: one link`);
+        for (const k of ['fx', 'fy', 'fw', 'fh']) {
+            assert.ok(Math.abs(links[0][k] - drawn[k]) < 0.01,
+                      `${what}, page ${n}: link at ${JSON.stringify(links[0])}, drawn at ${JSON.stringify(drawn)}`);
+        }
+        await page.mouse.click(drawn.x, drawn.y);
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages === '8', null, { timeout: 5000 })
+            .catch(() => assert.fail(`${what}, page ${n}: clicking the drawn link did not lead to page 8`));
+    }
+}
+
+test('links of turned and cropped pages lie where the page draws them', { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async (t) => {
+    const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-home-'));
+    const pdf = path.join(out, 'placement.pdf');
+    const made = spawnSync(makeFixture, ['links', pdf], { encoding: 'utf8' });
+    assert.equal(made.status, 0, made.stderr);
+    try {
+        for (const format of ['image', 'flash']) {
+            await t.test(`${format} pages`, async () => {
+                const dir = path.join(www, 'cli', 'placement', format);
+                runCli([pdf, '--out', dir, '--format', format, '--links', '--mobile', 'flip'], home);
+                const ctx = await browser.newContext({ viewport: { width: 1280, height: 900 } });
+                try {
+                    const book = await openBook(ctx, server.url + `cli/placement/${format}/index.html`);
+                    await clickDrawnLinks(book, `${format} book`);
+                    await book.screenshot({ path: path.join(shots, `placement-${format}.png`) });
+                    if (format === 'flash') {
+                        const mobile = await openBook(ctx, server.url + `cli/placement/${format}/mobile/index.html`);
+                        await clickDrawnLinks(mobile, 'mobile Flip player');
+                    }
+                } finally {
+                    await ctx.close();
+                }
+            });
+        }
     } finally {
         fs.rmSync(home, { recursive: true, force: true });
     }

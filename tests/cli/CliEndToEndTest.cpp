@@ -113,6 +113,18 @@ private:
     std::thread thread_;
 };
 
+// The text of every page's item `name` in the page list, in page order.
+std::vector<std::string> pageItems(const xml::Node& pages, const std::string& name) {
+    std::vector<std::string> texts;
+    for (const auto& page : pages.children()) {
+        for (const auto& item : page.children()) {
+            if (item.attribute("name") == name)
+                texts.push_back(item.text());
+        }
+    }
+    return texts;
+}
+
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -174,39 +186,66 @@ TEST_F(Cli, PublishedPdfBookDecodesToEveryPageWithItsLinks) {
         items.push_back(child);
     ASSERT_EQ(items.size(), 5u) << xml::toString(pages);
     std::string all = xml::toString(pages);
-    EXPECT_NE(all.find("page/1.jpg"), std::string::npos) << all;
-    EXPECT_NE(all.find("page/5.jpg"), std::string::npos) << all;
+    EXPECT_EQ(pageItems(pages, "normal"),
+              (std::vector<std::string>{"page/1.jpg", "page/2.jpg", "page/3.jpg", "page/4.jpg",
+                                        "page/5.jpg"}));
+    EXPECT_EQ(pageItems(pages, "thumb"),
+              (std::vector<std::string>{"thumb/1.jpg", "thumb/2.jpg", "thumb/3.jpg", "thumb/4.jpg",
+                                        "thumb/5.jpg"}))
+        << "the thumbnail strip reads the thumbnails, not the full pages";
     EXPECT_NE(all.find("https://example.com/a"), std::string::npos) << all;
     EXPECT_NE(all.find("https://example.com/c"), std::string::npos) << all;
     EXPECT_NE(slurp(book / "index.html").find("Links"), std::string::npos);
     expectUserFoldersUntouched();
 }
 
-TEST_F(Cli, ImageBooksTakeTheirPageSizeFromTheFirstPage) {
-    fs::path input = pdf("a4.pdf", plainDocument(2, 595, 842));
+namespace {
+
+// An A4 page 1 and two pages of 400 x 500 points turned by 90 degrees, for
+// imports that leave page 1 out.
+FixtureDocument pageOneLeftOut() {
+    FixtureDocument doc = plainDocument(3, 595, 842);
+    doc.pages[1] = FixturePage{400, 500, 90};
+    doc.pages[2] = FixturePage{400, 500, 90};
+    return doc;
+}
+
+} // namespace
+
+TEST_F(Cli, ImageBooksTakeTheirPageSizeFromTheFirstImportedPage) {
+    fs::path input = pdf("mixed.pdf", pageOneLeftOut());
     fs::path book = work / "book";
     ASSERT_EQ(runCli({"publish", input.string(), "--out", book.string(), "--format", "image",
-                      "--pages", "2"})
+                      "--pages", "2-3"})
                   .exitCode,
               0);
     auto config = decodeBook(book / "files/config.xml", work.path());
     ASSERT_TRUE(config);
-    std::string pages = xml::toString(config->root().child("Pages"));
-    // The page list carries the settings' page size: twice the points of page 1.
-    EXPECT_NE(pages.find("1190"), std::string::npos) << pages;
-    EXPECT_NE(pages.find("1684"), std::string::npos) << pages;
+    xml::Node pages = config->root().child("Pages");
+    // Twice the points of page 2 as displayed, the size of its rendered picture.
+    EXPECT_EQ(pages.attribute("largeWidth"), "1000") << xml::toString(pages);
+    EXPECT_EQ(pages.attribute("largeHeight"), "800") << xml::toString(pages);
 }
 
 TEST_F(Cli, FlashBooksAreMadeWithTheConverter) {
     if (!fs::exists(resourcePath("lib/pdf2swf")))
         GTEST_SKIP() << "pdf2swf is not built";
-    fs::path input = pdf("plain.pdf", plainDocument(3));
+    fs::path input = pdf("mixed.pdf", pageOneLeftOut());
     fs::path book = work / "book";
-    CliRun run = runCli({"publish", input.string(), "--out", book.string(), "--quiet"});
+    CliRun run =
+        runCli({"publish", input.string(), "--out", book.string(), "--pages", "2-3", "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(listFolder(book / "files/page"),
-              (std::vector<std::string>{"1.swf", "2.swf", "3.swf"}));
     EXPECT_EQ(run.err, "") << "--quiet prints nothing on standard error";
+    EXPECT_EQ(listFolder(book / "files/page"), (std::vector<std::string>{"2.swf", "3.swf"}));
+    EXPECT_EQ(listFolder(book / "files/thumb"), (std::vector<std::string>{"2.jpg", "3.jpg"}));
+    auto config = decodeBook(book / "files/config.xml", work.path());
+    ASSERT_TRUE(config);
+    xml::Node pages = config->root().child("Pages");
+    EXPECT_EQ(pageItems(pages, "normal"), (std::vector<std::string>{"page/2.swf", "page/3.swf"}));
+    EXPECT_EQ(pageItems(pages, "thumb"), (std::vector<std::string>{"thumb/2.jpg", "thumb/3.jpg"}));
+    // The size the probe measured on the first converted page, not the default.
+    EXPECT_EQ(pages.attribute("largeWidth"), "1000") << xml::toString(pages);
+    EXPECT_EQ(pages.attribute("largeHeight"), "800") << xml::toString(pages);
 }
 
 TEST_F(Cli, MobileAndApplicationForms) {
@@ -377,6 +416,14 @@ TEST_F(Cli, InspectPrintsTheLinkAndBookmarkTrees) {
     EXPECT_EQ(links.out.find("<ols>"), std::string::npos);
     CliRun none = runCli({"inspect", input.string(), "--pages", "9"});
     EXPECT_EQ(none.exitCode, 1);
+
+    // A page turned by 90 degrees: the link as the page is displayed.
+    fs::path turned = pdf("placement.pdf", linkPlacementDocument());
+    CliRun placed = runCli({"inspect", turned.string(), "--links", "--pages", "2"});
+    EXPECT_NE(placed.out.find("x=\"0.875000\" y=\"0.100000\" width=\"0.050000\" "
+                              "height=\"0.200000\""),
+              std::string::npos)
+        << placed.out;
 }
 
 // --- Hostile inputs on the command line --------------------------------------------

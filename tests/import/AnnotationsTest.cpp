@@ -27,18 +27,20 @@ PDFAnnotation pageLink(PDFRect bounds, int targetIndex) {
     return a;
 }
 
-struct RotationCase {
+struct PlacementCase {
+    PDFRect cropBox;
     int rotation;
     const char *x, *y, *width, *height;
 };
 
-class LinkRectangle : public testing::TestWithParam<RotationCase> {};
+class LinkRectangle : public testing::TestWithParam<PlacementCase> {};
 
-// A web link at (60, 700), 120 x 40 points on a 600 x 800 crop box.
-TEST_P(LinkRectangle, FollowsTheRotationTable) {
+// A web link at (60, 700), 120 x 40 points: fractions of the page as displayed,
+// top-left corner first.
+TEST_P(LinkRectangle, IsPlacedOnThePageAsDisplayed) {
     const auto& c = GetParam();
     const auto attributes = FlashPagesAnnotationsPDF::annoAttributes(
-        {600, 800}, c.rotation, webLink({60, 700, 120, 40}, "https://example.com/x"));
+        c.cropBox, c.rotation, webLink({60, 700, 120, 40}, "https://example.com/x"));
     EXPECT_EQ(attributes, (Attributes{{"url", "https://example.com/x"},
                                       {"x", c.x},
                                       {"y", c.y},
@@ -47,37 +49,49 @@ TEST_P(LinkRectangle, FollowsTheRotationTable) {
                                       {"action", "web"}}));
 }
 
+constexpr PDFRect kPage{0, 0, 600, 800};
+constexpr PDFRect kOffsetCrop{50, 50, 500, 700};
+
 INSTANTIATE_TEST_SUITE_P(
     Rotations, LinkRectangle,
-    testing::Values(RotationCase{0, "0.100000", "0.075000", "0.200000", "0.050000"},
-                    RotationCase{90, "0.300000", "0.075000", "0.066667", "0.150000"},
-                    RotationCase{180, "0.300000", "0.125000", "0.200000", "0.050000"},
-                    RotationCase{270, "0.100000", "0.125000", "0.066667", "0.150000"},
-                    RotationCase{45, "0.000000", "1.000000", "0.000000", "0.000000"}));
+    testing::Values(PlacementCase{kPage, 0, "0.100000", "0.075000", "0.200000", "0.050000"},
+                    PlacementCase{kPage, 90, "0.875000", "0.100000", "0.050000", "0.200000"},
+                    PlacementCase{kPage, 180, "0.700000", "0.875000", "0.200000", "0.050000"},
+                    PlacementCase{kPage, 270, "0.075000", "0.700000", "0.050000", "0.200000"},
+                    PlacementCase{kPage, 45, "0.100000", "0.075000", "0.200000", "0.050000"},
+                    PlacementCase{kOffsetCrop, 0, "0.020000", "0.014286", "0.240000", "0.057143"},
+                    PlacementCase{kOffsetCrop, 90, "0.928571", "0.020000", "0.057143", "0.240000"},
+                    PlacementCase{kOffsetCrop, 180, "0.740000", "0.928571", "0.240000", "0.057143"},
+                    PlacementCase{kOffsetCrop, 270, "0.014286", "0.740000", "0.057143",
+                                  "0.240000"}),
+    [](const testing::TestParamInfo<PlacementCase>& info) {
+        return std::string(info.param.cropBox.x == 0 ? "Page" : "OffsetCrop") + "Turned" +
+               std::to_string(info.param.rotation);
+    });
 
 TEST(LinkAttributes, PageLinkNamesThePdfPageNumber) {
-    EXPECT_EQ(
-        FlashPagesAnnotationsPDF::annoAttributes({612, 792}, 0, pageLink({0, 0, 306, 396}, 6)),
-        (Attributes{{"pageIndex", "7"},
-                    {"x", "0.000000"},
-                    {"y", "0.500000"},
-                    {"width", "0.500000"},
-                    {"height", "0.500000"},
-                    {"action", "page"}}));
+    EXPECT_EQ(FlashPagesAnnotationsPDF::annoAttributes({0, 0, 612, 792}, 0,
+                                                       pageLink({0, 0, 306, 396}, 6)),
+              (Attributes{{"pageIndex", "7"},
+                          {"x", "0.000000"},
+                          {"y", "0.500000"},
+                          {"width", "0.500000"},
+                          {"height", "0.500000"},
+                          {"action", "page"}}));
 }
 
 TEST(LinkAttributes, OtherAnnotationsAndTargetlessLinksGiveNothing) {
     auto note = webLink({1, 1, 1, 1}, "https://example.com/");
     note.type = "Text";
-    EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes({600, 800}, 0, note).empty());
+    EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes(kPage, 0, note).empty());
     PDFAnnotation bare;
     bare.type = "Link";
-    EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes({600, 800}, 0, bare).empty());
+    EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes(kPage, 0, bare).empty());
 }
 
 TEST(LinkAttributes, DegenerateCropBoxGivesNumbersNotNan) {
     const auto attributes =
-        FlashPagesAnnotationsPDF::annoAttributes({0, 0}, 0, webLink({1, 2, 3, 4}, "u"));
+        FlashPagesAnnotationsPDF::annoAttributes({5, 5, 0, 0}, 0, webLink({1, 2, 3, 4}, "u"));
     ASSERT_EQ(attributes.size(), 6u);
     for (std::size_t i = 1; i < 5; ++i)
         EXPECT_EQ(attributes[i].second.find_first_not_of("0123456789.-"), std::string::npos)
@@ -125,12 +139,34 @@ TEST_F(LinkScan, ReadsTheStandardFixture) {
               std::string::npos)
         << text;
     // Page 2, rotated 90: the /GoTo page link points at PDF page 1.
-    EXPECT_NE(text.find("<anno pageIndex=\"1\" x=\"0.252101\" y=\"0.845606\" width=\"0.050420\" "
-                        "height=\"0.059382\" action=\"page\"/>"),
+    EXPECT_NE(text.find("<anno pageIndex=\"1\" x=\"0.118765\" y=\"0.168067\" width=\"0.035629\" "
+                        "height=\"0.084034\" action=\"page\"/>"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("<pageAnnos pageIndex=\"5\"/>"), std::string::npos) << text;
     EXPECT_TRUE(annotations.needFiles().empty());
+}
+
+TEST_F(LinkScan, PlacesLinksOnRotatedAndCroppedPagesAsDisplayed) {
+    // The pages of linkPlacementDocument(): rotations 0 to 270, then an offset
+    // crop box turned by 0, 90 and 270; each link points at PDF page 8.
+    const char* const expected[][4] = {
+        {"0.100000", "0.075000", "0.200000", "0.050000"},
+        {"0.875000", "0.100000", "0.050000", "0.200000"},
+        {"0.700000", "0.875000", "0.200000", "0.050000"},
+        {"0.075000", "0.700000", "0.050000", "0.200000"},
+        {"0.020000", "0.014286", "0.240000", "0.057143"},
+        {"0.928571", "0.020000", "0.057143", "0.240000"},
+        {"0.014286", "0.740000", "0.057143", "0.240000"},
+    };
+    std::string want = "<pagesAnnos>";
+    int position = 0;
+    for (const auto& r : expected)
+        want += "<pageAnnos pageIndex=\"" + std::to_string(++position) +
+                "\"><anno pageIndex=\"8\" x=\"" + r[0] + "\" y=\"" + r[1] + "\" width=\"" + r[2] +
+                "\" height=\"" + r[3] + "\" action=\"page\"/></pageAnnos>";
+    want += "<pageAnnos pageIndex=\"8\"/></pagesAnnos>";
+    EXPECT_EQ(scan(test::linkPlacementDocument(), "ALL"), want);
 }
 
 TEST_F(LinkScan, SkipsNumbersOutsideTheDocumentWithoutShiftingPositions) {

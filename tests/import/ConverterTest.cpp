@@ -171,21 +171,25 @@ TEST_F(Converter, WithoutDocumentNothingIsWritten) {
     EXPECT_EQ(test::countFiles(converter.converterWorkFolder()), 0);
 }
 
-TEST_F(Converter, FlashModeMeasuresPageOneOnly) {
+TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     settings().setImportType(0);
-    auto converter = open(test::plainDocument(2));
+    auto fixture = test::plainDocument(2);
+    fixture.pages[1] = test::FixturePage{400, 500};
+    auto converter = open(fixture);
+    // An import that leaves page 1 out still gets its page size.
     const auto second = converter->generatePage(2);
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, converter->converterWorkFolder() / "2.swf");
-    EXPECT_EQ(settings().PageWidth(), 1080) << "page 2 runs no probe";
+    EXPECT_EQ(settings().PageWidth(), 800);
+    EXPECT_EQ(settings().PageHeight(), 1000);
 
     const auto first = converter->generatePage(1);
     ASSERT_TRUE(first);
     const auto swfBytes = test::slurp(*first);
     const auto header = swf::readHeader(swfBytes);
     EXPECT_EQ(header.version, 8);
-    EXPECT_EQ(settings().PageWidth(), 1224);
-    EXPECT_EQ(settings().PageHeight(), 1584);
+    EXPECT_EQ(settings().PageWidth(), 800) << "later pages run no probe";
+    EXPECT_EQ(settings().PageHeight(), 1000);
 
     // The mobile image is the JPEG inside the page's SWF.
     const auto mobile = converter->generateMobilePage(1);

@@ -135,6 +135,19 @@ TEST_F(ImportOperation, FailureInTheThumbnailPassDropsThePageSourceOnly) {
     EXPECT_TRUE(operation.flashOutline()->items().empty());
 }
 
+TEST_F(ImportOperation, ResultsOutliveTheFinishedOperationUnchanged) {
+    std::shared_ptr<FlashPageSourcePDF> source;
+    {
+        ImportPDFOperation operation(pdf, "2-3", 144, 85);
+        run(operation);
+        source = operation.flashPageSource();
+    }
+    ASSERT_TRUE(source);
+    EXPECT_FALSE(source->stop());
+    EXPECT_TRUE(source->getThumbPageAtIndex(2));
+    EXPECT_TRUE(source->getNormalPageAtIndex(3));
+}
+
 TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
     test::writeFixturePdf(pdf, test::plainDocument(40));
     std::promise<void> started;

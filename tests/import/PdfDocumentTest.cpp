@@ -216,7 +216,9 @@ TEST(PdfDocument, HandWrittenFileResolvesInheritanceBasesAndDestinations) {
     PDFPage page = doc->pageAt(0);
     EXPECT_EQ(page.rotation(), 270);                // inherited -90
     EXPECT_EQ(page.cropBox(), (PDFSize{350, 250})); // clipped to the inherited media box
-    EXPECT_EQ(doc->pageAt(1).rotation(), 0);        // not a multiple of 90
+    EXPECT_EQ(page.cropRect(), (PDFRect{50, 50, 350, 250}));
+    EXPECT_EQ(page.displaySize(), (PDFSize{250, 350}));
+    EXPECT_EQ(doc->pageAt(1).rotation(), 0); // not a multiple of 90
     EXPECT_EQ(doc->pageAt(1).cropBox(), (PDFSize{200, 100}));
     EXPECT_EQ(doc->pageAt(2).rotation(), 90); // 450
 

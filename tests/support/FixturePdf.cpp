@@ -39,6 +39,11 @@ std::string pageContent(const FixturePage& page, int pageNumber) {
     s << "BT /F1 " << number(std::min(w, h) / 4) << " Tf 0 0 0 rg 1 0 0 1 "
       << number(w / 2 - std::min(w, h) / 6) << " " << number(h / 2 + 40) << " Tm (" << pageNumber
       << ") Tj ET\n";
+    if (page.drawLinks) {
+        for (const auto& link : page.links)
+            s << "q 1 0 1 rg " << number(link.rect.x) << " " << number(link.rect.y) << " "
+              << number(link.rect.width) << " " << number(link.rect.height) << " re f Q\n";
+    }
     if (page.textLines > 0) {
         s << "BT /F1 10 Tf 0.1 0.1 0.1 rg 12 TL 1 0 0 1 40 " << number(h - 50) << " Tm\n";
         std::size_t word = static_cast<std::size_t>(pageNumber);
@@ -84,6 +89,12 @@ public:
         fz_rect media =
             fz_make_rect(0, 0, static_cast<float>(page.width), static_cast<float>(page.height));
         int rotate = page.rotation;
+        std::optional<fz_rect> crop;
+        if (page.cropBox)
+            crop = fz_make_rect(static_cast<float>(page.cropBox->left()),
+                                static_cast<float>(page.cropBox->bottom()),
+                                static_cast<float>(page.cropBox->right()),
+                                static_cast<float>(page.cropBox->top()));
         guarded(c, "add page", [&] {
             fz_buffer* buf = fz_new_buffer_from_copied_data(c, bytes, size);
             pdf_obj* res = pdf_new_dict(c, d, 1);
@@ -93,6 +104,8 @@ public:
             fz_var(pageObj);
             fz_try(c) {
                 pageObj = pdf_add_page(c, d, media, rotate, res, buf);
+                if (crop)
+                    pdf_dict_put_rect(c, pageObj, PDF_NAME(CropBox), *crop);
                 pdf_insert_page(c, d, -1, pageObj);
             }
             fz_always(c) {
@@ -294,6 +307,23 @@ FixtureDocument standardDocument() {
     doc.outline = {
         {"Chapter 1", 0, {{"Section 1.1", 1, {}}, {"Section 1.2", 2, {{"Detail", 3, {}}}}}},
         {"Chapter 2", 4, {}}};
+    return doc;
+}
+
+FixtureDocument linkPlacementDocument() {
+    const PDFRect offsetCrop{50, 50, 500, 700};
+    const std::vector<std::pair<int, std::optional<PDFRect>>> layouts = {
+        {0, std::nullopt}, {90, std::nullopt}, {180, std::nullopt}, {270, std::nullopt},
+        {0, offsetCrop},   {90, offsetCrop},   {270, offsetCrop}};
+    FixtureDocument doc;
+    for (const auto& [rotation, crop] : layouts) {
+        FixturePage page{600, 800, rotation};
+        page.cropBox = crop;
+        page.links = {FixtureLink::page({60, 700, 120, 40}, static_cast<int>(layouts.size()))};
+        page.drawLinks = true;
+        doc.pages.push_back(page);
+    }
+    doc.pages.push_back(FixturePage{600, 800});
     return doc;
 }
 

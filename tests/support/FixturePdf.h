@@ -46,7 +46,12 @@ struct FixturePage {
     double width = 612;
     double height = 792;
     int rotation = 0; // written as /Rotate when not 0
+    // Written as /CropBox when set; the media box stays 0 0 width height.
+    std::optional<PDFRect> cropBox;
     std::vector<FixtureLink> links;
+    // Fills every link's rectangle in pure magenta (a colour no other drawing
+    // uses), so a render shows where the link lies on the page as displayed.
+    bool drawLinks = false;
     // Extra lines of body text (the benchmark document fills its pages with it).
     int textLines = 0;
 };
@@ -81,6 +86,12 @@ FixtureDocument plainDocument(int count, double width = 612, double height = 792
 // Outline: "Chapter 1" -> 0 { "Section 1.1" -> 1, "Section 1.2" -> 2 { "Detail" -> 3 } },
 //          "Chapter 2" -> 4.
 FixtureDocument standardDocument();
+
+// Link placement on displayed pages (8 pages of 600 x 800 points): pages 0 to 6
+// each carry one drawn page link at (60, 700, 120, 40) to page 7, which has none.
+//   0 to 3: rotation 0, 90, 180, 270
+//   4 to 6: crop box (50, 50, 500, 700) with rotation 0, 90, 270
+FixtureDocument linkPlacementDocument();
 
 // A text-and-vector document of `pages` Letter pages (body text, shapes, a
 // link on every tenth page, an outline entry every ten pages): the benchmark input.

@@ -3,6 +3,7 @@
 // Writes a generated fixture PDF:
 //   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
 //   standard           the five-page link, rotation and outline fixture of the import tests
+//   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
 //   encrypted          two pages that need the password "secret"
 // Exit status 0 on success, 1 when the file cannot be written, 2 for wrong arguments.
@@ -17,7 +18,7 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: make-fixture-pdf benchmark|standard|plain|encrypted [PAGES] OUT.pdf\n",
+    std::fputs("usage: make-fixture-pdf benchmark|standard|links|plain|encrypted [PAGES] OUT.pdf\n",
                stderr);
     return 2;
 }
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
         doc = benchmarkDocument(pages ? pages : 300);
     } else if (kind == "standard" && argc == 3) {
         doc = standardDocument();
+    } else if (kind == "links" && argc == 3) {
+        doc = linkPlacementDocument();
     } else if (kind == "plain") {
         doc = plainDocument(pages ? pages : 10);
     } else if (kind == "encrypted" && argc == 3) {

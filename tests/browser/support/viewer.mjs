@@ -70,3 +70,43 @@ export async function assertPicture(page, n, { pixels = true } = {}) {
     }, sel);
     assert.ok(spreadOfValues > 40, `page ${n} looks blank (contrast ${spreadOfValues})`);
 }
+
+/* Where page n's picture shows its magenta area (the fixture's drawn link), in screen pixels
+ * and as fractions of the picture; null when the picture has none. */
+export async function drawnArea(page, n) {
+    const sel = `.zv-slot .zv-page[data-page="${n}"] img`;
+    return page.evaluate((s) => {
+        const img = document.querySelector(s);
+        const w = img.naturalWidth, h = img.naturalHeight;
+        const c = document.createElement('canvas');
+        c.width = w; c.height = h;
+        const g = c.getContext('2d');
+        g.drawImage(img, 0, 0);
+        const d = g.getImageData(0, 0, w, h).data;
+        let x0 = w, y0 = h, x1 = -1, y1 = -1;
+        for (let y = 0; y < h; y++) {
+            for (let x = 0; x < w; x++) {
+                const i = (y * w + x) * 4;
+                if (d[i] > 200 && d[i + 1] < 90 && d[i + 2] > 200) {
+                    x0 = Math.min(x0, x); x1 = Math.max(x1, x); y0 = Math.min(y0, y); y1 = Math.max(y1, y);
+                }
+            }
+        }
+        if (x1 < 0) return null;
+        const r = img.getBoundingClientRect();
+        const fx = x0 / w, fy = y0 / h, fw = (x1 + 1 - x0) / w, fh = (y1 + 1 - y0) / h;
+        return { fx, fy, fw, fh, x: r.left + (fx + fw / 2) * r.width, y: r.top + (fy + fh / 2) * r.height };
+    }, sel);
+}
+
+/* The link areas of page n as fractions of its picture. */
+export async function linkAreas(page, n) {
+    return page.evaluate((p) => {
+        const img = document.querySelector(`.zv-slot .zv-page[data-page="${p}"] img`).getBoundingClientRect();
+        return [...document.querySelectorAll(`.zv-slot .zv-page[data-page="${p}"] a.zv-link`)].map((a) => {
+            const r = a.getBoundingClientRect();
+            return { fx: (r.left - img.left) / img.width, fy: (r.top - img.top) / img.height,
+                     fw: r.width / img.width, fh: r.height / img.height };
+        });
+    }, n);
+}
