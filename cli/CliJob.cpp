@@ -18,6 +18,7 @@
 #include "import/FlashPagesAnnotationsPDF.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PDFDocument.h"
+#include "publish/ReplaceableFolder.h"
 #include "templates/FlashTemplate.h"
 
 #include <algorithm>
@@ -333,6 +334,7 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         rules.inputs.push_back(*options_.pdf);
     if (options_.settingsFile)
         rules.inputs.push_back(*options_.settingsFile);
+    rules.bundleName = options_.name + ".app";
     OutputFolder::check(options_.out, rules);
 
     // Template and style first: unknown names and keys fail before the import.
@@ -378,6 +380,8 @@ void CliJob::publish(std::ostream& out, ProgressDisplay& progress) {
         throw Error("the settings file " + quoted(*options_.settingsFile) + " cannot be read");
     for (const auto& [key, value] : options_.sets)
         tmpl.setPropertyValue(key, value);
+    // The logo, background, sound and download files are inputs too.
+    output->addInputs(propertyFiles(tmpl));
 
     InterruptGuard::check();
     progress.step("Building the preview");

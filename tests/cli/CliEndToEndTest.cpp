@@ -264,18 +264,57 @@ TEST_F(Cli, TemplateStyleSettingsAndSetValuesReachTheBook) {
     EXPECT_TRUE(fs::exists(book / "files/extfiles/b.jpg")) << "the Panoramic cube faces";
 }
 
-TEST_F(Cli, OverwriteReplacesTheOldBookCompletely) {
+TEST_F(Cli, OverwriteReplacesOnlyAnEarlierBook) {
     fs::path book = work / "book";
-    writeFile(book / "old.txt", "old");
+    ASSERT_EQ(runCli({"publish", "--out", book.string()}).exitCode, 0);
+    writeFile(book / "files/page/99.jpg", "a page of a longer book");
+    writeFile(book / "files/extfiles/LogoFile.png", "a logo kept in the old book");
     CliRun refused = runCli({"publish", "--out", book.string()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("--overwrite"), std::string::npos) << refused.err;
-    EXPECT_EQ(slurp(book / "old.txt"), "old");
 
-    ASSERT_EQ(runCli({"publish", "--out", book.string(), "--overwrite"}).exitCode, 0);
-    EXPECT_FALSE(fs::exists(book / "old.txt"));
+    fs::path documents = work / "Documents";
+    writeFile(documents / "letter.txt", "mine");
+    fs::create_directory_symlink(book, work / "link");
+    writeFile(work / "settings.txt",
+              "ImagePath=" + (book / "files/extfiles/LogoFile.png").string());
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        const char* mentions;
+    };
+    const std::vector<Case> cases = {
+        {"a folder that is no book", {"--out", documents.string()}, "letter.txt"},
+        {"a link to a book", {"--out", (work / "link").string()}, "symbolic link"},
+        {"a book holding a file of --set",
+         {"--out", book.string(), "--set",
+          "LogoFile=" + (book / "files/extfiles/LogoFile.png").string()},
+         "LogoFile.png"},
+        {"a book holding a file of the settings",
+         {"--out", book.string(), "--settings", (work / "settings.txt").string()},
+         "LogoFile.png"},
+    };
+    const std::string oldConfig = slurp(book / "files/config.xml");
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"publish", "--overwrite", "--quiet"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, 1) << c.what << ": " << run.err;
+        EXPECT_EQ(lineCount(run.err), 1u) << c.what << ": " << run.err;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << c.what << ": " << run.err;
+    }
+    EXPECT_EQ(slurp(documents / "letter.txt"), "mine");
+    EXPECT_TRUE(fs::is_symlink(work / "link"));
+    EXPECT_EQ(slurp(book / "files/config.xml"), oldConfig);
+    EXPECT_TRUE(fs::exists(book / "files/page/99.jpg"));
+
+    fs::remove(book / "files/extfiles/LogoFile.png");
+    CliRun replaced = runCli({"publish", "--out", book.string(), "--overwrite"});
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_FALSE(fs::exists(book / "files/page/99.jpg"));
     EXPECT_TRUE(fs::exists(book / "index.html"));
-    EXPECT_EQ(listFolder(work.path()), std::vector<std::string>{"book"});
+    EXPECT_EQ(listFolder(work.path()),
+              (std::vector<std::string>{"Documents", "book", "link", "settings.txt"}));
 }
 
 TEST_F(Cli, BadInputFailsWithOneLineAndLosesNothing) {
