@@ -180,8 +180,7 @@ std::vector<fs::path> HXCUtility::subFolderOfFolder(const fs::path& folder) {
 fs::path HXCUtility::flashTrustFile() {
     if (const char* dir = std::getenv("ZARVEX_FLASH_TRUST_DIR"); dir && *dir)
         return fs::path(dir) / "PT.cfg";
-    return homePath() / ".macromedia" / "Flash_Player" / "#Security" / "FlashPlayerTrust" /
-           "PT.cfg";
+    return homePath() / ".macromedia" / "Flash_Player" / "#Security" / "FlashPlayerTrust" / "PT.cfg";
 }
 
 void HXCUtility::makeDiractoryTrustByFlash(const fs::path& folder) {

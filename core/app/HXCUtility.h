@@ -7,7 +7,9 @@
 namespace zarvex {
 
 // The system's file conventions: fresh work folders, folder listing, Flash
-// Player trust. Stateless; every operation may be called from any thread.
+// Player trust. Every operation may be called from any thread; the only state
+// is the list of private work folders made in place of shared ones, under a
+// lock.
 class HXCUtility {
 public:
     // A new, empty, private (0700) folder "temp.XXXXXX" inside the work base
@@ -27,8 +29,7 @@ public:
 
     // Every folder below `folder`, deep, each folder before its contents; empty
     // when the folder is missing or unreadable.
-    static std::vector<std::filesystem::path>
-    subFolderOfFolder(const std::filesystem::path& folder);
+    static std::vector<std::filesystem::path> subFolderOfFolder(const std::filesystem::path& folder);
 
     // Lists `folder` in the Flash Player's trust file (once; the newest last).
     static void makeDiractoryTrustByFlash(const std::filesystem::path& folder);
