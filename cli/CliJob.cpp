@@ -19,6 +19,7 @@
 #include "import/FlashPagesAnnotationsPDF.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PDFDocument.h"
+#include "publish/ReplaceableFolder.h"
 #include "templates/FlashTemplate.h"
 
 #include <algorithm>
@@ -397,6 +398,7 @@ void CliJob::publish(std::ostream& out, std::ostream& messages, ProgressDisplay&
         rules.inputs.push_back(*options_.pdf);
     if (options_.settingsFile)
         rules.inputs.push_back(*options_.settingsFile);
+    rules.bundleName = options_.name + ".app";
     OutputFolder::check(options_.out, rules);
 
     // Template and style first: unknown names and keys fail before the import.
@@ -454,6 +456,8 @@ void CliJob::publish(std::ostream& out, std::ostream& messages, ProgressDisplay&
                  : std::to_string(namedFiles.missing.size()) +
                        " files that the settings name are missing: " + joined(namedFiles.missing)) +
             "; nothing was published (--strict)");
+    // The logo, background, sound and download files are inputs too.
+    output->addInputs(propertyFiles(tmpl));
 
     InterruptGuard::check();
     progress.step("Building the preview");

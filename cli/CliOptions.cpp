@@ -234,7 +234,8 @@ Publish options:
   --title TEXT         title of the HTML page
   --app                write the application form (NAME.app) instead of a folder book
   --mobile flip|slide  also write the mobile version
-  --overwrite          replace an existing non-empty output folder
+  --overwrite          replace an existing output folder that holds an earlier book
+                       and nothing else (never a symbolic link, never one holding an input)
   --strict             fail when a file that the settings name (logo, background,
                        sound, download) is missing, instead of leaving it out
   --quiet              no progress on standard error (warnings and notices still show)

@@ -2,6 +2,7 @@
 
 #include "app/Error.h"
 #include "app/Log.h"
+#include "publish/ReplaceableFolder.h"
 
 #include <stdlib.h>
 
@@ -63,8 +64,27 @@ fs::path resolvedPath(const fs::path& path) {
     return resolved;
 }
 
+namespace {
+
+// The chosen folder, absolute, with its parents resolved but its own name kept,
+// so that a link named as the folder is seen as one. ".." goes back by name.
+fs::path namedPath(const fs::path& chosen) {
+    std::error_code ec;
+    fs::path named = fs::absolute(chosen, ec);
+    if (ec)
+        named = chosen;
+    named = named.lexically_normal();
+    if (named.has_relative_path() && named.filename().empty())
+        named = named.parent_path();
+    if (!named.has_relative_path())
+        return named;
+    return resolvedPath(named.parent_path()) / named.filename();
+}
+
+} // namespace
+
 fs::path OutputFolder::check(const fs::path& chosen, const Rules& rules) {
-    fs::path target_ = resolvedPath(chosen);
+    fs::path target_ = namedPath(chosen);
     if (!target_.has_relative_path())
         throw Error("the output folder cannot be the root folder '/'");
     for (const auto& folder : rules.neverReplaced) {
@@ -89,26 +109,26 @@ fs::path OutputFolder::check(const fs::path& chosen, const Rules& rules) {
     }
 
     std::error_code ec;
-    auto status = fs::symlink_status(target_, ec);
-    bool exists = fs::exists(status);
-    if (exists && !fs::is_directory(fs::status(target_, ec)))
+    const auto status = fs::symlink_status(target_, ec);
+    if (fs::is_symlink(status))
+        throw Error("the output folder " + quoted(target_) +
+                    " is a symbolic link; give the folder it leads to");
+    const bool exists = fs::exists(status);
+    if (exists && !fs::is_directory(status))
         throw Error("the output path " + quoted(target_) + " exists and is not a folder");
     if (exists && !isEmptyFolder(target_)) {
         if (!rules.overwrite)
             throw Error("the output folder " + quoted(target_) +
                         " is not empty; use --overwrite to replace it");
-        for (const auto& input : rules.inputs) {
-            if (!input.empty() && isWithin(resolvedPath(input), target_))
-                throw Error("the output folder " + quoted(target_) + " holds the input " +
-                            quoted(input) + " and is not replaced");
-        }
+        if (const auto why = whyNotReplaceable(target_, rules.bundleName, rules.inputs))
+            throw Error("the output folder " + quoted(target_) + " " + *why);
     }
 
     return target_;
 }
 
 OutputFolder::OutputFolder(const fs::path& chosen, const Rules& rules)
-    : target_(check(chosen, rules)) {
+    : chosen_(chosen), rules_(rules), target_(check(chosen, rules)) {
     std::error_code ec;
     fs::create_directories(target_.parent_path(), ec);
     if (ec)
@@ -123,7 +143,17 @@ OutputFolder::~OutputFolder() {
     fs::remove_all(staging_, ec);
 }
 
+void OutputFolder::addInputs(const std::vector<fs::path>& files) {
+    rules_.inputs.insert(rules_.inputs.end(), files.begin(), files.end());
+    check(chosen_, rules_);
+}
+
 void OutputFolder::commit() {
+    // Whatever appeared in the target's place meanwhile is judged as if it had
+    // been there from the start.
+    if (check(chosen_, rules_) != target_)
+        throw Error("the output folder " + quoted(target_) +
+                    " moved while the book was written; nothing was published");
     std::error_code ec;
     fs::path old;
     if (fs::exists(target_, ec)) {

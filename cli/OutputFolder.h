@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace zarvex::cli {
@@ -21,10 +22,16 @@ public:
         std::vector<std::filesystem::path> neverTouched;
         // Files the run reads; a folder that holds one is never replaced.
         std::vector<std::filesystem::path> inputs;
+        // The application bundle the run writes ("index.app"): a folder that
+        // holds it is an earlier book.
+        std::string bundleName;
     };
 
     // Checks `chosen` against the rules without creating anything; returns the
-    // absolute target. Raises Error with a one-line message naming the folder.
+    // absolute target. A symbolic link is never the target (links among its
+    // parents are followed); an existing, non-empty folder is replaced only
+    // with `overwrite` and only when it is an earlier book (whyNotReplaceable).
+    // Raises Error with a one-line message naming the folder.
     static std::filesystem::path check(const std::filesystem::path& chosen, const Rules& rules);
 
     // check(), then creates the target's missing parents and the staging folder.
@@ -39,12 +46,19 @@ public:
     // Where the book is written before commit().
     const std::filesystem::path& staging() const { return staging_; }
 
-    // Puts the staging folder in the target's place; the old content of the
-    // target is removed afterwards. Raises Error and leaves the target as it was
-    // when the move fails.
+    // More files the run reads (known once the settings are applied); checks
+    // the target again with them. Raises Error as check().
+    void addInputs(const std::vector<std::filesystem::path>& files);
+
+    // Checks the target again, since it may have changed while the book was
+    // written, then puts the staging folder in its place; the old content of
+    // the target is removed afterwards. Raises Error and leaves the target as
+    // it was when the check refuses it or the move fails.
     void commit();
 
 private:
+    std::filesystem::path chosen_;
+    Rules rules_;
     std::filesystem::path target_;
     std::filesystem::path staging_;
     bool committed_ = false;

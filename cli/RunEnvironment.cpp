@@ -54,6 +54,7 @@ RunEnvironment::RunEnvironment() {
     setVariable("XDG_DATA_HOME", root_ / "data");
     setVariable("XDG_CONFIG_HOME", root_ / "config");
     setVariable("ZARVEX_FLASH_TRUST_DIR", root_ / "trust");
+    setVariable("ZARVEX_WORK_BASE", root_);
 
     const char* keep = std::getenv("ZARVEX_CLI_LOG");
     logFile_ = keep && *keep ? fs::absolute(keep) : root_ / "zarvex-cli.log";

@@ -5,14 +5,17 @@
 namespace zarvex::cli {
 
 // The private folders of one command-line run: its own per-user data folder
-// (so its preview folder), its own settings store and its own Flash trust
-// file, all inside one fresh folder under the temporary folder that is removed
-// when the run ends. Two runs never share any of them, and the desktop
-// application's preview folder and saved settings stay untouched.
+// (so its preview folder), its own settings store, its own Flash trust file
+// and its own page work folders, all inside one fresh folder under the
+// temporary folder that is removed when the run ends, also after a failure or
+// an interruption. Two runs never share any of them; the desktop application's
+// preview folder and saved settings stay untouched, and its quit, which clears
+// "/tmp/Pellido", cannot take a running import's pages away.
 //
-// It works by pointing XDG_DATA_HOME, XDG_CONFIG_HOME and ZARVEX_FLASH_TRUST_DIR
-// at the run folder, so it must be created before anything reads them (the
-// settings singleton, the preview path); at most one may exist per process.
+// It works by pointing XDG_DATA_HOME, XDG_CONFIG_HOME, ZARVEX_FLASH_TRUST_DIR
+// and ZARVEX_WORK_BASE at the run folder, so it must be created before
+// anything reads them (the settings singleton, the preview path, the page
+// converter); at most one may exist per process.
 class RunEnvironment {
 public:
     // Raises Error when the run folder cannot be made.

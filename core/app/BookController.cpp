@@ -321,8 +321,7 @@ void BookController::pageEditorWindowDidEnd(int returnCode) {
 }
 
 void BookController::applicationWillTerminate() {
-    std::error_code ec;
-    fs::remove_all("/tmp/Pellido", ec);
+    HXCUtility::removeWorkFolders("Pellido");
     iFlashTmpl_.reset();
     setFlashPageSource(nullptr);
     removeFlashPreviewFolder();

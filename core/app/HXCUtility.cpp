@@ -1,12 +1,20 @@
 #include "app/HXCUtility.h"
 
+#include "app/Error.h"
 #include "app/FileUtil.h"
 #include "app/Log.h"
 #include "app/Resources.h"
 #include "app/TextEncoding.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -73,18 +81,94 @@ void walkFolders(const fs::path& root, const fs::path& folder, std::vector<fs::p
     }
 }
 
+fs::path workBase() {
+    if (const char* base = std::getenv("ZARVEX_WORK_BASE"); base && *base)
+        return base;
+    return "/tmp";
+}
+
+// A real folder (not a link) that belongs to this user.
+bool isOwnFolder(const fs::path& folder, struct stat* info = nullptr) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if (info)
+        *info = st;
+    return true;
+}
+
+std::string whyNotOwn(const fs::path& folder, int mkdirError) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        return std::strerror(mkdirError);
+    if (S_ISLNK(st.st_mode))
+        return "it is a symbolic link";
+    if (!S_ISDIR(st.st_mode))
+        return "it is not a folder";
+    return "it belongs to user " + std::to_string(st.st_uid);
+}
+
+// The private folders used instead of a shared folder that is not ours, by
+// the shared folder's path; made once per process.
+std::mutex gFallbackMutex;
+std::map<fs::path, fs::path> gFallbacks;
+
+// The folder that receives the work folders of `name`: the shared one when it
+// is a private folder of ours (made so when missing), otherwise our fallback.
+fs::path workBaseFor(const std::string& name) {
+    const fs::path shared = workBase() / name;
+    if (::mkdir(shared.c_str(), 0700) == 0)
+        return shared;
+    const int error = errno;
+    struct stat st {};
+    if (error == EEXIST && isOwnFolder(shared, &st)) {
+        // Sticky "/tmp" keeps others from renaming it; its mode keeps them out.
+        if ((st.st_mode & 077) != 0 && ::chmod(shared.c_str(), 0700) != 0)
+            ZLOG_WARN("cannot make {} private: {}", shared.string(), std::strerror(errno));
+        else
+            return shared;
+    }
+
+    std::scoped_lock lock(gFallbackMutex);
+    if (auto known = gFallbacks.find(shared);
+        known != gFallbacks.end() && isOwnFolder(known->second))
+        return known->second;
+    std::string pattern = shared.string() + ".XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw Error("cannot create a work folder in " + shared.parent_path().string() + ": " +
+                    std::strerror(errno));
+    ZLOG_WARN("{} is not a private folder of this user ({}); working in {}", shared.string(),
+              whyNotOwn(shared, error), pattern);
+    gFallbacks[shared] = pattern;
+    return pattern;
+}
+
 } // namespace
 
 fs::path HXCUtility::forceTmpDiractory(const std::string& name) {
-    const fs::path base = fs::path("/tmp") / name;
-    std::error_code ec;
-    fs::create_directories(base, ec);
-    std::string pattern = (base / "temp.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ZLOG_ERROR("work folder cannot be created under {}", base.string());
-        fs::create_directories(pattern, ec);
-    }
+    std::string pattern = (workBaseFor(name) / "temp.XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw Error("cannot create a work folder in " + fs::path(pattern).parent_path().string() +
+                    ": " + std::strerror(errno));
     return pattern;
+}
+
+void HXCUtility::removeWorkFolders(const std::string& name) {
+    const fs::path shared = workBase() / name;
+    std::error_code ec;
+    if (isOwnFolder(shared))
+        fs::remove_all(shared, ec);
+    if (ec)
+        ZLOG_WARN("cannot remove the work folder {}: {}", shared.string(), ec.message());
+    std::scoped_lock lock(gFallbackMutex);
+    const auto own = gFallbacks.find(shared);
+    if (own == gFallbacks.end())
+        return;
+    if (isOwnFolder(own->second))
+        fs::remove_all(own->second, ec);
+    if (ec)
+        ZLOG_WARN("cannot remove the work folder {}: {}", own->second.string(), ec.message());
+    gFallbacks.erase(own);
 }
 
 std::vector<fs::path> HXCUtility::subFolderOfFolder(const fs::path& folder) {

@@ -7,12 +7,25 @@
 namespace zarvex {
 
 // The system's file conventions: fresh work folders, folder listing, Flash
-// Player trust. Stateless; every operation may be called from any thread.
+// Player trust. Every operation may be called from any thread; the only state
+// is the list of private work folders made in place of shared ones, under a
+// lock.
 class HXCUtility {
 public:
-    // A new, empty folder "/tmp"/name/"temp.XXXXXX", creating "/tmp"/name first
-    // when needed. The path is returned in every case; failures are only logged.
+    // A new, empty, private (0700) folder "temp.XXXXXX" inside the work base
+    // "/tmp"/name, which is created with mode 0700 when missing. When something
+    // else stands at "/tmp"/name (another user's folder, a link, a file), the
+    // work folders go into a private folder "/tmp"/name.XXXXXX of this user's
+    // own instead, made once per process and name; a warning is logged. So no
+    // other user can see, block or swap the page files. "/tmp" is replaced by
+    // $ZARVEX_WORK_BASE when that is set (the command line's run folder,
+    // tests). Raises Error when no private folder can be made.
     static std::filesystem::path forceTmpDiractory(const std::string& name);
+
+    // Removes the work folders of forceTmpDiractory(name) with everything in
+    // them: "/tmp"/name when it is a real folder of this user's own (a link or
+    // another user's folder stays as it is) and this process's private one.
+    static void removeWorkFolders(const std::string& name);
 
     // Every folder below `folder`, deep, each folder before its contents; empty
     // when the folder is missing or unreadable.

@@ -9,8 +9,9 @@ namespace zarvex {
 class PDFDocument;
 
 // Turns single pages of one PDF document into page files inside a private work
-// folder ("/tmp/Pellido/temp.XXXXXX"), which the converter creates and deletes
-// with everything in it when it is destroyed.
+// folder ("/tmp/Pellido/temp.XXXXXX", HXCUtility::forceTmpDiractory), which the
+// converter creates and deletes with everything in it when it is destroyed.
+// Creation raises Error when no work folder can be made.
 //
 // Each generate call takes a 1-based page number and answers the path of the
 // file it wrote (or found), or absent when it has no file for that number: the

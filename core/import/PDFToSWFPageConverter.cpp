@@ -151,6 +151,7 @@ void PDFToSWFPageConverter::runPdf2swf(int pageIndex, const fs::path& path) cons
                     PDFPath().string() + " (exit " + std::to_string(result.exitCode) + ")" +
                     (reason.empty() ? "" : ": " + reason));
     }
+    markWritten(path);
 }
 
 void PDFToSWFPageConverter::getFileWandH(const fs::path& swfFile) {
@@ -213,10 +214,21 @@ std::string PDFToSWFPageConverter::renderThumbJpeg(int pageIndex, PDFRenderer& r
 
 std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r) const {
     const auto path = converterWorkFolder() / (std::to_string(pageIndex) + ".jpg");
-    std::error_code ec;
-    if (!fs::exists(path, ec))
+    if (!hasWritten(path)) {
         writeOrRaise(path, renderPageJpeg(pageIndex, r));
+        markWritten(path);
+    }
     return {};
+}
+
+void PDFToSWFPageConverter::markWritten(const fs::path& file) const {
+    std::scoped_lock lock(writtenMutex_);
+    written_.insert(file);
+}
+
+bool PDFToSWFPageConverter::hasWritten(const fs::path& file) const {
+    std::scoped_lock lock(writtenMutex_);
+    return written_.contains(file);
 }
 
 fs::path PDFToSWFPageConverter::swfPath(int pageIndex) const {
@@ -270,21 +282,21 @@ std::optional<fs::path> PDFToSWFPageConverter::generateMobilePage(int pageIndex)
     const auto folder = converterWorkFolder();
     const auto p = std::to_string(pageIndex);
     const auto path = folder / (p + "_mobile.jpg");
-    std::error_code ec;
-    if (fs::exists(path, ec))
+    if (hasWritten(path))
         return path;
 
     // The main page is the same picture at the same size and quality.
     std::optional<std::string> jpeg;
-    if (fs::exists(folder / (p + ".jpg"), ec)) {
+    if (hasWritten(folder / (p + ".jpg"))) {
         jpeg = readFile(folder / (p + ".jpg"));
-    } else if (fs::exists(folder / (p + ".swf"), ec)) {
+    } else if (hasWritten(folder / (p + ".swf"))) {
         if (const auto swf = readFile(folder / (p + ".swf")))
             jpeg = swf::extractJpeg(*swf);
     }
     if (!jpeg || jpeg->empty())
         jpeg = renderPageJpeg(pageIndex, renderer());
     writeOrRaise(path, *jpeg);
+    markWritten(path);
     return path;
 }
 

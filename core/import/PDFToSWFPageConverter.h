@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +26,8 @@ class PageLookahead;
 // Main and mobile images are the page at 144 pixels per inch (twice its size
 // in points); thumbnails fit 180 x 180 pixels. The mobile image is the same
 // picture as the main page, so it is taken from the main page's JPEG (or the
-// JPEG inside its SWF) when that exists.
+// JPEG inside its SWF) when that exists. "Exists" always means written by this
+// converter: a file found in the work folder that it did not write is replaced.
 //
 // When told the coming pages (planPages), the converter works on two threads
 // within a pass: the calling thread and a worker run the main pages (two
@@ -93,6 +96,9 @@ private:
     std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
     std::filesystem::path swfPath(int pageIndex) const;
     std::filesystem::path thumbPath(int pageIndex) const;
+    // The page files this converter wrote; any thread.
+    void markWritten(const std::filesystem::path& file) const;
+    bool hasWritten(const std::filesystem::path& file) const;
 
     int pageCount_ = 0;
     bool measured_ = false;
@@ -101,6 +107,8 @@ private:
     std::vector<int> plan_;
     std::function<bool()> stopped_;
     Ahead aheadKind_ = Ahead::None;
+    mutable std::mutex writtenMutex_;
+    mutable std::set<std::filesystem::path> written_;
     std::unique_ptr<PageLookahead> lookahead_; // after workerRenderer_: stops before it goes
 };
 

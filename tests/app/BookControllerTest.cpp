@@ -269,9 +269,18 @@ TEST_F(BookControllerTest, ClosingThePageEditorWithoutSavingRestoresThePageListA
     EXPECT_TRUE(controller.previewPage());
 }
 
-TEST_F(BookControllerTest, QuitRemovesThePreviewFolder) {
+TEST_F(BookControllerTest, QuitRemovesThePreviewAndTheUsersOwnWorkFoldersOnly) {
+    TempDir base("zarvex-work");
+    test::ScopedEnv env("ZARVEX_WORK_BASE", base.path().string());
+    fs::create_directory(base / "elsewhere");
+    fs::create_directory_symlink(base / "elsewhere", base / "Pellido");
+    const fs::path work = HXCUtility::forceTmpDiractory("Pellido");
     controller.applyChange();
     ASSERT_TRUE(fs::exists(preview()));
-    controller.removeFlashPreviewFolder();
+
+    controller.applicationWillTerminate();
     EXPECT_FALSE(fs::exists(preview()));
+    EXPECT_FALSE(fs::exists(work.parent_path())) << "the private work folder stays";
+    EXPECT_TRUE(fs::is_symlink(base / "Pellido"));
+    EXPECT_TRUE(fs::is_directory(base / "elsewhere"));
 }

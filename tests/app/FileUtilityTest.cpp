@@ -1,3 +1,4 @@
+#include "app/Error.h"
 #include "app/FileUtil.h"
 #include "app/HXCUtility.h"
 
@@ -5,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
 using namespace zarvex;
+using zarvex::test::listFolder;
 using zarvex::test::slurp;
 using zarvex::test::TempDir;
 using zarvex::test::TempHome;
@@ -38,6 +43,102 @@ TEST(HXCUtility, WorkFoldersAreFreshAndUnique) {
     EXPECT_EQ(a.parent_path(), fs::path("/tmp") / name);
     EXPECT_TRUE(fs::is_empty(a));
     fs::remove_all(fs::path("/tmp") / name);
+}
+
+namespace {
+
+// The folder that holds the work folders of one name.
+struct WorkBase {
+    TempDir dir{"zarvex-work"};
+    test::ScopedEnv env{"ZARVEX_WORK_BASE", dir.path().string()};
+    fs::path shared() const { return dir / "Pellido"; }
+};
+
+bool isPrivateFolderOfMine(const fs::path& folder) {
+    struct stat st {};
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 07777) == 0700;
+}
+
+} // namespace
+
+TEST(HXCUtility, WorkFoldersArePrivateToTheUser) {
+    WorkBase base;
+    const auto a = HXCUtility::forceTmpDiractory("Pellido");
+    EXPECT_EQ(a.parent_path(), base.shared());
+    EXPECT_TRUE(isPrivateFolderOfMine(base.shared()));
+    EXPECT_TRUE(isPrivateFolderOfMine(a));
+
+    // A folder of the user's own that an earlier version left open is closed.
+    fs::permissions(base.shared(), fs::perms::all);
+    EXPECT_EQ(HXCUtility::forceTmpDiractory("Pellido").parent_path(), base.shared());
+    EXPECT_TRUE(isPrivateFolderOfMine(base.shared()));
+
+    HXCUtility::removeWorkFolders("Pellido");
+    EXPECT_FALSE(fs::exists(base.shared()));
+}
+
+// Whatever stands in the shared folder's place and is not a real folder of the
+// user's own is neither written into nor removed: the work folders go into a
+// private folder of the user's own, and the removal takes that one away.
+TEST(HXCUtility, WorkFoldersAvoidAnythingButTheUsersOwnFolder) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& shared, const fs::path& elsewhere)> plant;
+        bool needsRoot = false;
+    };
+    const std::vector<Case> cases = {
+        {"link to a folder",
+         [](const fs::path& shared, const fs::path& elsewhere) {
+             fs::create_directory(elsewhere);
+             fs::create_directory_symlink(elsewhere, shared);
+         }},
+        {"dangling link", [](const fs::path& shared,
+                             const fs::path& elsewhere) { fs::create_symlink(elsewhere, shared); }},
+        {"plain file", [](const fs::path& shared, const fs::path&) { writeFile(shared, "x"); }},
+        {"another user's folder",
+         [](const fs::path& shared, const fs::path&) {
+             fs::create_directory(shared);
+             fs::permissions(shared, fs::perms::all);
+             ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsRoot && ::geteuid() != 0)
+            continue; // only root can give a folder away
+        WorkBase base;
+        const fs::path elsewhere = base.dir / "elsewhere";
+        c.plant(base.shared(), elsewhere);
+        const auto before = fs::symlink_status(base.shared()).type();
+
+        const auto a = HXCUtility::forceTmpDiractory("Pellido");
+        const auto b = HXCUtility::forceTmpDiractory("Pellido");
+        const fs::path own = a.parent_path();
+        EXPECT_NE(a, b);
+        EXPECT_EQ(b.parent_path(), own);
+        EXPECT_EQ(own.parent_path(), base.dir.path());
+        EXPECT_TRUE(own.filename().string().starts_with("Pellido.")) << own;
+        EXPECT_TRUE(isPrivateFolderOfMine(own));
+        EXPECT_TRUE(isPrivateFolderOfMine(a));
+        EXPECT_TRUE(listFolder(elsewhere).empty());
+        if (fs::is_directory(fs::symlink_status(base.shared()))) {
+            EXPECT_TRUE(listFolder(base.shared()).empty());
+        }
+
+        HXCUtility::removeWorkFolders("Pellido");
+        EXPECT_FALSE(fs::exists(own));
+        EXPECT_EQ(fs::symlink_status(base.shared()).type(), before);
+        EXPECT_EQ(fs::exists(elsewhere), c.what == std::string("link to a folder"));
+    }
+}
+
+TEST(HXCUtility, AWorkFolderThatCannotBeMadeIsAnError) {
+    TempDir dir;
+    test::ScopedEnv env("ZARVEX_WORK_BASE", (dir / "missing").string());
+    EXPECT_THROW(HXCUtility::forceTmpDiractory("Pellido"), Error);
+    EXPECT_TRUE(listFolder(dir.path()).empty()) << "nothing made under a fixed name";
 }
 
 TEST(HXCUtility, SubFoldersAreDeepParentFirstAndSkipFiles) {

@@ -15,11 +15,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -44,6 +48,68 @@ fs::path cliPath() {
 CliRun runCli(const std::vector<std::string>& args) {
     ProcessResult r = runProcess(cliPath(), args);
     return {r.exitCode, r.output, r.errors};
+}
+
+// Runs zarvex-cli until its standard error first shows `cue`, then stops it,
+// calls `atCue`, and interrupts it (SIGINT) as Ctrl-C would; the run then goes
+// on to its end.
+CliRun runCliInterrupted(const std::vector<std::string>& args, const std::string& cue,
+                         const std::function<void()>& atCue) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    const std::string program = cliPath().string();
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    CliRun run;
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        return run;
+    }
+    bool cued = false;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        run.err.append(buffer, static_cast<std::size_t>(n));
+        if (!cued && run.err.find(cue) != std::string::npos) {
+            cued = true;
+            int status = 0;
+            ::kill(pid, SIGSTOP);
+            ::waitpid(pid, &status, WUNTRACED);
+            atCue();
+            ::kill(pid, SIGINT);
+            ::kill(pid, SIGCONT);
+        }
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+// Page files anywhere below `folder`.
+std::size_t pageFilesBelow(const fs::path& folder) {
+    std::size_t count = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        count += it->path().extension() == ".jpg" ? 1 : 0;
+    return count;
 }
 
 std::size_t lineCount(const std::string& text) {
@@ -287,18 +353,57 @@ TEST_F(Cli, TemplateStyleSettingsAndSetValuesReachTheBook) {
     EXPECT_TRUE(fs::exists(book / "files/extfiles/b.jpg")) << "the Panoramic cube faces";
 }
 
-TEST_F(Cli, OverwriteReplacesTheOldBookCompletely) {
+TEST_F(Cli, OverwriteReplacesOnlyAnEarlierBook) {
     fs::path book = work / "book";
-    writeFile(book / "old.txt", "old");
+    ASSERT_EQ(runCli({"publish", "--out", book.string()}).exitCode, 0);
+    writeFile(book / "files/page/99.jpg", "a page of a longer book");
+    writeFile(book / "files/extfiles/LogoFile.png", "a logo kept in the old book");
     CliRun refused = runCli({"publish", "--out", book.string()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("--overwrite"), std::string::npos) << refused.err;
-    EXPECT_EQ(slurp(book / "old.txt"), "old");
 
-    ASSERT_EQ(runCli({"publish", "--out", book.string(), "--overwrite"}).exitCode, 0);
-    EXPECT_FALSE(fs::exists(book / "old.txt"));
+    fs::path documents = work / "Documents";
+    writeFile(documents / "letter.txt", "mine");
+    fs::create_directory_symlink(book, work / "link");
+    writeFile(work / "settings.txt",
+              "ImagePath=" + (book / "files/extfiles/LogoFile.png").string());
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        const char* mentions;
+    };
+    const std::vector<Case> cases = {
+        {"a folder that is no book", {"--out", documents.string()}, "letter.txt"},
+        {"a link to a book", {"--out", (work / "link").string()}, "symbolic link"},
+        {"a book holding a file of --set",
+         {"--out", book.string(), "--set",
+          "LogoFile=" + (book / "files/extfiles/LogoFile.png").string()},
+         "LogoFile.png"},
+        {"a book holding a file of the settings",
+         {"--out", book.string(), "--settings", (work / "settings.txt").string()},
+         "LogoFile.png"},
+    };
+    const std::string oldConfig = slurp(book / "files/config.xml");
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"publish", "--overwrite", "--quiet"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, 1) << c.what << ": " << run.err;
+        EXPECT_EQ(lineCount(run.err), 1u) << c.what << ": " << run.err;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << c.what << ": " << run.err;
+    }
+    EXPECT_EQ(slurp(documents / "letter.txt"), "mine");
+    EXPECT_TRUE(fs::is_symlink(work / "link"));
+    EXPECT_EQ(slurp(book / "files/config.xml"), oldConfig);
+    EXPECT_TRUE(fs::exists(book / "files/page/99.jpg"));
+
+    fs::remove(book / "files/extfiles/LogoFile.png");
+    CliRun replaced = runCli({"publish", "--out", book.string(), "--overwrite"});
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_FALSE(fs::exists(book / "files/page/99.jpg"));
     EXPECT_TRUE(fs::exists(book / "index.html"));
-    EXPECT_EQ(listFolder(work.path()), std::vector<std::string>{"book"});
+    EXPECT_EQ(listFolder(work.path()),
+              (std::vector<std::string>{"Documents", "book", "link", "settings.txt"}));
 }
 
 TEST_F(Cli, BadInputFailsWithOneLineAndLosesNothing) {
@@ -392,6 +497,37 @@ TEST_F(Cli, TwoRunsAtOnceDoNotDisturbEachOther) {
     EXPECT_EQ(listFolder(work / "two/files/page"),
               (std::vector<std::string>{"3.jpg", "4.jpg", "5.jpg"}));
     expectUserFoldersUntouched();
+}
+
+TEST_F(Cli, WorkFilesStayInTheRunsOwnFolderAndGoWithIt) {
+    fs::path input = pdf("long.pdf", plainDocument(150));
+    TempDir tmp("zarvex-cli-tmp");
+    ScopedEnv tmpdir("TMPDIR", tmp.path().string());
+    auto publish = [&](const std::string& out, std::vector<std::string> more) {
+        std::vector<std::string> args = {"publish", input.string(), "--format",
+                                         "image",   "--out",        (work / out).string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+
+    CliRun done = runCli(publish("done", {"--pages", "1-2"}));
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after a finished run";
+
+    CliRun failed = runCli(
+        publish("failed", {"--pages", "1-2", "--set", "LogoFile=" + (work / "none.png").string()}));
+    EXPECT_EQ(failed.exitCode, 1) << failed.err;
+    EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after a failed run";
+
+    std::size_t pagesDuringTheRun = 0;
+    CliRun interrupted = runCliInterrupted(publish("interrupted", {}), "Importing pages: ", [&] {
+        pagesDuringTheRun = pageFilesBelow(tmp.path());
+    });
+    EXPECT_EQ(interrupted.exitCode, 1) << interrupted.err;
+    EXPECT_NE(interrupted.err.find("interrupted"), std::string::npos) << interrupted.err;
+    EXPECT_GT(pagesDuringTheRun, 0u) << "the pages are made inside the run's own folder";
+    EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after an interrupted run";
+    EXPECT_FALSE(fs::exists(work / "interrupted"));
 }
 
 TEST_F(Cli, TemplatesListsEveryTemplateWithItsStyles) {

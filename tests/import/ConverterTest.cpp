@@ -127,6 +127,30 @@ TEST_F(Converter, MobileImageIsTheMainPictureAndIsMadeOnce) {
     EXPECT_EQ(test::slurp(*reused), "kept");
 }
 
+TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
+    // Whatever stood in the work folder before the converter wrote there, a
+    // file or a link to someone's file, is replaced and never published.
+    test::writeFile(dir / "secret.txt", "secret");
+    for (const char* name : {"1.jpg", "1_mobile.jpg"}) {
+        for (const bool link : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (link ? " as a link" : " as a file"));
+            auto converter = open(test::plainDocument(1));
+            const auto planted = converter->converterWorkFolder() / name;
+            if (link)
+                fs::create_symlink(dir / "secret.txt", planted);
+            else
+                test::writeFile(planted, "planted");
+            const auto mobile = converter->generateMobilePage(1);
+            const auto main = converter->generatePage(1);
+            ASSERT_TRUE(mobile && main);
+            EXPECT_EQ(test::jpegSize(test::slurp(*mobile)), std::make_pair(1224, 1584));
+            EXPECT_EQ(test::jpegSize(test::slurp(*main)), std::make_pair(1224, 1584));
+            EXPECT_FALSE(fs::is_symlink(planted));
+            EXPECT_EQ(test::slurp(dir / "secret.txt"), "secret");
+        }
+    }
+}
+
 TEST_F(Converter, ThumbnailsFitTheBoxAndAreStampedWithTheTime) {
     auto fixture = test::plainDocument(2);
     fixture.pages[1].width = 792;
