@@ -14,9 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -514,8 +514,8 @@ TEST_F(Cli, WorkFilesStayInTheRunsOwnFolderAndGoWithIt) {
     EXPECT_EQ(done.exitCode, 0) << done.err;
     EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after a finished run";
 
-    CliRun failed = runCli(
-        publish("failed", {"--pages", "1-2", "--set", "LogoFile=" + (work / "none.png").string()}));
+    CliRun failed = runCli(publish("failed", {"--pages", "1-2", "--strict", "--set",
+                                              "LogoFile=" + (work / "none.png").string()}));
     EXPECT_EQ(failed.exitCode, 1) << failed.err;
     EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after a failed run";
 
