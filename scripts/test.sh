@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite.
+# Builds and runs the whole test suite (see build.sh for the preset and folder).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZARVEX_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh" "$@"
-cd "$build"
+cd "$("$here/scripts/build-dir.sh")"
 ctest --output-on-failure -j"$(nproc)"
