@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "import/FlashPageSource.h"
 #include "import/PDFDocument.h"
+#include "import/PdfText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -47,6 +48,13 @@ LinkRect rotatedRect(const PDFRect& b, int rotation) {
     }
 }
 
+// Only addresses a reader's browser may open without running anything: web and
+// mail addresses, and addresses relative to the book.
+bool isFollowedAddress(std::string_view url) {
+    const auto scheme = uriScheme(url);
+    return !scheme || *scheme == "http" || *scheme == "https" || *scheme == "mailto";
+}
+
 } // namespace
 
 std::vector<std::pair<std::string, std::string>>
@@ -54,9 +62,14 @@ FlashPagesAnnotationsPDF::annoAttributes(PDFSize cropBox, int rotation, const PD
     std::vector<std::pair<std::string, std::string>> attributes;
     if (anno.type != "Link")
         return attributes;
-    if (anno.url)
+    if (anno.url) {
+        if (!isFollowedAddress(*anno.url)) {
+            ZLOG_WARN("link to \"{}\" dropped: only web, mail and relative addresses are followed",
+                      *anno.url);
+            return attributes;
+        }
         attributes.emplace_back("url", *anno.url);
-    else if (anno.destinationPageIndex)
+    } else if (anno.destinationPageIndex)
         attributes.emplace_back("pageIndex", std::to_string(*anno.destinationPageIndex + 1));
     else
         return attributes;

@@ -38,7 +38,8 @@ public:
     // The `anno` attributes of one link annotation of a page with that crop box
     // and rotation, as (name, value) pairs in the order they are written, or an
     // empty list when the annotation is no link with a web address or a
-    // destination in the document.
+    // destination in the document. Addresses other than http, https, mailto and
+    // relative ones (javascript:, data:, file: ...) are dropped with a warning.
     static std::vector<std::pair<std::string, std::string>>
     annoAttributes(PDFSize cropBox, int rotation, const PDFAnnotation& anno);
 
