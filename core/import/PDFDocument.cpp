@@ -199,7 +199,7 @@ std::shared_ptr<PDFDocument> PDFDocument::open(const std::filesystem::path& path
             ZLOG_INFO("PDF needs a password: {}", path.string());
             return nullptr;
         }
-        impl->pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+        impl->pageCount = pdf::settlePageCount(c, d);
         pdf_obj* base = pdf::guarded(
             c, "open", [&] { return pdf_dict_getp(c, pdf_trailer(c, d), "Root/URI/Base"); });
         if (base)

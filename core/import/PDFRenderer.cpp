@@ -68,7 +68,7 @@ struct PDFRenderer::Impl {
         pdf_document* d = doc.get();
         if (pdf::guarded(c, "open PDF", [&] { return pdf_needs_password(c, d); }))
             throw Error("the PDF needs a password");
-        pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+        pageCount = pdf::settlePageCount(c, d);
     }
 
     fz_page* select(int index) {
