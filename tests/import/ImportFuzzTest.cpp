@@ -98,7 +98,8 @@ TEST(ImportFuzz, MutatedCopiesEndCleanly) {
 
         fs::path folder;
         {
-            ImportPDFOperation operation(file, ranges[random() % 5], 144, 65);
+            const char* range = ranges[random() % 5];
+            ImportPDFOperation operation(file, intact ? "ALL" : range, 144, 65);
             operation.setImportLinks(true);
             operation.setImportBookmarks(true);
             std::promise<void> done;
@@ -106,6 +107,9 @@ TEST(ImportFuzz, MutatedCopiesEndCleanly) {
             ASSERT_EQ(done.get_future().wait_for(std::chrono::minutes(5)),
                       std::future_status::ready)
                 << "the import hangs";
+            if (intact) {
+                EXPECT_TRUE(operation.flashPageSource()) << "an intact seed is refused";
+            }
             if (const auto& source = operation.flashPageSource()) {
                 ++imported;
                 folder = source->toPageConverter()->converterWorkFolder();
