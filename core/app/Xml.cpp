@@ -28,28 +28,65 @@ struct BufferFree {
     void operator()(xmlBuffer* b) const { xmlBufferFree(b); }
 };
 
-void initOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
+// The parses running on this thread. Their problems reach the caller through
+// the parse's own result, so the log only keeps them for debugging.
+thread_local int parsesRunning = 0;
+
+void logMessage(bool isWarning, std::string message) {
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+    if (message.empty())
+        return;
+    if (parsesRunning > 0)
+        ZLOG_DEBUG("libxml2: {}", message);
+    else if (isWarning)
+        ZLOG_INFO("libxml2: {}", message);
+    else
+        ZLOG_WARN("libxml2: {}", message);
 }
 
-// libxml2 reports through a per-thread generic error handler; while a parse runs
-// we collect its messages instead of letting it print to stderr.
-struct ErrorCollector {
-    std::string text;
-    static void handler(void* ctx, const char* fmt, ...) {
-        auto* self = static_cast<ErrorCollector*>(ctx);
-        char buffer[1024];
-        va_list args;
-        va_start(args, fmt);
-        std::vsnprintf(buffer, sizeof buffer, fmt, args);
-        va_end(args);
-        self->text += buffer;
-    }
-    ErrorCollector() { xmlSetGenericErrorFunc(this, &ErrorCollector::handler); }
-    ~ErrorCollector() { xmlSetGenericErrorFunc(nullptr, nullptr); }
-    ErrorCollector(const ErrorCollector&) = delete;
-    ErrorCollector& operator=(const ErrorCollector&) = delete;
+void structuredMessage(void* /*context*/, xmlErrorPtr error) {
+    if (!error)
+        return;
+    std::string message = error->message ? error->message : "";
+    const auto* node = static_cast<const xmlNode*>(error->node);
+    if (node && node->type == XML_ELEMENT_NODE && node->name)
+        message = "element " + fromXml(node->name) + ": " + message;
+    logMessage(error->level == XML_ERR_WARNING, std::move(message));
+}
+
+void genericMessage(void* /*context*/, const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    logMessage(false, buffer);
+}
+
+// libxml2 keeps its error handlers per thread and prints to stderr by default:
+// the defaults for threads that start using it later are set once, and each
+// thread's own handlers on its first call into this file.
+void initOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlThrDefSetGenericErrorFunc(nullptr, &genericMessage);
+        xmlThrDefSetStructuredErrorFunc(nullptr, &structuredMessage);
+    });
+    thread_local const bool handlersSet = [] {
+        xmlSetGenericErrorFunc(nullptr, &genericMessage);
+        xmlSetStructuredErrorFunc(nullptr, &structuredMessage);
+        return true;
+    }();
+    (void)handlersSet;
+}
+
+struct ParseRunning {
+    ParseRunning() { ++parsesRunning; }
+    ~ParseRunning() { --parsesRunning; }
+    ParseRunning(const ParseRunning&) = delete;
+    ParseRunning& operator=(const ParseRunning&) = delete;
 };
 
 } // namespace
@@ -206,8 +243,12 @@ std::optional<Document> Document::parse(std::string_view bytes, ParseMode mode, 
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
     if (mode == ParseMode::Lenient)
         options |= XML_PARSE_RECOVER;
-    ErrorCollector errors;
-    xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
+    xmlDoc* doc = nullptr;
+    {
+        ParseRunning running;
+        doc =
+            xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
+    }
     std::string message;
     if (const xmlError* e = xmlGetLastError(); e && e->message)
         message = "line " + std::to_string(e->line) + ": " + e->message;
@@ -253,6 +294,7 @@ Node Document::newElement(const std::string& name) {
 }
 
 std::string Document::toString(bool pretty, bool declaration) const {
+    initOnce();
     if (!declaration)
         return xml::toString(root(), pretty);
     xmlChar* out = nullptr;
@@ -270,6 +312,7 @@ bool Document::save(const std::filesystem::path& file, bool pretty) const {
 std::string toString(const Node& node, bool pretty) {
     if (!node)
         return {};
+    initOnce();
     std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
     xmlNodeDump(buffer.get(), node.raw()->doc, node.raw(), 0, pretty ? 1 : 0);
     return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),

@@ -2,7 +2,8 @@
 
 // A small owner over libxml2 documents: parse (strict or lenient), build,
 // serialise. Callers never see libxml2 itself. Node is a non-owning handle that
-// stays valid while its Document lives and the node is not removed.
+// stays valid while its Document lives and the node is not removed. libxml2's
+// own messages (on any thread) go to the log, never to standard error.
 #include <filesystem>
 #include <memory>
 #include <optional>

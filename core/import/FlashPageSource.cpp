@@ -30,31 +30,38 @@ bool isAll(std::string_view text) {
            });
 }
 
-// Collects page numbers as a sorted set without ever holding more than the
-// document's pages plus the bounded number of pages outside it.
+// Collects page numbers as a sorted set. Numbers inside the document are kept
+// as the ranges written, so memory follows the text and the pages it selects,
+// never the page count a file claims; numbers outside are kept one by one, at
+// most kMaxPagesOutsideDocument of them.
 class PageSet {
 public:
-    explicit PageSet(int totalPage)
-        : totalPage_(std::max(totalPage, 0)), inside_(static_cast<std::size_t>(totalPage_) + 1) {}
+    explicit PageSet(int totalPage) : totalPage_(std::max(totalPage, 0)) {}
 
     void addRange(std::int64_t first, std::int64_t last) {
         if (first > last)
             return;
         addOutside(first, std::min<std::int64_t>(last, 0));
-        for (auto p = std::max<std::int64_t>(first, 1);
-             p <= std::min<std::int64_t>(last, totalPage_); ++p)
-            inside_[static_cast<std::size_t>(p)] = true;
+        const auto from = std::max<std::int64_t>(first, 1);
+        const auto to = std::min<std::int64_t>(last, totalPage_);
+        if (from <= to)
+            inside_.emplace_back(from, to);
         addOutside(std::max<std::int64_t>(first, std::int64_t{totalPage_} + 1), last);
     }
 
     std::vector<int> sorted() const {
+        auto ranges = inside_;
+        std::sort(ranges.begin(), ranges.end());
         std::vector<int> result;
         auto it = outside_.begin();
         for (; it != outside_.end() && *it <= 0; ++it)
             result.push_back(*it);
-        for (int p = 1; p <= totalPage_; ++p)
-            if (inside_[static_cast<std::size_t>(p)])
-                result.push_back(p);
+        std::int64_t next = 1; // the lowest number not yet listed
+        for (const auto& [from, to] : ranges) {
+            for (auto p = std::max(from, next); p <= to; ++p)
+                result.push_back(static_cast<int>(p));
+            next = std::max(next, to + 1);
+        }
         for (; it != outside_.end(); ++it)
             result.push_back(*it);
         return result;
@@ -76,7 +83,7 @@ private:
     }
 
     int totalPage_;
-    std::vector<bool> inside_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> inside_;
     std::set<int> outside_;
     bool truncated_ = false;
 };
@@ -86,8 +93,9 @@ private:
 std::vector<int> FlashPageSource::parsePageRange(std::string_view text, int totalPage) {
     if (isAll(text)) {
         std::vector<int> all;
-        for (int p = 1; p <= totalPage; ++p)
-            all.push_back(p);
+        all.reserve(static_cast<std::size_t>(std::max(totalPage, 0)));
+        for (std::int64_t p = 1; p <= totalPage; ++p)
+            all.push_back(static_cast<int>(p));
         return all;
     }
 

@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "import/FlashPageSource.h"
 #include "import/PDFDocument.h"
+#include "import/PdfText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -51,6 +52,13 @@ LinkRect displayedRect(const PDFRect& crop, int rotation, const PDFRect& b) {
     }
 }
 
+// Only addresses a reader's browser may open without running anything: web and
+// mail addresses, and addresses relative to the book.
+bool isFollowedAddress(std::string_view url) {
+    const auto scheme = uriScheme(url);
+    return !scheme || *scheme == "http" || *scheme == "https" || *scheme == "mailto";
+}
+
 } // namespace
 
 std::vector<std::pair<std::string, std::string>>
@@ -59,9 +67,14 @@ FlashPagesAnnotationsPDF::annoAttributes(const PDFRect& cropBox, int rotation,
     std::vector<std::pair<std::string, std::string>> attributes;
     if (anno.type != "Link")
         return attributes;
-    if (anno.url)
+    if (anno.url) {
+        if (!isFollowedAddress(*anno.url)) {
+            ZLOG_WARN("link to \"{}\" dropped: only web, mail and relative addresses are followed",
+                      *anno.url);
+            return attributes;
+        }
         attributes.emplace_back("url", *anno.url);
-    else if (anno.destinationPageIndex)
+    } else if (anno.destinationPageIndex)
         attributes.emplace_back("pageIndex", std::to_string(*anno.destinationPageIndex + 1));
     else
         return attributes;

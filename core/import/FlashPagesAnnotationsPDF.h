@@ -39,7 +39,9 @@ public:
     // (with its origin, in unrotated page space) and rotation (0, 90, 180 or
     // 270; another value counts as 0), as (name, value) pairs in the order they
     // are written, or an empty list when the annotation is no link with a web
-    // address or a destination in the document.
+    // address or a destination in the document. Addresses other than http,
+    // https, mailto and relative ones (javascript:, data:, file: ...) are
+    // dropped with a warning.
     static std::vector<std::pair<std::string, std::string>>
     annoAttributes(const PDFRect& cropBox, int rotation, const PDFAnnotation& anno);
 

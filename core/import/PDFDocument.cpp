@@ -4,8 +4,8 @@
 #include "app/FileUtil.h"
 #include "app/Log.h"
 #include "import/PdfContext.h"
+#include "import/PdfText.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -29,15 +29,7 @@ PDFRect toRect(const fz_rect& r) {
 }
 
 bool hasScheme(std::string_view uri) {
-    if (uri.empty() || !std::isalpha(static_cast<unsigned char>(uri[0])))
-        return false;
-    for (char c : uri) {
-        if (c == ':')
-            return true;
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
-            return false;
-    }
-    return false;
+    return uriScheme(uri).has_value();
 }
 
 // A relative /URI is taken relative to the document's /URI /Base.
@@ -127,7 +119,7 @@ struct PDFDocument::Impl {
             if (isUri) {
                 pdf_obj* uri = pdf::guarded(c, "read action",
                                             [&] { return pdf_dict_get(c, action, PDF_NAME(URI)); });
-                std::string text = stringBytes(c, uri);
+                std::string text = pdfUriString(stringBytes(c, uri));
                 if (!text.empty())
                     a.url = absoluteUri(std::move(text), uriBase);
             } else if (isGoTo) {
@@ -157,10 +149,9 @@ struct PDFDocument::Impl {
                 return;
             }
             PDFOutlineNode node;
-            const char* title = pdf::guarded(c, "read outline", [&] {
-                return pdf_to_text_string(c, pdf_dict_get(c, item, PDF_NAME(Title)));
-            });
-            node.label = title ? title : "";
+            pdf_obj* title = pdf::guarded(c, "read outline",
+                                          [&] { return pdf_dict_get(c, item, PDF_NAME(Title)); });
+            node.label = pdfTextString(stringBytes(c, title));
             pdf_obj* dest = pdf::guarded(c, "read outline",
                                          [&] { return pdf_dict_get(c, item, PDF_NAME(Dest)); });
             if (!dest) {
@@ -208,11 +199,11 @@ std::shared_ptr<PDFDocument> PDFDocument::open(const std::filesystem::path& path
             ZLOG_INFO("PDF needs a password: {}", path.string());
             return nullptr;
         }
-        impl->pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+        impl->pageCount = pdf::settlePageCount(c, d);
         pdf_obj* base = pdf::guarded(
             c, "open", [&] { return pdf_dict_getp(c, pdf_trailer(c, d), "Root/URI/Base"); });
         if (base)
-            impl->uriBase = stringBytes(c, base);
+            impl->uriBase = pdfUriString(stringBytes(c, base));
         return std::shared_ptr<PDFDocument>(new PDFDocument(std::move(impl)));
     } catch (const Error& e) {
         ZLOG_INFO("cannot open PDF {}: {}", path.string(), e.what());

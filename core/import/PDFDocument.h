@@ -49,8 +49,10 @@ struct PDFAnnotation {
     // The /Rect as written in the file, normalised so width and height are not
     // negative: unrotated page space, origin bottom left, y upwards.
     PDFRect bounds;
-    // An absolute web address (a /URI action, resolved against the document's
-    // /URI /Base when relative); absent for every other kind of target.
+    // The address of a /URI action as printable ASCII (control characters
+    // dropped, other bytes percent-encoded), resolved against the document's
+    // /URI /Base when relative; absent for every other kind of target. Any
+    // scheme may come through: the caller decides which addresses it follows.
     std::optional<std::string> url;
     // The 0-based index of the page a /Dest or /GoTo action points to; absent
     // when there is none or the document has no such page.
@@ -94,6 +96,7 @@ private:
 // A node of the bookmark outline. The root node carries no label and no
 // destination; its children are the top-level bookmarks in document order.
 struct PDFOutlineNode {
+    // The /Title decoded to valid UTF-8 on one line (see pdfTextString).
     std::string label;
     // 0-based index of the target page; absent when the bookmark has no
     // destination inside the document.

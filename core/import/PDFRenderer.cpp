@@ -17,7 +17,6 @@ namespace {
 
 // Fonts and decoded images stay cached between pages up to this size.
 constexpr std::size_t kRendererStore = 64u << 20;
-constexpr int kMaxSide = 32767;
 
 // Pixel memory kept from one render to the next. Fresh memory costs a page
 // fault per 4 KiB on first touch, which for a 1224 x 1584 page outweighs the
@@ -68,7 +67,7 @@ struct PDFRenderer::Impl {
         pdf_document* d = doc.get();
         if (pdf::guarded(c, "open PDF", [&] { return pdf_needs_password(c, d); }))
             throw Error("the PDF needs a password");
-        pageCount = pdf::guarded(c, "count pages", [&] { return pdf_count_pages(c, d); });
+        pageCount = pdf::settlePageCount(c, d);
     }
 
     fz_page* select(int index) {
@@ -93,9 +92,9 @@ struct PDFRenderer::Impl {
     }
 
     pdf::Pixmap draw(int index, int width, int height) {
-        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
+        if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide)
             throw Error("render size " + std::to_string(width) + "x" + std::to_string(height) +
-                        " outside 1.." + std::to_string(kMaxSide));
+                        " outside 1.." + std::to_string(kMaxRenderSide));
         fz_page* p = select(index);
         fz_rect b = bounds(p);
         float bw = b.x1 - b.x0;
@@ -190,6 +189,13 @@ std::string PDFRenderer::renderJpeg(int pageIndex, int width, int height, double
     return impl_->encoder->encode(fz_pixmap_samples(c, raw), width, height,
                                   static_cast<int>(fz_pixmap_stride(c, raw)),
                                   jpegQualityForFactor(factor));
+}
+
+double pageImageShrink(double width, double height) {
+    if (!(width > 0) || !(height > 0))
+        return 1.0;
+    return std::min({1.0, std::sqrt(kMaxPagePixels / (width * height)), kMaxRenderSide / width,
+                     kMaxRenderSide / height});
 }
 
 int jpegQualityForFactor(double factor) {

@@ -54,7 +54,7 @@ public:
     PDFSize pageSize(int pageIndex);
 
     // The page drawn scaled to exactly width x height pixels on white (no
-    // transparency survives). width and height must be 1..32767.
+    // transparency survives). width and height must be 1..kMaxRenderSide.
     PDFBitmap render(int pageIndex, int width, int height);
 
     // render() encoded as baseline JPEG; `factor` 0..1 is the compression
@@ -69,5 +69,15 @@ private:
 
 // The JPEG quality (1..100) used for a compression factor 0..1.
 int jpegQualityForFactor(double factor);
+
+// Page images (image pages and the pages pdf2swf draws) stay within these
+// bounds: a larger page is drawn smaller with its shape kept, so one page cannot
+// ask for gigabytes of pixels (a 16000-point square page at 144 dpi).
+inline constexpr double kMaxPagePixels = 8192.0 * 8192.0;
+inline constexpr int kMaxRenderSide = 32767; // the largest side render() accepts
+
+// The factor, at most 1, by which a page image of width x height pixels has to
+// shrink to stay within kMaxPagePixels and kMaxRenderSide.
+double pageImageShrink(double width, double height);
 
 } // namespace zarvex

@@ -22,10 +22,6 @@ namespace zarvex {
 
 namespace {
 
-// Main pages larger than this are drawn smaller, keeping their shape, so one
-// page cannot ask for gigabytes of pixels (a 14400-point page at 144 dpi).
-constexpr double kMaxPagePixels = 8192.0 * 8192.0;
-constexpr int kMaxSide = 32767;
 constexpr int kThumbBox = 180;
 // How far the two threads may run ahead of the pass: main pages are files and
 // cost little memory but are wasted work after a cancel; thumbnails are held
@@ -94,8 +90,7 @@ PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::pageImageSize(double wid
                                                                       double heightPoints) {
     double w = std::max(widthPoints * 2.0, 1.0);
     double h = std::max(heightPoints * 2.0, 1.0);
-    const double shrink =
-        std::min({1.0, std::sqrt(kMaxPagePixels / (w * h)), kMaxSide / w, kMaxSide / h});
+    const double shrink = pageImageShrink(w, h);
     w *= shrink;
     h *= shrink;
     return {std::max(static_cast<int>(w), 1), std::max(static_cast<int>(h), 1)};

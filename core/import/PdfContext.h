@@ -98,6 +98,13 @@ private:
     T* ptr_ = nullptr;
 };
 
+// The number of pages the document's page tree really holds, whatever its
+// /Count entries claim (a hostile file may claim billions). Where a /Count
+// disagrees, the in-memory tree is corrected, so the library's own lookups by
+// page index agree with the answer. Loops and shared subtrees are counted once.
+// Raises Error when the tree cannot be read.
+int settlePageCount(fz_context* ctx, pdf_document* doc);
+
 using Document = Ref<pdf_document, pdf_drop_document>;
 using Page = Ref<fz_page, fz_drop_page>;
 using Pixmap = Ref<fz_pixmap, fz_drop_pixmap>;

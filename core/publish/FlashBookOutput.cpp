@@ -524,6 +524,8 @@ bool FlashBookOutput::assembleBook() {
     auto step = [&](int index) { report(kSteps[static_cast<std::size_t>(index)], index, count); };
 
     step(0);
+    if (iFlashTemplate)
+        iFlashTemplate->checkNumberProperties();
     const fs::path out = iSaveToFolder;
     std::error_code error;
     if (out.empty() || !fs::is_directory(out, error)) {

@@ -33,7 +33,8 @@ class HTMLConfigInfo;
 // Failures: every file that cannot be written, copied or removed is logged and
 // recorded in failures(); ouputTheBook() then returns false, so a half-written
 // book never looks complete. A configuration that cannot be built (no readable
-// page list in the preview folder) raises zarvex::Error.
+// page list in the preview folder, a number property whose value is no number)
+// raises zarvex::Error; the number check comes before anything is written.
 class FlashBookOutput {
 public:
     FlashBookOutput(std::shared_ptr<FlashPageSource> pageSource,

@@ -9,6 +9,7 @@
 #include "publish/MakerInfo.h"
 #include "publish/TextCoding.h"
 #include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
 
 #include <system_error>
 
@@ -32,6 +33,11 @@ void OutputMobileVersion::fail(std::string what) {
 std::string OutputMobileVersion::value(const std::string& key,
                                        const std::string& defaultValue) const {
     return iflashTemplate ? iflashTemplate->propertyValueFor(key, defaultValue) : defaultValue;
+}
+
+std::string OutputMobileVersion::numberValue(const std::string& key,
+                                             const std::string& defaultValue) const {
+    return FlashTemplateProperty::requireNumber(key, value(key, defaultValue));
 }
 
 AppSettings& OutputMobileVersion::settings() const {
@@ -137,11 +143,11 @@ std::string OutputMobileVersion::mobileConfigText() const {
         {"ThumbnailsButtonVisible", AddDouble(value("Thumbnail", "Show"))},
         {"ZoomButtonVisible", AddDouble(value("Zoom", "Show"))},
         {"enableAutoPlay", AddDouble(value("Enable", "No"))},
-        {"autoPlayDuration", value("Interval", "3")},
-        {"autoPlayLoopCount", value("loop", "0")},
+        {"autoPlayDuration", numberValue("Interval", "3")},
+        {"autoPlayLoopCount", numberValue("loop", "0")},
         {"bgBeginColor", recplaceColor(value("GradientStartColor", "0xFF9900"))},
         {"bgEndColor", recplaceColor(value("GradientEndColor", "0xe8ac4d"))},
-        {"bgMRotation", value("GradientAngle", "90")},
+        {"bgMRotation", numberValue("GradientAngle", "90")},
         {"backGroundImgURL", AddDouble(backgroundAddress)},
         {"RightToLeft", AddDouble(value("direction", "Right") == "Right" ? "No" : "Yes")},
         {"googleAnalyticsID", AddDouble(value("GoogleAnalytics", ""))},

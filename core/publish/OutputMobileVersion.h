@@ -25,7 +25,8 @@ public:
 
     // The whole mobile output. Without mobile pages only O/files/mobile/ is
     // emptied. False (failures() says why) when no mobile version could be
-    // written completely, including when there are no mobile pages.
+    // written completely, including when there are no mobile pages. Raises Error
+    // as mobileConfigText() does.
     bool PublishMobileConfig();
     // Replaces O/files/mobile/ with the mobile images named {pageIndex}.jpg.
     // True when the page source has at least one mobile page.
@@ -41,7 +42,9 @@ public:
 
     // The Flip player's configuration: a script that ends with the object
     // `bookConfig` and the two arrays the player expects. Quoted values are
-    // escaped as script string literals, so any value yields a valid script.
+    // escaped as script string literals and the values written bare ("Interval",
+    // "loop", "GradientAngle") must be numbers, so any value yields a valid
+    // script that runs nothing. Raises Error for a value that is no number.
     std::string mobileConfigText() const;
     // The Slide player's options object.
     std::string slideOptionsText() const;
@@ -76,6 +79,8 @@ public:
 private:
     void fail(std::string what);
     std::string value(const std::string& key, const std::string& defaultValue) const;
+    // value() checked by FlashTemplateProperty::requireNumber.
+    std::string numberValue(const std::string& key, const std::string& defaultValue) const;
     AppSettings& settings() const;
     std::size_t pageCount() const;
 

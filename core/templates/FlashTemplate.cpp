@@ -224,6 +224,12 @@ std::vector<FlashTemplateProperty*> FlashTemplate::allProperties() const {
     return nodes;
 }
 
+void FlashTemplate::checkNumberProperties() const {
+    for (const FlashTemplateProperty* node : allProperties())
+        if (node->propertyType() == pt_number && node->value())
+            FlashTemplateProperty::requireNumber(node->key().value_or(""), *node->value());
+}
+
 std::string FlashTemplate::propertyValueFor(const std::string& key,
                                             const std::string& defaultValue) const {
     const FlashTemplateProperty* node = findProperty(key);

@@ -92,6 +92,9 @@ public:
     FlashTemplateProperty* findProperty(const std::string& key) const;
     // Every node of the tree in pre-order.
     std::vector<FlashTemplateProperty*> allProperties() const;
+    // Raises Error (FlashTemplateProperty::requireNumber) for the first pt_number
+    // property in pre-order whose value is not a number; absent values pass.
+    void checkNumberProperties() const;
 
     // A value of the form <anything>"STYLE_RESOURCE:"<rest> becomes
     // stylePathFor(tmplName(), styleName())/<rest>. Values without the marker, and

@@ -1,5 +1,7 @@
 #include "templates/FlashTemplateProperty.h"
 
+#include "app/Error.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -25,6 +27,48 @@ constexpr std::array<std::string_view, 11> kTypeNames = {
 
 constexpr std::array<const char*, 6> kRequiredElements = {"key",   "title",       "desc",
                                                           "value", "valueSource", "defaultValue"};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// [+-] (digits [. digits] | . digits) [(e|E) [+-] digits]
+bool isDecimalNumber(std::string_view text) {
+    std::size_t at = 0;
+    auto digits = [&] {
+        const auto from = at;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
+        return at > from;
+    };
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    bool mantissa = digits();
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        mantissa = digits() || mantissa;
+    }
+    if (!mantissa)
+        return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+            ++at;
+        if (!digits())
+            return false;
+    }
+    return at == text.size();
+}
+
+// A value quoted for a one-line message: control characters shown as "?", long
+// values cut.
+std::string quotedForMessage(std::string_view value) {
+    constexpr std::size_t kShown = 60;
+    std::string out = "\"";
+    for (char c : value.substr(0, kShown))
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    return out + (value.size() > kShown ? "...\"" : "\"");
+}
 
 bool isPropertyElement(const xml::Node& element) {
     return element && element.isElement() && element.name() == "property";
@@ -117,6 +161,18 @@ bool FlashTemplateProperty::valueAsBool(std::string_view text) {
 std::int32_t FlashTemplateProperty::flashTemplatePropertyTypeFromString(std::string_view text) {
     const auto it = std::find(kTypeNames.begin(), kTypeNames.end(), text);
     return it == kTypeNames.end() ? pt_text : static_cast<std::int32_t>(it - kTypeNames.begin());
+}
+
+std::string FlashTemplateProperty::requireNumber(std::string_view key, std::string_view value) {
+    std::string_view text = value;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!isDecimalNumber(text))
+        throw Error("the property \"" + std::string(key) + "\" must be a number, not " +
+                    quotedForMessage(value));
+    return std::string(text);
 }
 
 } // namespace zarvex

@@ -89,6 +89,12 @@ public:
     // The code of one of the eleven type names, matched exactly; 0 for anything else.
     static std::int32_t flashTemplatePropertyTypeFromString(std::string_view text);
 
+    // `value` as a number fit to stand in a script: a decimal with an optional
+    // sign, fraction and exponent, surrounding blanks removed. Anything else (the
+    // empty text, hexadecimal, Infinity, a script) raises Error with a one-line
+    // message naming `key`.
+    static std::string requireNumber(std::string_view key, std::string_view value);
+
 private:
     FlashTemplateProperty* parent_ = nullptr;
     std::int32_t propertyType_ = pt_text;

@@ -1,8 +1,56 @@
 #include "app/Xml.h"
 
+#include "app/Log.h"
+#include "support/LogCapture.h"
+#include "support/TempHome.h"
+
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <thread>
+
 using namespace zarvex::xml;
+
+namespace {
+
+// Sends this process's standard error into a file while it lives.
+class StderrCapture {
+public:
+    explicit StderrCapture(std::filesystem::path file) : file_(std::move(file)) {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, STDERR_FILENO);
+        ::close(fd);
+    }
+    ~StderrCapture() { restore(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+
+    // Restores standard error and answers what was written meanwhile.
+    std::string text() {
+        restore();
+        return zarvex::test::slurp(file_);
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+    std::filesystem::path file_;
+    int saved_ = -1;
+};
+
+} // namespace
 
 TEST(Xml, StrictParseRejectsMalformedTextAndSaysWhere) {
     std::string error;
@@ -63,4 +111,52 @@ TEST(Xml, ElementToStringHasNoDeclaration) {
     EXPECT_EQ(text, "<pagesAnnos><pageAnnos/></pagesAnnos>");
     EXPECT_EQ(doc.toString(false, false), text);
     EXPECT_EQ(doc.toString(false).rfind("<?xml", 0), 0u);
+}
+
+TEST(Xml, HostileInputsLibraryMessagesGoToTheLogNeverToStandardError) {
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        const char* logged; // part of the libxml2 message the log must hold
+    };
+    const Case cases[] = {
+        {"an attribute that starts with a stray UTF-8 continuation byte",
+         [] {
+             auto doc = Document::create("a");
+             doc.root().setAttribute("url", "\x80x");
+             toString(doc.root());
+         },
+         "not in UTF-8"},
+        {"an attribute that starts with a UTF-16 byte-order mark",
+         [] {
+             auto doc = Document::create("a");
+             doc.root().setAttribute("url", "\xFE\xFF");
+             toString(doc.root());
+         },
+         "invalid character value"},
+        {"a lenient parse of broken text",
+         [] {
+             std::string error;
+             EXPECT_TRUE(Document::parse("<a><b>x</a>", ParseMode::Lenient, &error));
+             EXPECT_NE(error.find("line 1"), std::string::npos) << "the caller still learns why";
+         },
+         nullptr},
+    };
+    zarvex::test::TempDir dir;
+    zarvex::log::silence(); // the log's own console would write to standard error
+    for (const auto& c : cases) {
+        for (const bool onOwnThread : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (onOwnThread ? " on a new thread" : ""));
+            zarvex::test::LogCapture log;
+            StderrCapture err(dir / "stderr.txt");
+            if (onOwnThread)
+                std::thread(c.run).join();
+            else
+                c.run();
+            EXPECT_EQ(err.text(), "");
+            if (c.logged) {
+                EXPECT_TRUE(log.contains(c.logged));
+            }
+        }
+    }
 }

@@ -54,7 +54,11 @@ after(async () => {
 
 const LINKS = {
     2: [{ action: 'web', x: 0.1, y: 0.05, width: 0.3, height: 0.08, href: 'https://example.org/page' },
-        { action: 'web', x: 0.5, y: 0.5, width: 0.2, height: 0.1, href: 'javascript:alert(1)' }],
+        { action: 'web', x: 0.5, y: 0.5, width: 0.2, height: 0.1, href: 'javascript:alert(1)' },
+        // Hostile inputs: the browser drops the tab and the line break before it reads the scheme.
+        { action: 'web', x: 0.5, y: 0.3, width: 0.2, height: 0.1, href: 'java\tscript:alert(2)' },
+        { action: 'web', x: 0.5, y: 0.7, width: 0.2, height: 0.1, href: 'java\nscript:alert(3)' },
+        { action: 'web', x: 0.1, y: 0.7, width: 0.2, height: 0.1, href: ' vbscript:msgbox(4)' }],
     3: [{ action: 'page', x: 0.1, y: 0.05, width: 0.3, height: 0.08, href: '6' }],
 };
 const SETTINGS = { BaseColor: '0x1f6f8b', GradientStartColor: '0x112233', GradientEndColor: '0x445566',

@@ -764,3 +764,114 @@ TEST_F(Cli, MissingFilesAreLeftOutWithAWarningOrFailTheRunWhenStrict) {
     EXPECT_NE(refused.err.find("logo.png"), std::string::npos) << refused.err;
     EXPECT_FALSE(fs::exists(work / "strict"));
 }
+
+TEST_F(Cli, HostileInputsPublishSafelyOrFailOnOneLine) {
+    fs::path strings = pdf("strings.pdf", hostileStringsDocument());
+    fs::path huge = pdf("huge.pdf", hugeCountDocument());
+    fs::path large = pdf("large.pdf", FixtureDocument{{FixturePage{16500, 800}}, {}, {}, {}});
+    writeFile(work / "settings.txt", "\n\rloop=1;alert(1)");
+    const bool haveConverter = fs::exists(resourcePath("lib/pdf2swf"));
+    fs::path out = work / "out";
+
+    // The Link items of the decoded book configuration, in page order.
+    auto bookLinks = [&](const fs::path& book) {
+        std::vector<std::string> hrefs;
+        auto config = decodeBook(book / "files/config.xml", work.path());
+        EXPECT_TRUE(config) << "config.xml does not decode";
+        if (config)
+            for (const auto& page : config->root().child("Pages").children())
+                for (const auto& item : page.children())
+                    if (item.attribute("name") == "Link")
+                        hrefs.push_back(item.attributeOr("href", ""));
+        return hrefs;
+    };
+    std::vector<std::string> keptLinks;
+    for (const auto& c : hostileLinkAddresses())
+        if (c.imported)
+            keptLinks.push_back(*c.imported);
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        int exitCode;
+        const char* mentions; // in the one-line error, or nullptr
+        std::function<void(const CliRun&)> check;
+    };
+    std::vector<Case> cases = {
+        {"a script in a number given with --set",
+         {"publish", "--out", out.string(), "--mobile", "flip", "--set", "Interval=3,x:alert(1)",
+          "--quiet"},
+         1,
+         "Interval",
+         {}},
+        {"a script in a number of the settings file",
+         {"publish", "--out", out.string(), "--mobile", "flip", "--settings",
+          (work / "settings.txt").string(), "--quiet"},
+         1,
+         "loop",
+         {}},
+        {"a number only the Flash book reads",
+         {"publish", "--out", out.string(), "--set", "PerPageThickness=2px", "--quiet"},
+         1,
+         "PerPageThickness",
+         {}},
+        {"a sound number",
+         {"publish", "--out", out.string(), "--mobile", "flip", "--set", "GradientAngle=-45",
+          "--quiet"},
+         0,
+         nullptr,
+         [&](const CliRun&) {
+             EXPECT_NE(slurp(out / "mobile/javascript/main.js").find("bgMRotation:-45,"),
+                       std::string::npos);
+         }},
+        {"links with control characters, bytes beyond UTF-8 and script addresses",
+         {"publish", strings.string(), "--out", out.string(), "--format", "image", "--links",
+          "--bookmarks", "--quiet"},
+         0,
+         nullptr,
+         [&](const CliRun&) { EXPECT_EQ(bookLinks(out), keptLinks); }},
+        {"bookmark titles in every encoding, with control characters",
+         {"inspect", strings.string(), "--bookmarks"},
+         0,
+         nullptr,
+         [&](const CliRun& run) {
+             for (const auto& c : hostileBookmarkTitles())
+                 EXPECT_NE(run.out.find("<c>" + *c.imported + "</c>"), std::string::npos)
+                     << c.what << "\n"
+                     << run.out;
+         }},
+        {"a page tree that claims 2147483647 pages",
+         {"publish", huge.string(), "--out", out.string(), "--format", "image", "--quiet"},
+         0,
+         nullptr,
+         [&](const CliRun&) {
+             EXPECT_EQ(listFolder(out / "files/page"),
+                       (std::vector<std::string>{"1.jpg", "2.jpg"}));
+         }},
+    };
+    if (haveConverter)
+        cases.push_back({"a page wider than the renderer's largest side, as a Flash page",
+                         {"publish", large.string(), "--out", out.string(), "--quiet"},
+                         0,
+                         nullptr,
+                         [&](const CliRun&) {
+                             EXPECT_EQ(listFolder(out / "files/page"),
+                                       std::vector<std::string>{"1.swf"});
+                         }});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(out);
+        CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        if (c.mentions) {
+            EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+            EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+            EXPECT_FALSE(fs::exists(out)) << "a refused book left files";
+        } else {
+            EXPECT_EQ(run.err, "") << "libxml2 or anything else wrote to standard error";
+        }
+        if (c.check)
+            c.check(run);
+    }
+    expectUserFoldersUntouched();
+}

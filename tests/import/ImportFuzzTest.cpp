@@ -1,6 +1,8 @@
-// Imports mutated copies of the standard fixture: whatever the damage, the
-// import ends, lists only files that exist, and leaves nothing behind once the
-// results are dropped. $ZARVEX_FUZZ_COUNT copies (a few by default;
+// Imports mutated copies of the seed fixtures (the standard one, a page tree
+// that claims 2147483647 pages, links and bookmarks with hostile strings):
+// whatever the damage, the import ends, lists only files that exist, and leaves
+// nothing behind once the results are dropped. The first copy of each seed is
+// left intact. $ZARVEX_FUZZ_COUNT copies (a few by default;
 // scripts/fuzz-import.sh runs hundreds under the sanitizers).
 
 #include "import/ImportPDFOperation.h"
@@ -71,26 +73,33 @@ TEST(ImportFuzz, MutatedCopiesEndCleanly) {
     const int count = countText ? std::atoi(countText) : 12;
     test::TempHome home;
     test::TempDir dir;
-    const auto original = dir / "original.pdf";
-    test::writeFixturePdf(original, test::standardDocument());
-    const auto bytes = test::slurp(original);
+    std::vector<std::string> seeds;
+    for (const auto& seed :
+         {test::standardDocument(), test::hugeCountDocument(), test::hostileStringsDocument()}) {
+        const auto original = dir / "original.pdf";
+        test::writeFixturePdf(original, seed);
+        seeds.push_back(test::slurp(original));
+    }
     const char* ranges[] = {"ALL", "1-3", "0,2,9", "1-99999999", ",,"};
     log::silence();
     int imported = 0;
 
     for (int i = 0; i < count; ++i) {
         std::mt19937 random(static_cast<unsigned>(i));
-        auto copy = bytes;
-        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n)
+        const auto seed = static_cast<std::size_t>(i) % seeds.size();
+        auto copy = seeds[seed];
+        const bool intact = static_cast<std::size_t>(i) < seeds.size();
+        for (int n = intact ? 0 : 1 + static_cast<int>(random() % 3); n > 0; --n)
             copy = mutate(std::move(copy), random);
         const auto file = dir / "mutated.pdf";
         test::writeFile(file, copy);
         AppSettings::shareInstance().setImportType(i % 8 == 0 ? 0 : 1);
-        SCOPED_TRACE("copy " + std::to_string(i));
+        SCOPED_TRACE("copy " + std::to_string(i) + " of seed " + std::to_string(seed));
 
         fs::path folder;
         {
-            ImportPDFOperation operation(file, ranges[random() % 5], 144, 65);
+            const char* range = ranges[random() % 5];
+            ImportPDFOperation operation(file, intact ? "ALL" : range, 144, 65);
             operation.setImportLinks(true);
             operation.setImportBookmarks(true);
             std::promise<void> done;
@@ -98,6 +107,9 @@ TEST(ImportFuzz, MutatedCopiesEndCleanly) {
             ASSERT_EQ(done.get_future().wait_for(std::chrono::minutes(5)),
                       std::future_status::ready)
                 << "the import hangs";
+            if (intact) {
+                EXPECT_TRUE(operation.flashPageSource()) << "an intact seed is refused";
+            }
             if (const auto& source = operation.flashPageSource()) {
                 ++imported;
                 folder = source->toPageConverter()->converterWorkFolder();

@@ -3,6 +3,7 @@
 // Helpers of the import tests: log capture, progress recording, JPEG sizes.
 
 #include "app/NotificationCenter.h"
+#include "support/LogCapture.h"
 
 #include <filesystem>
 #include <functional>
@@ -13,28 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace spdlog::sinks {
-template <typename Mutex> class ringbuffer_sink;
-}
-
 namespace zarvex::test {
-
-// Records the log lines ("<level> <message>") written while it lives, at
-// debug level and above.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    std::vector<std::string> lines() const;
-    bool contains(std::string_view text) const;
-
-private:
-    std::shared_ptr<spdlog::sinks::ringbuffer_sink<std::mutex>> sink_;
-    int oldLevel_;
-};
 
 // One "ImportProgressInfoMSG" as received.
 struct Progress {

@@ -1,5 +1,7 @@
 #include "publish/OutputMobileVersion.h"
 
+#include "app/Error.h"
+
 #include "PublishFixture.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +92,41 @@ TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
     const std::string printed = test::runNode(probe);
     EXPECT_EQ(printed, "[\"Say \\\"hi\\\"\\\\ </script>\\nnext\xe2\x80\xa8line caf\xc3\xa9\","
                        "\"two\\r\\nlines\",5,\"../files/mobile/\",true]");
+}
+
+TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
+    struct Case {
+        const char* key;
+        const char* value;
+        std::optional<std::string> written; // absent: refused
+    };
+    const Case cases[] = {
+        {"Interval", "3,x:alert(1)", std::nullopt},
+        {"loop", "1;alert(1)", std::nullopt},
+        {"GradientAngle", "90}//", std::nullopt},
+        {"Interval", "", std::nullopt},
+        {"Interval", "0x10", std::nullopt},
+        {"Interval", "Infinity", std::nullopt},
+        {"loop", "1 2", std::nullopt},
+        {"Interval", "2.5", "autoPlayDuration:2.5,"},
+        {"GradientAngle", "-45", "bgMRotation:-45,"},
+        {"loop", " 2 ", "autoPlayLoopCount:2,"},
+        {"Interval", "1e1", "autoPlayDuration:1e1,"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        MobileCase mobileCase(std::vector<PropertySpec>{{c.key, c.value, "pt_number"}});
+        if (c.written) {
+            EXPECT_TRUE(contains(mobileCase.mobile(0).mobileConfigText(), *c.written));
+            continue;
+        }
+        try {
+            mobileCase.mobile(0).mobileConfigText();
+            ADD_FAILURE() << "the value reached the script";
+        } catch (const Error& e) {
+            EXPECT_TRUE(contains(e.what(), c.key)) << e.what();
+        }
+    }
 }
 
 TEST(MobileVersion, SlideFillsBothPlaceholders) {

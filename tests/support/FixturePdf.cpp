@@ -125,7 +125,8 @@ public:
         fz_context* c = ctx_;
         pdf_document* d = doc_.get();
         const char* subtype = link.subtype.c_str();
-        const char* uri = link.uri ? link.uri->c_str() : nullptr;
+        const char* uri = link.uri ? link.uri->data() : nullptr;
+        std::size_t uriSize = link.uri ? link.uri->size() : 0;
         int target = link.targetPage.value_or(-1);
         bool goTo = link.useGoToAction;
         fz_rect rect = fz_make_rect(
@@ -149,7 +150,7 @@ public:
             if (uri) {
                 pdf_obj* action = pdf_dict_put_dict(c, a, PDF_NAME(A), 2);
                 pdf_dict_put(c, action, PDF_NAME(S), PDF_NAME(URI));
-                pdf_dict_put_string(c, action, PDF_NAME(URI), uri, std::strlen(uri));
+                pdf_dict_put_string(c, action, PDF_NAME(URI), uri, uriSize);
             } else if (target >= 0) {
                 pdf_obj* holder = a;
                 pdf_obj* key = PDF_NAME(Dest);
@@ -176,11 +177,16 @@ public:
             if (item.page < 0 || item.page >= pageCount)
                 throw Error("fixture bookmark to a page outside the document");
             const char* title = item.title.c_str();
+            std::size_t titleSize = item.title.size();
+            bool raw = item.rawTitle;
             int target = item.page;
             refs.emplace_back(c, guarded(c, "add bookmark", [&] {
                                   pdf_obj* ref = pdf_add_new_dict(c, d, 6);
                                   pdf_obj* o = pdf_resolve_indirect(c, ref);
-                                  pdf_dict_put_text_string(c, o, PDF_NAME(Title), title);
+                                  if (raw)
+                                      pdf_dict_put_string(c, o, PDF_NAME(Title), title, titleSize);
+                                  else
+                                      pdf_dict_put_text_string(c, o, PDF_NAME(Title), title);
                                   pdf_dict_put(c, o, PDF_NAME(Parent), parent);
                                   pdf_obj* dest = pdf_dict_put_array(c, o, PDF_NAME(Dest), 2);
                                   pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, target));
@@ -221,6 +227,15 @@ public:
                              return ref;
                          }));
         addOutline(root.get(), items, pageCount);
+    }
+
+    void claimPageCount(std::int64_t count) {
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        guarded(c, "claim page count", [&] {
+            pdf_dict_put_int(c, pdf_dict_getp(c, pdf_trailer(c, d), "Root/Pages"), PDF_NAME(Count),
+                             count);
+        });
     }
 
     void save(const std::filesystem::path& path, const std::string& password) {
@@ -279,6 +294,8 @@ void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& d
         for (const auto& link : document.pages[static_cast<std::size_t>(i)].links)
             writer.addAnnotation(i, link, count);
     writer.addOutlineRoot(document.outline, count);
+    if (document.claimedPageCount)
+        writer.claimPageCount(*document.claimedPageCount);
     writer.save(path, document.userPassword);
 }
 
@@ -324,6 +341,70 @@ FixtureDocument linkPlacementDocument() {
         doc.pages.push_back(page);
     }
     doc.pages.push_back(FixturePage{600, 800});
+    return doc;
+}
+
+FixtureDocument hugeCountDocument() {
+    FixtureDocument doc = plainDocument(2);
+    doc.claimedPageCount = 2147483647;
+    return doc;
+}
+
+const std::vector<HostileString>& hostileLinkAddresses() {
+    using namespace std::string_literals;
+    static const std::vector<HostileString> cases = {
+        {"control characters",
+         "https://example.com/a\tb\x01"s
+         "c\x7f\n\0d"s,
+         "https://example.com/abcd"},
+        {"a Latin-1 byte", "https://example.com/caf\xE9", "https://example.com/caf%E9"},
+        {"UTF-8 bytes", "https://example.com/\xE2\x82\xAC", "https://example.com/%E2%82%AC"},
+        {"a UTF-16 text string", "\xFE\xFF\0h\0t\0t\0p\0:\0/\0/\0x\0/\0\xE9"s, "http://x/%C3%A9"},
+        {"a script hidden by a tab", "java\tscript:alert(1)", std::nullopt},
+        {"a script behind a blank and capitals", " JavaScript:alert(1)", std::nullopt},
+        {"another script language", "vbscript:msgbox(1)", std::nullopt},
+        {"a data address", "data:text/html,<script>alert(1)</script>", std::nullopt},
+        {"a local file", "file:///etc/passwd", std::nullopt},
+        {"a mail address", "mailto:ann@example.com", "mailto:ann@example.com"},
+        {"a relative address", "guide/intro.html", "guide/intro.html"},
+        {"a web address in capitals", "HTTPS://EXAMPLE.COM/", "HTTPS://EXAMPLE.COM/"},
+    };
+    return cases;
+}
+
+const std::vector<HostileString>& hostileBookmarkTitles() {
+    using namespace std::string_literals;
+    static const std::vector<HostileString> cases = {
+        {"UTF-16 big-endian", "\xFE\xFF\0C\0a\0f\0\xE9\0 \x20\xAC"s, "Caf\u00e9 \u20ac"},
+        {"UTF-16 little-endian",
+         "\xFF\xFE"
+         "C\0a\0f\0\xE9\0"s,
+         "Caf\u00e9"},
+        {"PDFDocEncoding", "\x80 Caf\xE9 \xA0", "\u2022 Caf\u00e9 \u20ac"},
+        {"PDFDocEncoding's undefined codes",
+         "A\x9F\xAD"
+         "B",
+         "AB"},
+        {"UTF-8 with its mark",
+         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+         "e",
+         "Gr\u00fc\u00dfe"},
+        {"control characters and line breaks", "One\x01\x02\nTwo\tThree\x7f", "One Two Three"},
+        {"controls in UTF-16", "\xFE\xFF\0A\0\x07\0B\0\x85\0\x1b"s, "AB"},
+        {"a lone surrogate", "\xFE\xFF\xD8\0\0A"s, "\ufffdA"},
+    };
+    return cases;
+}
+
+FixtureDocument hostileStringsDocument() {
+    FixtureDocument doc = plainDocument(2);
+    double y = 760;
+    for (const auto& address : hostileLinkAddresses()) {
+        doc.pages[0].links.push_back(FixtureLink::web({40, y, 200, 16}, address.stored));
+        y -= 20;
+    }
+    for (const auto& title : hostileBookmarkTitles())
+        doc.outline.push_back({title.stored, 1, {}, true});
     return doc;
 }
 

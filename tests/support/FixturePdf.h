@@ -18,6 +18,7 @@
 
 #include "import/PDFDocument.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,7 +28,7 @@ namespace zarvex::test {
 
 struct FixtureLink {
     PDFRect rect;
-    std::optional<std::string> uri; // a /URI action
+    std::optional<std::string> uri; // a /URI action; its bytes are written as they are
     std::optional<int> targetPage;  // a page link (0-based)
     bool useGoToAction = false;     // page link as /A /GoTo rather than /Dest
     std::string subtype = "Link";   // another subtype makes a non-link annotation
@@ -60,6 +61,9 @@ struct FixtureOutlineItem {
     std::string title;
     int page = 0; // 0-based target page
     std::vector<FixtureOutlineItem> children;
+    // The title is the string's bytes as stored in the file (any encoding, or
+    // none) rather than UTF-8 to be encoded as a text string.
+    bool rawTitle = false;
 };
 
 struct FixtureDocument {
@@ -67,6 +71,8 @@ struct FixtureDocument {
     std::vector<FixtureOutlineItem> outline;
     // Non-empty: the file is encrypted (RC4 128) and opening needs this password.
     std::string userPassword;
+    // Written as the page tree's /Count in place of the real number of pages.
+    std::optional<std::int64_t> claimedPageCount;
 };
 
 // Writes `document` to `path`.
@@ -92,6 +98,26 @@ FixtureDocument standardDocument();
 //   0 to 3: rotation 0, 90, 180, 270
 //   4 to 6: crop box (50, 50, 500, 700) with rotation 0, 90, 270
 FixtureDocument linkPlacementDocument();
+
+// Two Letter pages whose page tree claims 2147483647 pages.
+FixtureDocument hugeCountDocument();
+
+// A string as a hostile file stores it and what the import makes of it
+// (absent: the link is dropped).
+struct HostileString {
+    const char* what;
+    std::string stored;
+    std::optional<std::string> imported;
+};
+// Link addresses with control characters, bytes that are not UTF-8, script and
+// file schemes, relative and mail addresses.
+const std::vector<HostileString>& hostileLinkAddresses();
+// Bookmark titles in UTF-16 (both byte orders), PDFDocEncoding and UTF-8, with
+// control characters, line breaks and a lone surrogate.
+const std::vector<HostileString>& hostileBookmarkTitles();
+// One page with a web link for each of hostileLinkAddresses() (in that order,
+// 20 points apart) and a raw-titled bookmark for each of hostileBookmarkTitles().
+FixtureDocument hostileStringsDocument();
 
 // A text-and-vector document of `pages` Letter pages (body text, shapes, a
 // link on every tenth page, an outline entry every ten pages): the benchmark input.

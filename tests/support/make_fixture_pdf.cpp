@@ -6,6 +6,9 @@
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
 //   encrypted          two pages that need the password "secret"
+//   huge-count         two pages whose page tree claims 2147483647 pages
+//   hostile-strings    links and bookmarks with control characters, bytes that are
+//                      not UTF-8, several text encodings and script addresses
 // Exit status 0 on success, 1 when the file cannot be written, 2 for wrong arguments.
 
 #include "app/Log.h"
@@ -18,7 +21,8 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: make-fixture-pdf benchmark|standard|links|plain|encrypted [PAGES] OUT.pdf\n",
+    std::fputs("usage: make-fixture-pdf "
+               "benchmark|standard|links|plain|encrypted|huge-count|hostile-strings [PAGES] OUT.pdf\n",
                stderr);
     return 2;
 }
@@ -53,6 +57,10 @@ int main(int argc, char** argv) {
     } else if (kind == "encrypted" && argc == 3) {
         doc = plainDocument(2);
         doc.userPassword = "secret";
+    } else if (kind == "huge-count" && argc == 3) {
+        doc = hugeCountDocument();
+    } else if (kind == "hostile-strings" && argc == 3) {
+        doc = hostileStringsDocument();
     } else {
         return usage();
     }

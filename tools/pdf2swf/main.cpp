@@ -3,7 +3,9 @@
 //
 // Converts page N of PDF into OUT: a one-frame SWF (version 8) whose stage is
 // the page at Z dots per inch (72 = one pixel per point, 144 = twice the size
-// in points; the page's rotation applied), showing the page as a JPEG bitmap of
+// in points; the page's rotation applied; a page that would need more than
+// 8192 x 8192 pixels, or a side above 32767, drawn smaller with its shape kept,
+// as the import draws image pages), showing the page as a JPEG bitmap of
 // quality Q (1..100). Options may also be given as separate words ("-o" OUT,
 // "-p" N-N, "-s" key=value). "-t", "-G", "-q", "-qq" and "-s disablelinks" are
 // accepted and change nothing: the output never has links or text.
@@ -18,6 +20,7 @@
 #include "import/PDFRenderer.h"
 #include "import/SwfFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -144,11 +147,16 @@ void convert(const Job& job) {
                             std::to_string(renderer.pageCount()) + " pages)");
     const int index = job.page - 1;
     zarvex::PDFSize size = renderer.pageSize(index);
-    auto pixels = [&](double points) {
-        return std::max(1, static_cast<int>(std::lround(points * job.zoom / 72.0)));
+    // The stage is the page at the zoom, shrunk like an image page when that
+    // would exceed the pixel cap.
+    const double w = std::max(size.width * job.zoom / 72.0, 1.0);
+    const double h = std::max(size.height * job.zoom / 72.0, 1.0);
+    const double shrink = zarvex::pageImageShrink(w, h);
+    auto pixels = [&](double exact) {
+        return std::clamp(static_cast<int>(std::lround(exact * shrink)), 1, zarvex::kMaxRenderSide);
     };
-    const int width = pixels(size.width);
-    const int height = pixels(size.height);
+    const int width = pixels(w);
+    const int height = pixels(h);
     std::string jpeg = renderer.renderJpeg(index, width, height, job.quality / 100.0);
     std::string swf = zarvex::swf::makeJpegPage(jpeg, width, height, false);
     // Like any converter, the tool leaves flushing to the system: its output is

@@ -80,7 +80,10 @@ export function envelope(xmlText) {
     return `<?xml version="1.0" encoding="UTF-8"?>\n<data><![CDATA[${b64}]]></data>\n`;
 }
 
-const esc = (s) => String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+// As the publisher (libxml2) writes values: tabs and line breaks as character references, so
+// attribute values keep them.
+const esc = (s) => String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;')
+    .replace(/\t/g, '&#9;').replace(/\n/g, '&#10;').replace(/\r/g, '&#13;');
 const colorNumber = (hex) => String(parseInt(String(hex).replace(/^(0x|#)/i, ''), 16) | 0);
 
 /* The FlipBook3D document for settings s (keys as in the templates) and pages. */

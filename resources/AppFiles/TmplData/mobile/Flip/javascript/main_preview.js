@@ -251,13 +251,21 @@ var ZarvexDecode = (function () {
         var n = parseFloat(v);
         return isFinite(n) ? n : def;
     }
-    // Only web, mail and in-book addresses become links; script addresses are dropped.
+    // Only web, mail and relative addresses become links; script and every other scheme are
+    // dropped. Browsers remove tabs and line breaks anywhere in an address, and control
+    // characters and blanks around it, before they read its scheme: so the address is cleaned
+    // the same way first, and the browser's own parser has the last word on the scheme.
     function safeHref(h) {
-        h = String(h || '').trim();
+        h = String(h || '').replace(/[\u0000-\u001f\u007f-\u009f]/g, '').trim();
         if (!h) return '';
-        if (/^(https?:|mailto:|tel:|ftp:)/i.test(h)) return h;
-        if (/^[a-z][a-z0-9+.-]*:/i.test(h)) return '';
-        if (/^www\./i.test(h)) return 'http://' + h;
+        var scheme = /^([a-z][a-z0-9+.-]*):/i.exec(h);
+        if (scheme && !/^(https?|mailto)$/i.test(scheme[1])) return '';
+        if (!scheme && /^www\./i.test(h)) h = 'http://' + h;
+        try {
+            if (!/^(https?|mailto):$/.test(new URL(h, 'https://book.invalid/').protocol)) return '';
+        } catch (e) {
+            return '';
+        }
         return h;
     }
 
