@@ -4,9 +4,9 @@
 // preview once, changes one property and builds it again, and prints both
 // times in seconds. bench/publish.sh runs it; it never touches the user's own
 // preview or settings (HOME and the XDG folders point into a temporary folder).
-#include "app/AppSettings.h"
 #include "app/BookController.h"
-#include "app/Log.h"
+#include "base/AppSettings.h"
+#include "base/Log.h"
 #include "import/FlashOutlinePDF.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"

@@ -1,7 +1,7 @@
 #include "OutputFolder.h"
 
-#include "app/Error.h"
-#include "app/Log.h"
+#include "base/Error.h"
+#include "base/Log.h"
 #include "publish/ReplaceableFolder.h"
 
 #include <stdlib.h>

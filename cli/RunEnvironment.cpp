@@ -1,8 +1,8 @@
 #include "RunEnvironment.h"
 
-#include "app/Error.h"
-#include "app/Log.h"
-#include "app/Resources.h"
+#include "base/Error.h"
+#include "base/Log.h"
+#include "base/Resources.h"
 
 #include <stdlib.h>
 

@@ -1,6 +1,6 @@
 #include "TerminalText.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <fmt/format.h>
 

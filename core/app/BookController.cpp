@@ -1,16 +1,17 @@
 #include "app/BookController.h"
 
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/HXCUtility.h"
-#include "app/Log.h"
-#include "app/Resources.h"
-#include "app/StringUtil.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/HXCUtility.h"
+#include "base/Log.h"
+#include "base/Resources.h"
+#include "base/StringUtil.h"
 #include "import/FlashOutline.h"
 #include "import/FlashPageSourceImg.h"
 #include "import/FlashPagesAnnotations.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
+#include "publish/WebText.h"
 #include "templates/FlashTemplate.h"
 
 #include <algorithm>
@@ -28,58 +29,6 @@ constexpr std::array<const char*, 6> kPanoramaImages = {"b.jpg", "d.jpg", "f.jpg
                                                         "l.jpg", "r.jpg", "u.jpg"};
 constexpr const char* kPanoramicTemplate = "Panoramic";
 constexpr const char* kPreviewPageName = "index.html";
-
-// Name order in which digit runs compare by value: 2.jpg before 10.jpg.
-bool naturalLess(const std::string& a, const std::string& b) {
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        bool da = std::isdigit(static_cast<unsigned char>(a[i]));
-        bool db = std::isdigit(static_cast<unsigned char>(b[j]));
-        if (da && db) {
-            std::size_t ei = i, ej = j;
-            while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei])))
-                ++ei;
-            while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej])))
-                ++ej;
-            std::string na = a.substr(i, ei - i), nb = b.substr(j, ej - j);
-            na.erase(0, std::min(na.find_first_not_of('0'), na.size()));
-            nb.erase(0, std::min(nb.find_first_not_of('0'), nb.size()));
-            if (na.size() != nb.size())
-                return na.size() < nb.size();
-            if (na != nb)
-                return na < nb;
-            i = ei;
-            j = ej;
-            continue;
-        }
-        if (a[i] != b[j])
-            return a[i] < b[j];
-        ++i;
-        ++j;
-    }
-    return a.size() - i < b.size() - j;
-}
-
-// The text as it must appear inside a double-quoted XML attribute.
-std::string attributeText(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 } // namespace
 
@@ -305,7 +254,7 @@ void BookController::ReplaceXMLPath(bool flag) {
     auto text = readFile(file);
     if (!text)
         return;
-    std::string filesPath = attributeText(folder.string() + "/files/");
+    std::string filesPath = htmlEscape(folder.string() + "/files/");
     if (flag)
         replaceAll(*text, "bace=\"\"", "bace=\"" + filesPath + "\"");
     else

@@ -1,8 +1,8 @@
 #include "app/BookPublisher.h"
 
-#include "app/AppSettings.h"
-#include "app/Error.h"
-#include "app/Log.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
+#include "base/Log.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/FlashBookOutputApp.h"
 #include "publish/HTMLConfigInfo.h"

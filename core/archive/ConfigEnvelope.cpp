@@ -1,10 +1,10 @@
 #include "archive/ConfigEnvelope.h"
 
-#include "app/Error.h"
 #include "archive/Base64.h"
 #include "archive/CommonCryptor.h"
 #include "archive/ZKDataArchive.h"
 #include "archive/ZipReader.h"
+#include "base/Error.h"
 
 #include <algorithm>
 

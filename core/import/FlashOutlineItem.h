@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Error.h"
-#include "app/Xml.h"
+#include "base/Error.h"
+#include "base/Xml.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "import/FlashOutlinePDF.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "import/PDFDocument.h"
 
 namespace zarvex {

@@ -1,7 +1,7 @@
 #include "import/FlashPageSource.h"
 
-#include "app/Log.h"
-#include "app/NotificationCenter.h"
+#include "base/Log.h"
+#include "base/NotificationCenter.h"
 #include "import/TextNumber.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "import/FlashPageSourcePDF.h"
 
-#include "app/Error.h"
-#include "app/Log.h"
+#include "base/Error.h"
+#include "base/Log.h"
 #include "import/PDFDocument.h"
 #include "import/PDFToSWFPageConverter.h"
 

@@ -1,6 +1,6 @@
 #include "import/FlashPagesAnnotationsPDF.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "import/FlashPageSource.h"
 #include "import/PDFDocument.h"
 #include "import/PdfText.h"

@@ -1,7 +1,7 @@
 #include "import/ImportPDFOperation.h"
 
-#include "app/Error.h"
-#include "app/Log.h"
+#include "base/Error.h"
+#include "base/Log.h"
 #include "import/FlashOutlinePDF.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"

@@ -1,6 +1,6 @@
 #include "import/JpegEncoder.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <turbojpeg.h>
 

@@ -1,8 +1,8 @@
 #include "import/PDFDocument.h"
 
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/Log.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
 #include "import/PdfContext.h"
 #include "import/PdfText.h"
 

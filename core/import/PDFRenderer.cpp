@@ -1,6 +1,6 @@
 #include "import/PDFRenderer.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "import/JpegEncoder.h"
 #include "import/PdfContext.h"
 

@@ -1,7 +1,7 @@
 #include "import/PDFToPageConverter.h"
 
-#include "app/HXCUtility.h"
-#include "app/Log.h"
+#include "base/HXCUtility.h"
+#include "base/Log.h"
 #include "import/PDFDocument.h"
 
 #include <system_error>

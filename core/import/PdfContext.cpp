@@ -1,6 +1,6 @@
 #include "import/PdfContext.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <algorithm>
 #include <climits>

@@ -4,7 +4,7 @@
 // of MuPDF handles and the one place where MuPDF's setjmp-based errors turn into
 // zarvex::Error. Never include this from a public header.
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>

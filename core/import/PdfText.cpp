@@ -1,6 +1,6 @@
 #include "import/PdfText.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <array>
 #include <cctype>

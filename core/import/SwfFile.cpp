@@ -1,6 +1,6 @@
 #include "import/SwfFile.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <zlib.h>
 

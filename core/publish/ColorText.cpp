@@ -1,6 +1,6 @@
 #include "publish/ColorText.h"
 
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 
 #include <algorithm>
 #include <cmath>

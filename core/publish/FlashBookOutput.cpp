@@ -1,11 +1,11 @@
 #include "publish/FlashBookOutput.h"
 
-#include "app/AppSettings.h"
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/Log.h"
-#include "app/Resources.h"
 #include "archive/ConfigEnvelope.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
+#include "base/Resources.h"
 #include "import/FlashOutline.h"
 #include "import/FlashPage.h"
 #include "import/FlashPageSource.h"
@@ -14,7 +14,7 @@
 #include "publish/FastCopy.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/MakerInfo.h"
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 #include "templates/FlashTemplate.h"
 
 #include <array>

@@ -1,9 +1,9 @@
 #include "publish/FlashBookOutputApp.h"
 
-#include "app/Log.h"
-#include "app/Resources.h"
+#include "base/Log.h"
+#include "base/Resources.h"
 #include "publish/FastCopy.h"
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 
 #include <system_error>
 

@@ -1,10 +1,11 @@
 #include "publish/HTMLConfigInfo.h"
 
-#include "app/FileUtil.h"
-#include "app/Log.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
+#include "base/TextEncoding.h"
 #include "publish/MakerInfo.h"
-#include "publish/TextCoding.h"
 #include "publish/TextTemplate.h"
+#include "publish/WebText.h"
 
 namespace zarvex {
 
@@ -19,7 +20,7 @@ bool HTMLConfigInfo::generateHTMLFrom(const std::filesystem::path& from,
         ZLOG_ERROR("cannot read the HTML page template {}", from.string());
         return false;
     }
-    TextTemplate page(decodeText(*bytes));
+    TextTemplate page(text::decodeText(*bytes));
     page.setItem("index.title", htmlEscape(HTMLTitle_));
     page.setItem("meta.keywords", htmlEscape(HTMLKeywords_));
     page.setItem("meta.description", htmlEscape(HTMLDescription_));

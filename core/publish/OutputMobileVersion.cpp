@@ -1,13 +1,14 @@
 #include "publish/OutputMobileVersion.h"
 
-#include "app/AppSettings.h"
-#include "app/FileUtil.h"
-#include "app/Log.h"
-#include "app/StringUtil.h"
+#include "base/AppSettings.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
+#include "base/StringUtil.h"
+#include "base/TextEncoding.h"
 #include "import/FlashPageSource.h"
 #include "publish/FastCopy.h"
 #include "publish/MakerInfo.h"
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -175,7 +176,7 @@ std::optional<std::string> OutputMobileVersion::GetPreviewJSText(const fs::path&
     auto bytes = readFile(file);
     if (!bytes)
         return std::nullopt;
-    return decodeText(*bytes);
+    return text::decodeText(*bytes);
 }
 
 void OutputMobileVersion::PublishFlipMobileConfig() {
@@ -215,7 +216,7 @@ bool OutputMobileVersion::generateMobileHtmlFrom(const fs::path& from, const fs:
         fail("cannot read the Slide page " + from.string());
         return false;
     }
-    std::string page = decodeText(*bytes);
+    std::string page = text::decodeText(*bytes);
     replaceAll(page, "${index.title}", htmlEscape(value("bookTitle", maker::kDomainName)));
     replaceAll(page, "${fbbook.options}", slideOptionsText());
     if (!writeFileAtomically(to, page)) {

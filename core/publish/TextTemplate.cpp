@@ -1,6 +1,6 @@
 #include "publish/TextTemplate.h"
 
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 
 #include <string_view>
 

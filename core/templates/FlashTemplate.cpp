@@ -1,12 +1,13 @@
 #include "templates/FlashTemplate.h"
 
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/HXCUtility.h"
-#include "app/Log.h"
-#include "app/Resources.h"
-#include "app/StringUtil.h"
-#include "app/Xml.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/HXCUtility.h"
+#include "base/Log.h"
+#include "base/Resources.h"
+#include "base/StringUtil.h"
+#include "base/TextEncoding.h"
+#include "base/Xml.h"
 #include "templates/SettingsText.h"
 
 #include <fmt/format.h>
@@ -319,7 +320,7 @@ bool FlashTemplate::importPropertiesSettingsFrom(const fs::path& file) {
     const std::optional<std::string> bytes = readFile(file);
     if (!bytes)
         ZLOG_WARN("cannot read the settings file {}", file.string());
-    const std::string text = bytes ? settings::decodeText(*bytes) : std::string();
+    const std::string text = bytes ? text::decodeText(*bytes) : std::string();
 
     const std::string pageWidth = propertyValueFor("pageWidth", "960");
     const std::string pageHeight = propertyValueFor("pageHeight", "600");

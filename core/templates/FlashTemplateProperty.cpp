@@ -1,6 +1,6 @@
 #include "templates/FlashTemplateProperty.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "templates/SettingsText.h"
 
-#include "app/StringUtil.h"
-#include "app/TextEncoding.h"
+#include "base/StringUtil.h"
+#include "base/TextEncoding.h"
 
 namespace zarvex::settings {
 
@@ -65,12 +65,6 @@ std::string unescapeBackslashes(std::string_view text) {
         out += c;
     }
     return out;
-}
-
-std::string decodeText(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    return text::decodeText(bytes);
 }
 
 } // namespace zarvex::settings

@@ -33,9 +33,4 @@ std::string unescapeBackslashes(std::string_view text);
 // lone backslash tells the import that the backslashes are plain characters.
 inline constexpr std::string_view kPlainBackslashesLine = "# backslashes are plain text: \\";
 
-// A settings file's bytes as UTF-8 text: a UTF-8 byte-order mark is dropped,
-// UTF-16 with a byte-order mark (either order) is converted, valid UTF-8 is kept,
-// and anything else is read as ISO 8859-1.
-std::string decodeText(std::string_view bytes);
-
 } // namespace zarvex::settings

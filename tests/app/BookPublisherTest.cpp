@@ -1,9 +1,9 @@
 #include "app/BookPublisher.h"
 
-#include "app/AppSettings.h"
 #include "app/BookController.h"
-#include "app/Error.h"
-#include "app/Log.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
+#include "base/Log.h"
 #include "import/FlashPageSource.h"
 #include "support/TempHome.h"
 

@@ -1,13 +1,13 @@
 // Runs the built zarvex-cli as a user would: argv in, files, exit status and
 // standard streams out. Each test has its own HOME and XDG folders, which the
 // child process inherits.
-#include "app/Process.h"
-#include "app/Resources.h"
-#include "app/TextEncoding.h"
-#include "app/Xml.h"
 #include "archive/Base64.h"
 #include "archive/ConfigEnvelope.h"
 #include "archive/RC4.h"
+#include "base/Process.h"
+#include "base/Resources.h"
+#include "base/TextEncoding.h"
+#include "base/Xml.h"
 #include "support/FixturePdf.h"
 #include "support/TempHome.h"
 

@@ -1,6 +1,6 @@
 #include "OutputFolder.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>

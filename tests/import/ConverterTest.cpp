@@ -1,8 +1,8 @@
 #include "import/PDFToSWFPageConverter.h"
 
-#include "app/AppSettings.h"
-#include "app/Error.h"
-#include "app/FileUtil.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
 #include "import/PDFDocument.h"
 #include "import/SwfFile.h"
 

@@ -2,11 +2,11 @@
 // that would run scripts, a page tree that lies about its size, page ranges
 // and pages far beyond any real document.
 
-#include "app/AppSettings.h"
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/TextEncoding.h"
-#include "app/Xml.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/TextEncoding.h"
+#include "base/Xml.h"
 #include "import/FlashPageSource.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"

@@ -4,8 +4,8 @@
 
 #include "import/ImportPDFOperation.h"
 
-#include "app/AppSettings.h"
-#include "app/Log.h"
+#include "base/AppSettings.h"
+#include "base/Log.h"
 #include "import/FlashPageSourcePDF.h"
 
 #include <gtest/gtest.h>

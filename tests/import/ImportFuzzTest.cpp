@@ -7,8 +7,8 @@
 
 #include "import/ImportPDFOperation.h"
 
-#include "app/AppSettings.h"
-#include "app/Log.h"
+#include "base/AppSettings.h"
+#include "base/Log.h"
 #include "import/FlashOutlinePDF.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"

@@ -1,6 +1,6 @@
 #include "import/ImportPDFOperation.h"
 
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "import/FlashOutlinePDF.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"

@@ -2,7 +2,7 @@
 
 // Helpers of the import tests: log capture, progress recording, JPEG sizes.
 
-#include "app/NotificationCenter.h"
+#include "base/NotificationCenter.h"
 #include "support/LogCapture.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "import/PageLookahead.h"
 
-#include "app/FileUtil.h"
+#include "base/FileUtil.h"
 #include "import/PDFRenderer.h"
 
 #include "support/FixturePdf.h"

@@ -3,8 +3,8 @@
 #include "import/FlashPageSourcePDF.h"
 #include "import/PDFToPageConverter.h"
 
-#include "app/AppSettings.h"
-#include "app/Error.h"
+#include "base/AppSettings.h"
+#include "base/Error.h"
 
 #include "ImportTestSupport.h"
 #include "support/FixturePdf.h"

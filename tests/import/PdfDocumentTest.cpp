@@ -1,7 +1,7 @@
 #include "import/PDFDocument.h"
 #include "import/PDFRenderer.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/FixturePdf.h"
 #include "support/TempHome.h"
 

@@ -3,9 +3,9 @@
 
 #include "import/SwfFile.h"
 
-#include "app/Error.h"
-#include "app/Process.h"
-#include "app/Resources.h"
+#include "base/Error.h"
+#include "base/Process.h"
+#include "base/Resources.h"
 #include "import/PDFRenderer.h"
 #include "support/FixturePdf.h"
 #include "support/TempHome.h"

@@ -1,8 +1,8 @@
 #include "publish/FlashBookOutput.h"
 
 #include "PublishFixture.h"
-#include "app/Error.h"
 #include "archive/ConfigEnvelope.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +113,8 @@ TEST(BookConfig, RightToLeftBooksCarryTheirDirection) {
     xml::Document document = rtl.writer->bookXML();
     const xml::Node setting = rtl.setting(document);
     EXPECT_EQ(setting.child("Direction").text(), "Left");
-    EXPECT_EQ(test::nodeAt(setting, {"FlipBook3DSetting", "Mobility"}).attribute("direction"), "right");
+    EXPECT_EQ(test::nodeAt(setting, {"FlipBook3DSetting", "Mobility"}).attribute("direction"),
+              "right");
 }
 
 TEST(BookConfig, ListsHiddenButtonsInOrder) {

@@ -1,7 +1,7 @@
 #include "publish/FlashBookOutput.h"
 
 #include "PublishFixture.h"
-#include "app/Error.h"
+#include "base/Error.h"
 #include "import/FlashPagesAnnotations.h"
 #include "publish/HTMLConfigInfo.h"
 

@@ -1,6 +1,6 @@
 #include "publish/OutputMobileVersion.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include "PublishFixture.h"
 

@@ -1,10 +1,10 @@
 #include "PublishFixture.h"
 
-#include "app/FileUtil.h"
-#include "app/Process.h"
 #include "archive/ConfigEnvelope.h"
+#include "base/FileUtil.h"
+#include "base/Process.h"
 #include "publish/FlashBookOutput.h"
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // Generated inputs of the publishing tests: a private home, a resource folder
 // with templates and players written by code, and page sources over small
 // generated page files.
-#include "app/AppSettings.h"
-#include "app/Xml.h"
+#include "base/AppSettings.h"
+#include "base/Xml.h"
 #include "import/FlashPageSource.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"

@@ -1,7 +1,7 @@
 #include "publish/FlashBookOutput.h"
 
 #include "PublishFixture.h"
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"
 #include "import/ImportPDFOperation.h"

@@ -1,6 +1,6 @@
 #include "support/FixturePdf.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "import/PdfContext.h"
 
 #include <cstdio>

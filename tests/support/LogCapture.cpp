@@ -1,6 +1,6 @@
 #include "support/LogCapture.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <spdlog/sinks/ringbuffer_sink.h>
 

@@ -11,7 +11,7 @@
 //                      not UTF-8, several text encodings and script addresses
 // Exit status 0 on success, 1 when the file cannot be written, 2 for wrong arguments.
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "support/FixturePdf.h"
 
 #include <cstdio>
@@ -21,9 +21,10 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: make-fixture-pdf "
-               "benchmark|standard|links|plain|encrypted|huge-count|hostile-strings [PAGES] OUT.pdf\n",
-               stderr);
+    std::fputs(
+        "usage: make-fixture-pdf "
+        "benchmark|standard|links|plain|encrypted|huge-count|hostile-strings [PAGES] OUT.pdf\n",
+        stderr);
     return 2;
 }
 

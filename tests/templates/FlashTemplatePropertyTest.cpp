@@ -1,7 +1,7 @@
 #include "templates/FlashTemplateProperty.h"
 
 #include "TemplateFixture.h"
-#include "app/Xml.h"
+#include "base/Xml.h"
 
 #include <gtest/gtest.h>
 

@@ -46,22 +46,5 @@ TEST(SettingsTextValue, RecognisesTheBackslashEscapesOfEarlierExports) {
     EXPECT_EQ(unescapeBackslashes("C:\\\\x\\ny\\r\\q\\"), "C:\\x\ny\r\\q\\");
 }
 
-TEST(SettingsTextDecode, Encodings) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"ascii", "ascii"},
-        {"\xEF\xBB\xBF"
-         "bom",
-         "bom"},
-        {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"caf\xE9", "caf\xC3\xA9"},
-        {std::string("\xFE\xFF\0a\0\xE9", 6), "a\xC3\xA9"},
-        {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), "\xF0\x9F\x98\x80"}, // surrogate pair
-        {std::string("\xFF\xFE\x00\xDE", 4), "\xEF\xBF\xBD"},             // lone low surrogate
-        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"}, // encoded surrogate is not UTF-8
-    };
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(decodeText(bytes), text);
-}
-
 } // namespace
 } // namespace zarvex::settings

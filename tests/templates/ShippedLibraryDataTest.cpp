@@ -1,8 +1,8 @@
 // Data-level checks of the shipped template library and demo book: the files the
 // application reads (declarations, presets) are well-formed and agree with each other,
 // and every picture a preset or the launch names is there, in the form its reader needs.
-#include "app/Resources.h"
-#include "app/Xml.h"
+#include "base/Resources.h"
+#include "base/Xml.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // form is checked in ShippedLibraryDataTest.
 #include "templates/FlashTemplate.h"
 
-#include "app/FileUtil.h"
-#include "app/Resources.h"
+#include "base/FileUtil.h"
+#include "base/Resources.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>

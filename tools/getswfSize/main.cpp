@@ -5,8 +5,8 @@
 // such file, not an SWF, a truncated or broken file, LZMA compression) it
 // prints one line to standard error and exits 1; a wrong argument count exits 2.
 
-#include "app/FileUtil.h"
-#include "app/Log.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
 #include "import/SwfFile.h"
 
 #include <cstdio>

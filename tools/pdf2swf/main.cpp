@@ -14,9 +14,9 @@
 // otherwise one line on standard error and status 1 (cannot convert) or 2
 // (wrong arguments). Nothing is written to standard output.
 
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/Log.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
 #include "import/PDFRenderer.h"
 #include "import/SwfFile.h"
 

@@ -1,6 +1,6 @@
-#include "app/Resources.h"
+#include "base/Resources.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -28,7 +28,7 @@ fs::path resourcesPath() {
         return env;
     const auto exeDir = executableFolder();
     for (const fs::path& candidate : {exeDir / "resources", exeDir / ".." / "resources",
-                                     exeDir / ".." / "share" / "zarvex" / "resources"}) {
+                                      exeDir / ".." / "share" / "zarvex" / "resources"}) {
         std::error_code ec;
         if (fs::is_directory(candidate / "AppFiles", ec))
             return fs::weakly_canonical(candidate, ec);
@@ -36,7 +36,9 @@ fs::path resourcesPath() {
     throw Error("the resource folder cannot be found (set ZARVEX_RESOURCES)");
 }
 
-fs::path resourcePath(const fs::path& relative) { return resourcesPath() / relative; }
+fs::path resourcePath(const fs::path& relative) {
+    return resourcesPath() / relative;
+}
 
 fs::path homePath() {
     if (auto home = envPath("HOME"); !home.empty())

@@ -11,4 +11,8 @@ namespace zarvex {
 // empty `from` replaces nothing.
 std::size_t replaceAll(std::string& text, std::string_view from, std::string_view to);
 
+// Name order in which digit runs compare by value ("2.jpg" before "10.jpg",
+// leading zeros ignored); other characters compare bytewise.
+bool naturalLess(std::string_view a, std::string_view b);
+
 } // namespace zarvex

@@ -21,10 +21,6 @@ std::string jsStringLiteral(std::string_view text);
 // The text with &, <, > and " replaced by their character references.
 std::string htmlEscape(std::string_view text);
 
-// Text of a file read without a declared encoding, as UTF-8: UTF-16 when it
-// begins with a byte-order mark, UTF-8 when it is valid UTF-8, otherwise Latin-1.
-std::string decodeText(std::string_view bytes);
-
 // The text after the last "." of the last path component, or "" without one.
 std::string pathExtension(std::string_view path);
 

@@ -1,6 +1,6 @@
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/HXCUtility.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/HXCUtility.h"
 
 #include "support/TempHome.h"
 

@@ -1,4 +1,4 @@
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 #include "publish/ColorText.h"
 #include "publish/FastCopy.h"
 
@@ -48,7 +48,7 @@ TEST(ColorText, ConvertsBetweenTextAndColour) {
         EXPECT_EQ(colorToHexRGB(colorFromHexRGB(std::string(text))), text);
 }
 
-TEST(TextCoding, ScriptLiteralsEscapeEverythingThatCouldBreakAScript) {
+TEST(WebText, ScriptLiteralsEscapeEverythingThatCouldBreakAScript) {
     EXPECT_EQ(jsStringLiteral("plain"), "\"plain\"");
     EXPECT_EQ(jsStringLiteral("a\"b\\c\nd\re\tf"), "\"a\\\"b\\\\c\\nd\\re\\tf\"");
     EXPECT_EQ(jsStringLiteral(std::string("\x01\x7f", 2)), "\"\\u0001\\u007f\"");
@@ -58,7 +58,7 @@ TEST(TextCoding, ScriptLiteralsEscapeEverythingThatCouldBreakAScript) {
     EXPECT_EQ(jsStringLiteral("bad\xff"), "\"bad\\ufffd\"");
 }
 
-TEST(TextCoding, PathPieces) {
+TEST(WebText, PathPieces) {
     EXPECT_EQ(pathExtension("/a/b/logo.png"), "png");
     EXPECT_EQ(pathExtension("/a/b.d/logo"), "");
     EXPECT_EQ(pathExtension("archive.tar.gz"), "gz");

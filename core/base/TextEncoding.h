@@ -27,9 +27,9 @@ bool isValidUtf8(std::string_view text);
 // gives no text at all.
 std::optional<std::string> utf16ToUtf8(std::string_view units, bool bigEndian, bool strict);
 
-// The bytes of a file whose encoding is not declared, as UTF-8: UTF-16 when
-// they begin with a byte-order mark (converted leniently), kept as they are when
-// valid UTF-8, otherwise read as Latin-1.
+// The bytes of a file whose encoding is not declared, as UTF-8: a UTF-8
+// byte-order mark is dropped, UTF-16 with a byte-order mark (either order) is
+// converted leniently, valid UTF-8 is kept, anything else is read as Latin-1.
 std::string decodeText(std::string_view bytes);
 
 } // namespace zarvex::text

@@ -42,7 +42,11 @@ void prepaireTheLog(const std::string& appName);
 
 } // namespace zarvex
 
-#define ZLOG_DEBUG(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::debug, __VA_ARGS__)
-#define ZLOG_INFO(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::info, __VA_ARGS__)
-#define ZLOG_WARN(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::warn, __VA_ARGS__)
-#define ZLOG_ERROR(...) SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::err, __VA_ARGS__)
+#define ZLOG_DEBUG(...)                                                                            \
+    SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::debug, __VA_ARGS__)
+#define ZLOG_INFO(...)                                                                             \
+    SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::info, __VA_ARGS__)
+#define ZLOG_WARN(...)                                                                             \
+    SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::warn, __VA_ARGS__)
+#define ZLOG_ERROR(...)                                                                            \
+    SPDLOG_LOGGER_CALL(&::zarvex::log::logger(), spdlog::level::err, __VA_ARGS__)

@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace zarvex::text {
 
@@ -95,6 +95,8 @@ std::optional<std::string> utf16ToUtf8(std::string_view units, bool bigEndian, b
 }
 
 std::string decodeText(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
     if (bytes.starts_with("\xFE\xFF"))
         return *utf16ToUtf8(bytes.substr(2), true, false);
     if (bytes.starts_with("\xFF\xFE"))

@@ -29,7 +29,8 @@ public:
 
     // Every folder below `folder`, deep, each folder before its contents; empty
     // when the folder is missing or unreadable.
-    static std::vector<std::filesystem::path> subFolderOfFolder(const std::filesystem::path& folder);
+    static std::vector<std::filesystem::path>
+    subFolderOfFolder(const std::filesystem::path& folder);
 
     // Lists `folder` in the Flash Player's trust file (once; the newest last).
     static void makeDiractoryTrustByFlash(const std::filesystem::path& folder);

@@ -1,5 +1,5 @@
-#include "app/Log.h"
-#include "app/Resources.h"
+#include "base/Log.h"
+#include "base/Resources.h"
 
 #include "support/TempHome.h"
 

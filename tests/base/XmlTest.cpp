@@ -1,6 +1,6 @@
-#include "app/Xml.h"
+#include "base/Xml.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "support/LogCapture.h"
 #include "support/TempHome.h"
 

@@ -1,4 +1,4 @@
-#include "app/NotificationCenter.h"
+#include "base/NotificationCenter.h"
 
 #include <algorithm>
 
@@ -9,7 +9,8 @@ NotificationCenter& NotificationCenter::defaultCenter() {
     return center;
 }
 
-NotificationCenter::Token NotificationCenter::addObserver(const std::string& name, Observer observer) {
+NotificationCenter::Token NotificationCenter::addObserver(const std::string& name,
+                                                          Observer observer) {
     std::scoped_lock lock(mutex_);
     const Token token = nextToken_++;
     entries_.push_back({token, name, std::make_shared<Observer>(std::move(observer))});

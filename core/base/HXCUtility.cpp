@@ -1,10 +1,10 @@
-#include "app/HXCUtility.h"
+#include "base/HXCUtility.h"
 
-#include "app/Error.h"
-#include "app/FileUtil.h"
-#include "app/Log.h"
-#include "app/Resources.h"
-#include "app/TextEncoding.h"
+#include "base/Error.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
+#include "base/Resources.h"
+#include "base/TextEncoding.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -180,7 +180,8 @@ std::vector<fs::path> HXCUtility::subFolderOfFolder(const fs::path& folder) {
 fs::path HXCUtility::flashTrustFile() {
     if (const char* dir = std::getenv("ZARVEX_FLASH_TRUST_DIR"); dir && *dir)
         return fs::path(dir) / "PT.cfg";
-    return homePath() / ".macromedia" / "Flash_Player" / "#Security" / "FlashPlayerTrust" / "PT.cfg";
+    return homePath() / ".macromedia" / "Flash_Player" / "#Security" / "FlashPlayerTrust" /
+           "PT.cfg";
 }
 
 void HXCUtility::makeDiractoryTrustByFlash(const fs::path& folder) {

@@ -1,7 +1,7 @@
-#include "app/Xml.h"
+#include "base/Xml.h"
 
-#include "app/FileUtil.h"
-#include "app/Log.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -15,9 +15,13 @@
 namespace zarvex::xml {
 namespace {
 
-const xmlChar* X(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
+const xmlChar* X(const std::string& s) {
+    return reinterpret_cast<const xmlChar*>(s.c_str());
+}
 
-std::string fromXml(const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : std::string(); }
+std::string fromXml(const xmlChar* s) {
+    return s ? reinterpret_cast<const char*>(s) : std::string();
+}
 
 struct XmlFree {
     void operator()(xmlChar* p) const { xmlFree(p); }
@@ -93,11 +97,19 @@ struct ParseRunning {
 
 // Node -----------------------------------------------------------------------
 
-bool Node::isElement() const { return node_ && node_->type == XML_ELEMENT_NODE; }
-bool Node::isText() const { return node_ && node_->type == XML_TEXT_NODE; }
-bool Node::isCData() const { return node_ && node_->type == XML_CDATA_SECTION_NODE; }
+bool Node::isElement() const {
+    return node_ && node_->type == XML_ELEMENT_NODE;
+}
+bool Node::isText() const {
+    return node_ && node_->type == XML_TEXT_NODE;
+}
+bool Node::isCData() const {
+    return node_ && node_->type == XML_CDATA_SECTION_NODE;
+}
 
-std::string Node::name() const { return node_ ? fromXml(node_->name) : std::string(); }
+std::string Node::name() const {
+    return node_ ? fromXml(node_->name) : std::string();
+}
 
 void Node::setName(const std::string& name) {
     if (node_)
@@ -183,7 +195,7 @@ Node Node::child(const std::string& name) const {
 
 Node Node::parent() const {
     return (node_ && node_->parent && node_->parent->type == XML_ELEMENT_NODE) ? Node(node_->parent)
-                                                                              : Node();
+                                                                               : Node();
 }
 
 Node Node::appendElement(const std::string& name) {
@@ -196,13 +208,15 @@ Node Node::appendText(const std::string& text) {
     if (!node_)
         return Node();
     // xmlAddChild merges adjacent text nodes; the returned handle is the merged node.
-    return Node(xmlAddChild(node_, xmlNewDocTextLen(node_->doc, X(text), static_cast<int>(text.size()))));
+    return Node(
+        xmlAddChild(node_, xmlNewDocTextLen(node_->doc, X(text), static_cast<int>(text.size()))));
 }
 
 Node Node::appendCData(const std::string& text) {
     if (!node_)
         return Node();
-    return Node(xmlAddChild(node_, xmlNewCDataBlock(node_->doc, X(text), static_cast<int>(text.size()))));
+    return Node(
+        xmlAddChild(node_, xmlNewCDataBlock(node_->doc, X(text), static_cast<int>(text.size()))));
 }
 
 Node Node::appendCopy(const Node& other) {
@@ -224,7 +238,9 @@ void Node::remove() {
 
 // Document -------------------------------------------------------------------
 
-void Document::Free::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
+void Document::Free::operator()(_xmlDoc* doc) const {
+    xmlFreeDoc(doc);
+}
 
 Document::Document(_xmlDoc* doc) : doc_(doc) {}
 Document::Document(Document&&) noexcept = default;
@@ -238,7 +254,8 @@ Document Document::create(const std::string& rootName) {
     return d;
 }
 
-std::optional<Document> Document::parse(std::string_view bytes, ParseMode mode, std::string* error) {
+std::optional<Document> Document::parse(std::string_view bytes, ParseMode mode,
+                                        std::string* error) {
     initOnce();
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
     if (mode == ParseMode::Lenient)
@@ -270,7 +287,7 @@ std::optional<Document> Document::parse(std::string_view bytes, ParseMode mode, 
 }
 
 std::optional<Document> Document::parseFile(const std::filesystem::path& file, ParseMode mode,
-                                             std::string* error) {
+                                            std::string* error) {
     const auto bytes = readFile(file);
     if (!bytes) {
         if (error)
@@ -280,7 +297,9 @@ std::optional<Document> Document::parseFile(const std::filesystem::path& file, P
     return parse(*bytes, mode, error);
 }
 
-Node Document::root() const { return Node(xmlDocGetRootElement(doc_.get())); }
+Node Document::root() const {
+    return Node(xmlDocGetRootElement(doc_.get()));
+}
 
 void Document::setRoot(Node element) {
     if (xmlNode* old = xmlDocSetRootElement(doc_.get(), element.raw())) {

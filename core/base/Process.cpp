@@ -1,6 +1,6 @@
-#include "app/Process.h"
+#include "base/Process.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <cerrno>
 #include <csignal>

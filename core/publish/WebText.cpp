@@ -1,6 +1,6 @@
-#include "publish/TextCoding.h"
+#include "publish/WebText.h"
 
-#include "app/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>
@@ -120,8 +120,6 @@ std::string htmlEscape(std::string_view text) {
     }
     return out;
 }
-
-std::string decodeText(std::string_view bytes) { return text::decodeText(bytes); }
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/Log.h"
+#include "base/Log.h"
 
-#include "app/Resources.h"
+#include "base/Resources.h"
 
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/sinks/null_sink.h>
@@ -77,7 +77,8 @@ spdlog::logger& logger() {
 }
 
 void silence() {
-    auto l = std::make_shared<spdlog::logger>("zarvex", std::make_shared<spdlog::sinks::null_sink_mt>());
+    auto l =
+        std::make_shared<spdlog::logger>("zarvex", std::make_shared<spdlog::sinks::null_sink_mt>());
     l->set_level(spdlog::level::off);
     std::scoped_lock lock(configMutex());
     current() = l;

@@ -1,8 +1,8 @@
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 
-#include "app/FileUtil.h"
-#include "app/Log.h"
-#include "app/Resources.h"
+#include "base/FileUtil.h"
+#include "base/Log.h"
+#include "base/Resources.h"
 
 #include <nlohmann/json.hpp>
 
