@@ -23,5 +23,5 @@ mkdir -p "$build/coverage"
 gcovr --root "$here" --object-directory "$build" \
   --filter "$here/core/" --filter "$here/cli/" --filter "$here/tools/" \
   --exclude-unreachable-branches --exclude-throw-branches \
-  --html-details "$build/coverage/index.html" --print-summary -o /dev/null
+  --html-details "$build/coverage/index.html" --txt "$build/coverage/summary.txt" --print-summary
 echo "coverage: report in $build/coverage/index.html"
