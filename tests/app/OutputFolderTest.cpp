@@ -1,4 +1,4 @@
-#include "OutputFolder.h"
+#include "app/OutputFolder.h"
 
 #include "base/Error.h"
 #include "support/TempHome.h"
@@ -10,7 +10,6 @@
 
 namespace fs = std::filesystem;
 using namespace zarvex;
-using namespace zarvex::cli;
 using zarvex::test::listFolder;
 using zarvex::test::slurp;
 using zarvex::test::TempDir;
