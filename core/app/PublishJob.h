@@ -16,10 +16,11 @@ enum class PageFormat { Flash, Image };
 enum class MobileKind { Flip, Slide };
 
 // One book to publish: the choices of the import sheet, the template chooser
-// and the publish sheet together.
+// and the publish sheet together. Every member has its default, so a request
+// may name only what it changes ({.pdf = file, .out = folder}).
 struct PublishRequest {
-    std::optional<std::filesystem::path> pdf; // absent: the demo book
-    std::filesystem::path out;                // the book folder
+    std::optional<std::filesystem::path> pdf{}; // absent: the demo book
+    std::filesystem::path out{};                // the book folder
     std::string pages = "ALL";
     int quality = 0; // level 0 (JPEG quality 100) to 4 (25)
     PageFormat format = PageFormat::Flash;
@@ -30,19 +31,19 @@ struct PublishRequest {
     // settings it starts with; otherwise the style (the template's default
     // style unless named) is applied.
     bool templateGiven = false;
-    std::optional<std::string> style;
-    std::optional<std::filesystem::path> settingsFile;
-    std::vector<std::pair<std::string, std::string>> sets; // applied in order, after the file
-    std::string name = "index";       // of the HTML page, without ".html", or of NAME.app
-    std::optional<std::string> title; // the PDF's name, or the demo book's title, unless given
-    bool app = false;                 // the application bundle instead of a folder book
-    std::optional<MobileKind> mobile; // also the mobile version (folder form only)
-    bool overwrite = false;           // an output folder that holds an earlier book may go
+    std::optional<std::string> style{};
+    std::optional<std::filesystem::path> settingsFile{};
+    std::vector<std::pair<std::string, std::string>> sets{}; // applied in order, after the file
+    std::string name = "index";         // of the HTML page, without ".html", or of NAME.app
+    std::optional<std::string> title{}; // the PDF's name, or the demo book's title, unless given
+    bool app = false;                   // the application bundle instead of a folder book
+    std::optional<MobileKind> mobile{}; // also the mobile version (folder form only)
+    bool overwrite = false;             // an output folder that holds an earlier book may go
     bool strict = false; // a file that the settings name but that is missing fails the job
     // Folders that the book never replaces nor is written into, besides the
     // resources and the preview folder; a front end that moved the per-user
     // folders names the user's own preview folder here.
-    std::vector<std::filesystem::path> protectedFolders;
+    std::vector<std::filesystem::path> protectedFolders{};
 };
 
 // What a finished job leaves for the front end to show.

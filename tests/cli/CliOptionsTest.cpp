@@ -57,44 +57,46 @@ TEST(CliOptions, OtherCommandsAndTheEndOfOptions) {
 }
 
 TEST(CliOptions, BadCommandLinesAreUsageErrorsWithOneLineMessages) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"frobnicate"},
-        {"publish"},
-        {"publish", "--out"},
-        {"publish", "--out", ""},
-        {"publish", "--out", "d", "--quality", "5"},
-        {"publish", "--out", "d", "--quality", "-1"},
-        {"publish", "--out", "d", "--quality", "1x"},
-        {"publish", "--out", "d", "--format", "png"},
-        {"publish", "--out", "d", "--mobile", "tablet"},
-        {"publish", "--out", "d", "--set", "novalue"},
-        {"publish", "--out", "d", "--set", "=value"},
-        {"publish", "--out", "d", "--name", "a/b"},
-        {"publish", "--out", "d", "--name", ".."},
-        {"publish", "--out", "d", "--name", ""},
-        {"publish", "--out", "d", "--template", ""},
-        {"publish", "--out", "d", "--unknown"},
-        {"publish", "--out", "d", "--links=yes"},
-        {"publish", "--out", "d", "a.pdf", "b.pdf"},
-        {"publish", "--out", "d", "--app", "--mobile", "flip"},
-        {"inspect"},
-        {"inspect", "a.pdf", "--out", "d"},
-        {"inspect", "a.pdf", "--strict"},
-        {"publish", "--out", "d", "--strict=yes"},
-        {"templates", "extra"},
-        {"templates", "--quiet"},
-        {"--version", "extra"},
-    };
-    for (const auto& args : cases) {
-        std::string line;
-        for (const auto& a : args)
-            line += a + " ";
+    // Each split at spaces.
+    const char* const lines[] = {"",
+                                 "frobnicate",
+                                 "publish",
+                                 "publish --out",
+                                 "publish --out=",
+                                 "templates extra",
+                                 "templates --quiet",
+                                 "--version extra",
+                                 "inspect",
+                                 "inspect a.pdf --out d",
+                                 "inspect a.pdf --strict",
+                                 "publish --out d --quality 5",
+                                 "publish --out d --quality -1",
+                                 "publish --out d --quality 1x",
+                                 "publish --out d --format png",
+                                 "publish --out d --mobile tablet",
+                                 "publish --out d --set novalue",
+                                 "publish --out d --set =value",
+                                 "publish --out d --name a/b",
+                                 "publish --out d --name ..",
+                                 "publish --out d --name=",
+                                 "publish --out d --template=",
+                                 "publish --out d --unknown",
+                                 "publish --out d --links=yes",
+                                 "publish --out d a.pdf b.pdf",
+                                 "publish --out d --app --mobile flip",
+                                 "publish --out d --strict=yes"};
+    for (const std::string line : lines) {
+        std::vector<std::string> args;
+        for (std::size_t at = 0; at < line.size();) {
+            const std::size_t end = std::min(line.find(' ', at), line.size());
+            args.push_back(line.substr(at, end - at));
+            at = end + 1;
+        }
         try {
             parseArguments(args);
             ADD_FAILURE() << "accepted: " << line;
         } catch (const UsageError& e) {
-            std::string message = e.what();
+            const std::string message = e.what();
             EXPECT_FALSE(message.empty()) << line;
             EXPECT_EQ(message.find('\n'), std::string::npos) << line;
         }
