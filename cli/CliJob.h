@@ -8,12 +8,13 @@ namespace zarvex::cli {
 
 class ProgressDisplay;
 
-// One command of zarvex-cli: publish a book, list the templates, or inspect a
-// PDF's links and bookmarks. Results go to `out`, progress to `progress`, and
-// warnings and notices about the result, one line each, to `messages` (shown
-// with --quiet too). Text from names and documents is printed with its control
-// characters escaped. Every failure is raised as zarvex::Error with a one-line
-// message; a failed publish leaves the output folder as it was.
+// One command of zarvex-cli: publish a book (through the core's PublishJob),
+// list the templates, or inspect a PDF's links and bookmarks. Results go to
+// `out`, progress to `progress`, and warnings and notices about the result,
+// one line each, to `messages` (shown with --quiet too). Text from names and
+// documents is printed with its control characters escaped. Every failure is
+// raised as zarvex::Error with a one-line message; a failed publish leaves the
+// output folder as it was.
 class CliJob {
 public:
     explicit CliJob(CliOptions options) : options_(std::move(options)) {}

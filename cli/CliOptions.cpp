@@ -59,62 +59,63 @@ std::string checkedName(std::string name) {
 }
 
 void applyOption(CliOptions& options, const std::string& option, const std::string& value) {
+    PublishRequest& request = options.request;
     if (option == "--out") {
         if (value.empty())
             throw UsageError("--out needs a folder");
-        options.out = value;
+        request.out = value;
     } else if (option == "--pages") {
-        options.pages = value;
+        request.pages = value;
     } else if (option == "--quality") {
-        options.quality = parseQuality(value);
+        request.quality = parseQuality(value);
     } else if (option == "--format") {
         if (value == "flash")
-            options.format = PageFormat::Flash;
+            request.format = PageFormat::Flash;
         else if (value == "image")
-            options.format = PageFormat::Image;
+            request.format = PageFormat::Image;
         else
             throw UsageError("--format takes flash or image, not '" + value + "'");
     } else if (option == "--links") {
-        options.links = true;
+        request.links = true;
     } else if (option == "--bookmarks") {
-        options.bookmarks = true;
+        request.bookmarks = true;
     } else if (option == "--template") {
         if (value.empty())
             throw UsageError("--template needs a template name (see: zarvex-cli templates)");
-        options.templateName = value;
-        options.templateGiven = true;
+        request.templateName = value;
+        request.templateGiven = true;
     } else if (option == "--style") {
         if (value.empty())
             throw UsageError("--style needs a style name (see: zarvex-cli templates)");
-        options.style = value;
+        request.style = value;
     } else if (option == "--settings") {
         if (value.empty())
             throw UsageError("--settings needs a file");
-        options.settingsFile = value;
+        request.settingsFile = value;
     } else if (option == "--set") {
         auto eq = value.find('=');
         if (eq == std::string::npos || eq == 0)
             throw UsageError("--set takes KEY=VALUE, not '" + value + "'");
-        options.sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+        request.sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
     } else if (option == "--name") {
-        options.name = checkedName(value);
+        request.name = checkedName(value);
     } else if (option == "--title") {
-        options.title = value;
+        request.title = value;
     } else if (option == "--app") {
-        options.app = true;
+        request.app = true;
     } else if (option == "--mobile") {
         if (value == "flip")
-            options.mobile = MobileKind::Flip;
+            request.mobile = MobileKind::Flip;
         else if (value == "slide")
-            options.mobile = MobileKind::Slide;
+            request.mobile = MobileKind::Slide;
         else
             throw UsageError("--mobile takes flip or slide, not '" + value + "'");
     } else if (option == "--overwrite") {
-        options.overwrite = true;
+        request.overwrite = true;
     } else if (option == "--quiet") {
         options.quiet = true;
     } else if (option == "--strict") {
-        options.strict = true;
+        request.strict = true;
     }
 }
 
@@ -157,11 +158,11 @@ CliOptions parseArguments(std::span<const std::string> args) {
         if (onlyPositional || arg.size() < 2 || !arg.starts_with("-")) {
             if (options.command == Command::Templates)
                 throw UsageError("templates takes no arguments, not '" + arg + "'");
-            if (options.pdf)
+            if (options.request.pdf)
                 throw UsageError("only one PDF file can be given, not also '" + arg + "'");
             if (arg.empty())
                 throw UsageError("the PDF file name is empty");
-            options.pdf = arg;
+            options.request.pdf = arg;
             continue;
         }
         if (arg == "--") {
@@ -199,13 +200,13 @@ CliOptions parseArguments(std::span<const std::string> args) {
     }
 
     if (options.command == Command::Publish) {
-        if (options.out.empty())
+        if (options.request.out.empty())
             throw UsageError("publish needs --out DIR");
-        if (options.app && options.mobile)
+        if (options.request.app && options.request.mobile)
             throw UsageError("--mobile cannot be combined with --app (the application form has no "
                              "mobile version)");
     }
-    if (options.command == Command::Inspect && !options.pdf)
+    if (options.command == Command::Inspect && !options.request.pdf)
         throw UsageError("inspect needs a PDF file");
     return options;
 }

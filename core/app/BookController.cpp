@@ -141,6 +141,7 @@ std::optional<fs::path> BookController::applyChange() {
         auto html = std::make_shared<HTMLConfigInfo>();
         FlashBookOutput writer(source, iFlashTmpl_, iFlashPreviewFolder_, kPreviewPageName);
         writer.setPreviewPath(iFlashPreviewFolder_);
+        writer.setAppSettings(iAppSettings_);
         html->setHTMLTitle("Preview");
         writer.setHTMLConfig(html);
         writer.setFlashPagesAnnotations(flashPagesAnnotations());

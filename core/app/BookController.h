@@ -12,6 +12,7 @@
 
 namespace zarvex {
 
+class AppSettings;
 class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
@@ -61,6 +62,10 @@ public:
     // Null until loadDemoBook() or setFlashTmpl().
     const std::shared_ptr<FlashTemplate>& flashTmpl() const { return iFlashTmpl_; }
     void setFlashTmpl(std::shared_ptr<FlashTemplate> tmpl) { iFlashTmpl_ = std::move(tmpl); }
+
+    // The settings that give the preview's page size; AppSettings::shareInstance()
+    // unless set.
+    void setAppSettings(AppSettings* settings) { iAppSettings_ = settings; }
 
     // --- The preview ----------------------------------------------------------------
     // The preview folder's path; empty until it has been set up.
@@ -126,6 +131,7 @@ private:
     std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations_;
     std::shared_ptr<FlashOutline> iFlashOutline_;
     std::shared_ptr<FlashTemplate> iFlashTmpl_;
+    AppSettings* iAppSettings_ = nullptr;
     std::filesystem::path iFlashPreviewFolder_;
     std::optional<std::filesystem::path> previewPage_;
     std::string applyError_;

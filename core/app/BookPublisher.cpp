@@ -33,7 +33,7 @@ std::string joinedFailures(const std::vector<std::string>& failures, const char*
 } // namespace
 
 fs::path BookPublisher::onPublish(const PublishChoices& choices) {
-    AppSettings& settings = AppSettings::shareInstance();
+    AppSettings& settings = iAppSettings_ ? *iAppSettings_ : AppSettings::shareInstance();
     settings.setLastOutputFileFolder(choices.folder.string());
     settings.setLastOutputFileName(choices.fileName);
     settings.setLastOutputFileTitle(choices.title);
@@ -57,9 +57,11 @@ fs::path BookPublisher::onPublish(const PublishChoices& choices) {
     }
     OutputMobileVersion mobile(iFlashPageSource_, iFlashTmpl_, choices.folder,
                                settings.MobileType());
+    mobile.setAppSettings(&settings);
     try {
         html->setHTMLTitle(settings.lastOutputFileTitle());
         writer->setHTMLConfig(html);
+        writer->setAppSettings(&settings);
         writer->setFlashPagesAnnotations(iFlashPagesAnnotations_);
         writer->setFlashOutline(iFlashOutline_);
         if (previewFolder_)

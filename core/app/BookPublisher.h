@@ -9,6 +9,7 @@
 
 namespace zarvex {
 
+class AppSettings;
 class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
@@ -29,8 +30,8 @@ struct PublishChoices {
 // must have been previewed first: the configuration takes its page list from
 // the preview folder.
 //
-// Main thread; one publish at a time per process (the writers read the
-// settings singleton).
+// Main thread; one publish at a time per settings object (the writers read the
+// page size from it).
 class BookPublisher {
 public:
     BookPublisher(std::shared_ptr<FlashPageSource> pageSource, std::shared_ptr<FlashTemplate> tmpl,
@@ -40,6 +41,9 @@ public:
     // The preview folder the configuration takes its page list from; the
     // per-user one unless set.
     void setPreviewPath(std::filesystem::path folder) { previewFolder_ = std::move(folder); }
+    // Where the choices are remembered and the writers read the page size;
+    // AppSettings::shareInstance() unless set.
+    void setAppSettings(AppSettings* settings) { iAppSettings_ = settings; }
     // Hears the writers' steps.
     void setProgress(PublishProgress progress) { progress_ = std::move(progress); }
 
@@ -55,6 +59,7 @@ private:
     std::shared_ptr<FlashOutline> iFlashOutline_;
     std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations_;
     std::optional<std::filesystem::path> previewFolder_;
+    AppSettings* iAppSettings_ = nullptr;
     PublishProgress progress_;
 };
 

@@ -10,13 +10,14 @@
 namespace zarvex {
 
 FlashPageSourcePDF::FlashPageSourcePDF(const std::filesystem::path& pdfPath, std::string pageRange,
-                                       int dpi, int quality)
+                                       int dpi, int quality, AppSettings* settings)
     : iPDFDoc_(PDFDocument::open(pdfPath)), iPageRange_(std::move(pageRange)), iDPI_(dpi),
       iQuality_(quality) {
     setSourceFile(pdfPath);
     if (!iPDFDoc_)
         ZLOG_WARN("cannot open the PDF document {}", pdfPath.string());
     auto converter = std::make_unique<PDFToSWFPageConverter>(pdfPath, iPDFDoc_, quality);
+    converter->setAppSettings(settings);
     iNeedToImportPages_ = parsePageRange(iPageRange_, iPDFDoc_ ? iPDFDoc_->pageCount() : 0);
     converter->planPages(iNeedToImportPages_, [this] { return stop(); });
     toPageConverter_ = std::move(converter);

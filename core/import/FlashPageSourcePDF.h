@@ -9,6 +9,7 @@
 
 namespace zarvex {
 
+class AppSettings;
 class PDFDocument;
 class PDFToPageConverter;
 
@@ -26,8 +27,9 @@ class FlashPageSourcePDF : public FlashPageSource {
 public:
     // Opens the document (absent when the file cannot be read) and parses the
     // range against its page count. `dpi` is kept; the converter uses 144.
+    // The converter reads `settings` (AppSettings::shareInstance() when null).
     FlashPageSourcePDF(const std::filesystem::path& pdfPath, std::string pageRange, int dpi,
-                       int quality);
+                       int quality, AppSettings* settings = nullptr);
     ~FlashPageSourcePDF() override;
 
     // Also raises Error, before any page, when the document could not be opened,

@@ -89,8 +89,8 @@ void ImportPDFOperation::main() {
         return;
 
     try {
-        auto source =
-            std::make_shared<FlashPageSourcePDF>(iPDFPath_, iPageRange_, iDPI_, iQuality_);
+        auto source = std::make_shared<FlashPageSourcePDF>(iPDFPath_, iPageRange_, iDPI_, iQuality_,
+                                                           appSettings_);
         {
             std::scoped_lock lock(sourceMutex_);
             flashPageSource_ = source;

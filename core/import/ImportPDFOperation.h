@@ -10,6 +10,7 @@
 
 namespace zarvex {
 
+class AppSettings;
 class FlashPageSourcePDF;
 class FlashPagesAnnotationsPDF;
 class FlashOutlinePDF;
@@ -42,6 +43,10 @@ public:
     void setImportLinks(bool value) { importLinks_ = value; }
     bool importBookmarks() const { return importBookmarks_; }
     void setImportBookmarks(bool value) { importBookmarks_ = value; }
+
+    // The settings the page converter reads (Flash or image pages, the
+    // measured page size); AppSettings::shareInstance() unless set.
+    void setAppSettings(AppSettings* settings) { appSettings_ = settings; }
 
     // Runs main() and then `completion` on a new worker thread. Once only.
     void start(Completion completion = {});
@@ -78,6 +83,7 @@ private:
     std::string iPageRange_;
     bool importBookmarks_ = false;
     bool importLinks_ = false;
+    AppSettings* appSettings_ = nullptr;
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};

@@ -72,6 +72,10 @@ void PDFToSWFPageConverter::planPages(const std::vector<int>& pages,
     stopped_ = stopped ? std::move(stopped) : [] { return false; };
 }
 
+AppSettings& PDFToSWFPageConverter::settings() const {
+    return iAppSettings_ ? *iAppSettings_ : AppSettings::shareInstance();
+}
+
 fs::path PDFToSWFPageConverter::getPDF2swfLibPath() {
     return resourcePath("lib/pdf2swf");
 }
@@ -158,9 +162,8 @@ void PDFToSWFPageConverter::getFileWandH(const fs::path& swfFile) {
                     (result.errors.empty() ? "" : ": " + firstLine(result.errors)));
     const int width = readInt(std::string_view(text).substr(0, static_cast<std::size_t>(bar - 1)));
     const int height = readInt(std::string_view(text).substr(static_cast<std::size_t>(bar)));
-    auto& settings = AppSettings::shareInstance();
-    settings.setPageWidth(width);
-    settings.setPageHeight(height);
+    settings().setPageWidth(width);
+    settings().setPageHeight(height);
     ZLOG_DEBUG("page size of {}: {}x{}", swfFile.string(), width, height);
 }
 
@@ -240,7 +243,7 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
                    pageCount_);
         return std::nullopt;
     }
-    if (AppSettings::shareInstance().ImportType() == 0) {
+    if (settings().ImportType() == 0) {
         const auto path = swfPath(pageIndex);
         lookAhead(Ahead::FlashPages);
         if (!(lookahead_ && aheadKind_ == Ahead::FlashPages &&

@@ -12,6 +12,7 @@
 
 namespace zarvex {
 
+class AppSettings;
 class PDFRenderer;
 class PageLookahead;
 
@@ -42,6 +43,10 @@ public:
     std::optional<std::filesystem::path> generateMobilePage(int pageIndex) override;
     std::optional<std::filesystem::path> generateThumbPage(int pageIndex) override;
     std::optional<std::filesystem::path> generatePage(int pageIndex) override;
+
+    // The settings that choose Flash or image pages and take the measured page
+    // size; AppSettings::shareInstance() unless set.
+    void setAppSettings(AppSettings* settings) { iAppSettings_ = settings; }
 
     // The page numbers the coming passes will ask for, in order, and the page
     // source's stop flag; numbers outside the document are ignored.
@@ -85,6 +90,7 @@ public:
 private:
     enum class Ahead { None, MainImages, FlashPages, Thumbnails };
 
+    AppSettings& settings() const;
     bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
     // The size probe on the first converted SWF only.
     void measureOnce(const std::filesystem::path& swfFile);
@@ -100,6 +106,7 @@ private:
     void markWritten(const std::filesystem::path& file) const;
     bool hasWritten(const std::filesystem::path& file) const;
 
+    AppSettings* iAppSettings_ = nullptr;
     int pageCount_ = 0;
     bool measured_ = false;
     std::unique_ptr<PDFRenderer> iPDFRep_;

@@ -15,18 +15,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
-using zarvex::test::listFolder;
-using zarvex::test::slurp;
-using zarvex::test::TempDir;
-using zarvex::test::TempHome;
-using zarvex::test::writeFile;
+using namespace zarvex::test;
 
 namespace {
+
+using Strings = std::vector<std::string>;
 
 // An image page source over the first `count` demo pages.
 std::shared_ptr<FlashPageSourceImg> demoPages(std::size_t count) {
@@ -47,9 +44,12 @@ protected:
         controller.loadDemoBook();
     }
 
-    fs::path preview() const { return home.data() / "Drevalis/preview"; }
+    std::string pageWidth() const {
+        return controller.flashTmpl()->propertyValueFor("pageWidth", "");
+    }
 
     TempHome home;
+    const fs::path preview = home.data() / "Drevalis/preview";
     BookController controller;
 };
 
@@ -61,108 +61,107 @@ TEST(BookControllerPages, PageSourceListsJpegFilesInNaturalOrder) {
     for (const char* name : {"10.jpg", "2.jpg", "1.jpg", "note.txt", "3.JPG", "b.png", "a.jpg"})
         writeFile(resources / "Pics" / name, "x");
     fs::create_directories(resources / "Pics/folder.jpg");
-    test::ScopedEnv env("ZARVEX_RESOURCES", resources.path().string());
-
-    std::vector<std::string> names;
+    ScopedEnv env("ZARVEX_RESOURCES", resources.path().string());
+    Strings names;
     for (const auto& file : BookController::PageSource("Pics"))
         names.push_back(file.filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"1.jpg", "2.jpg", "3.JPG", "10.jpg", "a.jpg"}));
+    EXPECT_EQ(names, (Strings{"1.jpg", "2.jpg", "3.JPG", "10.jpg", "a.jpg"}));
     EXPECT_TRUE(BookController::PageSource("Missing").empty());
 }
 
 TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
     EXPECT_TRUE(controller.flashPreviewFolder().empty());
-    auto page = controller.applyChange();
-    ASSERT_TRUE(page) << controller.applyError();
-    EXPECT_EQ(controller.flashPreviewFolder(), preview());
-    EXPECT_EQ(*page, preview() / "index.html");
-    EXPECT_TRUE(fs::exists(preview() / "pages.xml"));
-    EXPECT_TRUE(fs::exists(preview() / "files/config.xml"));
-    EXPECT_EQ(listFolder(preview() / "files/page").size(),
-              BookController::PageSource("DemoImgs_standard/large").size());
-    std::string utf16; // the trust file is UTF-16LE; the test path is ASCII
-    for (char c : preview().string())
-        utf16 += std::string{c, '\0'};
-    EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
-}
-
-TEST_F(BookControllerTest, APropertyChangeIsPendingUntilApplied) {
-    EXPECT_FALSE(controller.changePending());
     NotificationCenter::defaultCenter().post("FlashTmplProValueChangedNotification");
     EXPECT_TRUE(controller.changePending());
-    controller.applyChange();
+    auto page = controller.applyChange();
+    ASSERT_TRUE(page) << controller.applyError();
     EXPECT_FALSE(controller.changePending());
+    EXPECT_EQ(controller.flashPreviewFolder(), preview);
+    EXPECT_EQ(*page, preview / "index.html");
+    EXPECT_TRUE(fs::exists(preview / "pages.xml"));
+    EXPECT_EQ(listFolder(preview / "files/page").size(),
+              BookController::PageSource("DemoImgs_standard/large").size());
+    std::string utf16; // the trust file is UTF-16LE; the test path is ASCII
+    for (char c : preview.string())
+        utf16 += std::string{c, '\0'};
+    EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
+
+    // The page editor closed without saving: the page list is as it was, rebuilt.
+    const std::string list = slurp(preview / "pages.xml");
+    ASSERT_NE(list.find("bace=\"\""), std::string::npos) << list.substr(0, 300);
+    controller.ReplaceXMLPath(true);
+    EXPECT_EQ(slurp(preview / "pages.xml").find("bace=\"\""), std::string::npos);
+    controller.pageEditorWindowDidEnd(0);
+    EXPECT_EQ(slurp(preview / "pages.xml"), list);
+    EXPECT_TRUE(controller.previewPage());
 }
 
-TEST_F(BookControllerTest, ACancelledImportChangesNothing) {
+TEST_F(BookControllerTest, TheImportSheetsEndReplacesTheBookOnlyWhenAccepted) {
     controller.applyChange();
+    writeFile(preview / "pages.xml", slurp(preview / "pages.xml") + "<!-- edited -->");
     auto before = controller.flashPageSource();
-    std::string pageWidth = controller.flashTmpl()->propertyValueFor("pageWidth", "");
+    const std::string width = pageWidth();
     controller.importWindowDidEnd(0, ImportedBook{demoPages(2), nullptr, nullptr, 612, 792});
     EXPECT_EQ(controller.flashPageSource(), before);
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), pageWidth);
-    EXPECT_TRUE(fs::exists(preview() / "pages.xml"));
-}
-
-TEST_F(BookControllerTest, AnAcceptedImportReplacesTheBookAndMakesANewPageList) {
-    controller.applyChange();
-    writeFile(preview() / "pages.xml", slurp(preview() / "pages.xml") + "<!-- edited -->");
+    EXPECT_EQ(pageWidth(), width);
+    EXPECT_NE(slurp(preview / "pages.xml").find("edited"), std::string::npos);
 
     auto pages = demoPages(2);
     controller.importWindowDidEnd(1, ImportedBook{pages, nullptr, nullptr, 612, 792});
-
     EXPECT_EQ(controller.flashPageSource(), pages);
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "612");
+    EXPECT_EQ(pageWidth(), "612");
     EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "792");
-    std::string list = slurp(preview() / "pages.xml");
-    EXPECT_EQ(list.find("edited"), std::string::npos) << "the old page list was kept";
-    EXPECT_EQ(listFolder(preview() / "files/page").size(), 2u);
+    EXPECT_EQ(slurp(preview / "pages.xml").find("edited"), std::string::npos)
+        << "the old page list was kept";
+    EXPECT_EQ(listFolder(preview / "files/page").size(), 2u);
+
+    // A size of 0 is unknown: the template keeps its own.
+    controller.importWindowDidEnd(1, ImportedBook{demoPages(1), nullptr, nullptr, 0, 0});
+    EXPECT_EQ(pageWidth(), "612");
 }
 
 TEST_F(BookControllerTest, AnImportedPdfBookListsItsThumbnailsInThePreview) {
     TempDir dir;
-    test::writeFixturePdf(dir / "doc.pdf", test::plainDocument(3));
-    AppSettings& settings = AppSettings::shareInstance();
-    const int importType = settings.ImportType();
+    writeFixturePdf(dir / "doc.pdf", plainDocument(3));
+    AppSettings settings(dir / "settings.json");
     settings.setImportType(1); // image pages: no outside tool needed
+    controller.setAppSettings(&settings);
     std::shared_ptr<FlashPageSource> pages;
     {
         // The import sheet takes the page source over and lets go of the
         // finished operation.
         ImportPDFOperation operation(dir / "doc.pdf", "2-3", 144, 85);
+        operation.setAppSettings(&settings);
         operation.main();
         pages = operation.flashPageSource();
     }
-    settings.setImportType(importType);
     ASSERT_TRUE(pages);
     controller.importWindowDidEnd(1, ImportedBook{pages, nullptr, nullptr, 612, 792});
 
-    auto list = xml::Document::parseFile(preview() / "pages.xml");
+    auto list = xml::Document::parseFile(preview / "pages.xml");
     ASSERT_TRUE(list);
-    std::vector<std::string> items;
+    Strings items;
     for (const auto& page : list->root().children())
         for (const auto& item : page.children())
             items.push_back(item.attributeOr("name", "") + "=" + item.text());
-    EXPECT_EQ(items, (std::vector<std::string>{"thumb=thumb/2.jpg", "normal=page/2.jpg",
-                                               "large=page/2.jpg", "thumb=thumb/3.jpg",
-                                               "normal=page/3.jpg", "large=page/3.jpg"}));
-    EXPECT_EQ(listFolder(preview() / "files/thumb"), (std::vector<std::string>{"2.jpg", "3.jpg"}));
-}
-
-TEST_F(BookControllerTest, AnImportOfUnknownSizeKeepsTheTemplatesPageSize) {
-    controller.flashTmpl()->setPropertyValue("pageWidth", "500");
-    controller.importWindowDidEnd(1, ImportedBook{demoPages(1), nullptr, nullptr, 0, 0});
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "500");
+    EXPECT_EQ(items, (Strings{"thumb=thumb/2.jpg", "normal=page/2.jpg", "large=page/2.jpg",
+                              "thumb=thumb/3.jpg", "normal=page/3.jpg", "large=page/3.jpg"}));
+    EXPECT_EQ(listFolder(preview / "files/thumb"), (Strings{"2.jpg", "3.jpg"}));
 }
 
 TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThem) {
-    fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
+    const fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
     if (!fs::exists(style / "b.jpg"))
         GTEST_SKIP() << "no Panoramic style with cube faces";
-    controller.applyChange();
-    fs::path ext = preview() / "files/extfiles";
-    writeFile(ext / "u.jpg", "kept");
+    const fs::path ext = preview / "files/extfiles";
+    const std::string before = controller.flashTmpl()->tmplName();
+    controller.selectTmplWindowDidEnd(0, style / "tmplSetting.txt");
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), before) << "a cancelled chooser";
 
+    // Before any preview: the faces need their folder all the same.
+    controller.acceptTemplate(style / "tmplSetting.txt");
+    EXPECT_TRUE(fs::exists(ext / "b.jpg"));
+    writeFile(ext / "u.jpg", "kept");
     controller.selectTmplWindowDidEnd(1, style / "tmplSetting.txt");
     EXPECT_EQ(controller.flashTmpl()->tmplName(), "Panoramic");
     EXPECT_EQ(controller.flashTmpl()->styleName(), "Dusk");
@@ -178,60 +177,33 @@ TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThe
         EXPECT_FALSE(fs::exists(ext / face)) << face;
 }
 
-TEST_F(BookControllerTest, ChoosingATemplateBeforeAnyPreviewStillPlacesTheCubeFaces) {
-    fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
-    if (!fs::exists(style / "b.jpg"))
-        GTEST_SKIP() << "no Panoramic style with cube faces";
-    controller.acceptTemplate(style / "tmplSetting.txt");
-    EXPECT_TRUE(fs::exists(preview() / "files/extfiles/b.jpg"));
-}
-
-TEST_F(BookControllerTest, ACancelledChooserKeepsTheTemplate) {
-    auto before = controller.flashTmpl()->tmplName();
-    controller.selectTmplWindowDidEnd(0, FlashTemplate::stylePathFor("Panoramic", "Dusk") /
-                                             "tmplSetting.txt");
-    EXPECT_EQ(controller.flashTmpl()->tmplName(), before);
-}
-
 TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
     TempDir dir;
     controller.flashTmpl()->setPropertyValue("Title", "Exported title");
-    auto written = controller.OnExportTmplSettings(dir / "mine");
-    ASSERT_TRUE(written);
-    EXPECT_EQ(*written, dir / "mine.txt");
+    EXPECT_EQ(controller.OnExportTmplSettings(dir / "mine"), dir / "mine.txt");
     EXPECT_TRUE(fs::exists(dir / "mine.txt"));
-    auto kept = controller.OnExportTmplSettings(dir / "other.cfg");
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(*kept, dir / "other.cfg");
+    EXPECT_EQ(controller.OnExportTmplSettings(dir / "other.cfg"), dir / "other.cfg");
 
     controller.flashTmpl()->setPropertyValue("Title", "Changed");
+    EXPECT_FALSE(controller.OnImportTmplSettings(dir / "missing.txt"));
+    EXPECT_FALSE(controller.previewPage()) << "a missing file changes nothing";
     EXPECT_TRUE(controller.OnImportTmplSettings(dir / "mine.txt"));
     EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Exported title");
     EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
-}
 
-TEST_F(BookControllerTest, ImportingAMissingSettingsFileChangesNothing) {
-    controller.flashTmpl()->setPropertyValue("Title", "Before");
-    EXPECT_FALSE(controller.OnImportTmplSettings("/nonexistent/settings.txt"));
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Before");
-    EXPECT_FALSE(controller.previewPage());
-}
-
-TEST(BookControllerNoTemplate, ExportAndImportWithoutATemplateDoNothing) {
-    TempHome home;
-    TempDir dir;
-    BookController controller;
-    EXPECT_FALSE(controller.OnExportTmplSettings(dir / "x"));
+    BookController empty;
+    EXPECT_FALSE(empty.OnExportTmplSettings(dir / "x"));
     EXPECT_FALSE(fs::exists(dir / "x.txt"));
-    writeFile(dir / "s.txt", "\n\rTitle=x");
-    EXPECT_FALSE(controller.OnImportTmplSettings(dir / "s.txt"));
+    EXPECT_FALSE(empty.OnImportTmplSettings(dir / "mine.txt"));
 }
 
 TEST(BookControllerPageList, ReplaceXMLPathRoundTripsTheBaseAttribute) {
     TempHome home;
     // A preview path with characters that XML attributes must escape.
-    test::ScopedEnv data("XDG_DATA_HOME", (home.path() / "a&b \"q\"").string());
+    ScopedEnv data("XDG_DATA_HOME", (home.path() / "a&b \"q\"").string());
     BookController controller;
+    controller.ReplaceXMLPath(true);
+    EXPECT_FALSE(fs::exists(BookController::previewFolderPath() / "pages.xml"));
     controller.InitPageConfig("");
     fs::path list = controller.flashPreviewFolder() / "pages.xml";
     const std::string original =
@@ -246,40 +218,21 @@ TEST(BookControllerPageList, ReplaceXMLPathRoundTripsTheBaseAttribute) {
     EXPECT_EQ(doc->root().attributeOr("bace", ""), expected);
     EXPECT_EQ(doc->root().children()[0].attributeOr("bace", ""), expected);
     EXPECT_EQ(doc->root().children()[1].attributeOr("base", "?"), "");
-
     controller.ReplaceXMLPath(false);
     EXPECT_EQ(slurp(list), original);
 }
 
-TEST(BookControllerPageList, ReplaceXMLPathWithoutAPageListDoesNothing) {
-    TempHome home;
-    BookController controller;
-    controller.ReplaceXMLPath(true);
-    EXPECT_FALSE(fs::exists(BookController::previewFolderPath() / "pages.xml"));
-}
-
-TEST_F(BookControllerTest, ClosingThePageEditorWithoutSavingRestoresThePageListAndRebuilds) {
-    controller.applyChange();
-    std::string before = slurp(preview() / "pages.xml");
-    ASSERT_NE(before.find("bace=\"\""), std::string::npos) << before.substr(0, 300);
-    controller.ReplaceXMLPath(true);
-    EXPECT_EQ(slurp(preview() / "pages.xml").find("bace=\"\""), std::string::npos);
-    controller.pageEditorWindowDidEnd(0);
-    EXPECT_EQ(slurp(preview() / "pages.xml"), before);
-    EXPECT_TRUE(controller.previewPage());
-}
-
 TEST_F(BookControllerTest, QuitRemovesThePreviewAndTheUsersOwnWorkFoldersOnly) {
     TempDir base("zarvex-work");
-    test::ScopedEnv env("ZARVEX_WORK_BASE", base.path().string());
+    ScopedEnv env("ZARVEX_WORK_BASE", base.path().string());
     fs::create_directory(base / "elsewhere");
     fs::create_directory_symlink(base / "elsewhere", base / "Pellido");
     const fs::path work = HXCUtility::forceTmpDiractory("Pellido");
     controller.applyChange();
-    ASSERT_TRUE(fs::exists(preview()));
+    ASSERT_TRUE(fs::exists(preview));
 
     controller.applicationWillTerminate();
-    EXPECT_FALSE(fs::exists(preview()));
+    EXPECT_FALSE(fs::exists(preview));
     EXPECT_FALSE(fs::exists(work.parent_path())) << "the private work folder stays";
     EXPECT_TRUE(fs::is_symlink(base / "Pellido"));
     EXPECT_TRUE(fs::is_directory(base / "elsewhere"));

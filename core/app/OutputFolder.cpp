@@ -1,4 +1,4 @@
-#include "OutputFolder.h"
+#include "app/OutputFolder.h"
 
 #include "base/Error.h"
 #include "base/Log.h"
@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-namespace zarvex::cli {
+namespace zarvex {
 
 namespace fs = std::filesystem;
 
@@ -187,4 +187,4 @@ void OutputFolder::commit() {
     }
 }
 
-} // namespace zarvex::cli
+} // namespace zarvex

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zarvex::cli {
+namespace zarvex {
 
 // The folder a run publishes into. The book is written into a hidden sibling
 // folder first and moved into place by commit() only when it is complete, so a
@@ -70,4 +70,4 @@ bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& o
 // The absolute, symlink-resolved form of a path that may not exist yet.
 std::filesystem::path resolvedPath(const std::filesystem::path& path);
 
-} // namespace zarvex::cli
+} // namespace zarvex

@@ -1,0 +1,212 @@
+#include "app/OutputFolder.h"
+
+#include "base/Error.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+using namespace zarvex;
+using namespace zarvex::test;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The one-line message of the Error that `make` raises; empty when none.
+std::string refusal(const std::function<void()>& make) {
+    try {
+        make();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(IsWithin, ComparesWholePathComponents) {
+    EXPECT_TRUE(isWithin("/a/b", "/a/b"));
+    EXPECT_TRUE(isWithin("/a/b/c", "/a/b"));
+    EXPECT_TRUE(isWithin("/a/b", "/"));
+    EXPECT_FALSE(isWithin("/a/bc", "/a/b"));
+    EXPECT_FALSE(isWithin("/a", "/a/b"));
+}
+
+TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
+    const std::string book = "index.html files/config.xml";
+    struct Case {
+        const char* what;
+        std::string files; // in the target before the run, split at spaces
+        bool overwrite, commit, replaced;
+        const char* input = nullptr; // inside the target
+    };
+    const std::vector<Case> cases = {
+        {"a new folder", "", false, true, true},
+        {"a new folder, uncommitted", "", false, false, false},
+        {"a book, uncommitted", book, true, false, false},
+        {"a book, without overwrite", book, false, true, false},
+        {"a book", book + " files/page/1.jpg", true, true, true},
+        {"a book with its mobile version and page list",
+         "mybook.html pages.xml files/config.xml mobile/index.html", true, true, true},
+        {"the named application",
+         "mybook.app/Contents/Resources/files/config.xml mybook.app/Contents/Info.plist", true,
+         true, true},
+        {"a folder of documents", "notes.txt photo.jpg", true, true, false},
+        {"a book among other files", book + " notes.txt", true, true, false},
+        {"a page without its book", "index.html files/page/1.jpg", true, true, false},
+        {"an application of another name", "other.app/Contents/Resources/files/config.xml", true,
+         true, false},
+        {"an application folder without a book", "mybook.app/Contents/Info.plist", true, true,
+         false},
+        {"a book holding an input", book + " files/extfiles/LogoFile.png", true, true, false,
+         "files/extfiles/LogoFile.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path target = dir / "new/parents/out";
+        Strings files;
+        for (std::size_t at = 0; at < c.files.size();) {
+            const std::size_t end = std::min(c.files.find(' ', at), c.files.size());
+            files.push_back(c.files.substr(at, end - at));
+            writeFile(target / files.back(), "old");
+            at = end + 1;
+        }
+        OutputFolder::Rules rules;
+        rules.overwrite = c.overwrite;
+        rules.bundleName = "mybook.app";
+        rules.inputs = {dir / "input.pdf"};
+        if (c.input)
+            rules.inputs.push_back(target / c.input);
+        const std::string why = refusal([&] {
+            OutputFolder out(target, rules);
+            EXPECT_EQ(out.staging().parent_path(), target.parent_path());
+            writeFile(out.staging() / "index.html", "new");
+            EXPECT_EQ(fs::exists(target), !files.empty());
+            if (c.commit)
+                out.commit();
+        });
+        if (c.replaced) {
+            EXPECT_EQ(why, "");
+            EXPECT_EQ(listFolder(target), Strings{"index.html"});
+            EXPECT_EQ(slurp(target / "index.html"), "new");
+        } else {
+            EXPECT_EQ(why.empty(), !c.commit) << why;
+            EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+            for (const auto& file : files)
+                EXPECT_EQ(slurp(target / file), "old") << file;
+        }
+        const bool left = c.replaced || !files.empty();
+        EXPECT_EQ(listFolder(target.parent_path()), left ? Strings{"out"} : Strings{})
+            << "staging or old folders left over";
+    }
+}
+
+TEST(OutputFolder, RefusesProtectedFoldersEvenWithOverwrite) {
+    TempDir dir;
+    fs::path home = dir / "home/user";
+    fs::path resources = dir / "app/resources";
+    fs::path preview = dir / "home/user/.local/share/Drevalis/preview";
+    fs::create_directories(resources / "AppFiles");
+    fs::create_directories(preview);
+    writeFile(dir / "docs/input.pdf", "%PDF");
+    writeFile(dir / "docs/other.txt", "x");
+    writeFile(dir / "plain-file", "x");
+
+    OutputFolder::Rules rules;
+    rules.overwrite = true;
+    rules.neverReplaced = {"/", home};
+    rules.neverTouched = {resources, preview};
+    rules.inputs = {dir / "docs/input.pdf"};
+    for (const fs::path& bad : {fs::path("/"), home, home / "..", dir / "home", resources,
+                                resources / "AppFiles", dir / "app", preview, preview / "files",
+                                dir / "docs", dir / "plain-file", dir / "plain-file/book"}) {
+        EXPECT_THROW(OutputFolder(bad, rules), Error) << bad;
+    }
+    EXPECT_TRUE(fs::exists(dir / "docs/input.pdf"));
+    EXPECT_TRUE(fs::exists(resources / "AppFiles"));
+    // Inside the home folder is fine.
+    EXPECT_NO_THROW(OutputFolder(home / "book", rules));
+}
+
+TEST(OutputFolder, ASymbolicLinkIsNeverTheOutputFolder) {
+    TempDir dir;
+    writeFile(dir / "real/files/config.xml", "old book");
+    fs::create_directory_symlink(dir / "real", dir / "link");
+    fs::create_symlink(dir / "missing", dir / "dangling");
+    OutputFolder::Rules rules;
+    rules.overwrite = true;
+    for (const fs::path& chosen : {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}) {
+        const std::string why = refusal([&] { OutputFolder(chosen, rules); });
+        EXPECT_NE(why.find("symbolic link"), std::string::npos) << chosen << ": " << why;
+    }
+    EXPECT_EQ(slurp(dir / "real/files/config.xml"), "old book");
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    // A link among the parents leads to the folder as usual.
+    OutputFolder inner(dir / "link/inner", {});
+    EXPECT_EQ(inner.target(), fs::canonical(dir.path()) / "real/inner");
+}
+
+TEST(OutputFolder, CommitChecksTheTargetAgain) {
+    struct Case {
+        const char* what;
+        bool bookBefore;
+        bool overwrite;
+        std::function<void(const fs::path& target, const fs::path& dir)> meanwhile;
+        bool committed;
+    };
+    auto addNotes = [](const fs::path& target, const fs::path&) {
+        writeFile(target / "notes.txt", "mine");
+    };
+    const std::vector<Case> cases = {
+        {"a folder appeared", false, false, addNotes, false},
+        {"a folder that is no book appeared", false, true, addNotes, false},
+        {"the earlier book took other files in", true, true, addNotes, false},
+        {"a link appeared", false, true,
+         [](const fs::path& target, const fs::path& dir) {
+             writeFile(dir / "real/files/config.xml", "mine");
+             fs::create_directory_symlink(dir / "real", target);
+         },
+         false},
+        {"an earlier book appeared", false, true,
+         [](const fs::path& target, const fs::path&) {
+             writeFile(target / "files/config.xml", "old");
+         },
+         true},
+        {"an empty folder appeared", false, false,
+         [](const fs::path& target, const fs::path&) { fs::create_directory(target); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path target = dir / "out";
+        if (c.bookBefore)
+            writeFile(target / "files/config.xml", "old");
+        OutputFolder::Rules rules;
+        rules.overwrite = c.overwrite;
+        {
+            OutputFolder out(target, rules);
+            writeFile(out.staging() / "index.html", "new");
+            c.meanwhile(target, dir.path());
+            if (c.committed) {
+                out.commit();
+                EXPECT_EQ(listFolder(target), Strings{"index.html"});
+                continue;
+            }
+            EXPECT_THROW(out.commit(), Error);
+        }
+        EXPECT_FALSE(fs::exists(target / "index.html")) << "the new book went in";
+        if (fs::is_symlink(target)) {
+            EXPECT_EQ(slurp(dir / "real/files/config.xml"), "mine");
+        } else {
+            EXPECT_EQ(slurp(target / "notes.txt"), "mine");
+            EXPECT_EQ(fs::exists(target / "files/config.xml"), c.bookBefore);
+        }
+        for (const auto& name : listFolder(dir.path()))
+            EXPECT_NE(name.front(), '.') << "left behind: " << name;
+    }
+}
