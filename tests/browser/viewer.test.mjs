@@ -35,9 +35,10 @@ env.ZARVEX_RESOURCES = resources;
 
 let browser, server;
 before(async () => {
-    fs.rmSync(www, { recursive: true, force: true });
-    fs.mkdirSync(www, { recursive: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
+    for (const dir of [www, path.join(out, 'screenshots')]) {
+        fs.rmSync(dir, { recursive: true, force: true });
+        fs.mkdirSync(dir, { recursive: true });
+    }
     fs.writeFileSync(path.join(out, 'music.mp3'), Buffer.alloc(64));
     browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
     server = await serve(www);
