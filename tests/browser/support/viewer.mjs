@@ -1,9 +1,9 @@
 // Driving the book viewer in the browser: open a book, read what it shows, turn pages.
 import assert from 'node:assert/strict';
 
-/* Opens the address in a new page of the browser or context and waits for the viewer. */
-export async function openBook(target, url) {
-    const page = await target.newPage();
+/* Opens the address in a new page of the browser context and waits for the viewer. */
+export async function openBook(context, url) {
+    const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e.message));
     await page.goto(url);
@@ -16,28 +16,43 @@ export async function openBook(target, url) {
     return page;
 }
 
-/* The page numbers of the spread on screen. */
+/* The page numbers of the spread on screen, once no leaf is turning. */
 export async function spread(page) {
     await page.waitForFunction(() => !document.querySelector('.zv-leaf'));
-    const v = await page.getAttribute('.zv-root', 'data-pages');
-    return v.split(',').map(Number);
+    return (await page.getAttribute('.zv-root', 'data-pages')).split(',').map(Number);
+}
+
+/* Waits until the spread on screen is pages ("4,5"), or holds that page when a number. */
+export async function waitPages(page, pages, timeout = 15000) {
+    await page.waitForFunction((p) => {
+        const shown = document.querySelector('.zv-root').dataset.pages;
+        return typeof p === 'number' ? shown.split(',').includes(String(p)) : shown === p;
+    }, pages, { timeout });
+    return spread(page);
 }
 
 export async function turn(page, button) {
     const before = await spread(page);
     await page.click(`[data-button=${button}]`);
     await page.waitForFunction((b) => document.querySelector('.zv-root').dataset.pages !== b, before.join(','));
-    await page.waitForFunction(() => !document.querySelector('.zv-leaf'));
+    return spread(page);
+}
+
+/* Goes to page n through the page field, then leaves the field so keys reach the book. */
+export async function goTo(page, n) {
+    await page.fill('.zv-counter', String(n));
+    await page.press('.zv-counter', 'Enter');
+    await waitPages(page, n);
+    await page.evaluate(() => document.activeElement.blur());
 }
 
 /* Colours and controls as the reader sees them. */
 export async function pageState(page) {
     return page.evaluate(() => {
         const root = document.querySelector('.zv-root');
-        const bar = document.querySelector('.zv-bar');
         return {
             buttons: [...document.querySelectorAll('[data-button]')].map((b) => b.dataset.button),
-            barColor: getComputedStyle(bar).backgroundColor,
+            barColor: getComputedStyle(document.querySelector('.zv-bar')).backgroundColor,
             baseVar: root.style.getPropertyValue('--zv-base'),
             background: getComputedStyle(root).backgroundImage,
             title: document.querySelector('.zv-title').textContent,
@@ -45,21 +60,19 @@ export async function pageState(page) {
     });
 }
 
+const pictureOf = (n) => `.zv-slot .zv-page[data-page="${n}"] img`;
+
 /* The picture of page n is loaded and, where the browser lets a script read its pixels,
  * not blank: the pixels vary. */
 export async function assertPicture(page, n, { pixels = true } = {}) {
-    const sel = `.zv-slot .zv-page[data-page="${n}"] img`;
     await page.waitForFunction((s) => {
         const img = document.querySelector(s);
         return img && img.complete && img.naturalWidth > 0;
-    }, sel, { timeout: 15000 });
+    }, pictureOf(n), { timeout: 15000 });
     if (!pixels) return;
-    const spreadOfValues = await page.evaluate((s) => {
-        const img = document.querySelector(s);
-        const c = document.createElement('canvas');
-        c.width = 64; c.height = 64;
-        const g = c.getContext('2d');
-        g.drawImage(img, 0, 0, 64, 64);
+    const contrast = await page.evaluate((s) => {
+        const g = Object.assign(document.createElement('canvas'), { width: 64, height: 64 }).getContext('2d');
+        g.drawImage(document.querySelector(s), 0, 0, 64, 64);
         const d = g.getImageData(0, 0, 64, 64).data;
         let min = 255, max = 0;
         for (let i = 0; i < d.length; i += 4) {
@@ -67,20 +80,17 @@ export async function assertPicture(page, n, { pixels = true } = {}) {
             min = Math.min(min, l); max = Math.max(max, l);
         }
         return max - min;
-    }, sel);
-    assert.ok(spreadOfValues > 40, `page ${n} looks blank (contrast ${spreadOfValues})`);
+    }, pictureOf(n));
+    assert.ok(contrast > 40, `page ${n} looks blank (contrast ${contrast})`);
 }
 
 /* Where page n's picture shows its magenta area (the fixture's drawn link), in screen pixels
  * and as fractions of the picture; null when the picture has none. */
 export async function drawnArea(page, n) {
-    const sel = `.zv-slot .zv-page[data-page="${n}"] img`;
     return page.evaluate((s) => {
         const img = document.querySelector(s);
         const w = img.naturalWidth, h = img.naturalHeight;
-        const c = document.createElement('canvas');
-        c.width = w; c.height = h;
-        const g = c.getContext('2d');
+        const g = Object.assign(document.createElement('canvas'), { width: w, height: h }).getContext('2d');
         g.drawImage(img, 0, 0);
         const d = g.getImageData(0, 0, w, h).data;
         let x0 = w, y0 = h, x1 = -1, y1 = -1;
@@ -96,17 +106,17 @@ export async function drawnArea(page, n) {
         const r = img.getBoundingClientRect();
         const fx = x0 / w, fy = y0 / h, fw = (x1 + 1 - x0) / w, fh = (y1 + 1 - y0) / h;
         return { fx, fy, fw, fh, x: r.left + (fx + fw / 2) * r.width, y: r.top + (fy + fh / 2) * r.height };
-    }, sel);
+    }, pictureOf(n));
 }
 
 /* The link areas of page n as fractions of its picture. */
 export async function linkAreas(page, n) {
-    return page.evaluate((p) => {
-        const img = document.querySelector(`.zv-slot .zv-page[data-page="${p}"] img`).getBoundingClientRect();
-        return [...document.querySelectorAll(`.zv-slot .zv-page[data-page="${p}"] a.zv-link`)].map((a) => {
+    return page.evaluate((s) => {
+        const img = document.querySelector(s).getBoundingClientRect();
+        return [...document.querySelector(s).parentElement.querySelectorAll('a.zv-link')].map((a) => {
             const r = a.getBoundingClientRect();
             return { fx: (r.left - img.left) / img.width, fy: (r.top - img.top) / img.height,
                      fw: r.width / img.width, fh: r.height / img.height };
         });
-    }, n);
+    }, pictureOf(n));
 }
