@@ -111,11 +111,6 @@ TEST(FlashPageSourceImg, NumbersImagesByPositionAndCopiesThemAsNormalPages) {
         EXPECT_NE(copy, source.pages()[i]) << "a copy, not the same page";
         EXPECT_TRUE(std::dynamic_pointer_cast<FlashPageImage>(copy)) << "a copy of its class";
     }
-    for (int n : {0, 1, 2, 3, 4}) {
-        EXPECT_FALSE(source.getThumbPageAtIndex(n));
-        EXPECT_FALSE(source.getZoomedPageAtIndex(n));
-        EXPECT_FALSE(source.getMobilePageAtIndex(n));
-    }
     EXPECT_EQ(source.getNormalPageAtIndex(2)->pageFilePath(), fs::path("/img/b.jpg"));
     EXPECT_EQ(source.getPageAtIndex(0)->pageFilePath(), fs::path("/img/a.jpg"));
     EXPECT_FALSE(source.getPageAtIndex(3));
@@ -174,8 +169,6 @@ TEST_P(PdfSource, PassesKeepRangeOrderPostProgressAndTakeTheirFilesAlong) {
         EXPECT_EQ(source->getThumbPageAtIndex(3)->pageIndex(), 3);
         EXPECT_EQ(source->getNormalPageAtIndex(4)->pageIndex(), 4);
         EXPECT_FALSE(source->getNormalPageAtIndex(9));
-        EXPECT_FALSE(source->getZoomedPageAtIndex(2));
-        EXPECT_FALSE(source->getMobilePageAtIndex(2)) << "the mobile lookup is not overridden";
         EXPECT_EQ(source->getPageAtIndex(2)->pageIndex(), 4);
         source->setStop(true);
         EXPECT_FALSE(source->getThumbPageAtIndex(3));
