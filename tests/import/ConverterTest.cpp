@@ -7,7 +7,6 @@
 #include "import/SwfFile.h"
 
 #include "ImportTestSupport.h"
-#include "support/FixturePdf.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -21,37 +20,24 @@ namespace {
 
 using Size = PDFToSWFPageConverter::PixelSize;
 
-TEST(ConverterSizes, MainPagesAreTwiceThePointSize) {
-    EXPECT_EQ(PDFToSWFPageConverter::pageImageSize(612, 792), (Size{1224, 1584}));
-    EXPECT_EQ(PDFToSWFPageConverter::pageImageSize(792, 612), (Size{1584, 1224}));
-    EXPECT_EQ(PDFToSWFPageConverter::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
-}
-
-TEST(ConverterSizes, HugePagesAreDrawnSmallerKeepingTheirShape) {
-    const auto size = PDFToSWFPageConverter::pageImageSize(14400, 7200);
-    EXPECT_LE(double(size.width) * size.height, 8192.0 * 8192.0);
-    EXPECT_NEAR(double(size.width) / size.height, 2.0, 0.01);
-    const auto strip = PDFToSWFPageConverter::pageImageSize(100000, 10);
+// Letter pages, their thumbnails and the probe's answers are checked where
+// they are made (renders, thumbnails, stand-in tools); here the edges.
+TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
+    using C = PDFToSWFPageConverter;
+    EXPECT_EQ(C::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
+    const auto huge = C::pageImageSize(14400, 7200); // drawn smaller, keeping its shape
+    EXPECT_LE(double(huge.width) * huge.height, 8192.0 * 8192.0);
+    EXPECT_NEAR(double(huge.width) / huge.height, 2.0, 0.01);
+    const auto strip = C::pageImageSize(100000, 10);
     EXPECT_LE(strip.width, 32767);
     EXPECT_GE(strip.height, 1);
+    EXPECT_EQ(C::thumbImageSize(500, 500), (Size{180, 180}));
+    EXPECT_EQ(C::thumbImageSize(1000, 1), (Size{180, 1})); // cut toward zero
+    EXPECT_EQ(C::CheckString(3, "600|800"), 0);            // no bar within the length
+    EXPECT_EQ(C::CheckString(-1, "|"), 0);
 }
 
-TEST(ConverterSizes, ThumbnailsFitTheBoxCuttingTowardZero) {
-    EXPECT_EQ(PDFToSWFPageConverter::thumbImageSize(612, 792), (Size{139, 180}));
-    EXPECT_EQ(PDFToSWFPageConverter::thumbImageSize(792, 612), (Size{180, 139}));
-    EXPECT_EQ(PDFToSWFPageConverter::thumbImageSize(500, 500), (Size{180, 180}));
-    EXPECT_EQ(PDFToSWFPageConverter::thumbImageSize(1000, 1), (Size{180, 1}));
-}
-
-TEST(ConverterProbe, CheckStringFindsTheFirstBarWithinLength) {
-    EXPECT_EQ(PDFToSWFPageConverter::CheckString(7, "600|800"), 4);
-    EXPECT_EQ(PDFToSWFPageConverter::CheckString(3, "600|800"), 0);
-    EXPECT_EQ(PDFToSWFPageConverter::CheckString(6, "600800"), 0);
-    EXPECT_EQ(PDFToSWFPageConverter::CheckString(9, "|a|"), 1);
-    EXPECT_EQ(PDFToSWFPageConverter::CheckString(-1, "|"), 0);
-}
-
-// A converter over a fixture PDF, in a private home.
+// A converter over a fixture PDF, in a private home, in image mode.
 class Converter : public testing::Test {
 protected:
     void SetUp() override {
@@ -63,68 +49,47 @@ protected:
 
     static AppSettings& settings() { return AppSettings::shareInstance(); }
 
-    std::unique_ptr<PDFToSWFPageConverter> open(const test::FixtureDocument& fixture,
-                                                int quality = 85) {
+    std::unique_ptr<PDFToSWFPageConverter> open(const test::FixtureDocument& fixture) {
         const auto file = dir / "doc.pdf";
-        test::writeFixturePdf(file, fixture);
-        auto document = PDFDocument::open(file);
-        EXPECT_TRUE(document);
-        return std::make_unique<PDFToSWFPageConverter>(file, document, quality);
+        return std::make_unique<PDFToSWFPageConverter>(file, test::openFixture(file, fixture), 85);
+    }
+
+    static std::pair<int, int> sizeOf(const std::optional<fs::path>& file) {
+        return file ? test::jpegSize(test::slurp(*file)) : std::pair{-1, -1};
     }
 
     test::TempHome home;
     test::TempDir dir;
 };
 
-TEST_F(Converter, PassesThePdf2swfArgumentsOneByOne) {
-    auto converter = open(test::plainDocument(3));
-    const auto out = converter->converterWorkFolder() / "3.swf";
-    EXPECT_EQ(converter->pdf2swfArguments(3, out),
-              (std::vector<std::string>{(dir / "doc.pdf").string(), "-o" + out.string(), "-p 3-3",
-                                        "-s jpegquality=85", "-t", "-G", "-qq", "-s flashversion=8",
-                                        "-s disablelinks", "-s zoom=144"}));
-    EXPECT_EQ(converter->DPI(), 144);
-}
-
-TEST_F(Converter, WorksInItsOwnFolderUnderPellidoAndRemovesIt) {
+TEST_F(Converter, MakesEachImageOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
     fs::path folder;
     {
-        auto converter = open(test::plainDocument(1));
+        auto converter = open(test::plainDocument(2));
         folder = converter->converterWorkFolder();
         EXPECT_EQ(folder.parent_path(), fs::path("/tmp/Pellido"));
         EXPECT_TRUE(fs::is_directory(folder));
-        ASSERT_TRUE(converter->generatePage(1));
+
+        // A mobile image asked first is rendered; later it is the main page's JPEG.
+        const auto fresh = converter->generateMobilePage(2);
+        EXPECT_EQ(fresh, folder / "2_mobile.jpg");
+        EXPECT_EQ(sizeOf(fresh), std::make_pair(1224, 1584));
+        const auto main = converter->generatePage(1);
+        EXPECT_EQ(main, folder / "1.jpg");
+        EXPECT_EQ(sizeOf(main), std::make_pair(1224, 1584));
+        const auto mobile = converter->generateMobilePage(1);
+        ASSERT_TRUE(main && mobile);
+        EXPECT_EQ(test::slurp(*mobile), test::slurp(*main));
+
+        // Images the converter wrote are reused, not made again.
+        test::writeFile(*main, "kept");
+        test::writeFile(*mobile, "kept");
+        EXPECT_EQ(converter->generatePage(1), main);
+        EXPECT_EQ(converter->generateMobilePage(1), mobile);
+        EXPECT_EQ(test::slurp(*main), "kept");
+        EXPECT_EQ(test::slurp(*mobile), "kept");
     }
     EXPECT_FALSE(fs::exists(folder));
-}
-
-TEST_F(Converter, ImageModeRendersTheMainPageOnceAt144Dpi) {
-    auto converter = open(test::plainDocument(2));
-    const auto path = converter->generatePage(1);
-    ASSERT_TRUE(path);
-    EXPECT_EQ(*path, converter->converterWorkFolder() / "1.jpg");
-    EXPECT_EQ(test::jpegSize(test::slurp(*path)), std::make_pair(1224, 1584));
-
-    test::writeFile(*path, "kept");
-    EXPECT_EQ(converter->generatePage(1), path);
-    EXPECT_EQ(test::slurp(*path), "kept") << "an existing main JPEG is reused";
-}
-
-TEST_F(Converter, MobileImageIsTheMainPictureAndIsMadeOnce) {
-    auto converter = open(test::plainDocument(2));
-    const auto fresh = converter->generateMobilePage(2); // rendered: no main page yet
-    ASSERT_TRUE(fresh);
-    EXPECT_EQ(*fresh, converter->converterWorkFolder() / "2_mobile.jpg");
-    EXPECT_EQ(test::jpegSize(test::slurp(*fresh)), std::make_pair(1224, 1584));
-
-    const auto main = converter->generatePage(1);
-    const auto reused = converter->generateMobilePage(1);
-    ASSERT_TRUE(main && reused);
-    EXPECT_EQ(test::slurp(*reused), test::slurp(*main));
-
-    test::writeFile(*reused, "kept");
-    EXPECT_EQ(converter->generateMobilePage(1), reused);
-    EXPECT_EQ(test::slurp(*reused), "kept");
 }
 
 TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
@@ -140,59 +105,42 @@ TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
                 fs::create_symlink(dir / "secret.txt", planted);
             else
                 test::writeFile(planted, "planted");
-            const auto mobile = converter->generateMobilePage(1);
-            const auto main = converter->generatePage(1);
-            ASSERT_TRUE(mobile && main);
-            EXPECT_EQ(test::jpegSize(test::slurp(*mobile)), std::make_pair(1224, 1584));
-            EXPECT_EQ(test::jpegSize(test::slurp(*main)), std::make_pair(1224, 1584));
+            EXPECT_EQ(sizeOf(converter->generateMobilePage(1)), std::make_pair(1224, 1584));
+            EXPECT_EQ(sizeOf(converter->generatePage(1)), std::make_pair(1224, 1584));
             EXPECT_FALSE(fs::is_symlink(planted));
             EXPECT_EQ(test::slurp(dir / "secret.txt"), "secret");
         }
     }
 }
 
-TEST_F(Converter, ThumbnailsFitTheBoxAndAreStampedWithTheTime) {
+TEST_F(Converter, RotatedPagesRenderUprightAndThumbnailsAreStampedWithTheTime) {
     auto fixture = test::plainDocument(2);
-    fixture.pages[1].width = 792;
-    fixture.pages[1].height = 612;
+    fixture.pages[1].rotation = 90;
     auto converter = open(fixture);
+    EXPECT_EQ(sizeOf(converter->generatePage(2)), std::make_pair(1584, 1224));
     const auto portrait = converter->generateThumbPage(1);
-    const auto landscape = converter->generateThumbPage(2);
-    ASSERT_TRUE(portrait && landscape);
-    EXPECT_EQ(test::jpegSize(test::slurp(*portrait)), std::make_pair(139, 180));
-    EXPECT_EQ(test::jpegSize(test::slurp(*landscape)), std::make_pair(180, 139));
+    EXPECT_EQ(sizeOf(portrait), std::make_pair(139, 180));
+    EXPECT_EQ(sizeOf(converter->generateThumbPage(2)), std::make_pair(180, 139));
+    ASSERT_TRUE(portrait);
     EXPECT_TRUE(std::regex_match(portrait->filename().string(), std::regex("[0-9]{12}1\\.jpg")))
         << *portrait;
     EXPECT_EQ(portrait->parent_path(), converter->converterWorkFolder());
 }
 
-TEST_F(Converter, RotatedPagesRenderUpright) {
-    auto fixture = test::plainDocument(1);
-    fixture.pages[0].rotation = 90;
-    auto converter = open(fixture);
-    const auto path = converter->generatePage(1);
-    ASSERT_TRUE(path);
-    EXPECT_EQ(test::jpegSize(test::slurp(*path)), std::make_pair(1584, 1224));
-}
-
-TEST_F(Converter, NumbersOutsideTheDocumentMakeNoFiles) {
-    auto converter = open(test::plainDocument(2));
-    for (int p : {0, 3, -1, 99999}) {
-        EXPECT_FALSE(converter->generatePage(p)) << p;
-        EXPECT_FALSE(converter->generateThumbPage(p)) << p;
-        EXPECT_FALSE(converter->generateMobilePage(p)) << p;
-    }
-    EXPECT_EQ(test::countFiles(converter->converterWorkFolder()), 0);
-}
-
-TEST_F(Converter, WithoutDocumentNothingIsWritten) {
-    PDFToSWFPageConverter converter(dir / "missing.pdf", nullptr, 85);
-    EXPECT_FALSE(converter.generatePage(1));
-    EXPECT_FALSE(converter.generateThumbPage(1));
-    EXPECT_FALSE(converter.generateMobilePage(1));
+TEST_F(Converter, NumbersOutsideTheDocumentOrNoDocumentMakeNoFiles) {
+    auto expectNothing = [](PDFToSWFPageConverter& converter, std::vector<int> pages) {
+        for (int p : pages) {
+            EXPECT_FALSE(converter.generatePage(p)) << p;
+            EXPECT_FALSE(converter.generateThumbPage(p)) << p;
+            EXPECT_FALSE(converter.generateMobilePage(p)) << p;
+        }
+        EXPECT_EQ(test::countFiles(converter.converterWorkFolder()), 0);
+    };
+    expectNothing(*open(test::plainDocument(2)), {0, 3, -1, 99999});
+    PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
+    expectNothing(without, {1});
     settings().setImportType(0);
-    EXPECT_FALSE(converter.generatePage(1));
-    EXPECT_EQ(test::countFiles(converter.converterWorkFolder()), 0);
+    expectNothing(without, {1});
 }
 
 TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
@@ -201,17 +149,14 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     fixture.pages[1] = test::FixturePage{400, 500};
     auto converter = open(fixture);
     // An import that leaves page 1 out still gets its page size.
-    const auto second = converter->generatePage(2);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(*second, converter->converterWorkFolder() / "2.swf");
+    EXPECT_EQ(converter->generatePage(2), converter->converterWorkFolder() / "2.swf");
     EXPECT_EQ(settings().PageWidth(), 800);
     EXPECT_EQ(settings().PageHeight(), 1000);
 
     const auto first = converter->generatePage(1);
     ASSERT_TRUE(first);
     const auto swfBytes = test::slurp(*first);
-    const auto header = swf::readHeader(swfBytes);
-    EXPECT_EQ(header.version, 8);
+    EXPECT_EQ(swf::readHeader(swfBytes).version, 8);
     EXPECT_EQ(settings().PageWidth(), 800) << "later pages run no probe";
     EXPECT_EQ(settings().PageHeight(), 1000);
 
@@ -219,10 +164,31 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     const auto mobile = converter->generateMobilePage(1);
     ASSERT_TRUE(mobile);
     EXPECT_EQ(test::slurp(*mobile), swf::extractJpeg(swfBytes).value_or("none"));
-    EXPECT_EQ(test::jpegSize(test::slurp(*mobile)), std::make_pair(1224, 1584));
+    EXPECT_EQ(sizeOf(mobile), std::make_pair(1224, 1584));
 }
 
-// Stand-in tools in a private resource folder.
+TEST_F(Converter, HostileOversizedPagesStayWithinThePixelCapInBothModes) {
+    if (!fs::exists(PDFToSWFPageConverter::getPDF2swfLibPath()))
+        GTEST_SKIP() << "pdf2swf is not built";
+    const std::pair<double, double> sizes[] = {{16500, 800}, {800, 16500}, {16000, 16000}};
+    test::FixtureDocument fixture;
+    for (const auto& [width, height] : sizes)
+        fixture.pages.emplace_back(width, height);
+    const auto converter = open(fixture);
+    for (int p = 1; p <= static_cast<int>(std::size(sizes)); ++p) {
+        const auto [width, height] = sizes[p - 1];
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + " points");
+        const auto cap = PDFToSWFPageConverter::pageImageSize(width, height);
+        EXPECT_LE(double(cap.width) * cap.height, 8192.0 * 8192.0 * 1.001);
+        const auto swfFile = dir / (std::to_string(p) + ".swf");
+        ASSERT_NO_THROW(converter->runPdf2swf(p, swfFile));
+        const auto header = swf::readCompleteFile(readFile(swfFile).value_or(""));
+        EXPECT_NEAR(header.width(), cap.width, 1);
+        EXPECT_NEAR(header.height(), cap.height, 1);
+    }
+}
+
+// Flash mode with stand-in tools in a private resource folder.
 class ConverterWithTools : public Converter {
 protected:
     void SetUp() override {
@@ -241,7 +207,7 @@ protected:
     test::ScopedEnv resourcesEnv{"ZARVEX_RESOURCES", resources.path().string()};
 };
 
-TEST_F(ConverterWithTools, ProbeAnswerSetsThePageSize) {
+TEST_F(ConverterWithTools, PassesThePdf2swfArgumentsOneByOneAndReadsTheProbe) {
     const auto argsFile = dir / "args.txt";
     tool("pdf2swf", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + argsFile.string() +
                         "'\nout=${2#-o}\nprintf 'FWS' > \"$out\"\n");
@@ -256,25 +222,22 @@ TEST_F(ConverterWithTools, ProbeAnswerSetsThePageSize) {
                                          "-s flashversion=8\n-s disablelinks\n-s zoom=144\n");
 }
 
-TEST_F(ConverterWithTools, ProbeAnswerWithoutBarIsAnError) {
-    tool("pdf2swf", "out=${2#-o}\nprintf 'FWS' > \"$out\"\n");
-    tool("getswfSize", "echo 'no size here'\n");
-    auto converter = open(test::plainDocument(1));
-    EXPECT_THROW(converter->generatePage(1), Error);
-    EXPECT_EQ(settings().PageWidth(), 1080);
-}
-
-TEST_F(ConverterWithTools, FailingOrMissingPdf2swfIsAnErrorAndLeavesNoFile) {
+TEST_F(ConverterWithTools, FailingToolsAreErrorsAndLeaveNoFile) {
     auto converter = open(test::plainDocument(2));
     EXPECT_THROW(converter->generatePage(2), Error) << "no tool at all";
     tool("pdf2swf", "out=${2#-o}\nprintf 'half' > \"$out\"\necho 'cannot convert' >&2\nexit 3\n");
     try {
         converter->generatePage(2);
-        FAIL() << "no error";
+        ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("cannot convert"), std::string::npos) << e.what();
     }
     EXPECT_EQ(test::countFiles(converter->converterWorkFolder()), 0);
+
+    tool("pdf2swf", "out=${2#-o}\nprintf 'FWS' > \"$out\"\n");
+    tool("getswfSize", "echo 'no size here'\n");
+    EXPECT_THROW(converter->generatePage(1), Error) << "a probe answer without a bar";
+    EXPECT_EQ(settings().PageWidth(), 1080);
 }
 
 } // namespace

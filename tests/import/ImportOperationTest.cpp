@@ -7,12 +7,10 @@
 #include "import/PDFToPageConverter.h"
 
 #include "ImportTestSupport.h"
-#include "support/FixturePdf.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <future>
 
 namespace fs = std::filesystem;
@@ -27,6 +25,14 @@ protected:
         test::writeFixturePdf(pdf, test::standardDocument());
     }
     void TearDown() override { AppSettings::shareInstance().setImportType(0); }
+
+    // An operation on `file` that imports links and bookmarks.
+    static std::unique_ptr<ImportPDFOperation> make(const fs::path& file, const char* range) {
+        auto operation = std::make_unique<ImportPDFOperation>(file, range, 144, 85);
+        operation->setImportLinks(true);
+        operation->setImportBookmarks(true);
+        return operation;
+    }
 
     // Runs the operation on its worker and waits for the completion callback.
     static void run(ImportPDFOperation& operation) {
@@ -43,73 +49,73 @@ protected:
     fs::path pdf = dir / "standard.pdf";
 };
 
-TEST_F(ImportOperation, ImportsPagesLinksAndBookmarks) {
-    ImportPDFOperation operation(pdf, "ALL", 144, 85);
-    operation.setImportLinks(true);
-    operation.setImportBookmarks(true);
-    test::LogCapture log;
-    run(operation);
-
-    ASSERT_TRUE(operation.flashPageSource());
-    EXPECT_EQ(operation.flashPageSource()->pages().size(), 5u);
-    EXPECT_EQ(operation.flashPageSource()->normalPages().size(), 5u);
-    ASSERT_TRUE(operation.flashPagesAnnotation());
-    EXPECT_EQ(operation.flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 5u);
-    ASSERT_TRUE(operation.flashOutline());
-    EXPECT_EQ(operation.flashOutline()->items().size(), 2u);
-
-    const auto lines = log.lines();
-    std::vector<std::string> steps;
-    for (const auto& line : lines)
-        if (line.starts_with("debug before") || line.starts_with("debug after"))
-            steps.push_back(line);
-    EXPECT_EQ(steps, (std::vector<std::string>{
-                         "debug before generate pages", "debug after generate pages",
-                         "debug before generate Thumbnail", "debug after generate Thumbnail",
-                         "debug before generateNormalPages", "debug after generateNormalPages"}));
-}
-
-TEST_F(ImportOperation, LinksWithoutBookmarksLeavesTheOutlineAbsent) {
-    ImportPDFOperation operation(pdf, "2-3", 144, 85);
-    operation.setImportLinks(true);
-    run(operation);
-    ASSERT_TRUE(operation.flashPageSource());
-    ASSERT_TRUE(operation.flashPagesAnnotation());
-    EXPECT_EQ(operation.flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 2u);
-    EXPECT_FALSE(operation.flashOutline());
+TEST_F(ImportOperation, ImportsWhatIsAskedAndTheResultsOutliveTheOperation) {
+    const struct {
+        const char* range;
+        bool links, bookmarks;
+        std::size_t pages;
+        int outlineItems; // -1: no outline
+    } cases[] = {
+        {"ALL", true, true, 5, 2},
+        {"2-3", true, false, 2, -1},
+        {"1-99999999", true, false, 5, -1},
+        {"4", false, false, 1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.range);
+        std::shared_ptr<FlashPageSourcePDF> source;
+        std::shared_ptr<FlashPagesAnnotationsPDF> links;
+        std::shared_ptr<FlashOutlinePDF> outline;
+        {
+            ImportPDFOperation operation(pdf, c.range, 144, 85);
+            operation.setImportLinks(c.links);
+            operation.setImportBookmarks(c.bookmarks);
+            run(operation);
+            source = operation.flashPageSource();
+            links = operation.flashPagesAnnotation();
+            outline = operation.flashOutline();
+        }
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->pages().size(), c.pages);
+        EXPECT_EQ(source->mobilePages().size(), c.pages);
+        EXPECT_EQ(source->normalPages().size(), c.pages);
+        EXPECT_FALSE(source->stop()) << "a finished operation leaves its results going";
+        const int first = source->pages().front()->pageIndex();
+        EXPECT_TRUE(source->getThumbPageAtIndex(first));
+        EXPECT_TRUE(source->getNormalPageAtIndex(first));
+        EXPECT_EQ(links ? links->pagesAnnotationsNode().children().size() : 0u,
+                  c.links ? c.pages : 0u);
+        EXPECT_EQ(outline ? static_cast<int>(outline->items().size()) : -1, c.outlineItems);
+    }
 }
 
 TEST_F(ImportOperation, CancelledBeforeStartMakesNothing) {
     test::ProgressRecorder recorder;
-    ImportPDFOperation operation(pdf, "ALL", 144, 85);
-    operation.setImportLinks(true);
-    operation.setImportBookmarks(true);
-    operation.cancel();
-    run(operation);
-    EXPECT_TRUE(operation.isCancelled());
-    EXPECT_FALSE(operation.flashPageSource());
-    EXPECT_FALSE(operation.flashPagesAnnotation());
-    EXPECT_FALSE(operation.flashOutline());
+    const auto operation = make(pdf, "ALL");
+    operation->cancel();
+    run(*operation);
+    EXPECT_TRUE(operation->isCancelled());
+    EXPECT_FALSE(operation->flashPageSource());
+    EXPECT_FALSE(operation->flashPagesAnnotation());
+    EXPECT_FALSE(operation->flashOutline());
     EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST_F(ImportOperation, CancelDuringTheMobilePassDropsEverythingWithItsFiles) {
-    ImportPDFOperation operation(pdf, "ALL", 144, 85);
-    operation.setImportLinks(true);
-    operation.setImportBookmarks(true);
+    const auto operation = make(pdf, "ALL");
     int pagePasses = 0;
     test::ProgressRecorder recorder([&](const test::Progress& p) {
         if (p.type == "geneatePage" && p.pageIndex == 1 && ++pagePasses == 2)
-            operation.cancel();
+            operation->cancel();
     });
     test::LogCapture log;
     std::promise<void> done;
-    operation.start([&](ImportPDFOperation&) { done.set_value(); });
+    operation->start([&](ImportPDFOperation&) { done.set_value(); });
     done.get_future().wait();
 
-    EXPECT_FALSE(operation.flashPageSource());
-    EXPECT_FALSE(operation.flashPagesAnnotation());
-    EXPECT_FALSE(operation.flashOutline());
+    EXPECT_FALSE(operation->flashPageSource());
+    EXPECT_FALSE(operation->flashPagesAnnotation());
+    EXPECT_FALSE(operation->flashOutline());
     EXPECT_TRUE(log.contains("import pdf is cancelled"));
     const auto messages = recorder.messages();
     ASSERT_FALSE(messages.empty());
@@ -117,35 +123,20 @@ TEST_F(ImportOperation, CancelDuringTheMobilePassDropsEverythingWithItsFiles) {
 }
 
 TEST_F(ImportOperation, FailureInTheThumbnailPassDropsThePageSourceOnly) {
-    ImportPDFOperation operation(pdf, "ALL", 144, 85);
-    operation.setImportLinks(true);
-    operation.setImportBookmarks(true);
+    const auto operation = make(pdf, "ALL");
     test::ProgressRecorder recorder([](const test::Progress& p) {
         if (p.type == "geneateThumbPage")
             throw std::runtime_error("thumbnail failed");
     });
     test::LogCapture log;
-    run(operation);
-    EXPECT_FALSE(operation.flashPageSource());
+    run(*operation);
+    EXPECT_FALSE(operation->flashPageSource());
     EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:thumbnail failed"));
     // Without a page source the later steps have no document.
-    ASSERT_TRUE(operation.flashPagesAnnotation());
-    EXPECT_TRUE(operation.flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
-    ASSERT_TRUE(operation.flashOutline());
-    EXPECT_TRUE(operation.flashOutline()->items().empty());
-}
-
-TEST_F(ImportOperation, ResultsOutliveTheFinishedOperationUnchanged) {
-    std::shared_ptr<FlashPageSourcePDF> source;
-    {
-        ImportPDFOperation operation(pdf, "2-3", 144, 85);
-        run(operation);
-        source = operation.flashPageSource();
-    }
-    ASSERT_TRUE(source);
-    EXPECT_FALSE(source->stop());
-    EXPECT_TRUE(source->getThumbPageAtIndex(2));
-    EXPECT_TRUE(source->getNormalPageAtIndex(3));
+    ASSERT_TRUE(operation->flashPagesAnnotation());
+    EXPECT_TRUE(operation->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
+    ASSERT_TRUE(operation->flashOutline());
+    EXPECT_TRUE(operation->flashOutline()->items().empty());
 }
 
 TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
@@ -153,10 +144,8 @@ TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
     std::promise<void> started;
     bool once = false;
     test::ProgressRecorder recorder([&](const test::Progress&) {
-        if (!once) {
-            once = true;
+        if (!std::exchange(once, true))
             started.set_value();
-        }
     });
     {
         ImportPDFOperation operation(pdf, "ALL", 144, 85);
@@ -166,74 +155,44 @@ TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
     EXPECT_LT(recorder.messages().size(), 40u * 4);
 }
 
-struct BadInput {
-    const char* name;
-    std::function<void(const fs::path& pdf, const fs::path& good)> make;
-    const char* range;
-};
-
-class ImportBadInput : public ImportOperation, public testing::WithParamInterface<BadInput> {};
-
-TEST_P(ImportBadInput, FailsVisiblyWithoutPageSource) {
-    const auto file = dir / "input.pdf";
-    GetParam().make(file, pdf);
-    for (int mode : {0, 1}) {
-        AppSettings::shareInstance().setImportType(mode);
-        ImportPDFOperation operation(file, GetParam().range, 144, 85);
-        operation.setImportLinks(true);
-        operation.setImportBookmarks(true);
-        test::LogCapture log;
-        run(operation);
-        EXPECT_FALSE(operation.flashPageSource());
-        EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:"));
+// Files the library cannot read fail visibly in both modes. (Ranges without a
+// page of the document: PdfSource.RangeWithoutDocumentPagesIsAnErrorAndWritesNothing.)
+TEST_F(ImportOperation, BadInputsFailVisiblyWithoutPageSource) {
+    const std::string good = test::slurp(pdf);
+    auto encrypted = test::plainDocument(2);
+    encrypted.userPassword = "secret";
+    test::writeFixturePdf(dir / "locked.pdf", encrypted);
+    const struct {
+        const char* what;
+        std::optional<std::string> bytes; // absent: no file
+        const char* range = "ALL";
+    } cases[] = {
+        {"missing", std::nullopt},
+        {"folder", std::nullopt},
+        {"zero bytes", ""},
+        {"header only", "%PDF-1.7\n"},
+        {"truncated", good.substr(0, 200), "1-3"},
+        {"garbled", "%PDF-1.7\n" + std::string(4000, '\x8f') + "\n%%EOF\n"},
+        {"not a PDF", "GIF89a not a pdf"},
+        {"encrypted", test::slurp(dir / "locked.pdf")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto file = dir / (std::string(c.what) + ".pdf");
+        if (c.bytes)
+            test::writeFile(file, *c.bytes);
+        else if (c.what == std::string_view("folder"))
+            fs::create_directory(file);
+        EXPECT_FALSE(PDFDocument::open(file));
+        for (int mode : {0, 1}) {
+            AppSettings::shareInstance().setImportType(mode);
+            const auto operation = make(file, c.range);
+            test::LogCapture log;
+            run(*operation);
+            EXPECT_FALSE(operation->flashPageSource());
+            EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:"));
+        }
     }
-}
-
-std::string bytesOf(const fs::path& file) {
-    return test::slurp(file);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, ImportBadInput,
-    testing::Values(
-        BadInput{"Missing", [](const fs::path&, const fs::path&) {}, "ALL"},
-        BadInput{"ZeroBytes", [](const fs::path& f, const fs::path&) { test::writeFile(f, ""); },
-                 "ALL"},
-        BadInput{"Truncated",
-                 [](const fs::path& f, const fs::path& good) {
-                     test::writeFile(f, bytesOf(good).substr(0, 200));
-                 },
-                 "1-3"},
-        BadInput{"Garbled",
-                 [](const fs::path& f, const fs::path&) {
-                     test::writeFile(f, "%PDF-1.7\n" + std::string(4000, '\x8f') + "\n%%EOF\n");
-                 },
-                 "ALL"},
-        BadInput{"NotAPdf",
-                 [](const fs::path& f, const fs::path&) { test::writeFile(f, "GIF89a not a pdf"); },
-                 "ALL"},
-        BadInput{"Encrypted",
-                 [](const fs::path& f, const fs::path&) {
-                     auto doc = test::plainDocument(2);
-                     doc.userPassword = "secret";
-                     test::writeFixturePdf(f, doc);
-                 },
-                 "ALL"},
-        BadInput{"RangeZero", [](const fs::path& f, const fs::path& g) { fs::copy_file(g, f); },
-                 "0"},
-        BadInput{"RangeBeyond", [](const fs::path& f, const fs::path& g) { fs::copy_file(g, f); },
-                 "99999"},
-        BadInput{"RangeCommas", [](const fs::path& f, const fs::path& g) { fs::copy_file(g, f); },
-                 ",,"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ImportOperation, HugeRangeImportsTheDocumentPages) {
-    ImportPDFOperation operation(pdf, "1-99999999", 144, 85);
-    operation.setImportLinks(true);
-    run(operation);
-    ASSERT_TRUE(operation.flashPageSource());
-    EXPECT_EQ(operation.flashPageSource()->pages().size(), 5u);
-    EXPECT_EQ(operation.flashPagesAnnotation()->pagesAnnotationsNode().children().size(), 5u);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "ImportTestSupport.h"
 
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
 namespace zarvex::test {
 
 ProgressRecorder::ProgressRecorder(std::function<void(const Progress&)> onMessage)
@@ -21,31 +24,69 @@ std::vector<Progress> ProgressRecorder::messages() const {
     return messages_;
 }
 
+std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
+                                         const FixtureDocument& fixture) {
+    writeFixturePdf(file, fixture);
+    auto document = PDFDocument::open(file);
+    EXPECT_TRUE(document) << file;
+    return document;
+}
+
 std::pair<int, int> jpegSize(std::string_view jpeg) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
-    if (jpeg.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+    const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.data());
+    const auto size = static_cast<unsigned long>(jpeg.size());
+    std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
+    int w = 0, h = 0, subsampling = 0, colours = 0;
+    if (tjDecompressHeader3(tj.get(), bytes, size, &w, &h, &subsampling, &colours) != 0)
         return {0, 0};
-    std::size_t i = 2;
-    while (i + 9 < jpeg.size()) {
-        if (byte(i) != 0xFF)
-            return {0, 0};
-        const auto marker = byte(i + 1);
-        const std::size_t length = byte(i + 2) << 8 | byte(i + 3);
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            return {byte(i + 7) << 8 | byte(i + 8), byte(i + 5) << 8 | byte(i + 6)};
-        i += 2 + length;
-    }
-    return {0, 0};
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) *
+                                      3);
+    if (tjDecompress2(tj.get(), bytes, size, pixels.data(), w, 0, h, TJPF_RGB, 0) != 0)
+        return {0, 0};
+    return {w, h};
 }
 
 int countFiles(const std::filesystem::path& folder) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec))
-        return 0;
     int n = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
         n += entry.is_regular_file() ? 1 : 0;
     return n;
+}
+
+std::string mutate(std::string bytes, std::mt19937& random) {
+    auto at = [&] {
+        return std::uniform_int_distribution<std::size_t>(0, bytes.empty() ? 0 : bytes.size() - 1)(
+            random);
+    };
+    switch (random() % 6) {
+    case 0:
+        for (int i = 0, n = 1 + static_cast<int>(random() % 20); i < n && !bytes.empty(); ++i)
+            bytes[at()] ^= static_cast<char>(1 + random() % 255);
+        break;
+    case 1:
+        bytes.resize(at());
+        break;
+    case 2:
+        bytes.erase(at(), random() % 400);
+        break;
+    case 3: {
+        const auto chunk = bytes.substr(at(), random() % 400);
+        bytes.insert(at(), chunk);
+        break;
+    }
+    case 4:
+        for (int tries = 0; tries < 50; ++tries)
+            if (const auto i = at(); i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9') {
+                bytes.replace(i, 1, random() % 2 ? "99999999999" : "-7");
+                break;
+            }
+        break;
+    default:
+        bytes.insert(at(), std::string(1 + random() % 64, static_cast<char>(random())));
+        break;
+    }
+    return bytes;
 }
 
 } // namespace zarvex::test

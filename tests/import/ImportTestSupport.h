@@ -1,14 +1,18 @@
 #pragma once
 
-// Helpers of the import tests: log capture, progress recording, JPEG sizes.
+// Helpers of the import tests: progress recording, fixture documents, JPEG
+// sizes, file counts and byte mutations.
 
 #include "base/NotificationCenter.h"
+#include "import/PDFDocument.h"
+#include "support/FixturePdf.h"
 #include "support/LogCapture.h"
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,10 +42,18 @@ private:
     ScopedObserver observer_;
 };
 
-// Width and height from a JPEG's frame header; (0, 0) when there is none.
+// Writes `fixture` to `file` and opens it (a failure to open is a test failure).
+std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
+                                         const FixtureDocument& fixture);
+
+// Width and height of a JPEG that decodes completely; (0, 0) otherwise.
 std::pair<int, int> jpegSize(std::string_view jpeg);
 
 // Regular files directly inside `folder`; 0 when it does not exist.
 int countFiles(const std::filesystem::path& folder);
+
+// `bytes` with one random kind of damage: flipped bytes, cut short, a chunk
+// dropped or repeated, a digit made huge or negative, garbage inserted.
+std::string mutate(std::string bytes, std::mt19937& random);
 
 } // namespace zarvex::test

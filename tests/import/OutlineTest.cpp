@@ -2,7 +2,7 @@
 #include "import/FlashOutlinePDF.h"
 #include "import/PDFDocument.h"
 
-#include "support/FixturePdf.h"
+#include "ImportTestSupport.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -34,22 +34,6 @@ std::string compact(const xml::Document& doc) {
     return doc.toString(false, false);
 }
 
-TEST(FlashOutlineXml, WritesTheNestedForm) {
-    EXPECT_EQ(compact(chapters().outlineAsXMLNode()),
-              "<ols>"
-              "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
-              "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
-              "<o><c>Section 1.2</c><p>3</p><l>2</l><ci/></o>"
-              "</ci></o>"
-              "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
-              "</ols>");
-}
-
-TEST(FlashOutlineXml, AbsentCaptionIsWrittenEmpty) {
-    FlashOutlineItem bare;
-    EXPECT_EQ(compact(bare.outlineItemAsXMLNode()), "<o><c></c><p>0</p><l>0</l><ci/></o>");
-}
-
 void expectSameTree(const std::vector<FlashOutlineItemPtr>& a,
                     const std::vector<FlashOutlineItemPtr>& b, const FlashOutlineItemPtr& parent) {
     ASSERT_EQ(a.size(), b.size());
@@ -62,14 +46,22 @@ void expectSameTree(const std::vector<FlashOutlineItemPtr>& a,
     }
 }
 
-TEST(FlashOutlineXml, ReadsBackWhatItWrote) {
+TEST(FlashOutlineXml, WritesTheNestedFormAndReadsItBack) {
     const auto original = chapters();
-    const auto text = original.outlineAsXMLNode().toString(true);
-    const auto parsed = xml::Document::parse(text);
+    EXPECT_EQ(compact(original.outlineAsXMLNode()), "<ols>"
+                                                    "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
+                                                    "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
+                                                    "<o><c>Section 1.2</c><p>3</p><l>2</l><ci/></o>"
+                                                    "</ci></o>"
+                                                    "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
+                                                    "</ols>");
+    const auto parsed = xml::Document::parse(original.outlineAsXMLNode().toString(true));
     ASSERT_TRUE(parsed);
     FlashOutline loaded;
     loaded.loadFromXMLNode(parsed->root());
     expectSameTree(original.items(), loaded.items(), nullptr);
+    EXPECT_EQ(compact(FlashOutlineItem().outlineItemAsXMLNode()),
+              "<o><c></c><p>0</p><l>0</l><ci/></o>");
 }
 
 TEST(FlashOutlineXml, ReadingReplacesTheTreeAndKeepsFieldsWithoutElements) {
@@ -93,38 +85,30 @@ TEST(FlashOutlineXml, WrongElementsRaiseNamedErrors) {
     const auto doc = xml::Document::parse("<outline><o/></outline>");
     ASSERT_TRUE(doc);
     auto outline = chapters();
-    try {
-        outline.loadFromXMLNode(doc->root());
-        FAIL() << "no error";
-    } catch (const FlashOutlineError& e) {
-        EXPECT_EQ(e.name(), "ERROR_INIT_OUTLINES");
-        EXPECT_EQ(e.reason(), "Not a flash outline");
+    FlashOutlineItem one;
+    const std::tuple<std::function<void()>, const char*, const char*> loads[] = {
+        {[&] { outline.loadFromXMLNode(doc->root()); }, "ERROR_INIT_OUTLINES",
+         "Not a flash outline"},
+        {[&] { one.loadItemFromXMLNode(doc->root()); }, "ERROR_INIT_OUTLINE_ITEM",
+         "Not a flash outline item"},
+    };
+    for (const auto& [load, name, reason] : loads) {
+        try {
+            load();
+            ADD_FAILURE() << "no error";
+        } catch (const FlashOutlineError& e) {
+            EXPECT_EQ(e.name(), name);
+            EXPECT_EQ(e.reason(), reason);
+        }
     }
     EXPECT_EQ(outline.items().size(), 2u) << "a refused element leaves the tree alone";
-
-    FlashOutlineItem one;
-    try {
-        one.loadItemFromXMLNode(doc->root());
-        FAIL() << "no error";
-    } catch (const FlashOutlineError& e) {
-        EXPECT_EQ(e.name(), "ERROR_INIT_OUTLINE_ITEM");
-        EXPECT_EQ(e.reason(), "Not a flash outline item");
-    }
 }
 
-class FlashOutlineFromPdf : public testing::Test {
-protected:
+TEST(FlashOutlineFromPdf, CopiesTheOutlineWithPdfPageNumbersLevelsAndParents) {
     test::TempDir dir;
-};
-
-TEST_F(FlashOutlineFromPdf, CopiesTheOutlineWithPdfPageNumbersAndLevels) {
-    const auto file = dir / "standard.pdf";
-    test::writeFixturePdf(file, test::standardDocument());
-    const auto document = PDFDocument::open(file);
-    ASSERT_TRUE(document);
-
     FlashOutlinePDF outline;
-    outline.loadOutlineFromPDF(document.get());
+    outline.loadOutlineFromPDF(
+        test::openFixture(dir / "standard.pdf", test::standardDocument()).get());
     EXPECT_EQ(compact(outline.outlineAsXMLNode()), "<ols>"
                                                    "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
                                                    "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
@@ -138,18 +122,12 @@ TEST_F(FlashOutlineFromPdf, CopiesTheOutlineWithPdfPageNumbersAndLevels) {
     EXPECT_EQ(chapter1->parent(), nullptr);
     EXPECT_EQ(chapter1->childItems()[1]->parent(), chapter1);
     EXPECT_EQ(chapter1->childItems()[1]->childItems()[0]->parent(), chapter1->childItems()[1]);
-}
 
-TEST_F(FlashOutlineFromPdf, NoOutlineOrNoDocumentGivesAnEmptyTree) {
-    const auto file = dir / "plain.pdf";
-    test::writeFixturePdf(file, test::plainDocument(2));
-    const auto document = PDFDocument::open(file);
-    ASSERT_TRUE(document);
-    FlashOutlinePDF outline;
-    outline.loadOutlineFromPDF(document.get());
-    EXPECT_TRUE(outline.items().empty());
-    outline.loadOutlineFromPDF(nullptr);
-    EXPECT_TRUE(outline.items().empty());
+    // No outline, or no document: nothing is appended.
+    FlashOutlinePDF none;
+    none.loadOutlineFromPDF(test::openFixture(dir / "plain.pdf", test::plainDocument(2)).get());
+    none.loadOutlineFromPDF(nullptr);
+    EXPECT_TRUE(none.items().empty());
 }
 
 } // namespace

@@ -39,13 +39,19 @@ protected:
     int failingPage = -1;
 };
 
-TEST_F(Lookahead, EveryPageRunsOnceOnOneOfTheTwoRenderers) {
+TEST_F(Lookahead, EveryPageRunsOnceOnOneOfTheTwoRenderersAndErrorsReachTheOwner) {
     PDFRenderer worker(data), own(data);
+    failingPage = 9;
     {
         PageLookahead ahead(
             {5, 1, 9, 2, 7, 3}, recordingJob(), worker, [] { return false; }, 2);
-        for (int page : {5, 1, 9, 2, 7, 3})
-            EXPECT_EQ(ahead.take(page, own), "page " + std::to_string(page));
+        for (int page : {5, 1, 9, 2, 7, 3}) {
+            if (page == failingPage) {
+                EXPECT_THROW(ahead.take(page, own), std::runtime_error) << "at its page";
+            } else {
+                EXPECT_EQ(ahead.take(page, own), "page " + std::to_string(page));
+            }
+        }
         EXPECT_FALSE(ahead.take(5, own)) << "a result is taken once";
         EXPECT_FALSE(ahead.take(4, own)) << "not in the sequence";
     }
@@ -54,17 +60,6 @@ TEST_F(Lookahead, EveryPageRunsOnceOnOneOfTheTwoRenderers) {
         ASSERT_EQ(renderers.size(), 1u) << page;
         EXPECT_TRUE(renderers[0] == &worker || renderers[0] == &own);
     }
-}
-
-TEST_F(Lookahead, AJobErrorReachesTheOwnerAtItsPage) {
-    PDFRenderer worker(data), own(data);
-    failingPage = 3;
-    PageLookahead ahead(
-        {1, 2, 3, 4}, recordingJob(), worker, [] { return false; }, 4);
-    EXPECT_EQ(ahead.take(1, own), "page 1");
-    EXPECT_EQ(ahead.take(2, own), "page 2");
-    EXPECT_THROW(ahead.take(3, own), std::runtime_error);
-    EXPECT_EQ(ahead.take(4, own), "page 4");
 }
 
 TEST_F(Lookahead, AfterStopTheWorkerTakesNoNewPage) {
