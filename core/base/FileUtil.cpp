@@ -26,6 +26,11 @@ std::optional<std::string> readFile(const fs::path& file) {
     }
 }
 
+detail::AtomicWriteCalls& detail::atomicWriteCalls() {
+    static AtomicWriteCalls calls{::fsync, ::rename};
+    return calls;
+}
+
 bool writeFileAtomically(const fs::path& file, std::string_view bytes, Durability durability) {
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
@@ -43,13 +48,11 @@ bool writeFileAtomically(const fs::path& file, std::string_view bytes, Durabilit
     }
     // mkstemp makes the file private; published files are meant to be read by others.
     ok = ok && ::fchmod(fd, 0644) == 0;
-    ok = ok && (durability == Durability::Scratch || ::fsync(fd) == 0);
+    const detail::AtomicWriteCalls& calls = detail::atomicWriteCalls();
+    ok = ok && (durability == Durability::Scratch || calls.flush(fd) == 0);
     ok = (::close(fd) == 0) && ok;
+    ok = ok && calls.rename(temp.c_str(), file.c_str()) == 0;
     std::error_code ec;
-    if (ok) {
-        fs::rename(temp, file, ec);
-        ok = !ec;
-    }
     if (!ok)
         fs::remove(temp, ec);
     return ok;

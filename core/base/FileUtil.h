@@ -27,4 +27,17 @@ enum class Durability {
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                          Durability durability = Durability::Flushed);
 
+namespace detail {
+
+// The two calls that commit an atomic write (::fsync and ::rename). Tests swap
+// them for failing ones to check that a failure there loses nothing; nothing
+// else changes them.
+struct AtomicWriteCalls {
+    int (*flush)(int fd);
+    int (*rename)(const char* from, const char* to);
+};
+AtomicWriteCalls& atomicWriteCalls();
+
+} // namespace detail
+
 } // namespace zarvex

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 
 using namespace zarvex;
@@ -18,32 +19,6 @@ using zarvex::test::TempDir;
 using zarvex::test::TempHome;
 using zarvex::test::writeFile;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string utf16le(const std::string& ascii) {
-    std::string out("\xFF\xFE", 2);
-    for (char c : ascii) {
-        out += c;
-        out += '\0';
-    }
-    return out;
-}
-
-} // namespace
-
-TEST(HXCUtility, WorkFoldersAreFreshAndUnique) {
-    const std::string name = "zarvex-test-" + std::to_string(::getpid());
-    fs::remove_all(fs::path("/tmp") / name);
-    const auto a = HXCUtility::forceTmpDiractory(name);
-    const auto b = HXCUtility::forceTmpDiractory(name);
-    EXPECT_NE(a, b);
-    EXPECT_TRUE(fs::is_directory(a));
-    EXPECT_TRUE(fs::is_directory(b));
-    EXPECT_EQ(a.parent_path(), fs::path("/tmp") / name);
-    EXPECT_TRUE(fs::is_empty(a));
-    fs::remove_all(fs::path("/tmp") / name);
-}
 
 namespace {
 
@@ -60,34 +35,38 @@ bool isPrivateFolderOfMine(const fs::path& folder) {
            (st.st_mode & 07777) == 0700;
 }
 
-} // namespace
-
-TEST(HXCUtility, WorkFoldersArePrivateToTheUser) {
-    WorkBase base;
-    const auto a = HXCUtility::forceTmpDiractory("Pellido");
-    EXPECT_EQ(a.parent_path(), base.shared());
-    EXPECT_TRUE(isPrivateFolderOfMine(base.shared()));
-    EXPECT_TRUE(isPrivateFolderOfMine(a));
-
-    // A folder of the user's own that an earlier version left open is closed.
-    fs::permissions(base.shared(), fs::perms::all);
-    EXPECT_EQ(HXCUtility::forceTmpDiractory("Pellido").parent_path(), base.shared());
-    EXPECT_TRUE(isPrivateFolderOfMine(base.shared()));
-
-    HXCUtility::removeWorkFolders("Pellido");
-    EXPECT_FALSE(fs::exists(base.shared()));
+// UTF-16 text with a byte-order mark, in either byte order.
+std::string utf16(std::u16string_view text, bool bigEndian = false) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
 }
 
-// Whatever stands in the shared folder's place and is not a real folder of the
-// user's own is neither written into nor removed: the work folders go into a
-// private folder of the user's own, and the removal takes that one away.
-TEST(HXCUtility, WorkFoldersAvoidAnythingButTheUsersOwnFolder) {
+} // namespace
+
+// The work folders are fresh and private. Whatever stands in the shared folder's
+// place and is not a real folder of the user's own is neither written into nor
+// removed: the work folders go into a private folder of the user's own, and the
+// removal takes that one away.
+TEST(HXCUtility, WorkFoldersArePrivateAndAvoidAnythingButTheUsersOwnFolder) {
     struct Case {
         const char* what;
         std::function<void(const fs::path& shared, const fs::path& elsewhere)> plant;
+        bool usesShared = false;
         bool needsRoot = false;
     };
     const std::vector<Case> cases = {
+        {"nothing there", [](const fs::path&, const fs::path&) {}, true},
+        {"a folder of mine an earlier version left open",
+         [](const fs::path& shared, const fs::path&) {
+             fs::create_directory(shared);
+             fs::permissions(shared, fs::perms::all);
+         },
+         true},
         {"link to a folder",
          [](const fs::path& shared, const fs::path& elsewhere) {
              fs::create_directory(elsewhere);
@@ -102,7 +81,7 @@ TEST(HXCUtility, WorkFoldersAvoidAnythingButTheUsersOwnFolder) {
              fs::permissions(shared, fs::perms::all);
              ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
          },
-         true},
+         false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -118,18 +97,24 @@ TEST(HXCUtility, WorkFoldersAvoidAnythingButTheUsersOwnFolder) {
         const fs::path own = a.parent_path();
         EXPECT_NE(a, b);
         EXPECT_EQ(b.parent_path(), own);
-        EXPECT_EQ(own.parent_path(), base.dir.path());
-        EXPECT_TRUE(own.filename().string().starts_with("Pellido.")) << own;
+        EXPECT_TRUE(fs::is_empty(a));
         EXPECT_TRUE(isPrivateFolderOfMine(own));
         EXPECT_TRUE(isPrivateFolderOfMine(a));
         EXPECT_TRUE(listFolder(elsewhere).empty());
-        if (fs::is_directory(fs::symlink_status(base.shared()))) {
-            EXPECT_TRUE(listFolder(base.shared()).empty());
+        if (c.usesShared) {
+            EXPECT_EQ(own, base.shared());
+        } else {
+            EXPECT_EQ(own.parent_path(), base.dir.path());
+            EXPECT_TRUE(own.filename().string().starts_with("Pellido.")) << own;
+            if (fs::is_directory(fs::symlink_status(base.shared()))) {
+                EXPECT_TRUE(listFolder(base.shared()).empty());
+            }
         }
 
         HXCUtility::removeWorkFolders("Pellido");
         EXPECT_FALSE(fs::exists(own));
-        EXPECT_EQ(fs::symlink_status(base.shared()).type(), before);
+        EXPECT_EQ(fs::symlink_status(base.shared()).type(),
+                  c.usesShared ? fs::file_type::not_found : before);
         EXPECT_EQ(fs::exists(elsewhere), c.what == std::string("link to a folder"));
     }
 }
@@ -153,68 +138,94 @@ TEST(HXCUtility, SubFoldersAreDeepParentFirstAndSkipFiles) {
     EXPECT_TRUE(HXCUtility::subFolderOfFolder(dir / "missing").empty());
 }
 
-TEST(HXCUtility, TrustFileListsEachFolderOnceNewestLast) {
-    TempHome home;
-    const auto trust = HXCUtility::flashTrustFile();
-    EXPECT_EQ(trust, home.path() / "FlashPlayerTrust" / "PT.cfg");
-
-    HXCUtility::makeDiractoryTrustByFlash("/p/one");
-    EXPECT_EQ(slurp(trust), utf16le("/p/one"));
-    HXCUtility::makeDiractoryTrustByFlash("/p/one");
-    EXPECT_EQ(slurp(trust), utf16le("/p/one"));
-    HXCUtility::makeDiractoryTrustByFlash("/p/two");
-    EXPECT_EQ(slurp(trust), utf16le("/p/one\n/p/two"));
-}
-
-TEST(HXCUtility, TrustFileReadsBigEndianAndKeepsCarriageReturnsAsPartOfTheLine) {
-    TempHome home;
-    const auto trust = HXCUtility::flashTrustFile();
-    // "/p/one\r\n" in UTF-16BE: the line is "/p/one\r", which is not "/p/one".
-    std::string be("\xFE\xFF", 2);
-    for (char c : std::string("/p/one\r\n")) {
-        be += '\0';
-        be += c;
+// The trust file is UTF-16 (little-endian when written) with one folder a line.
+TEST(HXCUtility, TrustFileListsEachFolderOnceNewestLastAndLeavesWhatItCannotRead) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> before; // absent: no file yet
+        std::vector<std::string> added;
+        std::string after;
+    };
+    const std::string plain = "plain utf-8 text\n";
+    const Case cases[] = {
+        {"a new file", std::nullopt, {"/p/one", "/p/one", "/p/two"}, utf16(u"/p/one\n/p/two")},
+        {"non-ASCII and beyond the basic plane",
+         std::nullopt,
+         {"/Bücher/日本😀", "/Bücher/日本😀", "/x"},
+         utf16(u"/Bücher/日本😀\n/x")},
+        // "/p/one\r" is not "/p/one".
+        {"big-endian with CR LF",
+         utf16(u"/p/one\r\n", true),
+         {"/p/one"},
+         utf16(u"/p/one\r\n\n/p/one")},
+        {"UTF-8 text", plain, {"/p/new"}, plain},
+        {"odd length", std::string("\xFF\xFE\x00", 3), {"/p/new"}, std::string("\xFF\xFE\x00", 3)},
+        {"lone surrogate",
+         std::string("\xFF\xFE\x00\xD8", 4),
+         {"/p/new"},
+         std::string("\xFF\xFE\x00\xD8", 4)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempHome home;
+        const auto trust = HXCUtility::flashTrustFile();
+        EXPECT_EQ(trust, home.path() / "FlashPlayerTrust" / "PT.cfg") << "never the user's own";
+        if (c.before)
+            writeFile(trust, *c.before);
+        for (const auto& folder : c.added)
+            HXCUtility::makeDiractoryTrustByFlash(folder);
+        EXPECT_EQ(slurp(trust), c.after);
     }
-    writeFile(trust, be);
-    HXCUtility::makeDiractoryTrustByFlash("/p/one");
-    EXPECT_EQ(slurp(trust), utf16le("/p/one\r\n\n/p/one"));
 }
 
-TEST(HXCUtility, UnreadableTrustFileIsLeftUnchanged) {
-    TempHome home;
-    const auto trust = HXCUtility::flashTrustFile();
-    for (const std::string& bad :
-         {std::string("plain utf-8 text\n"), std::string("\xFF\xFE\x00", 3),
-          std::string("\xFF\xFE\x00\xD8", 4)}) {
-        writeFile(trust, bad);
-        HXCUtility::makeDiractoryTrustByFlash("/p/new");
-        EXPECT_EQ(slurp(trust), bad);
+// A write that fails at any step keeps the old file whole and leaves no
+// temporary file behind; scratch files skip only the flush.
+TEST(FileUtil, AtomicWriteReplacesTheWholeFileOrNothing) {
+    struct Case {
+        const char* what;
+        Durability durability;
+        bool flushFails = false, renameFails = false;
+        bool written = true;
+        const char* target = "f.txt";
+    };
+    const Case cases[] = {
+        {"flushed", Durability::Flushed},
+        {"scratch", Durability::Scratch},
+        {"the flush fails", Durability::Flushed, true, false, false},
+        {"a scratch file is not flushed", Durability::Scratch, true, false, true},
+        {"the rename fails", Durability::Flushed, false, true, false},
+        {"the rename of a scratch file fails", Durability::Scratch, false, true, false},
+        {"missing folder", Durability::Flushed, false, false, false, "missing/f.txt"},
+    };
+    detail::AtomicWriteCalls& calls = detail::atomicWriteCalls();
+    const detail::AtomicWriteCalls real = calls;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        writeFile(dir / "f.txt", "old");
+        fs::permissions(dir / "f.txt", fs::perms::owner_read | fs::perms::owner_write);
+        if (c.flushFails)
+            calls.flush = [](int) {
+                errno = EIO;
+                return -1;
+            };
+        if (c.renameFails)
+            calls.rename = [](const char*, const char*) {
+                errno = EXDEV;
+                return -1;
+            };
+        const bool written = writeFileAtomically(dir / c.target, "new", c.durability);
+        calls = real;
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(*readFile(dir / "f.txt"), c.written ? "new" : "old");
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file";
+        if (c.written) { // published files are meant to be read by others
+            EXPECT_EQ(fs::status(dir / "f.txt").permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                          fs::perms::others_read);
+        }
     }
-}
-
-TEST(HXCUtility, NonAsciiFoldersSurviveTheRoundTrip) {
-    TempHome home;
-    HXCUtility::makeDiractoryTrustByFlash("/Bücher/日本");
-    HXCUtility::makeDiractoryTrustByFlash("/Bücher/日本");
-    HXCUtility::makeDiractoryTrustByFlash("/x");
-    const auto bytes = slurp(HXCUtility::flashTrustFile());
-    // 2 (mark) + 2 * (10 + 1 + 2) code units.
-    EXPECT_EQ(bytes.size(), 2u + 2u * 13u);
-}
-
-TEST(FileUtil, AtomicWriteReplacesWholeFileAndFailsCleanly) {
     TempDir dir;
-    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "first"));
-    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "second"));
-    EXPECT_EQ(*readFile(dir / "f.txt"), "second");
-    // Scratch files skip the flush but keep the rest: whole content, readable mode.
-    ASSERT_TRUE(writeFileAtomically(dir / "f.txt", "third", Durability::Scratch));
-    EXPECT_EQ(*readFile(dir / "f.txt"), "third");
-    EXPECT_EQ(fs::status(dir / "f.txt").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                  fs::perms::others_read);
-    EXPECT_FALSE(writeFileAtomically(dir / "missing/f.txt", "x"));
-    EXPECT_FALSE(writeFileAtomically(dir / "missing/f.txt", "x", Durability::Scratch));
-    EXPECT_FALSE(readFile(dir / "missing/f.txt"));
-    EXPECT_EQ(test::listFolder(dir.path()).size(), 1u); // no temporary files left behind
+    EXPECT_FALSE(readFile(dir / "missing.txt"));
+    EXPECT_FALSE(readFile(dir.path())) << "a folder is no file";
 }

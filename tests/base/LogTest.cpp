@@ -27,6 +27,8 @@ template <> struct fmt::formatter<Counted> : fmt::formatter<std::string_view> {
 
 TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
     TempDir dir;
+    log::configureLogging(dir / "none.properties"); // a missing configuration keeps logging
+    ZLOG_ERROR("still works");
     writeFile(dir / "logging.properties", "log4cocoa.rootLogger=INFO, KestrovaFileLog\n"
                                           "log4cocoa.appender.KestrovaFileLog=FileAppender\n"
                                           "log4cocoa.appender.KestrovaFileLog.File=unused.log\n");
@@ -55,11 +57,4 @@ TEST(Log, PrepaireTheLogUsesTheSupportFolderAndShippedConfiguration) {
     log::logger().flush();
     EXPECT_NE(slurp(file).find("hello from the test"), std::string::npos);
     log::silence();
-}
-
-TEST(Log, MissingConfigurationKeepsLogging) {
-    TempDir dir;
-    log::configureLogging(dir / "none.properties");
-    ZLOG_ERROR("still works");
-    SUCCEED();
 }

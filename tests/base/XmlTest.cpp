@@ -2,114 +2,60 @@
 
 #include "base/Log.h"
 #include "support/LogCapture.h"
-#include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <functional>
 #include <thread>
 
 using namespace zarvex::xml;
 
-namespace {
-
-// Sends this process's standard error into a file while it lives.
-class StderrCapture {
-public:
-    explicit StderrCapture(std::filesystem::path file) : file_(std::move(file)) {
-        std::fflush(stderr);
-        saved_ = ::dup(STDERR_FILENO);
-        const int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, STDERR_FILENO);
-        ::close(fd);
-    }
-    ~StderrCapture() { restore(); }
-    StderrCapture(const StderrCapture&) = delete;
-    StderrCapture& operator=(const StderrCapture&) = delete;
-
-    // Restores standard error and answers what was written meanwhile.
-    std::string text() {
-        restore();
-        return zarvex::test::slurp(file_);
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
-    }
-    std::filesystem::path file_;
-    int saved_ = -1;
-};
-
-} // namespace
-
-TEST(Xml, StrictParseRejectsMalformedTextAndSaysWhere) {
+TEST(Xml, StrictParseRejectsMalformedTextAndSaysWhereLenientKeepsWhatItCan) {
     std::string error;
     EXPECT_FALSE(Document::parse("<a><b></a>", ParseMode::Strict, &error));
     EXPECT_NE(error.find("line 1"), std::string::npos);
     EXPECT_FALSE(Document::parse("", ParseMode::Strict));
     EXPECT_FALSE(Document::parse("just text", ParseMode::Lenient));
-}
-
-TEST(Xml, LenientParseKeepsWhatItCan) {
     auto doc = Document::parse("<a><b>one</b><c>two & three</c></a>", ParseMode::Lenient);
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->root().child("b").text(), "one");
     EXPECT_TRUE(doc->root().child("c"));
 }
 
-TEST(Xml, WhiteSpaceAndCDataAreKept) {
-    auto doc = Document::parse("<a>  <v><![CDATA[x < y]]></v>\n <w>  padded  </w></a>");
-    ASSERT_TRUE(doc);
-    const auto v = doc->root().child("v");
+// White space and CDATA survive parsing and serialising; attributes and CDATA
+// that look like markup come back as they were, also copied into another document.
+TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
+    auto parsed = Document::parse("<a>  <v><![CDATA[x < y]]></v>\n <w>  padded  </w></a>");
+    ASSERT_TRUE(parsed);
+    const auto v = parsed->root().child("v");
     ASSERT_EQ(v.childNodes().size(), 1u);
     EXPECT_TRUE(v.childNodes().front().isCData());
     EXPECT_EQ(v.text(), "x < y");
-    EXPECT_EQ(doc->root().child("w").text(), "  padded  ");
-    EXPECT_NE(doc->toString(false).find("<![CDATA[x < y]]>"), std::string::npos);
-}
+    EXPECT_EQ(parsed->root().child("w").text(), "  padded  ");
+    EXPECT_NE(parsed->toString(false).find("<![CDATA[x < y]]>"), std::string::npos);
 
-TEST(Xml, BuildAttributesAndCopiesAcrossDocuments) {
     auto doc = Document::create("root");
     auto item = doc.root().appendElement("item");
     item.setAttribute("href", "a&b\"c");
     item.setAttribute("n", "1");
     item.appendCData("]]> inside");
-    EXPECT_EQ(item.attribute("href"), "a&b\"c");
     EXPECT_FALSE(item.attribute("missing"));
     EXPECT_EQ(item.attributeOr("missing", "x"), "x");
-    ASSERT_EQ(item.attributes().size(), 2u);
-    EXPECT_EQ(item.attributes()[0].first, "href");
-
+    EXPECT_EQ(item.attributes(),
+              (std::vector<std::pair<std::string, std::string>>{{"href", "a&b\"c"}, {"n", "1"}}));
     auto other = Document::create("other");
     other.root().appendCopy(doc.root());
-    const auto text = other.toString(true);
-    auto reparsed = Document::parse(text);
-    ASSERT_TRUE(reparsed) << text;
+    auto reparsed = Document::parse(other.toString(true));
+    ASSERT_TRUE(reparsed) << other.toString(true);
     const auto copied = reparsed->root().child("root").child("item");
     EXPECT_EQ(copied.attribute("href"), "a&b\"c");
     EXPECT_EQ(copied.text(), "]]> inside");
 
     item.remove();
     EXPECT_FALSE(item);
-    EXPECT_TRUE(doc.root().children().empty());
-}
-
-TEST(Xml, ElementToStringHasNoDeclaration) {
-    auto doc = Document::create("pagesAnnos");
-    doc.root().appendElement("pageAnnos");
-    const auto text = toString(doc.root(), false);
-    EXPECT_EQ(text, "<pagesAnnos><pageAnnos/></pagesAnnos>");
-    EXPECT_EQ(doc.toString(false, false), text);
+    doc.root().appendElement("empty");
+    EXPECT_EQ(toString(doc.root(), false), "<root><empty/></root>");
+    EXPECT_EQ(doc.toString(false, false), "<root><empty/></root>");
     EXPECT_EQ(doc.toString(false).rfind("<?xml", 0), 0u);
 }
 
@@ -142,18 +88,17 @@ TEST(Xml, HostileInputsLibraryMessagesGoToTheLogNeverToStandardError) {
          },
          nullptr},
     };
-    zarvex::test::TempDir dir;
     zarvex::log::silence(); // the log's own console would write to standard error
     for (const auto& c : cases) {
         for (const bool onOwnThread : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (onOwnThread ? " on a new thread" : ""));
             zarvex::test::LogCapture log;
-            StderrCapture err(dir / "stderr.txt");
+            testing::internal::CaptureStderr();
             if (onOwnThread)
                 std::thread(c.run).join();
             else
                 c.run();
-            EXPECT_EQ(err.text(), "");
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
             if (c.logged) {
                 EXPECT_TRUE(log.contains(c.logged));
             }

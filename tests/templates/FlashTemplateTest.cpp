@@ -37,52 +37,38 @@ std::string alphaDeclaration() {
                        property("Background", "", "type=\"pt_file\""));
 }
 
-std::string betaDeclaration() {
-    return declaration(property("pageWidth", "100") + property("pageHeight", "200") +
-                           property("languageSetting", "fr") + property("Text", "beta") +
-                           property("Logo", "", "type=\"pt_file\""),
-                       test::info("html\\page.html"));
-}
-
 class FlashTemplateTest : public ::testing::Test {
 protected:
     FlashTemplateTest() {
         res.addTemplate("alpha", alphaDeclaration());
-        res.addTemplate("beta", betaDeclaration());
+        res.addTemplate(
+            "beta", declaration(property("pageWidth", "100") + property("pageHeight", "200") +
+                                    property("languageSetting", "fr") + property("Text", "beta") +
+                                    property("Logo", "", "type=\"pt_file\""),
+                                test::info("html\\page.html")));
         res.addTemplate("float", declaration(property("pageWidth", "960")));
     }
 
-    std::map<std::string, std::string> values(const FlashTemplate& tmpl) {
+    // Every node's value by key and depth.
+    static std::map<std::string, std::string> values(const FlashTemplate& tmpl) {
         std::map<std::string, std::string> out;
-        for (const FlashTemplateProperty* node : tmpl.allProperties())
-            out[node->key().value_or("") + "@" + std::to_string(depth(*node))] =
+        for (const FlashTemplateProperty* node : tmpl.allProperties()) {
+            int depth = 0;
+            for (const FlashTemplateProperty* p = node->parent(); p; p = p->parent())
+                ++depth;
+            out[node->key().value_or("") + "@" + std::to_string(depth)] =
                 node->value().value_or("<absent>");
+        }
         return out;
-    }
-    static int depth(const FlashTemplateProperty& node) {
-        int d = 0;
-        for (const FlashTemplateProperty* p = node.parent(); p; p = p->parent())
-            ++d;
-        return d;
     }
 
     test::TemplateResources res;
 };
 
-TEST_F(FlashTemplateTest, CreationLoadsFloatWithDeclaredDefaults) {
-    FlashTemplate tmpl;
-    EXPECT_EQ(tmpl.tmplName(), "float");
-    ASSERT_EQ(tmpl.properties().size(), 1u);
-    EXPECT_EQ(tmpl.propertyValueFor("pageWidth", "?"), "960");
-    EXPECT_EQ(tmpl.tmplVersion(), "3.0.0");
-    EXPECT_TRUE(tmpl.needThumbs());
-    EXPECT_FALSE(tmpl.styleName());
-    EXPECT_FALSE(tmpl.tmplFilePath());
-    EXPECT_FALSE(tmpl.loadError());
-}
-
-TEST_F(FlashTemplateTest, LoadReadsInfoAndTopLevelPropertiesInOrder) {
+TEST_F(FlashTemplateTest, LoadReadsInfoAndTheTreeAndKeepsTheStyleName) {
+    EXPECT_EQ(FlashTemplate().propertyValueFor("pageWidth", "?"), "960") << "float by default";
     FlashTemplate tmpl("alpha");
+    EXPECT_FALSE(tmpl.loadError());
     EXPECT_EQ(tmpl.HTMLFilePath(), "index.html");
     EXPECT_EQ(tmpl.SWFFilePath(), "Main.swf");
     EXPECT_EQ(tmpl.defaultSytleName(), "Plain");
@@ -96,72 +82,50 @@ TEST_F(FlashTemplateTest, LoadReadsInfoAndTopLevelPropertiesInOrder) {
     EXPECT_EQ(keys, (std::vector<std::string>{"Group", "dup", "Text", "languageSetting", "Show",
                                               "Background"}));
     EXPECT_EQ(tmpl.allProperties().size(), 12u);
-}
 
-TEST_F(FlashTemplateTest, LoadKeepsStyleNameAndAppliesNoStyle) {
-    FlashTemplate tmpl("alpha");
     tmpl.setStyleName("Blue");
     ASSERT_TRUE(tmpl.loadTemplate("beta"));
     EXPECT_EQ(tmpl.styleName(), "Blue");
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "beta");
+    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "beta") << "no style applied";
 }
 
+// A declaration that cannot be read leaves the name, an empty tree and the
+// previous info fields; one that is not well-formed is read leniently.
 TEST_F(FlashTemplateTest, RejectedDeclarationsLeaveNameAndEmptyTree) {
-    const std::string goodProps = property("k", "v");
+    const std::string goodProps = property("k", "v") + property("j", "w");
     const std::string infoWithoutSwf =
         "<info><htmlPath>x.html</htmlPath><defaultStyle>d</defaultStyle>"
         "<macAppFilesFolder>m</macAppFilesFolder><mobileTmplFilesPath>p</mobileTmplFilesPath></"
         "info>";
     std::string noValue = property("broken", "v");
     noValue.erase(noValue.find("<value>"), std::string("<value>v</value>").size());
+    std::string unclosed = declaration(goodProps);
+    unclosed.erase(unclosed.rfind("</flashTemplate>"));
 
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"empty file", ""},
-        {"not XML", "just some words, no markup"},
-        {"no info", "<flashTemplate><properties>" + goodProps + "</properties></flashTemplate>"},
-        {"info lacks swfPath", declaration(goodProps, infoWithoutSwf)},
-        {"no properties", "<flashTemplate>" + test::info("x.html") + "</flashTemplate>"},
+    const std::vector<std::tuple<std::string, std::optional<std::string>, std::size_t>> cases = {
+        {"missing file", std::nullopt, 0},
+        {"empty file", "", 0},
+        {"not XML", "just some words, no markup", 0},
+        {"no info", "<flashTemplate><properties>" + goodProps + "</properties></flashTemplate>", 0},
+        {"info lacks swfPath", declaration(goodProps, infoWithoutSwf), 0},
+        {"no properties", "<flashTemplate>" + test::info("x.html") + "</flashTemplate>", 0},
         {"property lacks value",
-         declaration(goodProps + property("g", "", "", children(goodProps + noValue)))},
+         declaration(goodProps + property("g", "", "", children(goodProps + noValue))), 0},
+        {"unclosed root", unclosed, 2},
     };
-    for (const auto& [what, text] : cases) {
-        res.addTemplate("broken", text);
+    for (const auto& [what, text, count] : cases) {
+        SCOPED_TRACE(what);
+        fs::remove_all(res.templates() / "broken");
+        if (text)
+            res.addTemplate("broken", *text);
         FlashTemplate tmpl("alpha");
-        EXPECT_FALSE(tmpl.loadTemplate("broken")) << what;
-        EXPECT_EQ(tmpl.tmplName(), "broken") << what;
-        EXPECT_TRUE(tmpl.properties().empty()) << what;
-        EXPECT_TRUE(tmpl.loadError()) << what;
-        // The previous info fields stay.
-        EXPECT_EQ(tmpl.HTMLFilePath(), "index.html") << what;
-        EXPECT_EQ(tmpl.propertyValueFor("k", "default"), "default") << what;
+        EXPECT_EQ(tmpl.loadTemplate("broken"), count > 0);
+        EXPECT_EQ(tmpl.tmplName(), "broken");
+        EXPECT_EQ(tmpl.properties().size(), count);
+        EXPECT_EQ(tmpl.loadError().has_value(), count == 0);
+        EXPECT_EQ(tmpl.HTMLFilePath(), "index.html");
+        EXPECT_EQ(tmpl.propertyValueFor("j", "default"), count ? "w" : "default");
     }
-}
-
-TEST_F(FlashTemplateTest, MissingDeclarationLeavesEmptyTree) {
-    FlashTemplate tmpl("nowhere");
-    EXPECT_EQ(tmpl.tmplName(), "nowhere");
-    EXPECT_TRUE(tmpl.properties().empty());
-    EXPECT_TRUE(tmpl.loadError());
-    EXPECT_TRUE(tmpl.loadTemplate("alpha"));
-    EXPECT_FALSE(tmpl.loadError());
-}
-
-TEST_F(FlashTemplateTest, MalformedDeclarationIsReadLeniently) {
-    std::string text = declaration(property("k", "v") + property("j", "w"));
-    text.erase(text.rfind("</flashTemplate>")); // unclosed root
-    res.addTemplate("sloppy", text);
-    FlashTemplate tmpl("sloppy");
-    EXPECT_TRUE(tmpl.properties().size() == 2u) << tmpl.loadError().value_or("");
-    EXPECT_EQ(tmpl.propertyValueFor("j", ""), "w");
-}
-
-TEST_F(FlashTemplateTest, FolderPaths) {
-    const fs::path r = res.root();
-    EXPECT_EQ(FlashTemplate::tmplPathForName("alpha"), r / "AppFiles/Templates/alpha/");
-    EXPECT_EQ(FlashTemplate::tmplPathForName("alpha").string().back(), '/');
-    EXPECT_EQ(FlashTemplate::tmplMetaPathForName("alpha"),
-              r / "AppFiles/Templates/alpha/flashTemplate.xml");
-    EXPECT_EQ(FlashTemplate::stylePathFor("alpha", "Blue"), r / "AppFiles/Styles/alpha/Blue");
 }
 
 TEST_F(FlashTemplateTest, ListsOnlyTemplateAndStyleFoldersNotTheirContents) {
@@ -170,141 +134,81 @@ TEST_F(FlashTemplateTest, ListsOnlyTemplateAndStyleFoldersNotTheirContents) {
     res.addStyle("alpha", "Green", "");
     fs::create_directories(res.styles() / "alpha/Blue/images");
 
-    auto names = FlashTemplate::tmplNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<fs::path>{res.templates() / "alpha", res.templates() / "beta",
-                                            res.templates() / "float"}));
-    auto styles = FlashTemplate::tmplStyleNamesForTmpl("alpha");
-    std::sort(styles.begin(), styles.end());
-    EXPECT_EQ(styles,
+    EXPECT_EQ(FlashTemplate::tmplNames(),
+              (std::vector<fs::path>{res.templates() / "alpha", res.templates() / "beta",
+                                     res.templates() / "float"}));
+    EXPECT_EQ(FlashTemplate::tmplStyleNamesForTmpl("alpha"),
               (std::vector<fs::path>{res.styles() / "alpha/Blue", res.styles() / "alpha/Green"}));
     EXPECT_TRUE(FlashTemplate::tmplStyleNamesForTmpl("beta").empty());
 }
 
+// Keys match exactly; the whole-tree lookup takes the first in pre-order, the
+// subtree lookup searches the node's descendants only.
 TEST_F(FlashTemplateTest, LookupAndSetTakeTheFirstKeyInPreOrder) {
     FlashTemplate tmpl("alpha");
     EXPECT_EQ(tmpl.propertyValueFor("dup", ""), "inner");
-    EXPECT_EQ(tmpl.propertyValueFor("missing", "fallback"), "fallback");
-
+    for (const char* key : {"missing", "text", "Text "}) {
+        EXPECT_EQ(tmpl.propertyValueFor(key, "fallback"), "fallback") << key;
+    }
     tmpl.setPropertyValue("dup", "changed");
     EXPECT_EQ(tmpl.propertyValueFor("dup", ""), "changed");
     EXPECT_EQ(tmpl.properties()[1]->value(), "outer");
-
-    tmpl.setPropertyValue("missing", "x"); // changes nothing
+    tmpl.setPropertyValue("missing", "x");
     EXPECT_EQ(tmpl.findProperty("missing"), nullptr);
-
     tmpl.findProperty("Text")->setValue(std::nullopt);
     EXPECT_EQ(tmpl.propertyValueFor("Text", "fallback"), "fallback");
-}
 
-TEST_F(FlashTemplateTest, KeysAreMatchedExactly) {
-    FlashTemplate tmpl("alpha");
-    EXPECT_EQ(tmpl.propertyValueFor("text", "none"), "none");
-    EXPECT_EQ(tmpl.propertyValueFor("Text ", "none"), "none");
-}
-
-TEST_F(FlashTemplateTest, SubtreeLookupSearchesDescendantsOnly) {
-    FlashTemplate tmpl("alpha");
-    FlashTemplateProperty& group = *tmpl.properties()[0];
-    FlashTemplateProperty& deep = *group.childProperties()[4];
-    EXPECT_EQ(tmpl.propertyValueFor(group, "dup"), "inner");
+    FlashTemplateProperty& deep = *tmpl.properties()[0]->childProperties()[4];
+    EXPECT_EQ(tmpl.propertyValueFor(*tmpl.properties()[0], "dup"), "changed");
     EXPECT_EQ(tmpl.propertyValueFor(deep, "dup"), "deeper");
-    EXPECT_EQ(tmpl.propertyValueFor(deep, "Deep"), std::nullopt); // not itself
-    EXPECT_EQ(tmpl.propertyValueFor(deep, "Text"), std::nullopt);
-
+    EXPECT_EQ(tmpl.propertyValueFor(deep, "Deep"), std::nullopt) << "not itself";
+    EXPECT_EQ(tmpl.propertyValueFor(deep, "Show"), std::nullopt);
     EXPECT_TRUE(tmpl.setPropertyValueAt(deep, "dup", "new"));
     EXPECT_EQ(deep.childProperties()[0]->value(), "new");
-    EXPECT_EQ(tmpl.propertyValueFor("dup", ""), "inner");
-    EXPECT_FALSE(tmpl.setPropertyValueAt(deep, "Text", "x"));
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "plain");
+    EXPECT_EQ(tmpl.propertyValueFor("dup", ""), "changed");
+    EXPECT_FALSE(tmpl.setPropertyValueAt(deep, "Show", "x"));
+    EXPECT_EQ(tmpl.propertyValueFor("Show", ""), "YES");
 }
 
-TEST_F(FlashTemplateTest, StyleResourceResolvesOnlyForFileProperties) {
-    FlashTemplate tmpl("alpha");
-    tmpl.setStyleName("Blue");
+// "STYLE_RESOURCE:" names a file in the applied style's folder, for file
+// properties only.
+TEST_F(FlashTemplateTest, StyleResourceResolvesOnlyForFilePropertiesOfAStyledTemplate) {
     const std::string blue = (res.styles() / "alpha/Blue").string();
-
-    tmpl.setPropertyValue("Logo", "STYLE_RESOURCE:img/logo.png");
-    EXPECT_EQ(tmpl.propertyValueFor("Logo", ""), blue + "/img/logo.png");
-    tmpl.setPropertyValue("Background", "ignored/STYLE_RESOURCE:bg.jpg");
-    EXPECT_EQ(tmpl.propertyValueFor("Background", ""), blue + "/bg.jpg");
-    tmpl.setPropertyValue("Text", "STYLE_RESOURCE:bg.jpg");
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "STYLE_RESOURCE:bg.jpg");
-    tmpl.setPropertyValue("Background", "/home/me/picture.jpg");
-    EXPECT_EQ(tmpl.propertyValueFor("Background", ""), "/home/me/picture.jpg");
-}
-
-TEST_F(FlashTemplateTest, StyleResourceStaysUnchangedWhileNoStyleIsApplied) {
-    FlashTemplate tmpl("alpha");
-    EXPECT_EQ(tmpl.valueAsFilePath("STYLE_RESOURCE:bg.jpg"), "STYLE_RESOURCE:bg.jpg");
-    tmpl.setPropertyValue("Logo", "STYLE_RESOURCE:bg.jpg");
-    EXPECT_EQ(tmpl.propertyValueFor("Logo", ""), "STYLE_RESOURCE:bg.jpg");
-}
-
-std::string exportText(const FlashTemplate& tmpl, const fs::path& file) {
-    EXPECT_TRUE(tmpl.exportPropertiesSettingsTo(file));
-    return slurp(file);
-}
-
-TEST_F(FlashTemplateTest, ExportWritesLfCrBeforeEveryLineInPreOrder) {
-    res.addTemplate("ab", declaration(property("a", "1", "", children(property("b", "")))));
-    FlashTemplate tmpl("ab");
-    EXPECT_EQ(exportText(tmpl, res.root() / "out.txt"), "\n\ra=1\n\rb=");
-
-    std::vector<std::string> lines;
-    tmpl.exportPropertiesSettingsToArray(lines, tmpl.properties()[0].get());
-    EXPECT_EQ(lines, std::vector<std::string>{"b="});
-}
-
-TEST_F(FlashTemplateTest, ExportWritesEveryNodeWithLfCrInKeysReplaced) {
-    FlashTemplate tmpl("alpha");
-    tmpl.findProperty("Text")->setKey("Te\n\rxt");
-    const std::string text = exportText(tmpl, res.root() / "out.txt");
-    EXPECT_NE(text.find("\n\rTe|||xt=plain"), std::string::npos);
-    EXPECT_NE(text.find("\n\rGroup=\n\rpageWidth=540"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '='), 12);
-}
-
-TEST_F(FlashTemplateTest, ImportAcceptsEveryLineEnding) {
-    for (const std::string eol : {"\n\r", "\r\n", "\n"}) {
-        res.addTemplate("ab", declaration(property("a", "0", "", children(property("b", "0")))));
-        const fs::path file = res.root() / "in.txt";
-        writeFile(file, eol + "a=1" + eol + "b=" + eol);
-        FlashTemplate tmpl("ab");
-        EXPECT_TRUE(tmpl.importPropertiesSettingsFrom(file));
-        EXPECT_EQ(tmpl.propertyValueFor("a", "?"), "1");
-        EXPECT_EQ(tmpl.propertyValueFor("b", "?"), "");
+    const std::vector<std::tuple<bool, std::string, std::string, std::string>> cases = {
+        {true, "Logo", "STYLE_RESOURCE:img/logo.png", blue + "/img/logo.png"},
+        {true, "Background", "ignored/STYLE_RESOURCE:bg.jpg", blue + "/bg.jpg"},
+        {true, "Text", "STYLE_RESOURCE:bg.jpg", "STYLE_RESOURCE:bg.jpg"},
+        {true, "Background", "/home/me/picture.jpg", "/home/me/picture.jpg"},
+        {false, "Logo", "STYLE_RESOURCE:bg.jpg", "STYLE_RESOURCE:bg.jpg"},
+    };
+    for (const auto& [styled, key, value, expected] : cases) {
+        FlashTemplate tmpl("alpha");
+        if (styled)
+            tmpl.setStyleName("Blue");
+        tmpl.setPropertyValue(key, value);
+        EXPECT_EQ(tmpl.propertyValueFor(key, ""), expected) << key << "=" << value;
     }
 }
 
-TEST_F(FlashTemplateTest, ImportSplitsAtTheFirstEqualsSign) {
-    res.addTemplate("keys",
-                    declaration(property("x", "0") + property("plain", "0") + property("", "0")));
-    const fs::path file = res.root() / "in.txt";
-    writeFile(file, "x=y=z\nplain\n=empty key\n");
-    FlashTemplate tmpl("keys");
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("x", ""), "y=z");
-    EXPECT_EQ(tmpl.propertyValueFor("plain", ""), "0");
-    EXPECT_EQ(tmpl.propertyValueFor("", ""), "empty key");
-}
+// The settings text: "\n\r" before every node's line, in pre-order; line breaks
+// in a key become "|||".
+TEST_F(FlashTemplateTest, ExportWritesEveryNodeInPreOrder) {
+    res.addTemplate("ab", declaration(property("a", "1", "", children(property("b", "")))));
+    FlashTemplate ab("ab");
+    ASSERT_TRUE(ab.exportPropertiesSettingsTo(res.root() / "ab.txt"));
+    EXPECT_EQ(slurp(res.root() / "ab.txt"), "\n\ra=1\n\rb=");
+    std::vector<std::string> lines;
+    ab.exportPropertiesSettingsToArray(lines, ab.properties()[0].get());
+    EXPECT_EQ(lines, std::vector<std::string>{"b="});
 
-TEST_F(FlashTemplateTest, ImportKeepsThePageSize) {
     FlashTemplate tmpl("alpha");
-    tmpl.setPropertyValue("pageWidth", "612");
-    const fs::path file = res.root() / "in.txt";
-    writeFile(file, "\n\rpageWidth=1\n\rpageHeight=2\n\rText=t");
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("pageWidth", ""), "612");
-    EXPECT_EQ(tmpl.propertyValueFor("pageHeight", ""), "720");
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "t");
-}
-
-TEST_F(FlashTemplateTest, ImportOfAMissingFileChangesNothing) {
-    FlashTemplate tmpl("alpha");
-    const auto before = values(tmpl);
-    EXPECT_FALSE(tmpl.importPropertiesSettingsFrom(res.root() / "missing.txt"));
-    EXPECT_EQ(values(tmpl), before);
+    tmpl.findProperty("Text")->setKey("Te\n\rxt");
+    ASSERT_TRUE(tmpl.exportPropertiesSettingsTo(res.root() / "out.txt"));
+    const std::string text = slurp(res.root() / "out.txt");
+    EXPECT_NE(text.find("\n\rTe|||xt=plain"), std::string::npos);
+    EXPECT_NE(text.find("\n\rGroup=\n\rpageWidth=540"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '='), 12);
+    EXPECT_FALSE(tmpl.exportPropertiesSettingsTo(res.root() / "missing/out.txt"));
 }
 
 // A value as an export writes it, and as the import of that export gives it back.
@@ -314,133 +218,98 @@ struct ValueCase {
     std::string readBack; // the value after export and import
 };
 
-const std::vector<ValueCase>& valueCases() {
-    static const std::vector<ValueCase> cases = {
-        {"plain", "plain", "plain"},
-        {"", "", ""},
-        {"x=y", "x=y", "x=y"},
-        {" spaced ", " spaced ", " spaced "},
-        {"ünïcödé €", "ünïcödé €", "ünïcödé €"},
-        {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
-        {"a\\nb", "a\\nb", "a\\nb"},
-        {"back\\", "back\\", "back\\"},
-        {"\\\\server\\share", "\\\\server\\share", "\\\\server\\share"},
-        // Looks like the backslash escapes of earlier exports; still read as written.
-        {"\\\\server\\new", "\\\\server\\new", "\\\\server\\new"},
-        {"two\nlines", "two|||lines", "two\nlines"},
-        {"cr\r\nlf", "cr|||lf", "cr\nlf"},
-        {"lf cr\n\r", "lf cr|||", "lf cr\n"},
-        {"a\rb\n\nc", "a|||b||||||c", "a\nb\n\nc"},
-    };
-    return cases;
-}
+const ValueCase kValueCases[] = {
+    {"plain", "plain", "plain"},
+    {"", "", ""},
+    {"x=y", "x=y", "x=y"},
+    {" spaced ", " spaced ", " spaced "},
+    {"ünïcödé €", "ünïcödé €", "ünïcödé €"},
+    {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
+    {"a\\nb", "a\\nb", "a\\nb"},
+    {"back\\", "back\\", "back\\"},
+    {"\\\\server\\share", "\\\\server\\share", "\\\\server\\share"},
+    // Looks like the backslash escapes of earlier exports; still read as written.
+    {"\\\\server\\new", "\\\\server\\new", "\\\\server\\new"},
+    {"two\nlines", "two|||lines", "two\nlines"},
+    {"cr\r\nlf", "cr|||lf", "cr\nlf"},
+    {"lf cr\n\r", "lf cr|||", "lf cr\n"},
+    {"a\rb\n\nc", "a|||b||||||c", "a\nb\n\nc"},
+};
 
-TEST_F(FlashTemplateTest, ExportWritesEveryValueOnItsLineAndImportGivesItBack) {
+// Every node but the page size (those sharing the key "dup" included) gets the
+// value of the case after its own number.
+TEST_F(FlashTemplateTest, ExportThenImportReproducesEveryNode) {
+    const auto fill = [](const FlashTemplate& tmpl, const std::string& value) {
+        const auto nodes = tmpl.allProperties();
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            if (nodes[i]->key() != "pageWidth" && nodes[i]->key() != "pageHeight")
+                nodes[i]->setValue(std::to_string(i) + ":" + value);
+    };
     const fs::path file = res.root() / "settings.txt";
-    for (const ValueCase& c : valueCases()) {
+    for (const ValueCase& c : kValueCases) {
+        SCOPED_TRACE(c.value);
         FlashTemplate source("alpha");
-        source.setPropertyValue("Text", c.value);
-        const std::string text = exportText(source, file);
-        EXPECT_NE(text.find("\n\rText=" + c.line + "\n\r"), std::string::npos) << c.value;
+        fill(source, c.value);
+        ASSERT_TRUE(source.exportPropertiesSettingsTo(file));
+        const std::string text = slurp(file);
+        EXPECT_NE(text.find("\n\rText=8:" + c.line + "\n\r"), std::string::npos);
         EXPECT_EQ(std::count(text.begin(), text.end(), '\r'),
                   static_cast<long>(source.allProperties().size()) +
                       (text.starts_with("\n\r#") ? 1 : 0))
-            << c.value << ": a line break inside a value";
+            << "a line break inside a value";
 
         FlashTemplate target("alpha");
         ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
-        EXPECT_EQ(target.propertyValueFor("Text", "?"), c.readBack) << c.value;
+        fill(source, c.readBack);
+        EXPECT_EQ(values(target), values(source));
     }
 }
 
-TEST_F(FlashTemplateTest, ExportThenImportReproducesEveryNode) {
-    FlashTemplate source("alpha");
-    std::size_t i = 0;
-    for (FlashTemplateProperty* node : source.allProperties()) {
-        if (node->key() == "pageWidth" || node->key() == "pageHeight")
-            continue;
-        const ValueCase& c = valueCases()[i++ % valueCases().size()];
-        node->setValue(c.value);
-    }
-    const fs::path file = res.root() / "settings.txt";
-    ASSERT_TRUE(source.exportPropertiesSettingsTo(file));
-    FlashTemplate target("alpha");
-    ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
-    // Every node, those sharing the key "dup" included.
-    i = 0;
-    for (FlashTemplateProperty* node : source.allProperties()) {
-        if (node->key() != "pageWidth" && node->key() != "pageHeight")
-            node->setValue(valueCases()[i++ % valueCases().size()].readBack);
-    }
-    EXPECT_EQ(values(target), values(source));
-}
-
-TEST_F(FlashTemplateTest, ImportReadsDocumentedLinesAsWritten) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
-        {"C:\\new\\road.jpg", "C:\\new\\road.jpg"},
-        {"\\\\server\\share\\x.png", "\\\\server\\share\\x.png"},
-        {"ends with \\", "ends with \\"},
-        {"two|||lines", "two\nlines"},
+// What an import makes of the lines of a settings file: any line end, the key
+// before the first "=", values as written (or with the backslash escapes of
+// earlier exports undone), any text encoding; never the page size.
+TEST_F(FlashTemplateTest, ImportReadsEveryLineAsWritten) {
+    using Values = std::map<std::string, std::string>;
+    const std::vector<std::tuple<const char*, std::optional<std::string>, Values>> cases = {
+        {"LF CR", "\n\rText=t\n\rdup=d", {{"Text", "t"}, {"dup", "d"}}},
+        {"CR LF", "Text=t\r\ndup=d\r\n", {{"Text", "t"}, {"dup", "d"}}},
+        {"LF", "Text=t\ndup=\n", {{"Text", "t"}, {"dup", ""}}},
+        {"first equals sign", "Text=y=z\nShow\n", {{"Text", "y=z"}, {"Show", "YES"}}},
+        {"more lines than nodes", "Text=a\nText=b", {{"Text", "b"}}},
+        {"page size",
+         "\n\rpageWidth=1\n\rpageHeight=2",
+         {{"pageWidth", "540"}, {"pageHeight", "720"}}},
+        {"windows path", "Text=C:\\new\\road.jpg", {{"Text", "C:\\new\\road.jpg"}}},
+        {"share", "Text=\\\\server\\share\\x.png", {{"Text", "\\\\server\\share\\x.png"}}},
+        {"trailing backslash", "Text=ends with \\", {{"Text", "ends with \\"}}},
+        {"line break mark", "Text=two|||lines", {{"Text", "two\nlines"}}},
+        // Earlier exports wrote "\\" for a backslash, "\n" for LF and "\r" for CR.
+        {"escaped path",
+         "Text=C:\\\\new\\\\bg.jpg\n\rdup=x",
+         {{"Text", "C:\\new\\bg.jpg"}, {"dup", "x"}}},
+        {"escaped line break",
+         "Text=two\\nlines\ndup=\\\\",
+         {{"Text", "two\nlines"}, {"dup", "\\"}}},
+        {"escapes and mark",
+         "Text=a\\r\\nb|||c\ndup=d:\\\\",
+         {{"Text", "a\r\nb|||c"}, {"dup", "d:\\"}}},
+        {"UTF-16", std::string("\xFF\xFET\0e\0x\0t\0=\0\xE9\0", 14), {{"Text", "\xC3\xA9"}}},
+        {"ISO 8859-1", "Text=caf\xE9", {{"Text", "caf\xC3\xA9"}}},
+        {"UTF-8 with mark", "\xEF\xBB\xBFText=ok", {{"Text", "ok"}}},
+        {"missing file", std::nullopt, {{"Text", "plain"}}},
     };
     const fs::path file = res.root() / "in.txt";
-    for (const auto& [line, value] : cases) {
-        writeFile(file, "\n\rText=" + line + "\n\rdup=next");
+    for (const auto& [what, bytes, expected] : cases) {
+        SCOPED_TRACE(what);
+        fs::remove(file);
+        if (bytes)
+            writeFile(file, *bytes);
         FlashTemplate tmpl("alpha");
-        ASSERT_TRUE(tmpl.importPropertiesSettingsFrom(file));
-        EXPECT_EQ(tmpl.propertyValueFor("Text", "?"), value) << line;
-        EXPECT_EQ(tmpl.propertyValueFor("dup", "?"), "next") << line;
+        EXPECT_EQ(tmpl.importPropertiesSettingsFrom(file), bytes.has_value());
+        for (const auto& [key, value] : expected) {
+            EXPECT_EQ(tmpl.propertyValueFor(key, "?"), value) << key;
+        }
     }
-}
-
-TEST_F(FlashTemplateTest, ImportUndoesTheBackslashEscapesOfEarlierExports) {
-    // Earlier exports wrote "\\" for a backslash, "\n" for LF and "\r" for CR.
-    const std::vector<std::pair<std::string, std::pair<std::string, std::string>>> cases = {
-        {"\n\rText=C:\\\\new\\\\bg.jpg\n\rdup=x", {"C:\\new\\bg.jpg", "x"}},
-        {"\n\rText=two\\nlines\n\rdup=\\\\", {"two\nlines", "\\"}},
-        {"\n\rText=a\\r\\nb|||c\n\rdup=d:\\\\", {"a\r\nb|||c", "d:\\"}},
-    };
-    const fs::path file = res.root() / "in.txt";
-    for (const auto& [text, expected] : cases) {
-        writeFile(file, text);
-        FlashTemplate tmpl("alpha");
-        ASSERT_TRUE(tmpl.importPropertiesSettingsFrom(file));
-        EXPECT_EQ(tmpl.propertyValueFor("Text", "?"), expected.first) << text;
-        EXPECT_EQ(tmpl.propertyValueFor("dup", "?"), expected.second) << text;
-    }
-}
-
-TEST_F(FlashTemplateTest, RepeatedKeysSetTheirNodesInTreeOrder) {
-    const fs::path file = res.root() / "in.txt";
-    FlashTemplate tmpl("alpha");
-    writeFile(file, "dup=first\ndup=second\n");
-    tmpl.importPropertiesSettingsFrom(file);
-    FlashTemplateProperty& group = *tmpl.properties()[0];
-    EXPECT_EQ(group.childProperties()[2]->value(), "first");
-    EXPECT_EQ(group.childProperties()[4]->childProperties()[0]->value(), "second");
-    EXPECT_EQ(tmpl.properties()[1]->value(), "outer");
-
-    // More lines than nodes: the extra ones go to the first node.
-    writeFile(file, "Text=a\nText=b\n");
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "b");
-}
-
-TEST_F(FlashTemplateTest, ImportDecodesUtf16AndEightBitFiles) {
-    FlashTemplate tmpl("alpha");
-    const fs::path file = res.root() / "in.txt";
-    // UTF-16 little endian with byte-order mark: "Text=é"
-    writeFile(file, std::string("\xFF\xFET\0e\0x\0t\0=\0\xE9\0", 14));
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "\xC3\xA9");
-    // ISO 8859-1 (not valid UTF-8).
-    writeFile(file, "Text=caf\xE9");
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "caf\xC3\xA9");
-    // UTF-8 with byte-order mark.
-    writeFile(file, "\xEF\xBB\xBFText=ok");
-    tmpl.importPropertiesSettingsFrom(file);
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "ok");
 }
 
 TEST_F(FlashTemplateTest, StyleAppliesOverCurrentValuesAndResolvesIntoItsFolder) {
@@ -468,15 +337,15 @@ TEST_F(FlashTemplateTest, ChangeTemplateKeepsPageSizeAndLanguage) {
     tmpl.changeTmplTo("beta", red);
     EXPECT_EQ(tmpl.tmplName(), "beta");
     EXPECT_EQ(tmpl.styleName(), "Red");
-    EXPECT_EQ(tmpl.propertyValueFor("pageWidth", ""), "612");
-    EXPECT_EQ(tmpl.propertyValueFor("pageHeight", ""), "792");
-    EXPECT_EQ(tmpl.propertyValueFor("languageSetting", ""), "it");
-    EXPECT_EQ(tmpl.propertyValueFor("Text", ""), "red");
-    EXPECT_EQ(tmpl.propertyValueFor("Logo", ""), (red / "logo.png").string());
-    EXPECT_EQ(tmpl.propertyValueFor("dup", "none"), "none");
+    EXPECT_EQ(values(tmpl),
+              (std::map<std::string, std::string>{{"pageWidth@0", "612"},
+                                                  {"pageHeight@0", "792"},
+                                                  {"languageSetting@0", "it"},
+                                                  {"Text@0", "red"},
+                                                  {"Logo@0", (red / "logo.png").string()}}));
 }
 
-TEST_F(FlashTemplateTest, CopyOperationsReplaceTheDestination) {
+TEST_F(FlashTemplateTest, CopiesReplaceTheDestinationAndAMissingSourceLeavesNone) {
     writeFile(res.templates() / "alpha/Main.swf", "theme");
     writeFile(res.templates() / "alpha/swfobject.js", "js");
     writeFile(res.templates() / "alpha/history/history.js", "history");
@@ -492,41 +361,30 @@ TEST_F(FlashTemplateTest, CopyOperationsReplaceTheDestination) {
     EXPECT_EQ(slurp(out / "swfobject.js"), "js");
     EXPECT_TRUE(tmpl.copyBookSWFToFile(out / "book.swf"));
     EXPECT_EQ(slurp(out / "book.swf"), "book");
-
     writeFile(out / "history/stale.js", "stale");
     EXPECT_TRUE(tmpl.copyHistoryDirToDir(out / "history"));
-    EXPECT_EQ(slurp(out / "history/history.js"), "history");
-    EXPECT_FALSE(fs::exists(out / "history/stale.js"));
-
+    EXPECT_EQ(test::listFolder(out / "history"), std::vector<std::string>{"history.js"});
     EXPECT_TRUE(tmpl.copyMobilePathToFile(out / "mobile", "Flip"));
     EXPECT_EQ(slurp(out / "mobile/index.html"), "flip");
-}
 
-TEST_F(FlashTemplateTest, CopyWithAMissingSourceLeavesNoDestination) {
-    const fs::path out = res.root() / "out";
     writeFile(out / "playerProductInstall.swf", "old");
-    FlashTemplate tmpl("alpha");
     EXPECT_FALSE(tmpl.copyElseSWFToFile(out / "playerProductInstall.swf"));
     EXPECT_FALSE(fs::exists(out / "playerProductInstall.swf"));
-    EXPECT_FALSE(tmpl.copyThemeToFile(out / "Main.swf"));
-    EXPECT_FALSE(fs::exists(out / "Main.swf"));
 }
 
-TEST_F(FlashTemplateTest, HtmlPageTemplateIsFoundWithBackslashesAndInTheSharedFolder) {
+// The HTML page template is looked up with "\" read as "/", in the template's
+// folder first, then in the shared one; the mobile folder is relative to the
+// templates folder.
+TEST_F(FlashTemplateTest, PageTemplatesAreFoundWhereTheDeclarationSays) {
     FlashTemplate tmpl("beta"); // htmlPath html\page.html
     EXPECT_EQ(tmpl.tmplHTMLFilePath(), std::nullopt);
-
     writeFile(res.root() / "AppFiles/html/page.html", "shared");
     EXPECT_EQ(tmpl.tmplHTMLFilePath(), res.root() / "AppFiles/html/page.html");
-
     writeFile(res.templates() / "beta/html/page.html", "own");
     EXPECT_EQ(tmpl.tmplHTMLFilePath(), res.templates() / "beta/html/page.html");
-}
 
-TEST_F(FlashTemplateTest, PreviewMobileScriptLiesInTheMobileFolder) {
-    FlashTemplate tmpl("alpha");
     EXPECT_EQ(
-        tmpl.GetPreviewMobileFilePath(),
+        FlashTemplate("alpha").GetPreviewMobileFilePath(),
         fs::path(res.templates().string() + "/../TmplData/mobile/Flip/javascript/main_preview.js"));
 }
 

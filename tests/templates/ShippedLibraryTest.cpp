@@ -1,15 +1,21 @@
-// The template model over the library that the application ships (the resource
-// folder the test run points to): every template loads, every style applies and
-// finds its files, and the settings text reads back what it wrote. The data's own
-// form is checked in ShippedLibraryDataTest.
+// The template library and demo book the application ships (the resource folder
+// the test run points to): every declaration is well-formed and declares what the
+// writers read in the form they compare, every style applies, finds its files and
+// reads back its settings, and every picture is there in the form its reader needs.
 #include "templates/FlashTemplate.h"
 
 #include "base/FileUtil.h"
 #include "base/Resources.h"
+#include "base/Xml.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +24,81 @@ namespace fs = std::filesystem;
 namespace zarvex {
 namespace {
 
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+std::string bytesOf(const fs::path& file) {
+    return readFile(file).value_or("");
+}
+
+// Pixel size from a JPEG's start-of-frame segment; absent when the bytes are no JPEG.
+std::optional<Size> jpegSize(const fs::path& file) {
+    const std::string b = bytesOf(file);
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(b[i]); };
+    if (b.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return std::nullopt;
+    for (size_t i = 2; i + 9 < b.size() && byte(i) == 0xFF;) {
+        const unsigned marker = byte(i + 1);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return Size{(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
+        i += 2 + ((byte(i + 2) << 8) | byte(i + 3));
+    }
+    return std::nullopt;
+}
+
+std::optional<Size> pngSize(const fs::path& file) {
+    const std::string b = bytesOf(file);
+    if (b.size() < 24 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || b.compare(12, 4, "IHDR") != 0)
+        return std::nullopt;
+    auto be32 = [&](size_t i) {
+        int v = 0;
+        for (size_t k = 0; k < 4; ++k)
+            v = (v << 8) | static_cast<unsigned char>(b[i + k]);
+        return v;
+    };
+    return Size{be32(16), be32(20)};
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
+// key=value pairs of a preset, as the application reads them: split at LF, CR
+// removed anywhere, the key before the first "=".
+std::vector<std::pair<std::string, std::string>> presetLines(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (std::string line : split(text, '\n')) {
+        std::erase(line, '\r');
+        if (const auto eq = line.find('='); eq != std::string::npos)
+            lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    }
+    return lines;
+}
+
+// Whether a file property's filter ("Pictures|*.png;*.jpg") takes the extension.
+bool acceptsExtension(const FlashTemplateProperty& p, const std::string& extension) {
+    const std::string filter = p.valueSource().value_or("");
+    const auto bar = filter.find('|');
+    if (bar == std::string::npos)
+        return false;
+    const auto patterns = split(filter.substr(bar + 1), ';');
+    return std::find(patterns.begin(), patterns.end(), "*" + extension) != patterns.end();
+}
+
+bool listHolds(const FlashTemplateProperty& p, const std::string& value) {
+    const auto items = split(p.valueSource().value_or(""), ',');
+    return std::find(items.begin(), items.end(), value) != items.end();
+}
+
+const std::regex kColour("0x[0-9a-f]{6}");
+const std::string kStyleResource = "STYLE_RESOURCE:";
+
 std::vector<std::string> shippedTemplates() {
     std::vector<std::string> names;
     for (const fs::path& folder : FlashTemplate::tmplNames())
@@ -25,93 +106,216 @@ std::vector<std::string> shippedTemplates() {
     return names;
 }
 
-// key=value pairs of a preset file, in order.
-std::vector<std::pair<std::string, std::string>> presetLines(const fs::path& file) {
-    std::vector<std::pair<std::string, std::string>> lines;
-    std::string text = readFile(file).value_or("");
-    std::erase(text, '\r');
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (const auto eq = line.find('='); eq != std::string::npos)
-            lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
-    }
-    return lines;
-}
-
-class ShippedTemplateModel : public ::testing::Test {
-protected:
-    void SetUp() override {
-        try {
-            names = shippedTemplates();
-        } catch (const std::exception& error) {
-            GTEST_SKIP() << error.what();
-        }
-        if (names.empty())
-            GTEST_SKIP() << "no templates shipped yet";
-    }
-    test::TempHome home;
-    std::vector<std::string> names;
+// The keys the book configuration and the players read: the switches compared
+// with "Yes" exactly, the buttons, colours, files and plain values.
+struct KeyGroup {
+    std::vector<std::string> keys;
+    std::int32_t type; // -1: any
+    std::string valueSource;
+};
+const KeyGroup kKeyGroups[] = {
+    {{"ShowLogo", "LoopSound", "PlayFlipSound", "AutoScale", "Enable"}, pt_list, "Yes,No"},
+    {{"Zoom", "TiltAngle", "AutoPlay", "BackgroundSound", "Info", "Bookmark", "Thumbnail",
+      "FullScreen", "Help", "Share", "Print", "Download"},
+     pt_list,
+     "Show,Hide"},
+    {{"BaseColor", "Color", "GradientStartColor", "GradientEndColor"}, pt_color, ""},
+    {{"LogoFile", "SoundFile", "DownloadFile", "ImagePath"}, pt_file, ""},
+    {{"AuthorName",    "AuthorEmail",      "AuthorWebSite", "AuthorInfo",
+      "Title",         "bookTitle",        "LogoLink",      "link",
+      "GoogleID",      "GoogleAnalytics",  "ShareID",       "BackgroundType",
+      "GradientAngle", "BgType",           "ImgPosition",   "Interval",
+      "loop",          "PerPageThickness", "direction",     "pageWidth",
+      "pageHeight",    "languageSetting"},
+     -1,
+     ""},
 };
 
-TEST_F(ShippedTemplateModel, EveryTemplateLoadsWithItsFiles) {
-    for (const std::string& name : names) {
+TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
+    const auto names = shippedTemplates();
+    EXPECT_GE(names.size(), 4u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "float"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Panoramic"), names.end());
+    for (const auto& name : names) {
         SCOPED_TRACE(name);
+        std::string error;
+        EXPECT_TRUE(xml::Document::parseFile(FlashTemplate::tmplMetaPathForName(name),
+                                             xml::ParseMode::Strict, &error))
+            << error;
+        const std::string text = bytesOf(FlashTemplate::tmplMetaPathForName(name));
+        const std::regex typeAttribute(R"re(type="([^"]*)")re");
+        for (std::sregex_iterator m(text.begin(), text.end(), typeAttribute), end; m != end; ++m) {
+            const std::string type = (*m)[1];
+            EXPECT_TRUE(type == "pt_text" ||
+                        FlashTemplateProperty::flashTemplatePropertyTypeFromString(type) != pt_text)
+                << "unknown type " << type;
+        }
+
         FlashTemplate tmpl(name);
-        EXPECT_FALSE(tmpl.loadError()) << tmpl.loadError().value_or("");
-        EXPECT_FALSE(tmpl.properties().empty());
+        ASSERT_FALSE(tmpl.loadError()) << *tmpl.loadError();
+        for (const auto& node : tmpl.properties()) {
+            EXPECT_EQ(node->propertyType(), pt_composite) << "top-level settings are grouped";
+        }
+        std::set<std::string> seen;
+        for (const FlashTemplateProperty* p : tmpl.allProperties()) {
+            EXPECT_TRUE(seen.insert(p->key().value_or("")).second)
+                << "declared twice: " << *p->key();
+            if (p->propertyType() == pt_list) {
+                EXPECT_TRUE(listHolds(*p, p->value().value_or(""))) << *p->key();
+            }
+        }
+        for (const KeyGroup& group : kKeyGroups) {
+            for (const std::string& key : group.keys) {
+                const FlashTemplateProperty* p = tmpl.findProperty(key);
+                if (!p) {
+                    ADD_FAILURE() << key << " is not declared";
+                    continue;
+                }
+                const std::string value = p->value().value_or("");
+                if (group.type >= 0) {
+                    EXPECT_EQ(p->propertyType(), group.type) << key;
+                }
+                if (group.type == pt_list) {
+                    EXPECT_EQ(p->valueSource(), group.valueSource) << key;
+                }
+                if (group.type == pt_color) {
+                    EXPECT_TRUE(std::regex_match(value, kColour)) << key << "=" << value;
+                }
+                if (group.type == pt_file) {
+                    // A declared path could not resolve before a style is applied.
+                    EXPECT_EQ(value, "") << key;
+                    EXPECT_TRUE(
+                        std::regex_match(p->valueSource().value_or(""),
+                                         std::regex(R"([^|]+\|\*\.[a-z0-9]+(;\*\.[a-z0-9]+)*)")))
+                        << key << " filter " << *p->valueSource();
+                }
+            }
+        }
+        EXPECT_TRUE(acceptsExtension(*tmpl.findProperty("LogoFile"), ".png"));
+        EXPECT_TRUE(acceptsExtension(*tmpl.findProperty("ImagePath"), ".jpg"));
+
         EXPECT_TRUE(tmpl.tmplHTMLFilePath());
-        for (const char* key : {"pageWidth", "pageHeight", "languageSetting"})
-            EXPECT_TRUE(tmpl.findProperty(key)) << key;
-        EXPECT_GE(FlashTemplate::tmplStyleNamesForTmpl(name).size(), 3u);
+        EXPECT_TRUE(fs::is_regular_file(tmpl.GetPreviewMobileFilePath()))
+            << tmpl.GetPreviewMobileFilePath();
+        const auto icon = pngSize(FlashTemplate::tmplPathForName(name) / "icon.png");
+        ASSERT_TRUE(icon) << "icon.png is no PNG";
+        EXPECT_EQ(icon->width, icon->height);
+        EXPECT_GE(icon->width, 32);
     }
 }
 
-TEST_F(ShippedTemplateModel, EveryStyleAppliesAndItsResourcesExist) {
-    for (const std::string& name : names) {
-        for (const fs::path& style : FlashTemplate::tmplStyleNamesForTmpl(name)) {
+// Every style: a preset written as the application writes settings that sets
+// only declared keys (never the page size or language) to values their
+// properties accept, files that exist in the style's folder, a preview picture
+// and no sub-folder (the style listing would show one as a style).
+TEST(ShippedStyles, ApplyFindTheirFilesAndReadBackTheirSettings) {
+    test::TempHome home;
+    for (const auto& name : shippedTemplates()) {
+        const FlashTemplate declared(name);
+        const auto styles = FlashTemplate::tmplStyleNamesForTmpl(name);
+        EXPECT_GE(styles.size(), 3u) << name;
+        EXPECT_TRUE(
+            fs::is_directory(FlashTemplate::stylePathFor(name, declared.defaultSytleName())))
+            << name << ": defaultStyle names no style folder";
+        for (const fs::path& style : styles) {
             SCOPED_TRACE(style.string());
-            const auto lines = presetLines(style / "tmplSetting.txt");
+            const std::string preset = bytesOf(style / "tmplSetting.txt");
+            EXPECT_TRUE(preset.starts_with("\n\r")) << "written as the application writes";
+            const auto lines = presetLines(preset);
             EXPECT_FALSE(lines.empty());
 
             FlashTemplate tmpl(name);
             tmpl.changeTmplTo(name, style);
             EXPECT_EQ(tmpl.styleName(), style.filename().string());
             for (const auto& [key, value] : lines) {
-                const FlashTemplateProperty* node = tmpl.findProperty(key);
-                ASSERT_TRUE(node) << "the preset names the unknown key " << key;
-                if (value.find("STYLE_RESOURCE:") == std::string::npos)
+                const FlashTemplateProperty* p = declared.findProperty(key);
+                if (!p) {
+                    ADD_FAILURE() << "the preset names the unknown key " << key;
                     continue;
-                EXPECT_EQ(node->propertyType(), pt_file) << key;
-                const std::string resolved = node->value().value_or("");
-                EXPECT_TRUE(fs::is_regular_file(resolved)) << key << " -> " << resolved;
+                }
+                EXPECT_TRUE(key != "pageWidth" && key != "pageHeight" && key != "languageSetting")
+                    << key;
+                if (p->propertyType() == pt_list) {
+                    EXPECT_TRUE(listHolds(*p, value)) << key << "=" << value;
+                }
+                if (p->propertyType() == pt_color) {
+                    EXPECT_TRUE(std::regex_match(value, kColour)) << key << "=" << value;
+                }
+                if (value.find(kStyleResource) == std::string::npos)
+                    continue;
+                EXPECT_EQ(p->propertyType(), pt_file) << key << ": only file properties resolve";
+                EXPECT_TRUE(value.starts_with(kStyleResource)) << key;
+                const fs::path file = tmpl.propertyValueFor(key, "");
+                EXPECT_TRUE(fs::is_regular_file(file)) << key << " names " << file;
+                EXPECT_TRUE(acceptsExtension(*p, file.extension().string()))
+                    << key << " filter rejects " << file;
+            }
+            EXPECT_TRUE(jpegSize(style / "shot.jpg")) << "shot.jpg is no JPEG";
+            for (const auto& entry : fs::directory_iterator(style)) {
+                EXPECT_FALSE(entry.is_directory()) << entry.path();
+            }
+
+            const fs::path file = home.path() / "settings.txt";
+            ASSERT_TRUE(tmpl.exportPropertiesSettingsTo(file));
+            FlashTemplate target(name);
+            ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
+            const auto from = tmpl.allProperties();
+            const auto to = target.allProperties();
+            ASSERT_EQ(from.size(), to.size());
+            for (std::size_t i = 0; i < from.size(); ++i) {
+                EXPECT_EQ(to[i]->value(), from[i]->value()) << from[i]->key().value_or("");
             }
         }
     }
 }
 
-TEST_F(ShippedTemplateModel, ExportThenImportReproducesEveryValue) {
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        FlashTemplate source(name);
-        const auto styles = FlashTemplate::tmplStyleNamesForTmpl(name);
-        if (!styles.empty())
-            source.loadStyleByStylePath(styles.front());
-        const fs::path file = home.path() / (name + ".txt");
-        ASSERT_TRUE(source.exportPropertiesSettingsTo(file));
-
-        FlashTemplate target(name);
-        ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
-        const auto from = source.allProperties();
-        const auto to = target.allProperties();
-        ASSERT_EQ(from.size(), to.size());
-        for (std::size_t i = 0; i < from.size(); ++i)
-            EXPECT_EQ(to[i]->value(), from[i]->value()) << from[i]->key().value_or("");
+TEST(ShippedStyles, PanoramicStylesCarryTheSixSquareCubeFaces) {
+    const auto styles = FlashTemplate::tmplStyleNamesForTmpl("Panoramic");
+    ASSERT_FALSE(styles.empty());
+    for (const auto& style : styles) {
+        SCOPED_TRACE(style.filename().string());
+        std::optional<Size> first;
+        for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}) {
+            const auto size = jpegSize(style / face);
+            ASSERT_TRUE(size) << face;
+            EXPECT_EQ(size->width, size->height) << face;
+            first = first.value_or(*size);
+            EXPECT_EQ(size->width, first->width) << face;
+        }
     }
+}
+
+TEST(DemoBook, PagesAreJpegsOfTheStartPageSizeNamedInReadingOrder) {
+    const fs::path folder = resourcePath("DemoImgs_standard/large");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".jpg")
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_GE(names.size(), 8u);
+    EXPECT_LE(names.size(), 12u);
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        // A plain sort and a numeric sort agree only when the numbers have equal width.
+        EXPECT_EQ(std::stoi(names[i]), static_cast<int>(i + 1));
+        EXPECT_EQ(names[i].size(), names.front().size());
+        const auto size = jpegSize(folder / names[i]);
+        ASSERT_TRUE(size);
+        EXPECT_EQ(size->width, 1080);
+        EXPECT_EQ(size->height, 1440);
+    }
+}
+
+TEST(ShippedPictures, StaySmall) {
+    std::uintmax_t total = 0;
+    for (const fs::path& root :
+         {resourcePath("AppFiles/Styles"), resourcePath("DemoImgs_standard")})
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                total += entry.file_size();
+    for (const auto& name : shippedTemplates())
+        total += fs::file_size(FlashTemplate::tmplPathForName(name) / "icon.png");
+    EXPECT_LT(total, 6u * 1024 * 1024);
 }
 
 } // namespace
