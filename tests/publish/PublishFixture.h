@@ -18,16 +18,12 @@
 
 namespace zarvex::test {
 
+// One template property; children make it a group.
 struct PropertySpec {
-    PropertySpec(std::string key, std::string value, std::string type = "pt_text",
-                 std::vector<PropertySpec> children = {})
-        : key(std::move(key)), value(std::move(value)), type(std::move(type)),
-          children(std::move(children)) {}
-
     std::string key;
     std::string value;
-    std::string type;
-    std::vector<PropertySpec> children;
+    std::string type = "pt_text";
+    std::vector<PropertySpec> children = {};
 };
 
 // A page source as the PDF import leaves it: pages, normal pages, thumbnails and
