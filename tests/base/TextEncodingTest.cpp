@@ -25,4 +25,5 @@ TEST(TextEncoding, UndeclaredFilesAreUtf16ByMarkUtf8WhenValidElseLatin1) {
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(decodeText(bytes), text);
+    EXPECT_FALSE(utf16ToUtf8(std::string("\x00\x41\x00", 3), true, true)) << "strict";
 }

@@ -1,8 +1,8 @@
 #include "publish/FlashBookOutput.h"
 
 #include "PublishFixture.h"
-#include "archive/ConfigEnvelope.h"
 #include "base/Error.h"
+#include "import/FlashPagesAnnotations.h"
 
 #include <gtest/gtest.h>
 
@@ -13,133 +13,97 @@ namespace {
 
 using test::PropertySpec;
 
-// A writer over a template with the given properties, whose preview folder
-// holds a page list.
-struct ConfigCase {
-    test::PublishFixture fixture;
-    std::shared_ptr<FlashTemplate> tmpl;
-    std::unique_ptr<FlashBookOutput> writer;
-
-    explicit ConfigCase(const std::vector<PropertySpec>& properties,
-                        const std::string& name = "plain") {
-        tmpl = fixture.loadTemplate(name, properties);
-        writer = std::make_unique<FlashBookOutput>(fixture.pageSource({}), tmpl,
-                                                   fixture.previewPath(), "index.html");
-        writer->setAppSettings(&fixture.settings());
-        fs::create_directories(fixture.previewPath());
+// A book over a template with the given properties, whose preview folder holds
+// a page list.
+struct ConfigCase : test::BookCase {
+    explicit ConfigCase(const std::vector<PropertySpec>& properties) : BookCase(properties) {
         test::writeFile(fixture.previewPath() / "pages.xml", "<Pages bace=\"\"><Page/></Pages>");
     }
-    xml::Node setting(xml::Document& document) {
-        return test::nodeAt(document.root(), {"Config", "Setting"});
-    }
+    xml::Document document() { return writer(fixture.previewPath())->bookXML(); }
 };
 
-TEST(BookConfig, TemplateWithoutKeysGivesTheDefaults) {
-    ConfigCase c(std::vector<PropertySpec>{{"Unrelated", "x"}});
-    xml::Document document = c.writer->bookXML();
-    const xml::Node root = document.root();
-    EXPECT_EQ(root.name(), "FlipBook3D");
-    EXPECT_EQ(test::childNames(root), (std::vector<std::string>{"XMLVersion", "Config", "Pages"}));
-    EXPECT_EQ(test::textAt(root, {"XMLVersion"}), "1");
-    const xml::Node setting = c.setting(document);
-    EXPECT_EQ(
-        test::childNames(setting),
-        (std::vector<std::string>{"Title", "BaseColor", "Logo", "GoogleAnalytics", "ShareAnalytics",
-                                  "ZoomModel", "Theme", "BackgroundMusic", "Download",
-                                  "ControlButtonsInvisible", "FlipBook3DSetting", "Template"}));
-    const xml::Node background = test::nodeAt(setting, {"FlipBook3DSetting", "Background"});
-    EXPECT_EQ(test::textAt(setting, {"BaseColor"}), "8404992");
-    EXPECT_EQ(test::textAt(background, {"BackgroundType"}), "GradientColor");
-    EXPECT_EQ(test::textAt(background, {"Color"}), "8421376");
-    EXPECT_EQ(test::textAt(background, {"GradientStartColor"}), "16750848");
-    EXPECT_EQ(test::textAt(background, {"GradientEndColor"}), "15248461");
-    EXPECT_EQ(test::textAt(background, {"GradientAngle"}), "90");
-    EXPECT_EQ(test::textAt(background, {"Position"}), "Fill");
-    EXPECT_EQ(test::textAt(background, {"ImagePath"}), "extfiles/ImagePath.");
-    const xml::Node logo = setting.child("Logo");
-    EXPECT_EQ(logo.text(), "");
-    EXPECT_EQ(logo.attribute("displayLogo"), "true");
-    EXPECT_EQ(logo.attribute("link"), "");
-    EXPECT_EQ(setting.child("BackgroundMusic").text(), "");
-    EXPECT_EQ(setting.child("BackgroundMusic").attribute("circle"), "-1");
-    EXPECT_EQ(setting.child("Download").attribute("src"), "");
-    EXPECT_EQ(setting.child("Theme").attribute("src"), "theme/Main.swf");
-    EXPECT_EQ(test::textAt(setting, {"ControlButtonsInvisible"}), ",Content");
-    EXPECT_FALSE(test::textAt(root, {"Config", "Author", "Name"}).empty());
-    const xml::Node autoFlip = test::nodeAt(setting, {"FlipBook3DSetting", "AutoFlip"});
-    EXPECT_EQ(autoFlip.attribute("loop"), "0");
-    EXPECT_EQ(test::textAt(autoFlip, {"Enable"}), "No");
-    EXPECT_EQ(test::textAt(autoFlip, {"Interval"}), "3");
-    const xml::Node panorama = test::nodeAt(setting, {"Template", "PanoramicImage"});
-    EXPECT_EQ(panorama.attribute("type"), "cube");
-    EXPECT_EQ(test::textAt(panorama, {"Back"}), "extfiles/b.jpg");
-    EXPECT_EQ(test::nodeAt(setting, {"Template", "InitSetting", "Camera"}).attribute("tiltAngle"),
-              "-80");
-    EXPECT_EQ(c.writer->ThePreviewPath(), c.fixture.previewPath());
-}
-
-TEST(BookConfig, ConvertsValues) {
-    ConfigCase c({{"LogoFile", "/pics/logo.png", "pt_file"},
-                  {"SoundFile", "/music/track", "pt_file"},
-                  {"ShowLogo", "yes"},
-                  {"LoopSound", "No"},
-                  {"BaseColor", "FF0000"},
-                  {"Color", "#FF0000"},
-                  {"GradientStartColor", "0xFF0000"},
-                  {"BgType", "Color"},
-                  {"DownloadFile", "/docs/book.pdf", "pt_file"},
-                  {"Title", "Tom & Jerry <1>"}});
-    xml::Document document = c.writer->bookXML();
-    const xml::Node setting = c.setting(document);
-    const xml::Node background = test::nodeAt(setting, {"FlipBook3DSetting", "Background"});
-    EXPECT_EQ(setting.child("Logo").text(), "extfiles/LogoFile.png");
-    EXPECT_EQ(setting.child("Logo").attribute("displayLogo"), "false");
-    EXPECT_EQ(setting.child("BackgroundMusic").text(), "");
-    EXPECT_EQ(setting.child("BackgroundMusic").attribute("circle"), "0");
-    EXPECT_EQ(setting.child("BaseColor").text(), "16711680");
-    EXPECT_EQ(background.child("Color").text(), "0");
-    EXPECT_EQ(background.child("GradientStartColor").text(), "16711680");
-    EXPECT_EQ(background.child("ImagePath").text(), "");
-    EXPECT_EQ(setting.child("Download").attribute("src"), "extfiles/DownloadFile.pdf");
-    EXPECT_EQ(setting.child("Title").text(), "Tom & Jerry <1>");
-}
-
-TEST(BookConfig, RightToLeftBooksCarryTheirDirection) {
-    ConfigCase ltr(std::vector<PropertySpec>{{"direction", "Right"}});
-    xml::Document plain = ltr.writer->bookXML();
-    EXPECT_FALSE(ltr.setting(plain).child("Direction"));
-
-    ConfigCase rtl(std::vector<PropertySpec>{{"direction", "Left"}});
-    xml::Document document = rtl.writer->bookXML();
-    const xml::Node setting = rtl.setting(document);
-    EXPECT_EQ(setting.child("Direction").text(), "Left");
-    EXPECT_EQ(test::nodeAt(setting, {"FlipBook3DSetting", "Mobility"}).attribute("direction"),
-              "right");
-}
-
-TEST(BookConfig, ListsHiddenButtonsInOrder) {
-    const char* keys[] = {"Zoom", "TiltAngle", "AutoPlay",  "BackgroundSound",
-                          "Info", "Bookmark",  "Thumbnail", "FullScreen",
-                          "Help", "Share",     "Print",     "Download"};
-    std::vector<PropertySpec> all;
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
-        all.push_back({*it, "Hide"});
-    ConfigCase everything(all);
-    EXPECT_EQ(everything.writer->GetVisibleButtons(),
-              "Zoom,TiltAngle,AutoPlay,BackgroundSound,Info,Bookmark,Thumbnail,FullScreen,Help,"
-              "Share,Print,Download,,Content");
-
-    ConfigCase some({{"Print", "Hide"}, {"Zoom", "Hide"}, {"Share", "hide"}, {"Help", "Show"}});
-    EXPECT_EQ(some.writer->GetVisibleButtons(), "Zoom,Print,,Content");
+// The whole configuration with the preview's page list last; the viewer's
+// settings in the order it reads them: the defaults where the template has no
+// value, converted where it has (colours as decimal numbers, files as their
+// place in extfiles/, switches as the viewer's words).
+TEST(BookConfig, SettingsFollowTheTemplateWithTheViewersDefaults) {
+    struct Case {
+        const char* what;
+        std::vector<PropertySpec> properties;
+        std::string setting;
+    };
+    const Case cases[] = {
+        {"defaults",
+         {{"Unrelated", "x"}},
+         R"(<Setting><Title>www.zarvex.example</Title><BaseColor>8404992</BaseColor>)"
+         R"(<Logo displayLogo="true" link=""></Logo><GoogleAnalytics webProperty=""/>)"
+         R"(<ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/>)"
+         R"(<BackgroundMusic circle="-1"></BackgroundMusic><Download src=""/>)"
+         R"(<ControlButtonsInvisible>,Content</ControlButtonsInvisible><FlipBook3DSetting>)"
+         R"(<Background><BackgroundType>GradientColor</BackgroundType><Color>8421376</Color>)"
+         R"(<GradientStartColor>16750848</GradientStartColor>)"
+         R"(<GradientEndColor>15248461</GradientEndColor><GradientAngle>90</GradientAngle>)"
+         R"(<ImagePath>extfiles/ImagePath.</ImagePath><Position>Fill</Position></Background>)"
+         R"(<AutoFlip loop="0"><Enable>No</Enable><Interval>3</Interval></AutoFlip>)"
+         R"(<TiltAngle>0</TiltAngle><AutoScale>Yes</AutoScale><PlayFlipSound>Yes</PlayFlipSound>)"
+         R"(<PerPageThickness>1</PerPageThickness>)"
+         R"(<Mobility direction="right" startPosition="center"/></FlipBook3DSetting><Template>)"
+         R"(<PanoramicImage type="cube"><Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right>)"
+         R"(<Top>extfiles/u.jpg</Top><Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front>)"
+         R"(<Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting>)"
+         R"(<Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting>)"},
+        {"converted",
+         {{"LogoFile", "/pics/logo.png", "pt_file"},
+          {"SoundFile", "/music/track", "pt_file"},
+          {"ShowLogo", "yes"},
+          {"LoopSound", "No"},
+          {"BaseColor", "FF0000"},
+          {"Color", "#FF0000"},
+          {"GradientStartColor", "0xFF0000"},
+          {"BgType", "Color"},
+          {"DownloadFile", "/docs/book.pdf", "pt_file"},
+          {"Title", "Tom & Jerry <1>"},
+          {"direction", "Left"},
+          {"Print", "Hide"},
+          {"Zoom", "Hide"},
+          {"Share", "hide"},
+          {"Help", "Show"}},
+         R"(<Setting><Title>Tom &amp; Jerry &lt;1&gt;</Title><BaseColor>16711680</BaseColor>)"
+         R"(<Logo displayLogo="false" link="">extfiles/LogoFile.png</Logo>)"
+         R"(<GoogleAnalytics webProperty=""/><ShareAnalytics id=""/><ZoomModel>0</ZoomModel>)"
+         R"(<Theme src="theme/Main.swf"/><BackgroundMusic circle="0"></BackgroundMusic>)"
+         R"(<Download src="extfiles/DownloadFile.pdf"/>)"
+         R"(<ControlButtonsInvisible>Zoom,Print,,Content</ControlButtonsInvisible>)"
+         R"(<FlipBook3DSetting><Background><BackgroundType>GradientColor</BackgroundType>)"
+         R"(<Color>0</Color><GradientStartColor>16711680</GradientStartColor>)"
+         R"(<GradientEndColor>15248461</GradientEndColor><GradientAngle>90</GradientAngle>)"
+         R"(<ImagePath></ImagePath><Position>Fill</Position></Background><AutoFlip loop="0">)"
+         R"(<Enable>No</Enable><Interval>3</Interval></AutoFlip><TiltAngle>0</TiltAngle>)"
+         R"(<AutoScale>Yes</AutoScale><PlayFlipSound>Yes</PlayFlipSound>)"
+         R"(<PerPageThickness>1</PerPageThickness>)"
+         R"(<Mobility direction="right" startPosition="center"/></FlipBook3DSetting>)"
+         R"(<Direction>Left</Direction><Template><PanoramicImage type="cube">)"
+         R"(<Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right><Top>extfiles/u.jpg</Top>)"
+         R"(<Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front>)"
+         R"(<Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting>)"
+         R"(<Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting>)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ConfigCase(c.properties).document().toString(false, false),
+                  "<FlipBook3D><XMLVersion>1</XMLVersion><Config><Author><Name>Zarvex</Name>"
+                  "<Email>support@zarvex.example</Email><WebSite>https://www.zarvex.example"
+                  "</WebSite><Info></Info></Author>" +
+                      c.setting + "</Config><Pages bace=\"\"><Page/></Pages></FlipBook3D>");
+    }
 }
 
 TEST(BookConfig, EnvelopeDecodesToTheDocumentAndHasAScriptTwin) {
     ConfigCase c(
         std::vector<PropertySpec>{{"Title", "Line \"one\"\nline </script> two\xe2\x80\xa8"}});
     const fs::path file = c.fixture.out() / "files/config.xml";
-    fs::create_directories(file.parent_path());
     test::writeFile(file, "old");
-    ASSERT_TRUE(c.writer->ouputBookXML(file));
+    ASSERT_TRUE(c.writer(c.fixture.previewPath())->ouputBookXML(file));
 
     const std::string envelope = test::slurp(file);
     EXPECT_EQ(envelope.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><![CDATA[", 0), 0u);
@@ -147,7 +111,7 @@ TEST(BookConfig, EnvelopeDecodesToTheDocumentAndHasAScriptTwin) {
     xml::Document document = test::decodeConfig(file);
     EXPECT_EQ(document.root().name(), "FlipBook3D");
     EXPECT_EQ(document.root().children().back().name(), "Pages");
-    EXPECT_EQ(test::textAt(document.root(), {"Config", "Setting", "Title"}),
+    EXPECT_EQ(document.root().child("Config").child("Setting").child("Title").text(),
               "Line \"one\"\nline </script> two\xe2\x80\xa8");
 
     // The viewer loads config.js when the book is opened from disk: it must give
@@ -158,28 +122,139 @@ TEST(BookConfig, EnvelopeDecodesToTheDocumentAndHasAScriptTwin) {
     EXPECT_EQ(test::runNode(probe), envelope);
 }
 
+// The page list comes from the preview folder, which a front end may choose.
 TEST(BookConfig, MissingOrBrokenPageListIsAnError) {
     ConfigCase c({});
+    auto writer = c.writer(c.fixture.previewPath());
     fs::remove(c.fixture.previewPath() / "pages.xml");
-    EXPECT_THROW(c.writer->bookXML(), Error);
+    EXPECT_THROW(writer->bookXML(), Error);
     const fs::path file = c.fixture.out() / "config.xml";
-    fs::create_directories(c.fixture.out());
-    EXPECT_THROW(c.writer->ouputBookXML(file), Error);
+    EXPECT_THROW(writer->ouputBookXML(file), Error);
     EXPECT_FALSE(fs::exists(file));
-
     test::writeFile(c.fixture.previewPath() / "pages.xml", "<Pages><Page></Pages>");
-    EXPECT_THROW(c.writer->bookXML(), Error);
-}
+    EXPECT_THROW(writer->bookXML(), Error);
 
-TEST(BookConfig, PreviewFolderCanBeRedirected) {
-    ConfigCase c({});
     const fs::path own = c.fixture.work() / "own-preview";
     test::writeFile(own / "pages.xml", "<Pages bace=\"own\"/>");
-    c.writer->setPreviewPath(own);
-    EXPECT_EQ(c.writer->GetPreviewPath(), own);
-    xml::Document document = c.writer->bookXML();
-    EXPECT_EQ(document.root().child("Pages").attribute("bace"), "own");
-    EXPECT_EQ(FlashBookOutput::defaultPreviewPath().filename(), "preview");
+    writer->setPreviewPath(own);
+    EXPECT_EQ(writer->bookXML().root().child("Pages").attribute("bace"), "own");
+    EXPECT_EQ(writer->ThePreviewPath(), own);
+}
+
+TEST(PageList, ScalesNormalAndThumbnailSizes) {
+    struct Size {
+        int width, height;
+        const char *normalWidth, *normalHeight, *thumbWidth, *thumbHeight;
+    };
+    const Size sizes[] = {
+        {1400, 1000, "700", "500", "252", "180"},
+        {600, 800, "600", "800", "135", "180"},
+        {700, 180, "700", "180", "700", "180"},
+        {1000, 333, "700", "233", "540", "180"},
+        {0, 0, "0", "0", "0", "0"},
+        {100000, 2000000, "700", "14000", "9", "180"},
+    };
+    test::BookCase c;
+    auto book = c.writer(c.fixture.out());
+    for (const auto& size : sizes) {
+        c.fixture.settings().setPageWidth(size.width);
+        c.fixture.settings().setPageHeight(size.height);
+        const auto document = xml::Document::parse(book->pageListText(""));
+        ASSERT_TRUE(document);
+        EXPECT_EQ(document->root().attributes(), (std::vector<std::pair<std::string, std::string>>{
+                                                     {"bace", ""},
+                                                     {"largeWidth", std::to_string(size.width)},
+                                                     {"largeHeight", std::to_string(size.height)},
+                                                     {"width", size.normalWidth},
+                                                     {"height", size.normalHeight},
+                                                     {"thumbWidth", size.thumbWidth},
+                                                     {"thumbHeight", size.thumbHeight}}))
+            << size.width << "x" << size.height;
+    }
+}
+
+// Each page with its thumbnail (the page itself when there are none), its
+// addresses and the links of its book position. A page link names its target
+// page; the item carries that page's position in the book, and a target outside
+// the book or a link without target adds nothing.
+TEST(PageList, ListsEveryPageWithItsThumbnailAddressesAndLinks) {
+    const std::string head = R"(<Pages bace="" largeWidth="1080" largeHeight="1440" width="700" )"
+                             R"(height="933" thumbWidth="135" thumbHeight="180")";
+    struct Case {
+        const char* what;
+        test::PageSourceSpec pages;
+        std::string links;
+        std::string list;
+    };
+    const Case cases[] = {
+        {"flash pages with thumbnails and links (PDF pages 5 to 7)",
+         {.pageNumbers = {5, 6, 7}},
+         R"(<pagesAnnos>
+              <pageAnnos pageIndex="1">
+                <anno url="https://a/" x="1" y="2" width="3" height="4" action="web"/></pageAnnos>
+              <pageAnnos pageIndex="2">
+                <anno pageIndex="7" x="5" y="5" width="1" height="1" action="page"/>
+                <anno pageIndex="2" x="0" y="0" width="1" height="1" action="page"/>
+                <anno x="0" y="0" width="1" height="1" action="web"/></pageAnnos>
+              <pageAnnos pageIndex="1"><anno url="mailto:x@y" action="web"/></pageAnnos>
+              <pageAnnos pageIndex="03"><anno url="https://never/" action="web"/></pageAnnos>
+            </pagesAnnos>)",
+         head + R"(>
+  <Page type="Image">
+    <Item name="thumb">thumb/5.jpg</Item>
+    <Item name="normal">page/5.swf</Item>
+    <Item name="large">page/5.swf</Item>
+    <Item name="Link" type="rect" action="web" x="1" y="2" width="3" height="4" href="https://a/"/>
+    <Item name="Link" type="rect" action="web" x="" y="" width="" height="" href="mailto:x@y"/>
+  </Page>
+  <Page type="Image">
+    <Item name="thumb">thumb/6.jpg</Item>
+    <Item name="normal">page/6.swf</Item>
+    <Item name="large">page/6.swf</Item>
+    <Item name="Link" type="rect" action="page" x="5" y="5" width="1" height="1" href="3"/>
+  </Page>
+  <Page type="Image">
+    <Item name="thumb">thumb/7.jpg</Item>
+    <Item name="normal">page/7.swf</Item>
+    <Item name="large">page/7.swf</Item>
+  </Page>
+</Pages>)"},
+        {"image pages without thumbnails",
+         {.pageNumbers = {2}, .extension = "jpg", .thumbs = false},
+         "",
+         head + R"(>
+  <Page type="Image">
+    <Item name="thumb">page/2.jpg</Item>
+    <Item name="normal">page/2.jpg</Item>
+    <Item name="large">page/2.jpg</Item>
+  </Page>
+</Pages>)"},
+        {"no pages", {.pageNumbers = {}}, "", head + "/>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::BookCase book({}, "plain", c.pages);
+        auto writer = book.writer(book.fixture.out());
+        if (!c.links.empty()) {
+            auto links = std::make_shared<FlashPagesAnnotations>();
+            links->setPagesAnnotationsNode(xml::Document::parse(c.links));
+            writer->setFlashPagesAnnotations(links);
+        }
+        EXPECT_EQ(writer->pageListText(""), c.list);
+    }
+}
+
+TEST(PageList, IsWrittenOnlyForTheNeverEditedBook) {
+    test::BookCase c;
+    auto book = c.writer(c.fixture.out());
+    EXPECT_EQ(book->BookPageConfig("", false), std::nullopt);
+    EXPECT_FALSE(fs::exists(c.fixture.out() / "pages.xml"));
+    ASSERT_EQ(book->BookPageConfig("", true), c.fixture.out() / "pages.xml");
+    EXPECT_EQ(test::slurp(c.fixture.out() / "pages.xml"), book->pageListText(""));
+
+    book->setSaveToFolder(c.fixture.out() / "missing");
+    EXPECT_EQ(book->BookPageConfig("", true), std::nullopt);
+    EXPECT_FALSE(book->failures().empty());
 }
 
 } // namespace

@@ -11,68 +11,51 @@ namespace fs = std::filesystem;
 namespace zarvex {
 namespace {
 
+using test::BookCase;
 using test::PropertySpec;
-
-struct MobileCase {
-    test::PublishFixture fixture;
-    std::shared_ptr<FlashTemplate> tmpl;
-    std::shared_ptr<test::GeneratedPageSource> source;
-
-    explicit MobileCase(const std::vector<PropertySpec>& properties = {},
-                        const std::string& name = "plain", test::PageSourceSpec wanted = {}) {
-        tmpl = fixture.loadTemplate(name, properties);
-        source = fixture.pageSource(wanted);
-        fs::create_directories(fixture.out());
-    }
-    OutputMobileVersion mobile(int type) {
-        OutputMobileVersion result(source, tmpl, fixture.out(), type);
-        result.setAppSettings(&fixture.settings());
-        return result;
-    }
-};
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(MobileVersion, ConfigurationTextDefaults) {
-    MobileCase c;
-    const std::string text = c.mobile(0).mobileConfigText();
-    EXPECT_EQ(text.rfind("function orgt(s){ return binl2hex(core_hx(str2binl(s), s.length * "
-                         "chrsz));} var bookConfig ={BookmarkButtonVisible:\"Show\",",
-                         0),
-              0u);
-    for (const char* part :
-         {"bookTitle:\"\",", "bgBeginColor:\"#FF9900\",", "bgEndColor:\"#e8ac4d\",",
-          "bgMRotation:90,", "autoPlayDuration:3,", "RightToLeft:\"No\",", "appLogoIcon:\"\",",
-          "backGroundImgURL:\"\",", "totalPageCount:3,", "largePageWidth:1080,",
-          "largePageHeight:1440,", "LinkAlpha:0.1,appLogoIcon"})
-        EXPECT_TRUE(contains(text, part)) << part;
-    const std::string tail =
-        "largePath:\"../files/mobile/\",thumbPath:\"../files/mobile/\"};var pageEditor = [];ols=[]";
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-}
-
-TEST(MobileVersion, ConfigurationTextFollowsTheTemplate) {
-    MobileCase left({{"direction", "Left"},
-                     {"LogoFile", "/p/logo.png", "pt_file"},
-                     {"ImagePath", "/p/bg.gif", "pt_file"},
-                     {"GradientStartColor", "0x0x12"}});
-    const std::string text = left.mobile(0).mobileConfigText();
-    EXPECT_TRUE(contains(text, "RightToLeft:\"Yes\","));
-    EXPECT_TRUE(contains(text, "appLogoIcon:\"../files/extfiles/LogoFile.png\","));
-    EXPECT_TRUE(contains(text, "backGroundImgURL:\"../files/extfiles/ImagePath.gif\","));
-    EXPECT_TRUE(contains(text, "bgBeginColor:\"##12\","));
-
-    MobileCase panorama(std::vector<PropertySpec>{{"ImagePath", "/p/bg.gif", "pt_file"}},
-                        "Panoramic");
-    EXPECT_TRUE(contains(panorama.mobile(0).mobileConfigText(),
-                         "backGroundImgURL:\"../files/extfiles/b.jpg\","));
+TEST(MobileVersion, ConfigurationTextFollowsTheTemplateWithThePlayersDefaults) {
+    EXPECT_EQ(
+        BookCase().mobile(0).mobileConfigText(),
+        R"(function orgt(s){ return binl2hex(core_hx(str2binl(s),)"
+        R"( s.length * chrsz));} var bookConfig ={BookmarkButtonVisible:"Show",)"
+        R"(searchColor:"#00ffff",searchAlpha:0.3,SearchButtonVisible:"Hide",)"
+        R"(pageBackgroundColor:"#30373A",flipshortcutbutton:"Show",OriginPageIndex:1,)"
+        R"(HardPageEnable:"No",topMargin:10,bottomMargin:10,leftMargin:10,rightMargin:10,)"
+        R"(LinkDownColor:"#808080",OpenWindow:"Blank",LinkAlpha:0.1,appLogoIcon:"",)"
+        R"(appLogoLinkURL:"",bookTitle:"",bookDescription:"",ShareButtonVisible:"Show",)"
+        R"(ThumbnailsButtonVisible:"Show",ZoomButtonVisible:"Show",enableAutoPlay:"No",)"
+        R"(autoPlayDuration:3,autoPlayLoopCount:0,bgBeginColor:"#FF9900",bgEndColor:"#e8ac4d",)"
+        R"(bgMRotation:90,backGroundImgURL:"",RightToLeft:"No",googleAnalyticsID:"",)"
+        R"(totalPageCount:3,largePageWidth:1080,largePageHeight:1440,)"
+        R"(normalPath:"../files/mobile/",largePath:"../files/mobile/",)"
+        R"(thumbPath:"../files/mobile/"};var pageEditor = [];ols=[])");
+    const std::tuple<const char*, std::vector<PropertySpec>, std::vector<std::string>> cases[] = {
+        {"plain",
+         {{"direction", "Left"},
+          {"LogoFile", "/p/logo.png", "pt_file"},
+          {"ImagePath", "/p/bg.gif", "pt_file"},
+          {"GradientStartColor", "0x0x12"}},
+         {"RightToLeft:\"Yes\",", "appLogoIcon:\"../files/extfiles/LogoFile.png\",",
+          "backGroundImgURL:\"../files/extfiles/ImagePath.gif\",", "bgBeginColor:\"##12\","}},
+        {"Panoramic",
+         {{"ImagePath", "/p/bg.gif", "pt_file"}},
+         {"backGroundImgURL:\"../files/extfiles/b.jpg\","}},
+    };
+    for (const auto& [templateName, properties, parts] : cases) {
+        const std::string text = BookCase(properties, templateName).mobile(0).mobileConfigText();
+        for (const auto& part : parts)
+            EXPECT_TRUE(contains(text, part)) << templateName << ": " << part;
+    }
 }
 
 TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
     const std::string title = "Say \"hi\"\\ </script>\nnext\xe2\x80\xa8line caf\xc3\xa9";
-    MobileCase c({{"Title", title}, {"AuthorInfo", ""}, {"Interval", "5"}});
+    BookCase c({{"Title", title}, {"AuthorInfo", ""}, {"Interval", "5"}});
     c.tmpl->setPropertyValue("AuthorInfo", "two\r\nlines");
     auto mobile = c.mobile(0);
     ASSERT_TRUE(mobile.PublishMobileConfig()) << mobile.failures().front();
@@ -89,9 +72,9 @@ TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
     test::writeFile(probe, script + ";\nprocess.stdout.write(JSON.stringify([bookConfig.bookTitle, "
                                     "bookConfig.bookDescription, bookConfig.autoPlayDuration, "
                                     "bookConfig.thumbPath, player.ready]));\n");
-    const std::string printed = test::runNode(probe);
-    EXPECT_EQ(printed, "[\"Say \\\"hi\\\"\\\\ </script>\\nnext\xe2\x80\xa8line caf\xc3\xa9\","
-                       "\"two\\r\\nlines\",5,\"../files/mobile/\",true]");
+    EXPECT_EQ(test::runNode(probe),
+              "[\"Say \\\"hi\\\"\\\\ </script>\\nnext\xe2\x80\xa8line caf\xc3\xa9\","
+              "\"two\\r\\nlines\",5,\"../files/mobile/\",true]");
 }
 
 TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
@@ -115,13 +98,13 @@ TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.value);
-        MobileCase mobileCase(std::vector<PropertySpec>{{c.key, c.value, "pt_number"}});
+        BookCase book(std::vector<PropertySpec>{{c.key, c.value, "pt_number"}});
         if (c.written) {
-            EXPECT_TRUE(contains(mobileCase.mobile(0).mobileConfigText(), *c.written));
+            EXPECT_TRUE(contains(book.mobile(0).mobileConfigText(), *c.written));
             continue;
         }
         try {
-            mobileCase.mobile(0).mobileConfigText();
+            book.mobile(0).mobileConfigText();
             ADD_FAILURE() << "the value reached the script";
         } catch (const Error& e) {
             EXPECT_TRUE(contains(e.what(), c.key)) << e.what();
@@ -130,11 +113,9 @@ TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
 }
 
 TEST(MobileVersion, SlideFillsBothPlaceholders) {
-    test::PageSourceSpec ten;
-    ten.pageNumbers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    MobileCase c(std::vector<PropertySpec>{{"bookTitle", "Cats & Dogs"}}, "plain", ten);
-    auto mobile = c.mobile(1);
-    ASSERT_TRUE(mobile.PublishMobileConfig());
+    BookCase c(std::vector<PropertySpec>{{"bookTitle", "Cats & Dogs"}}, "plain",
+               {.pageNumbers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
+    ASSERT_TRUE(c.mobile(1).PublishMobileConfig());
     const fs::path out = c.fixture.out();
     EXPECT_EQ(test::listFolder(out / "files/mobile").size(), 10u);
     EXPECT_FALSE(fs::exists(out / "mobile/javascript/main.js"));
@@ -144,23 +125,23 @@ TEST(MobileVersion, SlideFillsBothPlaceholders) {
               "normalPageDir:\"../files/mobile/\"};</script>");
 }
 
-TEST(MobileVersion, WithoutMobilePagesOnlyTheImageFolderIsEmptied) {
-    MobileCase c({}, "plain", {.mobile = false});
-    test::writeFile(c.fixture.out() / "files/mobile/9.jpg", "old");
-    test::writeFile(c.fixture.out() / "mobile/index.html", "old player");
-    auto mobile = c.mobile(0);
+// Without mobile pages only the image folder is emptied; without the player's
+// preview script no main script is written.
+TEST(MobileVersion, MissingPagesOrPlayerFailTheRun) {
+    BookCase noPages({}, "plain", {.mobile = false});
+    test::writeFile(noPages.fixture.out() / "files/mobile/9.jpg", "old");
+    test::writeFile(noPages.fixture.out() / "mobile/index.html", "old player");
+    auto mobile = noPages.mobile(0);
     EXPECT_FALSE(mobile.PublishMobileConfig());
     EXPECT_FALSE(mobile.failures().empty());
-    EXPECT_TRUE(test::listFolder(c.fixture.out() / "files/mobile").empty());
-    EXPECT_EQ(test::slurp(c.fixture.out() / "mobile/index.html"), "old player");
-}
+    EXPECT_TRUE(test::listFolder(noPages.fixture.out() / "files/mobile").empty());
+    EXPECT_EQ(test::slurp(noPages.fixture.out() / "mobile/index.html"), "old player");
 
-TEST(MobileVersion, PlayerWithoutPreviewScriptWritesNoMainScript) {
-    MobileCase c;
-    fs::remove(c.fixture.resources() / "AppFiles/TmplData/mobile/Flip/javascript/main_preview.js");
-    auto mobile = c.mobile(0);
-    EXPECT_FALSE(mobile.PublishMobileConfig());
-    EXPECT_FALSE(fs::exists(c.fixture.out() / "mobile/javascript/main.js"));
+    BookCase noPlayer;
+    fs::remove(noPlayer.fixture.resources() /
+               "AppFiles/TmplData/mobile/Flip/javascript/main_preview.js");
+    EXPECT_FALSE(noPlayer.mobile(0).PublishMobileConfig());
+    EXPECT_FALSE(fs::exists(noPlayer.fixture.out() / "mobile/javascript/main.js"));
 }
 
 } // namespace

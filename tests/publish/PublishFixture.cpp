@@ -4,6 +4,7 @@
 #include "base/FileUtil.h"
 #include "base/Process.h"
 #include "publish/FlashBookOutput.h"
+#include "publish/HTMLConfigInfo.h"
 #include "publish/WebText.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +32,6 @@ void appendProperty(std::string& xml, const PropertySpec& wanted) {
     }
     xml += "</property>";
 }
-
-} // namespace
-
-namespace {
 
 // The build's resource folder, whose tools the import needs.
 fs::path buildResources() {
@@ -69,8 +66,8 @@ fs::path PublishFixture::previewPath() const {
     return FlashBookOutput::defaultPreviewPath();
 }
 
-void PublishFixture::writeTemplate(const std::string& name,
-                                   const std::vector<PropertySpec>& properties) {
+std::shared_ptr<FlashTemplate>
+PublishFixture::loadTemplate(const std::string& name, const std::vector<PropertySpec>& properties) {
     const fs::path folder = resources() / "AppFiles" / "Templates" / name;
     std::string xml = "<flashTemplate><info><htmlPath>page\\index.html</htmlPath>"
                       "<swfPath>Main.swf</swfPath><defaultStyle>Blank</defaultStyle>"
@@ -87,11 +84,6 @@ void PublishFixture::writeTemplate(const std::string& name,
     writeFile(folder / "page/index.html",
               "<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">"
               "\n<body>${meta.description}</body>\n");
-}
-
-std::shared_ptr<FlashTemplate>
-PublishFixture::loadTemplate(const std::string& name, const std::vector<PropertySpec>& properties) {
-    writeTemplate(name, properties);
     auto tmpl = std::make_shared<FlashTemplate>(name);
     EXPECT_FALSE(tmpl->loadError()) << *tmpl->loadError();
     return tmpl;
@@ -121,50 +113,46 @@ std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSource
     return source;
 }
 
+BookCase::BookCase(const std::vector<PropertySpec>& properties, const std::string& templateName,
+                   const PageSourceSpec& pages)
+    : tmpl(fixture.loadTemplate(templateName, properties)), source(fixture.pageSource(pages)) {
+    fs::create_directories(fixture.previewPath());
+    fs::create_directories(fixture.out());
+}
+
+std::unique_ptr<FlashBookOutput> BookCase::writer(const fs::path& folder, const std::string& name) {
+    auto result = std::make_unique<FlashBookOutput>(source, tmpl, folder, name);
+    result->setAppSettings(&fixture.settings());
+    return result;
+}
+
+std::unique_ptr<FlashBookOutput> BookCase::publish(const std::string& name) {
+    EXPECT_TRUE(writer(fixture.previewPath())->ouputTheBook());
+    auto book = writer(fixture.out(), name);
+    auto html = std::make_shared<HTMLConfigInfo>();
+    html->setHTMLTitle("My Book");
+    book->setHTMLConfig(html);
+    EXPECT_TRUE(book->ouputTheBook()) << (book->failures().empty() ? "" : book->failures()[0]);
+    return book;
+}
+
+OutputMobileVersion BookCase::mobile(int type) {
+    OutputMobileVersion result(source, tmpl, fixture.out(), type);
+    result.setAppSettings(&fixture.settings());
+    return result;
+}
+
 xml::Document decodeConfig(const fs::path& envelopeFile) {
+    std::string why = "unreadable envelope";
     const auto envelope = xml::Document::parseFile(envelopeFile);
-    if (!envelope) {
-        ADD_FAILURE() << "unreadable envelope " << envelopeFile;
-        return xml::Document::create("none");
-    }
-    std::string why;
-    const auto inner = unscrambleConfig(envelope->root().text(), kConfigKey, &why);
-    if (!inner) {
-        ADD_FAILURE() << "envelope does not decode: " << why;
-        return xml::Document::create("none");
-    }
-    auto document = xml::Document::parse(*inner);
+    const auto inner =
+        envelope ? unscrambleConfig(envelope->root().text(), kConfigKey, &why) : std::nullopt;
+    auto document = inner ? xml::Document::parse(*inner) : std::nullopt;
     if (!document) {
-        ADD_FAILURE() << "configuration is not XML";
+        ADD_FAILURE() << envelopeFile << " does not decode to XML: " << why;
         return xml::Document::create("none");
     }
     return std::move(*document);
-}
-
-xml::Node nodeAt(const xml::Node& node, const std::vector<std::string>& names) {
-    xml::Node current = node;
-    for (const auto& name : names) {
-        if (!current)
-            break;
-        current = current.child(name);
-    }
-    return current;
-}
-
-std::string textAt(const xml::Node& node, const std::vector<std::string>& names) {
-    const xml::Node found = nodeAt(node, names);
-    if (!found) {
-        ADD_FAILURE() << "no element " << names.back();
-        return "<missing>";
-    }
-    return found.text();
-}
-
-std::vector<std::string> childNames(const xml::Node& node) {
-    std::vector<std::string> names;
-    for (const auto& child : node.children())
-        names.push_back(child.name());
-    return names;
 }
 
 std::string runNode(const fs::path& script) {

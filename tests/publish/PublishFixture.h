@@ -6,6 +6,8 @@
 #include "base/AppSettings.h"
 #include "base/Xml.h"
 #include "import/FlashPageSource.h"
+#include "publish/FlashBookOutput.h"
+#include "publish/OutputMobileVersion.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 
@@ -16,16 +18,12 @@
 
 namespace zarvex::test {
 
+// One template property; children make it a group.
 struct PropertySpec {
-    PropertySpec(std::string key, std::string value, std::string type = "pt_text",
-                 std::vector<PropertySpec> children = {})
-        : key(std::move(key)), value(std::move(value)), type(std::move(type)),
-          children(std::move(children)) {}
-
     std::string key;
     std::string value;
-    std::string type;
-    std::vector<PropertySpec> children;
+    std::string type = "pt_text";
+    std::vector<PropertySpec> children = {};
 };
 
 // A page source as the PDF import leaves it: pages, normal pages, thumbnails and
@@ -52,8 +50,7 @@ public:
     PublishFixture();
 
     // Writes AppFiles/Templates/{name} with its declaration, theme, scripts and an
-    // HTML page template "<title>${index.title}</title>...".
-    void writeTemplate(const std::string& name, const std::vector<PropertySpec>& properties);
+    // HTML page template "<title>${index.title}</title>...", and loads it.
     std::shared_ptr<FlashTemplate> loadTemplate(const std::string& name,
                                                 const std::vector<PropertySpec>& properties);
     // Page files named "{kind}-{number}.{ext}" whose content names them.
@@ -74,13 +71,28 @@ private:
     int sourceCount_ = 0;
 };
 
+// A fixture with a template of the given properties and a page source, and
+// writers over them that use the fixture's settings.
+struct BookCase {
+    explicit BookCase(const std::vector<PropertySpec>& properties = {},
+                      const std::string& templateName = "plain", const PageSourceSpec& pages = {});
+
+    // A book writer into `folder`.
+    std::unique_ptr<FlashBookOutput> writer(const std::filesystem::path& folder,
+                                            const std::string& name = "index.html");
+    // Writes the preview (which creates the working page list), then the book
+    // into out() with the HTML title "My Book".
+    std::unique_ptr<FlashBookOutput> publish(const std::string& name = "book.html");
+    OutputMobileVersion mobile(int type);
+
+    PublishFixture fixture;
+    std::shared_ptr<FlashTemplate> tmpl;
+    std::shared_ptr<GeneratedPageSource> source;
+};
+
 // The configuration document inside an envelope file; fails the test when the
 // file does not decode.
 xml::Document decodeConfig(const std::filesystem::path& envelopeFile);
-// The text of the first element found by a path of names below `node`.
-std::string textAt(const xml::Node& node, const std::vector<std::string>& names);
-xml::Node nodeAt(const xml::Node& node, const std::vector<std::string>& names);
-std::vector<std::string> childNames(const xml::Node& node);
 // Runs node on a script; returns its standard output ("" and a test failure
 // when node fails).
 std::string runNode(const std::filesystem::path& script);

@@ -1,6 +1,8 @@
 #include "publish/WebText.h"
 #include "publish/ColorText.h"
 #include "publish/FastCopy.h"
+#include "publish/HTMLConfigInfo.h"
+#include "publish/TextTemplate.h"
 
 #include "support/TempHome.h"
 
@@ -13,14 +15,10 @@
 namespace zarvex {
 namespace {
 
+// The book configuration's colours (see BookConfigTest) and the scanner's edges.
 TEST(ColorText, ReadsHexNumbersLikeATextScanner) {
     const std::pair<std::string, std::int32_t> cases[] = {
-        {"0x804000", 8404992},
-        {"0x808000", 8421376},
-        {"0xFF9900", 16750848},
-        {"0xe8ac4d", 15248461},
         {"FF0000", 16711680},
-        {"0xFF0000", 16711680},
         {"0XFF0000", 16711680},
         {"#FF0000", 0},
         {"", 0},
@@ -48,29 +46,34 @@ TEST(ColorText, ConvertsBetweenTextAndColour) {
         EXPECT_EQ(colorToHexRGB(colorFromHexRGB(std::string(text))), text);
 }
 
-TEST(WebText, ScriptLiteralsEscapeEverythingThatCouldBreakAScript) {
-    EXPECT_EQ(jsStringLiteral("plain"), "\"plain\"");
-    EXPECT_EQ(jsStringLiteral("a\"b\\c\nd\re\tf"), "\"a\\\"b\\\\c\\nd\\re\\tf\"");
-    EXPECT_EQ(jsStringLiteral(std::string("\x01\x7f", 2)), "\"\\u0001\\u007f\"");
-    EXPECT_EQ(jsStringLiteral("x\xe2\x80\xa8y\xe2\x80\xa9"), "\"x\\u2028y\\u2029\"");
-    EXPECT_EQ(jsStringLiteral("</script>"), "\"<\\/script>\"");
-    EXPECT_EQ(jsStringLiteral("a/b caf\xc3\xa9"), "\"a/b caf\xc3\xa9\"");
-    EXPECT_EQ(jsStringLiteral("bad\xff"), "\"bad\\ufffd\"");
+TEST(WebText, ScriptLiteralsEscapeEverythingThatCouldBreakAScriptAndPathsSplitLikeFileNames) {
+    const std::pair<std::string, std::string> literals[] = {
+        {"plain", "\"plain\""},
+        {"a\"b\\c\nd\re\tf", "\"a\\\"b\\\\c\\nd\\re\\tf\""},
+        {std::string("\x01\x7f", 2), "\"\\u0001\\u007f\""},
+        {"x\xe2\x80\xa8y\xe2\x80\xa9", "\"x\\u2028y\\u2029\""},
+        {"</script>", "\"<\\/script>\""},
+        {"a/b caf\xc3\xa9", "\"a/b caf\xc3\xa9\""},
+        {"bad\xff", "\"bad\\ufffd\""},
+    };
+    for (const auto& [text, literal] : literals)
+        EXPECT_EQ(jsStringLiteral(text), literal) << text;
+
+    // path, extension, path without extension
+    const std::tuple<std::string, std::string, std::string> paths[] = {
+        {"/a/b/logo.png", "png", "/a/b/logo"},   {"/a/b.d/logo", "", "/a/b.d/logo"},
+        {"archive.tar.gz", "gz", "archive.tar"}, {"/a/logo.PNG/", "PNG", "/a/logo"},
+        {".profile", "profile", ".profile"},     {"", "", ""},
+        {"mybook.html", "html", "mybook"},
+    };
+    for (const auto& [path, extension, stem] : paths) {
+        EXPECT_EQ(pathExtension(path), extension) << path;
+        EXPECT_EQ(deletingPathExtension(path), stem) << path;
+    }
 }
 
-TEST(WebText, PathPieces) {
-    EXPECT_EQ(pathExtension("/a/b/logo.png"), "png");
-    EXPECT_EQ(pathExtension("/a/b.d/logo"), "");
-    EXPECT_EQ(pathExtension("archive.tar.gz"), "gz");
-    EXPECT_EQ(pathExtension("/a/logo.PNG/"), "PNG");
-    EXPECT_EQ(pathExtension(""), "");
-    EXPECT_EQ(deletingPathExtension("mybook.html"), "mybook");
-    EXPECT_EQ(deletingPathExtension("mybook"), "mybook");
-    EXPECT_EQ(deletingPathExtension("/x.y/mybook"), "/x.y/mybook");
-    EXPECT_EQ(deletingPathExtension("my.book.html"), "my.book");
-}
-
-TEST(FastCopy, CopiesContentAndRefusesAnExistingTarget) {
+// Copies never overwrite: a file that is there already is an error.
+TEST(FastCopy, CopiesFilesAndFoldersButNeverOverAnExistingTarget) {
     test::TempDir dir;
     test::writeFile(dir / "a.jpg", "jpeg bytes");
     std::error_code error;
@@ -82,22 +85,78 @@ TEST(FastCopy, CopiesContentAndRefusesAnExistingTarget) {
     EXPECT_FALSE(std::filesystem::exists(dir / "c.jpg"));
     EXPECT_FALSE(fastCopyFile(dir / "a.jpg", dir / "no/folder/c.jpg", error));
 
-    // Replacing the copy (remove, copy anew) never changes the original.
-    std::filesystem::remove(dir / "b.jpg");
-    test::writeFile(dir / "b.jpg", "other");
-    EXPECT_EQ(test::slurp(dir / "a.jpg"), "jpeg bytes");
-}
-
-TEST(FastCopy, CopiesFoldersWhole) {
-    test::TempDir dir;
     test::writeFile(dir / "src/x/1.txt", "1");
     test::writeFile(dir / "src/2.txt", "2");
-    std::error_code error;
     ASSERT_TRUE(copyItem(dir / "src", dir / "dst", error)) << error.message();
     EXPECT_EQ(test::slurp(dir / "dst/x/1.txt"), "1");
     EXPECT_EQ(test::slurp(dir / "dst/2.txt"), "2");
     EXPECT_FALSE(copyItem(dir / "src", dir / "dst", error));
     EXPECT_FALSE(copyItem(dir / "missing", dir / "dst2", error));
+}
+
+struct SubstitutionCase {
+    std::string text;
+    std::vector<std::pair<std::string, std::string>> items; // set in order
+    std::string expected;
+};
+
+TEST(TextTemplate, SubstitutesAsTheScannerWalks) {
+    const SubstitutionCase cases[] = {
+        {"(title ${index.title})", {{"index.title", "My Book"}}, "(title My Book)"},
+        {"(title ${index.title})", {}, "(title )"},
+        {"A${x} B", {{"x", "1"}}, "A1B"},
+        {"A${x}${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
+        {"${x} tail", {{"x", "1"}}, "${x} tail"},
+        {"A ${x", {{"x", "1"}}, "A 1"},
+        {"  abc", {}, "abc"},
+        {"", {}, ""},
+        {" \n\t ", {}, ""},
+        {"A${x}\n  ${y} tail", {{"x", "1"}, {"y", "2"}}, "A1${y} tail"},
+        {"A${ x}B", {{"x", "1"}}, "A1B"},
+        {"A${x }B", {{"x ", "1"}}, "A1B"},
+        {"A${}B", {}, "AB"},
+        {"A${x}B${x}C", {{"x", "<&>"}}, "A<&>B<&>C"},
+        {"line one\n  line two ${k}\n", {{"k", "v"}}, "line one\n  line two v"},
+        {"A${x}B\xc2\xa0${y}",
+         {{"x", "1"}, {"y", "2"}},
+         "A1B\xc2\xa0"
+         "2"},
+        {"A${x}\xe2\x80\xa8${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
+        {"a ${k}", {{"k", "1"}, {"k", "2"}}, "a 2"}, // the later item counts
+    };
+    for (const auto& c : cases) {
+        TextTemplate tmpl(c.text);
+        for (const auto& [key, value] : c.items)
+            tmpl.setItem(key, value);
+        EXPECT_EQ(tmpl.parse(), c.expected) << "template: " << c.text;
+    }
+}
+
+// The page's texts are HTML-escaped; the page template may be in any encoding;
+// a page that cannot be made leaves the old one.
+TEST(HTMLConfigInfo, WritesThePageWithEscapedTextsOrKeepsTheOldOne) {
+    test::TempDir dir;
+    test::writeFile(dir / "page.html", "<title>${index.title}</title>\n<meta name=\"keywords\" "
+                                       "content=\"${meta.keywords}\">\n<p>${meta.description}</p>");
+    test::writeFile(dir / "latin1.html", "caf\xe9 ${index.title}.");
+    test::writeFile(dir / "utf16.html", std::string("\xff\xfe"
+                                                    "a\0$\0{\0x\0}\0",
+                                                    12));
+    HTMLConfigInfo info;
+    info.setHTMLTitle("Tom & Jerry </title>");
+    info.setHTMLDescription("say \"hi\"");
+    ASSERT_TRUE(info.generateHTMLFrom(dir / "page.html", dir / "page-out.html"));
+    EXPECT_EQ(test::slurp(dir / "page-out.html"),
+              "<title>Tom &amp; Jerry &lt;/title&gt;</title>\n<meta name=\"keywords\" "
+              "content=\"Pellido,page flip,flipping-book\">\n<p>say &quot;hi&quot;</p>");
+    ASSERT_TRUE(info.generateHTMLFrom(dir / "latin1.html", dir / "a.html"));
+    EXPECT_EQ(test::slurp(dir / "a.html"), "caf\xc3\xa9 Tom &amp; Jerry &lt;/title&gt;.");
+    ASSERT_TRUE(info.generateHTMLFrom(dir / "utf16.html", dir / "b.html"));
+    EXPECT_EQ(test::slurp(dir / "b.html"), "a");
+
+    EXPECT_FALSE(info.generateHTMLFrom(dir / "missing.html", dir / "a.html"));
+    EXPECT_EQ(test::slurp(dir / "a.html"), "caf\xc3\xa9 Tom &amp; Jerry &lt;/title&gt;.");
+    EXPECT_FALSE(info.generateHTMLFrom(dir / "page.html", dir / "no/such/folder/x.html"));
 }
 
 } // namespace

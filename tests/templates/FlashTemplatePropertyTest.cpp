@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,29 +25,25 @@ struct Loaded {
     bool ok;
 };
 
-// The type attribute names a type exactly (the aType attribute makes any
-// property a switch); an unknown name is text.
+// The type attribute names a type exactly (the codes are stored in settings and
+// compared by the writers); an unknown name is text, and the aType attribute
+// makes any property a switch.
 TEST(FlashTemplatePropertyLoad, TypeAttributeNamesTheTypeExactly) {
-    const std::vector<std::pair<std::string, std::int32_t>> cases = {
-        {"type=\"pt_text\"", 0},
-        {"type=\"pt_number\"", 1},
-        {"type=\"pt_color\"", 2},
-        {"type=\"pt_list\"", 3},
-        {"type=\"pt_composite\"", 4},
-        {"type=\"pt_file\"", 5},
-        {"type=\"pt_list_fromFunction\"", 6},
-        {"type=\"pt_form_security\"", 7},
-        {"type=\"pt_font\"", 8},
-        {"type=\"pt_form_contactabout\"", 9},
-        {"type=\"pt_bool\"", 10},
+    std::vector<std::pair<std::string, std::int32_t>> cases = {
         {"type=\"PT_BOOL\"", pt_text},
         {"type=\"pt_bool \"", pt_text},
         {"type=\"bool\"", pt_text},
-        {"type=\"\"", pt_text},
         {"", pt_text},
         {"type=\"pt_file\" aType=\"\"", pt_bool},
         {"aType=\"whatever\" type=\"pt_color\"", pt_bool},
     };
+    std::istringstream names("pt_text pt_number pt_color pt_list pt_composite pt_file "
+                             "pt_list_fromFunction pt_form_security pt_font "
+                             "pt_form_contactabout pt_bool");
+    std::int32_t code = 0;
+    for (std::string name; names >> name; ++code)
+        cases.emplace_back("type=\"" + name + "\"", code);
+    EXPECT_EQ(code, 11);
     for (const auto& [attributes, code] : cases) {
         Loaded loaded(property("k", "v", attributes));
         ASSERT_TRUE(loaded.ok) << attributes;

@@ -91,13 +91,20 @@ bool acceptsExtension(const FlashTemplateProperty& p, const std::string& extensi
     return std::find(patterns.begin(), patterns.end(), "*" + extension) != patterns.end();
 }
 
-bool listHolds(const FlashTemplateProperty& p, const std::string& value) {
-    const auto items = split(p.valueSource().value_or(""), ',');
-    return std::find(items.begin(), items.end(), value) != items.end();
-}
-
 const std::regex kColour("0x[0-9a-f]{6}");
 const std::string kStyleResource = "STYLE_RESOURCE:";
+
+// A value its property accepts: one of a list's items, a colour as "0xrrggbb".
+void expectAccepted(const FlashTemplateProperty& p, const std::string& value) {
+    const auto items = split(p.valueSource().value_or(""), ',');
+    if (p.propertyType() == pt_list) {
+        EXPECT_NE(std::find(items.begin(), items.end(), value), items.end())
+            << *p.key() << "=" << value;
+    }
+    if (p.propertyType() == pt_color) {
+        EXPECT_TRUE(std::regex_match(value, kColour)) << *p.key() << "=" << value;
+    }
+}
 
 std::vector<std::string> shippedTemplates() {
     std::vector<std::string> names;
@@ -160,9 +167,7 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
         for (const FlashTemplateProperty* p : tmpl.allProperties()) {
             EXPECT_TRUE(seen.insert(p->key().value_or("")).second)
                 << "declared twice: " << *p->key();
-            if (p->propertyType() == pt_list) {
-                EXPECT_TRUE(listHolds(*p, p->value().value_or(""))) << *p->key();
-            }
+            expectAccepted(*p, p->value().value_or(""));
         }
         for (const KeyGroup& group : kKeyGroups) {
             for (const std::string& key : group.keys) {
@@ -177,9 +182,6 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
                 }
                 if (group.type == pt_list) {
                     EXPECT_EQ(p->valueSource(), group.valueSource) << key;
-                }
-                if (group.type == pt_color) {
-                    EXPECT_TRUE(std::regex_match(value, kColour)) << key << "=" << value;
                 }
                 if (group.type == pt_file) {
                     // A declared path could not resolve before a style is applied.
@@ -235,12 +237,7 @@ TEST(ShippedStyles, ApplyFindTheirFilesAndReadBackTheirSettings) {
                 }
                 EXPECT_TRUE(key != "pageWidth" && key != "pageHeight" && key != "languageSetting")
                     << key;
-                if (p->propertyType() == pt_list) {
-                    EXPECT_TRUE(listHolds(*p, value)) << key << "=" << value;
-                }
-                if (p->propertyType() == pt_color) {
-                    EXPECT_TRUE(std::regex_match(value, kColour)) << key << "=" << value;
-                }
+                expectAccepted(*p, value);
                 if (value.find(kStyleResource) == std::string::npos)
                     continue;
                 EXPECT_EQ(p->propertyType(), pt_file) << key << ": only file properties resolve";
