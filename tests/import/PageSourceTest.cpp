@@ -112,6 +112,8 @@ TEST(FlashPageSourceImg, NumbersImagesByPositionAndCopiesThemAsNormalPages) {
         EXPECT_TRUE(std::dynamic_pointer_cast<FlashPageImage>(copy)) << "a copy of its class";
     }
     EXPECT_EQ(source.getNormalPageAtIndex(2)->pageFilePath(), fs::path("/img/b.jpg"));
+    EXPECT_FALSE(source.getThumbPageAtIndex(1) || source.getZoomedPageAtIndex(1) ||
+                 source.getMobilePageAtIndex(1)); // an image source has none of those
     EXPECT_EQ(source.getPageAtIndex(0)->pageFilePath(), fs::path("/img/a.jpg"));
     EXPECT_FALSE(source.getPageAtIndex(3));
     EXPECT_FALSE(source.getPageAtIndex(-1));
@@ -169,6 +171,7 @@ TEST_P(PdfSource, PassesKeepRangeOrderPostProgressAndTakeTheirFilesAlong) {
         EXPECT_EQ(source->getThumbPageAtIndex(3)->pageIndex(), 3);
         EXPECT_EQ(source->getNormalPageAtIndex(4)->pageIndex(), 4);
         EXPECT_FALSE(source->getNormalPageAtIndex(9));
+        EXPECT_FALSE(source->getZoomedPageAtIndex(2) || source->getMobilePageAtIndex(2));
         EXPECT_EQ(source->getPageAtIndex(2)->pageIndex(), 4);
         source->setStop(true);
         EXPECT_FALSE(source->getThumbPageAtIndex(3));
