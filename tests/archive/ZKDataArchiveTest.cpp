@@ -201,6 +201,7 @@ TEST(ZKHeaders, SizesAndOffsetsFromFourGigabytesUseZip64) {
     local.setUncompressedSize(10);
     local.setCompressedSize(12);
     EXPECT_EQ(local.versionNeededToExtract(), 20u);
+    EXPECT_EQ(local.extraFieldLength(), 0u);
     EXPECT_EQ(local.data().size(), 37u);
 
     ZKCDHeader central;

@@ -79,10 +79,8 @@ TEST_F(LinkScan, PlacesLinksOnRotatedAndCroppedPagesAsDisplayed) {
     EXPECT_EQ(scan(test::linkPlacementDocument(), "ALL"), want);
 }
 
+// (Annotations other than links: the "Text" note of ReadsTheStandardFixture.)
 TEST(LinkAttributes, OnlyLinksWithATargetCountAndNumbersStayNumbers) {
-    auto note = link({1, 1, 1, 1}, "https://example.com/", {});
-    note.type = "Text";
-    EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes({0, 0, 600, 800}, 0, note).empty());
     EXPECT_TRUE(
         FlashPagesAnnotationsPDF::annoAttributes({0, 0, 600, 800}, 0, link({}, {}, {})).empty());
 

@@ -134,7 +134,7 @@ TEST_F(Converter, NumbersOutsideTheDocumentOrNoDocumentMakeNoFiles) {
             EXPECT_FALSE(converter.generateThumbPage(p)) << p;
             EXPECT_FALSE(converter.generateMobilePage(p)) << p;
         }
-        EXPECT_EQ(test::countFiles(converter.converterWorkFolder()), 0);
+        EXPECT_TRUE(test::listFolder(converter.converterWorkFolder()).empty());
     };
     expectNothing(*open(test::plainDocument(2)), {0, 3, -1, 99999});
     PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
@@ -150,15 +150,14 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     auto converter = open(fixture);
     // An import that leaves page 1 out still gets its page size.
     EXPECT_EQ(converter->generatePage(2), converter->converterWorkFolder() / "2.swf");
-    EXPECT_EQ(settings().PageWidth(), 800);
-    EXPECT_EQ(settings().PageHeight(), 1000);
+    EXPECT_EQ(std::pair(settings().PageWidth(), settings().PageHeight()), std::pair(800, 1000));
 
     const auto first = converter->generatePage(1);
     ASSERT_TRUE(first);
     const auto swfBytes = test::slurp(*first);
     EXPECT_EQ(swf::readHeader(swfBytes).version, 8);
-    EXPECT_EQ(settings().PageWidth(), 800) << "later pages run no probe";
-    EXPECT_EQ(settings().PageHeight(), 1000);
+    EXPECT_EQ(std::pair(settings().PageWidth(), settings().PageHeight()), std::pair(800, 1000))
+        << "later pages run no probe";
 
     // The mobile image is the JPEG inside the page's SWF.
     const auto mobile = converter->generateMobilePage(1);
@@ -215,8 +214,7 @@ TEST_F(ConverterWithTools, PassesThePdf2swfArgumentsOneByOneAndReadsTheProbe) {
     auto converter = open(test::plainDocument(1));
     const auto path = converter->generatePage(1);
     ASSERT_TRUE(path);
-    EXPECT_EQ(settings().PageWidth(), 600);
-    EXPECT_EQ(settings().PageHeight(), 800);
+    EXPECT_EQ(std::pair(settings().PageWidth(), settings().PageHeight()), std::pair(600, 800));
     EXPECT_EQ(test::slurp(argsFile), (dir / "doc.pdf").string() + "\n-o" + path->string() +
                                          "\n-p 1-1\n-s jpegquality=85\n-t\n-G\n-qq\n"
                                          "-s flashversion=8\n-s disablelinks\n-s zoom=144\n");
@@ -232,7 +230,7 @@ TEST_F(ConverterWithTools, FailingToolsAreErrorsAndLeaveNoFile) {
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("cannot convert"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(test::countFiles(converter->converterWorkFolder()), 0);
+    EXPECT_TRUE(test::listFolder(converter->converterWorkFolder()).empty());
 
     tool("pdf2swf", "out=${2#-o}\nprintf 'FWS' > \"$out\"\n");
     tool("getswfSize", "echo 'no size here'\n");

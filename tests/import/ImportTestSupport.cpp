@@ -46,14 +46,6 @@ std::pair<int, int> jpegSize(std::string_view jpeg) {
     return {w, h};
 }
 
-int countFiles(const std::filesystem::path& folder) {
-    std::error_code ec;
-    int n = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        n += entry.is_regular_file() ? 1 : 0;
-    return n;
-}
-
 std::string mutate(std::string bytes, std::mt19937& random) {
     auto at = [&] {
         return std::uniform_int_distribution<std::size_t>(0, bytes.empty() ? 0 : bytes.size() - 1)(

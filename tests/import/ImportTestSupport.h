@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the import tests: progress recording, fixture documents, JPEG
-// sizes, file counts and byte mutations.
+// sizes and byte mutations.
 
 #include "base/NotificationCenter.h"
 #include "import/PDFDocument.h"
@@ -48,9 +48,6 @@ std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
 
 // Width and height of a JPEG that decodes completely; (0, 0) otherwise.
 std::pair<int, int> jpegSize(std::string_view jpeg);
-
-// Regular files directly inside `folder`; 0 when it does not exist.
-int countFiles(const std::filesystem::path& folder);
 
 // `bytes` with one random kind of damage: flipped bytes, cut short, a chunk
 // dropped or repeated, a digit made huge or negative, garbage inserted.

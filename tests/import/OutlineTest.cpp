@@ -10,26 +10,6 @@
 namespace zarvex {
 namespace {
 
-FlashOutlineItemPtr item(std::string caption, int page, int level) {
-    auto i = std::make_shared<FlashOutlineItem>();
-    i->setCaption(std::move(caption));
-    i->setPageIndex(page);
-    i->setLevel(level);
-    return i;
-}
-
-// Chapter 1 (page 1) { Section 1.1 (2), Section 1.2 (3) }, Chapter 2 (5).
-FlashOutline chapters() {
-    FlashOutline outline;
-    auto c1 = item("Chapter 1", 1, 1);
-    for (auto s : {item("Section 1.1", 2, 2), item("Section 1.2", 3, 2)}) {
-        s->setParent(c1);
-        c1->addChild(s);
-    }
-    outline.setItems({c1, item("Chapter 2", 5, 1)});
-    return outline;
-}
-
 std::string compact(const xml::Document& doc) {
     return doc.toString(false, false);
 }
@@ -46,29 +26,51 @@ void expectSameTree(const std::vector<FlashOutlineItemPtr>& a,
     }
 }
 
-TEST(FlashOutlineXml, WritesTheNestedFormAndReadsItBack) {
-    const auto original = chapters();
-    EXPECT_EQ(compact(original.outlineAsXMLNode()), "<ols>"
-                                                    "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
-                                                    "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
-                                                    "<o><c>Section 1.2</c><p>3</p><l>2</l><ci/></o>"
-                                                    "</ci></o>"
-                                                    "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
-                                                    "</ols>");
-    const auto parsed = xml::Document::parse(original.outlineAsXMLNode().toString(true));
+// One untitled bookmark: a tree for the reading tests to replace or keep.
+FlashOutline oneItem() {
+    FlashOutline outline;
+    outline.setItems({std::make_shared<FlashOutlineItem>()});
+    return outline;
+}
+
+// The import's copy of the standard fixture's outline, with PDF page numbers
+// and levels, written in the nested form and read back.
+TEST(FlashOutline, CopiesThePdfOutlineWritesItNestedAndReadsItBack) {
+    test::TempDir dir;
+    FlashOutlinePDF outline;
+    outline.loadOutlineFromPDF(
+        test::openFixture(dir / "standard.pdf", test::standardDocument()).get());
+    EXPECT_EQ(compact(outline.outlineAsXMLNode()), "<ols>"
+                                                   "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
+                                                   "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
+                                                   "<o><c>Section 1.2</c><p>3</p><l>2</l><ci>"
+                                                   "<o><c>Detail</c><p>4</p><l>3</l><ci/></o>"
+                                                   "</ci></o>"
+                                                   "</ci></o>"
+                                                   "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
+                                                   "</ols>");
+    expectSameTree(outline.items(), outline.items(), nullptr); // the parents are set
+
+    const auto parsed = xml::Document::parse(outline.outlineAsXMLNode().toString(true));
     ASSERT_TRUE(parsed);
     FlashOutline loaded;
     loaded.loadFromXMLNode(parsed->root());
-    expectSameTree(original.items(), loaded.items(), nullptr);
+    expectSameTree(outline.items(), loaded.items(), nullptr);
     EXPECT_EQ(compact(FlashOutlineItem().outlineItemAsXMLNode()),
               "<o><c></c><p>0</p><l>0</l><ci/></o>");
+
+    // No outline, or no document: nothing is appended.
+    FlashOutlinePDF empty;
+    empty.loadOutlineFromPDF(test::openFixture(dir / "plain.pdf", test::plainDocument(2)).get());
+    empty.loadOutlineFromPDF(nullptr);
+    EXPECT_TRUE(empty.items().empty());
 }
 
-TEST(FlashOutlineXml, ReadingReplacesTheTreeAndKeepsFieldsWithoutElements) {
+TEST(FlashOutline, ReadingReplacesTheTreeAndKeepsFieldsWithoutElements) {
     const auto doc = xml::Document::parse(
         "<ols><x/><o><p> 7th</p><ci><o><c>A</c></o><q/></ci><ci><o><l>3</l></o></ci></o></ols>");
     ASSERT_TRUE(doc);
-    auto outline = chapters();
+    auto outline = oneItem();
     outline.loadFromXMLNode(doc->root());
     ASSERT_EQ(outline.items().size(), 1u);
     const auto& top = outline.items()[0];
@@ -81,10 +83,10 @@ TEST(FlashOutlineXml, ReadingReplacesTheTreeAndKeepsFieldsWithoutElements) {
     EXPECT_EQ(top->childItems()[1]->parent(), top);
 }
 
-TEST(FlashOutlineXml, WrongElementsRaiseNamedErrors) {
+TEST(FlashOutline, WrongElementsRaiseNamedErrors) {
     const auto doc = xml::Document::parse("<outline><o/></outline>");
     ASSERT_TRUE(doc);
-    auto outline = chapters();
+    auto outline = oneItem();
     FlashOutlineItem one;
     const std::tuple<std::function<void()>, const char*, const char*> loads[] = {
         {[&] { outline.loadFromXMLNode(doc->root()); }, "ERROR_INIT_OUTLINES",
@@ -101,33 +103,7 @@ TEST(FlashOutlineXml, WrongElementsRaiseNamedErrors) {
             EXPECT_EQ(e.reason(), reason);
         }
     }
-    EXPECT_EQ(outline.items().size(), 2u) << "a refused element leaves the tree alone";
-}
-
-TEST(FlashOutlineFromPdf, CopiesTheOutlineWithPdfPageNumbersLevelsAndParents) {
-    test::TempDir dir;
-    FlashOutlinePDF outline;
-    outline.loadOutlineFromPDF(
-        test::openFixture(dir / "standard.pdf", test::standardDocument()).get());
-    EXPECT_EQ(compact(outline.outlineAsXMLNode()), "<ols>"
-                                                   "<o><c>Chapter 1</c><p>1</p><l>1</l><ci>"
-                                                   "<o><c>Section 1.1</c><p>2</p><l>2</l><ci/></o>"
-                                                   "<o><c>Section 1.2</c><p>3</p><l>2</l><ci>"
-                                                   "<o><c>Detail</c><p>4</p><l>3</l><ci/></o>"
-                                                   "</ci></o>"
-                                                   "</ci></o>"
-                                                   "<o><c>Chapter 2</c><p>5</p><l>1</l><ci/></o>"
-                                                   "</ols>");
-    const auto& chapter1 = outline.items()[0];
-    EXPECT_EQ(chapter1->parent(), nullptr);
-    EXPECT_EQ(chapter1->childItems()[1]->parent(), chapter1);
-    EXPECT_EQ(chapter1->childItems()[1]->childItems()[0]->parent(), chapter1->childItems()[1]);
-
-    // No outline, or no document: nothing is appended.
-    FlashOutlinePDF none;
-    none.loadOutlineFromPDF(test::openFixture(dir / "plain.pdf", test::plainDocument(2)).get());
-    none.loadOutlineFromPDF(nullptr);
-    EXPECT_TRUE(none.items().empty());
+    EXPECT_EQ(outline.items().size(), 1u) << "a refused element leaves the tree alone";
 }
 
 } // namespace

@@ -112,6 +112,8 @@ TEST(FlashPageSourceImg, NumbersImagesByPositionAndCopiesThemAsNormalPages) {
         EXPECT_TRUE(std::dynamic_pointer_cast<FlashPageImage>(copy)) << "a copy of its class";
     }
     EXPECT_EQ(source.getNormalPageAtIndex(2)->pageFilePath(), fs::path("/img/b.jpg"));
+    EXPECT_FALSE(source.getThumbPageAtIndex(1) || source.getZoomedPageAtIndex(1) ||
+                 source.getMobilePageAtIndex(1)); // an image source has none of those
     EXPECT_EQ(source.getPageAtIndex(0)->pageFilePath(), fs::path("/img/a.jpg"));
     EXPECT_FALSE(source.getPageAtIndex(3));
     EXPECT_FALSE(source.getPageAtIndex(-1));
@@ -164,11 +166,12 @@ TEST_P(PdfSource, PassesKeepRangeOrderPostProgressAndTakeTheirFilesAlong) {
         EXPECT_EQ(source->pages()[0]->pageFilePath().filename(),
                   GetParam() == 0 ? "2.swf" : "2.jpg");
         folder = source->toPageConverter()->converterWorkFolder();
-        EXPECT_EQ(test::countFiles(folder), 9);
+        EXPECT_EQ(test::listFolder(folder).size(), 9u);
 
         EXPECT_EQ(source->getThumbPageAtIndex(3)->pageIndex(), 3);
         EXPECT_EQ(source->getNormalPageAtIndex(4)->pageIndex(), 4);
         EXPECT_FALSE(source->getNormalPageAtIndex(9));
+        EXPECT_FALSE(source->getZoomedPageAtIndex(2) || source->getMobilePageAtIndex(2));
         EXPECT_EQ(source->getPageAtIndex(2)->pageIndex(), 4);
         source->setStop(true);
         EXPECT_FALSE(source->getThumbPageAtIndex(3));
@@ -212,7 +215,7 @@ TEST_P(PdfSource, RangeWithoutDocumentPagesIsAnErrorAndWritesNothing) {
         const auto source = open(5, range);
         EXPECT_THROW(source->generatePages(), Error) << range;
         EXPECT_TRUE(source->pages().empty());
-        EXPECT_EQ(test::countFiles(source->toPageConverter()->converterWorkFolder()), 0);
+        EXPECT_TRUE(test::listFolder(source->toPageConverter()->converterWorkFolder()).empty());
     }
 }
 

@@ -247,10 +247,3 @@ TEST(PdfRenderer, TwoRenderersOnTwoThreadsMatchOneThread) {
     EXPECT_EQ(a, expected);
     EXPECT_EQ(b, expected);
 }
-
-TEST(PdfRenderer, MapsCompressionFactorsToJpegQualities) {
-    const std::pair<double, int> cases[] = {{1.0, 100}, {0.85, 85}, {0.65, 65}, {0.45, 45},
-                                            {0.25, 25}, {0.0, 1},   {-3, 1},    {7, 100}};
-    for (auto [factor, quality] : cases)
-        EXPECT_EQ(jpegQualityForFactor(factor), quality) << factor;
-}
