@@ -95,3 +95,12 @@ TEST(AppSettings, DamagedStoresGiveDefaultsWithoutLosingAnything) {
     std::filesystem::create_directories(storeIn(home)); // a folder where the file should be
     EXPECT_FALSE(AppSettings(storeIn(home)).saveSettings());
 }
+
+// The application's own store lives in the user's configuration folder, which
+// is ~/.config when XDG_CONFIG_HOME names none.
+TEST(AppSettings, TheSharedStoreIsInTheUsersConfigurationFolder) {
+    TempHome home;
+    test::ScopedEnv noConfigHome("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(AppSettings::shareInstance().storeFile(),
+              home.path() / ".config/zarvex/settings.json");
+}

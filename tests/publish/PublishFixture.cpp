@@ -129,9 +129,7 @@ std::unique_ptr<FlashBookOutput> BookCase::writer(const fs::path& folder, const 
 std::unique_ptr<FlashBookOutput> BookCase::publish(const std::string& name) {
     EXPECT_TRUE(writer(fixture.previewPath())->ouputTheBook());
     auto book = writer(fixture.out(), name);
-    auto html = std::make_shared<HTMLConfigInfo>();
-    html->setHTMLTitle("My Book");
-    book->setHTMLConfig(html);
+    book->setHTMLConfig(std::make_shared<HTMLConfigInfo>());
     EXPECT_TRUE(book->ouputTheBook()) << (book->failures().empty() ? "" : book->failures()[0]);
     return book;
 }

@@ -81,7 +81,7 @@ struct BookCase {
     std::unique_ptr<FlashBookOutput> writer(const std::filesystem::path& folder,
                                             const std::string& name = "index.html");
     // Writes the preview (which creates the working page list), then the book
-    // into out() with the HTML title "My Book".
+    // with its HTML page into out().
     std::unique_ptr<FlashBookOutput> publish(const std::string& name = "book.html");
     OutputMobileVersion mobile(int type);
 
