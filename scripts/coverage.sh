@@ -10,6 +10,8 @@ command -v gcovr >/dev/null 2>&1 || {
   exit 1
 }
 
+# gcov must find the sources by the paths compiled in, which ccache would make relative.
+export CCACHE_DISABLE=1
 ZARVEX_BUILD_DIR=$build "$here/scripts/build.sh" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS=--coverage \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null
