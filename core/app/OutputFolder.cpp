@@ -1,4 +1,5 @@
 #include "app/OutputFolder.h"
+#include "app/PublishInputs.h"
 
 #include "base/Error.h"
 #include "base/Log.h"
@@ -16,10 +17,6 @@ namespace zarvex {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
 
 // A fresh, empty hidden folder beside `target`.
 fs::path makeSibling(const fs::path& target, const char* tag) {

@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
 bool looksEncrypted(const fs::path& pdf) {
     auto bytes = readFile(pdf);
     return bytes && bytes->find("/Encrypt") != std::string::npos;
@@ -91,6 +87,10 @@ std::string joinedNames(const std::vector<std::string>& names) {
     for (const auto& name : names)
         text += (text.empty() ? "" : ", ") + name;
     return text;
+}
+
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
 }
 
 } // namespace zarvex

@@ -7,6 +7,9 @@
 
 namespace zarvex {
 
+// A path as the job's one-line messages show it: between single quotes.
+std::string quoted(const std::filesystem::path& path);
+
 class PDFDocument;
 
 // The checks of a publish's inputs, shared by the publishing job and the

@@ -26,10 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
 // JPEG quality of the import's quality levels.
 int qualityForLevel(int level) {
     static constexpr int kQuality[] = {100, 85, 65, 45, 25};
