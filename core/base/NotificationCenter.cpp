@@ -44,7 +44,7 @@ void NotificationCenter::post(const Notification& notification) {
 }
 
 void NotificationCenter::post(const std::string& name, std::map<std::string, std::any> userInfo) {
-    post(Notification{name, std::move(userInfo)});
+    post(Notification{name, std::move(userInfo), {}});
 }
 
 } // namespace zarvex

@@ -12,10 +12,12 @@
 
 namespace zarvex {
 
-// A notification: a name and a user-information map.
+// A notification: a name, a user-information map and the object it is about
+// (the sender's choice; empty when none).
 struct Notification {
     std::string name;
     std::map<std::string, std::any> userInfo;
+    std::any object;
 
     // The user-information value under key as T; absent or of another type gives fallback.
     template <class T> T value(const std::string& key, T fallback = {}) const {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace zarvex::gui {
+
+// The modal choosers the windows open. Tests replace them to answer without a
+// person; the defaults show the platform's dialogs.
+struct Choosers {
+    // An existing file to open; the empty text when cancelled.
+    std::function<QString(QWidget* parent, const QString& caption, const QString& start,
+                          const QStringList& extensions)>
+        openFile;
+    // A file name to save to; the empty text when cancelled.
+    std::function<QString(QWidget* parent, const QString& caption, const QString& start,
+                          const QStringList& extensions)>
+        saveFile;
+    // A colour starting from `initial`; absent when cancelled.
+    std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> color;
+    // Opens a document or web address with the desktop's application for it.
+    std::function<bool(const QUrl& url)> openUrl;
+
+    static Choosers platform();
+};
+
+} // namespace zarvex::gui

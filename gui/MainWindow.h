@@ -1,0 +1,131 @@
+#pragma once
+
+#include "Choosers.h"
+
+#include "app/ApplyChangeIndicator.h"
+#include "app/FlashTemplateOutlineDelegate.h"
+#include "base/NotificationCenter.h"
+
+#include <QMainWindow>
+
+#include <filesystem>
+#include <optional>
+
+class QAction;
+class QGroupBox;
+class QPlainTextEdit;
+class QTimer;
+class QTreeView;
+class QWebEngineView;
+
+namespace zarvex {
+class BookController;
+}
+
+namespace zarvex::gui {
+
+class AboutBox;
+class PreviewPage;
+class PropertyItemDelegate;
+class PropertyTreeModel;
+class TemplateChooserDialog;
+
+// The application's display name: window title and log file name.
+inline constexpr const char* kAppName = "3D Zarvex";
+
+// The main window: the template's property tree with the tip box under it, the
+// live preview beside them, and the commands in the toolbar and menus. Every
+// book operation is the controller's; this class shows and forwards.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(BookController& controller, Choosers choosers = Choosers::platform(),
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up: the demo book with the default template, the tree expanded, the
+    // first preview built and shown.
+    void launch();
+
+    // --- Commands -------------------------------------------------------------------
+    void OnApplyChange();
+    void onSelectTemplate();
+    void OnExportTmplSettings();
+    void OnImportTmplSettings();
+    void OnOpenHelp();
+    void onOpenAbout();
+    // The chooser sheet ended (1 = accepted).
+    void selectTmplWindowDidEnd(int returnCode);
+    // A PDF handed to the program (command line, "Open with").
+    void openPdf(const std::filesystem::path& pdf);
+
+    // --- What the window shows (also for the widget tests) -----------------------
+    QTreeView* outlineView() const { return outlineView_; }
+    PropertyTreeModel* outlineModel() const { return model_; }
+    PropertyItemDelegate* outlineCells() const { return cells_; }
+    QGroupBox* toolTipBox() const { return toolTipBox_; }
+    QPlainTextEdit* toolTip() const { return toolTip_; }
+    QWebEngineView* webView() const { return webView_; }
+    QAction* applyAction() const { return applyAct_; }
+    QTimer* applyTimer() const { return applyTimer_; }
+    const ApplyChangeIndicator& applyIndicator() const { return indicator_; }
+    TemplateChooserDialog* templateChooser() const { return chooser_; }
+    // The picture the Apply item shows now ("apply", "apply1"...).
+    const QString& applyImageName() const { return applyImageName_; }
+    // The PDF waiting for the import sheet, if one was handed over.
+    const std::optional<std::filesystem::path>& pendingPdf() const { return pendingPdf_; }
+
+signals:
+    // The web view finished loading a preview page.
+    void previewShown(bool ok);
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    QWidget* buildSidePanel();
+    void setApplyImage(const QString& name);
+    void tmplPpertyValueChanged();
+    void onTimerEvent();
+    void updateTmplPropertyTip();
+    // After the controller rebuilt the preview (or failed to): the pending
+    // signal stops and the web view shows the new page, or the old one stays.
+    void showPreview(const std::optional<std::filesystem::path>& page);
+    void reloadOutline(bool expand);
+    void reportProblem(const QString& title, const QString& text);
+
+    BookController& controller_;
+    Choosers choosers_;
+    FlashTemplateOutlineDelegate outline_;
+    ApplyChangeIndicator indicator_;
+    QString applyImageName_;
+    std::optional<std::filesystem::path> pendingPdf_;
+    int previewBuild_ = 0;
+
+    PropertyTreeModel* model_ = nullptr;
+    PropertyItemDelegate* cells_ = nullptr;
+    QTreeView* outlineView_ = nullptr;
+    QGroupBox* toolTipBox_ = nullptr;
+    QPlainTextEdit* toolTip_ = nullptr;
+    QWebEngineView* webView_ = nullptr;
+    PreviewPage* previewPage_ = nullptr;
+    QTimer* applyTimer_ = nullptr;
+    TemplateChooserDialog* chooser_ = nullptr;
+    AboutBox* about_ = nullptr;
+
+    QAction* importAct_ = nullptr;
+    QAction* templateAct_ = nullptr;
+    QAction* applyAct_ = nullptr;
+    QAction* pageEditorAct_ = nullptr;
+    QAction* publishAct_ = nullptr;
+    QAction* exportSettingsAct_ = nullptr;
+    QAction* importSettingsAct_ = nullptr;
+    QAction* helpAct_ = nullptr;
+    QAction* aboutAct_ = nullptr;
+    QAction* quitAct_ = nullptr;
+
+    ScopedObserver valueChanged_;
+    ScopedObserver tipChanged_;
+};
+
+} // namespace zarvex::gui

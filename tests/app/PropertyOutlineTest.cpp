@@ -1,0 +1,206 @@
+#include "app/FlashTemplateOutlineDelegate.h"
+#include "app/SelectTemplateWindowDelegate.h"
+
+#include "base/NotificationCenter.h"
+#include "support/TempHome.h"
+#include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace fs = std::filesystem;
+using namespace zarvex;
+using namespace zarvex::test;
+using Editor = FlashTemplateOutlineDelegate::Editor;
+
+namespace {
+
+// Counts the notifications of one name and keeps the object of the last one.
+struct Posted {
+    explicit Posted(const std::string& name)
+        : observer(NotificationCenter::defaultCenter(), name, [this](const Notification& n) {
+              ++count;
+              object = n.object;
+              withInfo = withInfo || !n.userInfo.empty();
+          }) {}
+    int count = 0;
+    std::any object;
+    bool withInfo = false;
+    ScopedObserver observer;
+};
+
+std::unique_ptr<FlashTemplateProperty> property(std::int32_t type, std::optional<std::string> value,
+                                                std::optional<std::string> source = {}) {
+    auto p = std::make_unique<FlashTemplateProperty>();
+    p->setPropertyType(type);
+    p->setValue(std::move(value));
+    p->setValueSource(std::move(source));
+    return p;
+}
+
+} // namespace
+
+TEST(PropertyOutline, EditsStoreTextsByTypeAndAnnounceOnlyRealChanges) {
+    using Edit = std::function<bool(FlashTemplateOutlineDelegate&, FlashTemplateProperty&)>;
+    const auto text = [](std::string column, std::string t) -> Edit {
+        return [=](auto& d, auto& p) { return d.setText(p, column, t); };
+    };
+    struct Row {
+        const char* what;
+        std::int32_t type;
+        std::optional<std::string> value;
+        std::optional<std::string> source;
+        Edit edit;
+        std::optional<std::string> stored;
+        int posts;
+    };
+    const Row rows[] = {
+        {"text changed", pt_text, "a", {}, text("value", "b"), "b", 1},
+        {"the same text posts nothing", pt_text, "same", {}, text("value", "same"), "same", 0},
+        {"the key column ignores edits", pt_text, "a", {}, text("key", "b"), "a", 0},
+        {"any other column ignores edits", pt_text, "a", {}, text("", "b"), "a", 0},
+        {"check box off from lower-case show",
+         pt_bool,
+         "show",
+         {},
+         [](auto& d, auto& p) { return d.setChecked(p, "value", false); },
+         "NO",
+         1},
+        {"check box on",
+         pt_bool,
+         "NO",
+         {},
+         [](auto& d, auto& p) { return d.setChecked(p, "value", true); },
+         "YES",
+         1},
+        {"third list item, spaces kept", pt_list, "a", "a, b , c d ",
+         [](auto& d, auto& p) { return d.setListIndex(p, "value", 2); }, " c d ", 1},
+        {"list index out of range", pt_list, "a", "a,b",
+         [](auto& d, auto& p) { return d.setListIndex(p, "value", 2); }, "a", 0},
+        {"file chooser cancelled empties the file", pt_file, "/x/logo.png", "Images|*.png",
+         text("value", ""), "", 1},
+        {"a typed path is stored as typed",
+         pt_file,
+         "",
+         {},
+         text("value", "logo.png"),
+         "logo.png",
+         1},
+        {"colour", pt_color, "0x000000", {}, text("value", "0x1a2b3c"), "0x1a2b3c", 1},
+    };
+    FlashTemplateOutlineDelegate delegate;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto p = property(row.type, row.value, row.source);
+        Posted posted("FlashTmplProValueChangedNotification");
+        EXPECT_EQ(row.edit(delegate, *p), row.posts == 1);
+        EXPECT_EQ(p->value(), row.stored);
+        EXPECT_EQ(posted.count, row.posts);
+        EXPECT_FALSE(posted.withInfo);
+        if (posted.count) {
+            EXPECT_EQ(std::any_cast<FlashTemplateProperty*>(posted.object), p.get());
+        }
+    }
+    auto fixed = property(pt_text, "a");
+    fixed->setReadOnly(true);
+    EXPECT_FALSE(delegate.setText(*fixed, "value", "b")) << "read-only values are not edited";
+}
+
+TEST(PropertyOutline, CellsShowTheTitleTheValueAndTheEditorOfTheType) {
+    struct Row {
+        const char* what;
+        std::int32_t type;
+        std::optional<std::string> value;
+        std::string title;
+        std::string key, shown;
+        Editor editor;
+    };
+    const Row rows[] = {
+        {"text", pt_text, "abc", "Name", "Name", "abc", Editor::Text},
+        {"absent value", pt_number, std::nullopt, "", "(Untitled)", "(Unknown)", Editor::Text},
+        {"check box on", pt_bool, "show", "Show", "Show", "1", Editor::CheckBox},
+        {"check box off", pt_bool, "Hide", "Show", "Show", "0", Editor::CheckBox},
+        {"colour", pt_color, "0xzz", "C", "C", "0xzz", Editor::Color},
+        {"list", pt_list, "x", "L", "L", "x", Editor::List},
+        {"file", pt_file, "a.png", "F", "F", "a.png", Editor::File},
+        {"composite shows text", pt_composite, "v", "G", "G", "v", Editor::Text},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto p = property(row.type, row.value);
+        p->setTitle(row.title);
+        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "key"), row.key);
+        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, ""), row.key);
+        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "value"), row.shown);
+        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "other"), "");
+        EXPECT_EQ(FlashTemplateOutlineDelegate::editorFor(*p), row.editor);
+    }
+    auto group = property(pt_text, "");
+    EXPECT_FALSE(FlashTemplateOutlineDelegate::isItemExpandable(*group)) << "no children";
+    group->appendChild(property(pt_text, "child"));
+    EXPECT_TRUE(FlashTemplateOutlineDelegate::isItemExpandable(*group));
+
+    auto list = property(pt_list, "b", "a,b,c");
+    EXPECT_EQ(FlashTemplateOutlineDelegate::selectedListItem(*list), 1);
+    list->setValue("z");
+    EXPECT_EQ(FlashTemplateOutlineDelegate::selectedListItem(*list), -1);
+}
+
+TEST(PropertyOutline, FileFiltersGiveTheirExtensions) {
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("Images|*.jpg;*.png"),
+              (Strings{"jpg", "png"}));
+    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("*.mp3"), (Strings{"mp3"}))
+        << "a filter without | is used whole";
+    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("Any|"), Strings{});
+    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("a|*.swf|*.gif"), (Strings{"swf"}));
+}
+
+TEST(PropertyOutline, TheTreeIsTheTemplatesAndSelectionIsAnnounced) {
+    TempHome home;
+    FlashTemplateOutlineDelegate empty;
+    EXPECT_EQ(empty.numberOfChildren(nullptr), 0u) << "no template, empty outline";
+    EXPECT_EQ(empty.child(0, nullptr), nullptr);
+
+    auto tmpl = std::make_shared<FlashTemplate>();
+    FlashTemplateOutlineDelegate delegate(tmpl);
+    ASSERT_EQ(delegate.numberOfChildren(nullptr), tmpl->properties().size());
+    ASSERT_GT(tmpl->properties().size(), 0u);
+    FlashTemplateProperty* first = delegate.child(0, nullptr);
+    EXPECT_EQ(first, tmpl->properties()[0].get());
+    EXPECT_EQ(delegate.numberOfChildren(first), first->childCount());
+    EXPECT_EQ(delegate.child(first->childCount(), first), nullptr);
+
+    Posted tip("UpdateFlashTmplProTipNotification");
+    delegate.selectionDidChange();
+    EXPECT_EQ(tip.count, 1);
+    EXPECT_EQ(std::any_cast<FlashTemplateOutlineDelegate*>(tip.object), &delegate);
+    EXPECT_FALSE(tip.withInfo);
+}
+
+TEST(TemplateChooser, OpensOnTheCurrentTemplateWhateverItsCaseAndReturnsTheStylesShot) {
+    SelectTemplateWindowDelegate chooser;
+    const auto row = chooser.prepairToTmpl("FLOAT");
+    ASSERT_TRUE(row.has_value());
+    EXPECT_EQ(chooser.rowTitle(*row), "float");
+    for (std::size_t i = 0; i < chooser.numberOfRows(); ++i)
+        EXPECT_EQ(chooser.rowTitle(i).find('/'), std::string::npos) << "folder names only";
+    EXPECT_EQ(chooser.rowIconFile(*row).filename(), "icon.png");
+
+    ASSERT_FALSE(chooser.styles().empty()) << "the styles of the matched folder";
+    for (const auto& style : chooser.styles()) {
+        EXPECT_EQ(style.imageID.filename(), "shot.jpg");
+        EXPECT_EQ(style.imageID.parent_path().filename(), style.styleName);
+        EXPECT_EQ(style.imageID.parent_path().parent_path().filename(), "float");
+    }
+    EXPECT_FALSE(chooser.selectedStyle(std::nullopt)) << "no selection, no style";
+    EXPECT_FALSE(chooser.selectedStyle(chooser.styles().size()));
+    const std::size_t last = chooser.styles().size() - 1;
+    EXPECT_EQ(chooser.selectedStyle(last), chooser.styles()[last].imageID);
+    EXPECT_EQ(chooser.selectedItemIndex(), last);
+
+    EXPECT_FALSE(chooser.prepairToTmpl("no such template")) << "no row matches";
+    EXPECT_TRUE(chooser.styles().empty());
+}

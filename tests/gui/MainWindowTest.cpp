@@ -1,0 +1,353 @@
+#include "MainWindow.h"
+#include "AboutBox.h"
+#include "PropertyItemDelegate.h"
+#include "PropertyTreeModel.h"
+#include "TemplateChooserDialog.h"
+
+#include "app/BookController.h"
+#include "base/Log.h"
+#include "support/LogCapture.h"
+#include "support/TempHome.h"
+#include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace fs = std::filesystem;
+using namespace zarvex;
+using namespace zarvex::gui;
+using namespace zarvex::test;
+
+namespace {
+
+constexpr int kLoadTimeoutMs = 30000;
+
+// Keeps a picture of a window for people to look at (build folder, gui-shots/).
+void keepShot(QWidget& widget, const QString& name) {
+    const QByteArray folder = qgetenv("ZARVEX_GUI_SHOTS");
+    if (folder.isEmpty())
+        return;
+    fs::create_directories(folder.toStdString());
+    widget.grab().save(QString::fromUtf8(folder) + "/" + name);
+}
+
+// The main window over a real controller in a private home. The file and
+// colour choosers answer from queues instead of asking a person.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Choosers choosers;
+        const auto answerFile = [this](QWidget*, const QString&, const QString& start,
+                                       const QStringList& extensions) {
+            asked.push_back({start, extensions});
+            QString answer = fileAnswers.empty() ? QString() : fileAnswers.front();
+            if (!fileAnswers.empty())
+                fileAnswers.pop_front();
+            return answer;
+        };
+        choosers.openFile = answerFile;
+        choosers.saveFile = answerFile;
+        choosers.color = [this](QWidget*, const QColor&) { return colorAnswer; };
+        choosers.openUrl = [this](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
+        window = std::make_unique<MainWindow>(controller, choosers);
+        ASSERT_TRUE(waitForPreview([this] { window->launch(); }));
+        window->show();
+    }
+
+    // Runs `action` and waits until the web view has loaded the preview it asked for.
+    bool waitForPreview(const std::function<void()>& action) {
+        QSignalSpy shown(window.get(), &MainWindow::previewShown);
+        action();
+        // A load that replaces one still running ends that one first, unsuccessfully.
+        const auto succeeded = [&] {
+            return std::any_of(shown.begin(), shown.end(),
+                               [](const QList<QVariant>& args) { return args.at(0).toBool(); });
+        };
+        QElapsedTimer waited;
+        waited.start();
+        while (!succeeded() && waited.elapsed() < kLoadTimeoutMs)
+            shown.wait(kLoadTimeoutMs - static_cast<int>(waited.elapsed()));
+        return succeeded();
+    }
+
+    QModelIndex indexOf(const std::string& key, int column = 1,
+                        const QModelIndex& parent = {}) const {
+        auto* model = window->outlineModel();
+        for (int row = 0; row < model->rowCount(parent); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            if (PropertyTreeModel::propertyAt(index)->key() == key)
+                return model->index(row, column, parent);
+            if (auto found = indexOf(key, column, index); found.isValid())
+                return found;
+        }
+        return {};
+    }
+
+    std::string value(const std::string& key) const {
+        return controller.flashTmpl()->propertyValueFor(key, "<none>");
+    }
+
+    // One tick of the Apply item's blink timer.
+    void tick() { QMetaObject::invokeMethod(window->applyTimer(), "timeout"); }
+
+    // Pixels of the preview close to `color`.
+    int previewPixelsOf(const QColor& color) {
+        // The web view draws through the window; a grab of the view alone is empty offscreen.
+        QWebEngineView* view = window->webView();
+        const QImage image =
+            window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2) {
+                const QColor c = image.pixelColor(x, y);
+                if (std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                        std::abs(c.blue() - color.blue()) <
+                    60)
+                    ++count;
+            }
+        return count;
+    }
+
+    TempHome home;
+    BookController controller;
+    std::unique_ptr<MainWindow> window;
+    std::deque<QString> fileAnswers;
+    std::vector<std::pair<QString, QStringList>> asked;
+    std::optional<QColor> colorAnswer;
+    std::vector<QUrl> opened;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpen) {
+    EXPECT_EQ(window->windowTitle(), "3D Zarvex");
+    const fs::path preview = home.data() / "Drevalis/preview";
+    EXPECT_EQ(controller.flashPreviewFolder(), preview);
+    EXPECT_TRUE(fs::exists(preview / "index.html"));
+    EXPECT_EQ(window->webView()->url().toLocalFile().toStdString(), preview / "index.html");
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), "float");
+    EXPECT_EQ(window->applyImageName(), "apply");
+
+    QTreeView* tree = window->outlineView();
+    EXPECT_EQ(tree->indentation(), 8);
+    const QModelIndex group = indexOf("LookGroup", 0);
+    ASSERT_TRUE(group.isValid());
+    EXPECT_TRUE(tree->isExpanded(group));
+    EXPECT_TRUE(QFontInfo(window->toolTip()->font()).fixedPitch());
+
+    // The tip box follows the selected row.
+    const QModelIndex colour = indexOf("BaseColor", 0);
+    tree->selectionModel()->setCurrentIndex(colour, QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+    const FlashTemplateProperty* item = PropertyTreeModel::propertyAt(colour);
+    EXPECT_EQ(window->toolTipBox()->title().toStdString(), item->title());
+    EXPECT_EQ(window->toolTip()->toPlainText().toStdString(), item->desc().value_or(""));
+    keepShot(*window, "main-window-launched.png");
+}
+
+TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheChange) {
+    PropertyTreeModel* model = window->outlineModel();
+    PropertyItemDelegate* cells = window->outlineCells();
+    EXPECT_FALSE(window->applyTimer()->isActive());
+    EXPECT_FALSE(model->setData(indexOf("Title", 0), "Renamed", Qt::EditRole))
+        << "the key column is not edited";
+    EXPECT_FALSE(model->setData(indexOf("Title"), "My Flip Book", Qt::EditRole))
+        << "the same text is no change";
+    EXPECT_FALSE(window->applyTimer()->isActive());
+
+    // A list through its pop-up: the third choice exactly.
+    const QModelIndex language = indexOf("languageSetting");
+    std::unique_ptr<QWidget> editor(
+        cells->createEditor(window->outlineView()->viewport(), {}, language));
+    auto* combo = qobject_cast<QComboBox*>(editor.get());
+    ASSERT_NE(combo, nullptr);
+    cells->setEditorData(combo, language);
+    EXPECT_EQ(combo->currentText(), "English");
+    combo->setCurrentIndex(2);
+    cells->setModelData(combo, model, language);
+    EXPECT_EQ(value("languageSetting"), combo->itemText(2).toStdString());
+
+    EXPECT_TRUE(window->applyTimer()->isActive());
+    EXPECT_EQ(window->applyTimer()->interval(), 330);
+    std::vector<QString> blink;
+    for (int i = 0; i < 4; ++i) {
+        tick();
+        blink.push_back(window->applyImageName());
+    }
+    EXPECT_EQ(blink, (std::vector<QString>{"apply2", "apply3", "apply1", "apply2"}));
+
+    // A file chooser is filtered by the property; a cancel empties the file.
+    fileAnswers = {"/pictures/logo.png", ""};
+    cells->chooseFile(*model, indexOf("LogoFile"), window.get());
+    EXPECT_EQ(value("LogoFile"), "/pictures/logo.png");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].second, (QStringList{"png", "jpg", "gif"}));
+    cells->chooseFile(*model, indexOf("LogoFile"), window.get());
+    EXPECT_EQ(value("LogoFile"), "");
+    EXPECT_EQ(asked[1].first, "/pictures/logo.png") << "the chooser starts at the file named";
+
+    // A second change while blinking keeps the one blink going at its phase.
+    EXPECT_EQ(window->applyImageName(), "apply2");
+    tick();
+    EXPECT_EQ(window->applyImageName(), "apply3");
+
+    // A cancelled colour changes nothing; a chosen one is stored as 0xrrggbb.
+    colorAnswer.reset();
+    cells->chooseColor(*model, indexOf("BaseColor"), window.get());
+    EXPECT_EQ(value("BaseColor"), "0x4a6fa5");
+    colorAnswer = QColor(0xd0, 0x20, 0x20);
+    cells->chooseColor(*model, indexOf("BaseColor"), window.get());
+    EXPECT_EQ(value("BaseColor"), "0xd02020");
+    EXPECT_LT(previewPixelsOf(*colorAnswer), 50) << "the preview waits for Apply";
+
+    ASSERT_TRUE(waitForPreview([this] { window->OnApplyChange(); }));
+    EXPECT_FALSE(window->applyTimer()->isActive());
+    EXPECT_EQ(window->applyImageName(), "apply");
+    // The viewer draws its tool bar in the new colour once its pages are in.
+    int pixels = 0;
+    for (int i = 0; i < 50 && (pixels = previewPixelsOf(*colorAnswer)) < 500; ++i)
+        QTest::qWait(100);
+    EXPECT_GE(pixels, 500) << "the rebuilt preview shows the new tool bar colour";
+    window->outlineView()->selectionModel()->setCurrentIndex(
+        indexOf("BaseColor", 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    keepShot(*window, "main-window-colour-applied.png");
+}
+
+TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
+    // No shipped template has a check box; one is added to the tree shown.
+    auto flag = std::make_unique<FlashTemplateProperty>();
+    flag->setKey("Sparkle");
+    flag->setPropertyType(pt_bool);
+    flag->setATitle("Sparkle on");
+    flag->setValue("show");
+    FlashTemplateProperty& added = *flag;
+    auto properties = FlashTemplate::Properties{};
+    properties.push_back(std::move(flag));
+    controller.flashTmpl()->setProperties(std::move(properties));
+    window->outlineModel()->reload();
+
+    const QModelIndex index = indexOf("Sparkle");
+    EXPECT_EQ(index.data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(index.data(Qt::DisplayRole).toString(), "Sparkle on");
+    EXPECT_TRUE(window->outlineModel()->flags(index) & Qt::ItemIsUserCheckable);
+    window->outlineModel()->setData(index, Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_EQ(added.value(), "NO");
+    window->outlineModel()->setData(index, Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(added.value(), "YES");
+}
+
+TEST_F(MainWindowTest, AFailedRebuildKeepsThePreviewAndTellsTheUser) {
+    LogCapture log;
+    const QUrl before = window->webView()->url();
+    window->outlineModel()->setData(indexOf("pageWidth"), "wide", Qt::EditRole);
+    window->OnApplyChange();
+    EXPECT_TRUE(log.contains("apply change :"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("could not be rebuilt"))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(window->webView()->url(), before);
+    EXPECT_FALSE(window->applyTimer()->isActive());
+    EXPECT_EQ(window->applyImageName(), "apply");
+}
+
+TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle) {
+    TemplateChooserDialog* chooser = window->templateChooser();
+    window->onSelectTemplate();
+    ASSERT_TRUE(chooser->isVisible());
+    ASSERT_NE(chooser->templateList()->currentItem(), nullptr);
+    EXPECT_EQ(chooser->templateList()->currentItem()->text(), "float");
+    EXPECT_EQ(chooser->templateList()->item(0)->sizeHint().height(), 35);
+    EXPECT_FALSE(chooser->okButton()->isEnabled()) << "no style selected yet";
+    keepShot(*chooser, "template-chooser.png");
+
+    chooser->reject();
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), "float") << "Cancel changes nothing";
+
+    window->onSelectTemplate();
+    auto found = chooser->templateList()->findItems("Classic", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    chooser->templateList()->setCurrentItem(found.first());
+    ASSERT_GT(chooser->styleGrid()->count(), 0);
+    QListWidgetItem* style = chooser->styleGrid()->item(chooser->styleGrid()->count() - 1);
+    chooser->styleGrid()->setCurrentItem(style);
+    EXPECT_TRUE(chooser->okButton()->isEnabled());
+
+    controller.flashTmpl()->setPropertyValue("pageWidth", "612");
+    ASSERT_TRUE(waitForPreview([&] { emit chooser->styleGrid()->itemDoubleClicked(style); }));
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(controller.flashTmpl()->tmplName(), "Classic");
+    EXPECT_EQ(controller.flashTmpl()->styleName(), style->text().toStdString());
+    EXPECT_EQ(value("pageWidth"), "612") << "the page size stays";
+    EXPECT_TRUE(indexOf("pageWidth").isValid()) << "the tree shows the new template";
+    EXPECT_TRUE(window->outlineView()->isExpanded(indexOf("BookGroup", 0)));
+}
+
+TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnreadable) {
+    TempDir dir;
+    fileAnswers = {QString::fromStdString((dir / "mine").string())};
+    window->OnExportTmplSettings();
+    EXPECT_TRUE(fs::exists(dir / "mine.txt")) << "the .txt is added";
+    EXPECT_EQ(asked.back().second, QStringList{"txt"});
+
+    fileAnswers = {""};
+    window->OnExportTmplSettings();
+    window->OnImportTmplSettings();
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"mine.txt"});
+
+    window->outlineModel()->setData(indexOf("Title"), "Changed", Qt::EditRole);
+    fileAnswers = {QString::fromStdString((dir / "missing.txt").string())};
+    window->OnImportTmplSettings();
+    EXPECT_EQ(value("Title"), "Changed");
+    auto* box = window->findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr) << "an unreadable file is reported";
+    EXPECT_TRUE(box->text().contains("missing.txt"));
+    box->close();
+
+    fileAnswers = {QString::fromStdString((dir / "mine.txt").string())};
+    ASSERT_TRUE(waitForPreview([this] { window->OnImportTmplSettings(); }));
+    EXPECT_EQ(value("Title"), "My Flip Book");
+    EXPECT_EQ(indexOf("Title").data().toString(), "My Flip Book") << "the tree shows it";
+    EXPECT_FALSE(window->applyTimer()->isActive()) << "the import applied the change";
+}
+
+TEST_F(MainWindowTest, HelpOpensTheManualAndAboutShowsTheVersionInADraggableBox) {
+    window->OnOpenHelp();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith("3d zarvex pro for mac manual.pdf"));
+
+    window->onOpenAbout();
+    auto* about = window->findChild<AboutBox*>();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_TRUE(about->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(about->versionLabel()->text().contains(ZARVEX_VERSION));
+    keepShot(*about, "about-box.png");
+
+    const QPoint start = about->pos();
+    QTest::mousePress(about, Qt::LeftButton, {}, QPoint(20, 20));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 50), about->mapToGlobal(QPointF(60, 50)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(about, &move);
+    EXPECT_EQ(about->pos(), start + QPoint(40, 30));
+}
