@@ -29,13 +29,13 @@ file(WRITE ${html}
   "<title>3D Zarvex user manual</title>\n</head>\n<body>\n" "${content}" "\n</body>\n</html>\n")
 
 execute_process(
-  COMMAND ${WEASYPRINT} --quiet --stylesheet ${STYLESHEET} ${html} ${pdf}.part
+  COMMAND ${WEASYPRINT} --quiet --stylesheet ${STYLESHEET} ${html} ${pdf}.tmp
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
-  file(REMOVE ${pdf}.part)
+  file(REMOVE ${pdf}.tmp)
   message(FATAL_ERROR "the manual cannot be rendered to PDF (${WEASYPRINT}: ${status})")
 endif()
-file(RENAME ${pdf}.part ${pdf})
+file(RENAME ${pdf}.tmp ${pdf})
 
 foreach(copy IN LISTS COPIES)
   get_filename_component(folder "${copy}" DIRECTORY)
