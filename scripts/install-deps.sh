@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev
   unzip zip python3 poppler-utils gcovr
   chromium
+  # the user manual (Markdown -> HTML -> PDF), the icon's bitmaps, the Debian package
+  python3-markdown weasyprint librsvg2-bin dpkg-dev
 )
 
 missing=()
