@@ -62,18 +62,20 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(Converter, MakesEachImageOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
+TEST_F(Converter, ImageModeMakesEachFileOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
+    auto fixture = test::plainDocument(2);
+    fixture.pages[1].rotation = 90;
     fs::path folder;
     {
-        auto converter = open(test::plainDocument(2));
+        auto converter = open(fixture);
         folder = converter->converterWorkFolder();
         EXPECT_EQ(folder.parent_path(), fs::path("/tmp/Pellido"));
         EXPECT_TRUE(fs::is_directory(folder));
 
-        // A mobile image asked first is rendered; later it is the main page's JPEG.
+        // A mobile image asked first is rendered, upright; later it is the main page's JPEG.
         const auto fresh = converter->generateMobilePage(2);
         EXPECT_EQ(fresh, folder / "2_mobile.jpg");
-        EXPECT_EQ(sizeOf(fresh), std::make_pair(1224, 1584));
+        EXPECT_EQ(sizeOf(fresh), std::make_pair(1584, 1224));
         const auto main = converter->generatePage(1);
         EXPECT_EQ(main, folder / "1.jpg");
         EXPECT_EQ(sizeOf(main), std::make_pair(1224, 1584));
@@ -81,15 +83,39 @@ TEST_F(Converter, MakesEachImageOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
         ASSERT_TRUE(main && mobile);
         EXPECT_EQ(test::slurp(*mobile), test::slurp(*main));
 
+        // Thumbnails fit the box and carry the time in their names.
+        const auto portrait = converter->generateThumbPage(1);
+        EXPECT_EQ(sizeOf(portrait), std::make_pair(139, 180));
+        EXPECT_EQ(sizeOf(converter->generateThumbPage(2)), std::make_pair(180, 139));
+        ASSERT_TRUE(portrait);
+        EXPECT_TRUE(std::regex_match(portrait->filename().string(), std::regex("[0-9]{12}1\\.jpg")))
+            << *portrait;
+        EXPECT_EQ(portrait->parent_path(), folder);
+
         // Images the converter wrote are reused, not made again.
         test::writeFile(*main, "kept");
         test::writeFile(*mobile, "kept");
         EXPECT_EQ(converter->generatePage(1), main);
         EXPECT_EQ(converter->generateMobilePage(1), mobile);
-        EXPECT_EQ(test::slurp(*main), "kept");
-        EXPECT_EQ(test::slurp(*mobile), "kept");
+        EXPECT_EQ(test::slurp(*main) + test::slurp(*mobile), "keptkept");
+
+        // Numbers outside the document make no files.
+        const auto files = test::listFolder(folder);
+        for (int p : {0, 3, -1, 99999})
+            EXPECT_FALSE(converter->generatePage(p) || converter->generateThumbPage(p) ||
+                         converter->generateMobilePage(p))
+                << p;
+        EXPECT_EQ(test::listFolder(folder), files);
     }
     EXPECT_FALSE(fs::exists(folder));
+
+    PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
+    for (int mode : {1, 0}) {
+        settings().setImportType(mode);
+        EXPECT_FALSE(without.generatePage(1) || without.generateThumbPage(1) ||
+                     without.generateMobilePage(1));
+    }
+    EXPECT_TRUE(test::listFolder(without.converterWorkFolder()).empty());
 }
 
 TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
@@ -111,36 +137,6 @@ TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
             EXPECT_EQ(test::slurp(dir / "secret.txt"), "secret");
         }
     }
-}
-
-TEST_F(Converter, RotatedPagesRenderUprightAndThumbnailsAreStampedWithTheTime) {
-    auto fixture = test::plainDocument(2);
-    fixture.pages[1].rotation = 90;
-    auto converter = open(fixture);
-    EXPECT_EQ(sizeOf(converter->generatePage(2)), std::make_pair(1584, 1224));
-    const auto portrait = converter->generateThumbPage(1);
-    EXPECT_EQ(sizeOf(portrait), std::make_pair(139, 180));
-    EXPECT_EQ(sizeOf(converter->generateThumbPage(2)), std::make_pair(180, 139));
-    ASSERT_TRUE(portrait);
-    EXPECT_TRUE(std::regex_match(portrait->filename().string(), std::regex("[0-9]{12}1\\.jpg")))
-        << *portrait;
-    EXPECT_EQ(portrait->parent_path(), converter->converterWorkFolder());
-}
-
-TEST_F(Converter, NumbersOutsideTheDocumentOrNoDocumentMakeNoFiles) {
-    auto expectNothing = [](PDFToSWFPageConverter& converter, std::vector<int> pages) {
-        for (int p : pages) {
-            EXPECT_FALSE(converter.generatePage(p)) << p;
-            EXPECT_FALSE(converter.generateThumbPage(p)) << p;
-            EXPECT_FALSE(converter.generateMobilePage(p)) << p;
-        }
-        EXPECT_TRUE(test::listFolder(converter.converterWorkFolder()).empty());
-    };
-    expectNothing(*open(test::plainDocument(2)), {0, 3, -1, 99999});
-    PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
-    expectNothing(without, {1});
-    settings().setImportType(0);
-    expectNothing(without, {1});
 }
 
 TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
