@@ -2,8 +2,6 @@
 
 #include "base/AppSettings.h"
 #include "base/Error.h"
-#include "base/FileUtil.h"
-#include "import/PDFDocument.h"
 #include "import/SwfFile.h"
 
 #include "ImportTestSupport.h"
@@ -160,27 +158,6 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     ASSERT_TRUE(mobile);
     EXPECT_EQ(test::slurp(*mobile), swf::extractJpeg(swfBytes).value_or("none"));
     EXPECT_EQ(sizeOf(mobile), std::make_pair(1224, 1584));
-}
-
-TEST_F(Converter, HostileOversizedPagesStayWithinThePixelCapInBothModes) {
-    if (!fs::exists(PDFToSWFPageConverter::getPDF2swfLibPath()))
-        GTEST_SKIP() << "pdf2swf is not built";
-    const std::pair<double, double> sizes[] = {{16500, 800}, {800, 16500}, {16000, 16000}};
-    test::FixtureDocument fixture;
-    for (const auto& [width, height] : sizes)
-        fixture.pages.emplace_back(width, height);
-    const auto converter = open(fixture);
-    for (int p = 1; p <= static_cast<int>(std::size(sizes)); ++p) {
-        const auto [width, height] = sizes[p - 1];
-        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + " points");
-        const auto cap = PDFToSWFPageConverter::pageImageSize(width, height);
-        EXPECT_LE(double(cap.width) * cap.height, 8192.0 * 8192.0 * 1.001);
-        const auto swfFile = dir / (std::to_string(p) + ".swf");
-        ASSERT_NO_THROW(converter->runPdf2swf(p, swfFile));
-        const auto header = swf::readCompleteFile(readFile(swfFile).value_or(""));
-        EXPECT_NEAR(header.width(), cap.width, 1);
-        EXPECT_NEAR(header.height(), cap.height, 1);
-    }
 }
 
 // Flash mode with stand-in tools in a private resource folder.
