@@ -179,20 +179,6 @@ protected:
     test::ScopedEnv resourcesEnv{"ZARVEX_RESOURCES", resources.path().string()};
 };
 
-TEST_F(ConverterWithTools, PassesThePdf2swfArgumentsOneByOneAndReadsTheProbe) {
-    const auto argsFile = dir / "args.txt";
-    tool("pdf2swf", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + argsFile.string() +
-                        "'\nout=${2#-o}\nprintf 'FWS' > \"$out\"\n");
-    tool("getswfSize", "echo '600|800'\n");
-    auto converter = open(test::plainDocument(1));
-    const auto path = converter->generatePage(1);
-    ASSERT_TRUE(path);
-    EXPECT_EQ(std::pair(settings().PageWidth(), settings().PageHeight()), std::pair(600, 800));
-    EXPECT_EQ(test::slurp(argsFile), (dir / "doc.pdf").string() + "\n-o" + path->string() +
-                                         "\n-p 1-1\n-s jpegquality=85\n-t\n-G\n-qq\n"
-                                         "-s flashversion=8\n-s disablelinks\n-s zoom=144\n");
-}
-
 TEST_F(ConverterWithTools, FailingToolsAreErrorsAndLeaveNoFile) {
     auto converter = open(test::plainDocument(2));
     EXPECT_THROW(converter->generatePage(2), Error) << "no tool at all";

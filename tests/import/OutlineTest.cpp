@@ -89,21 +89,18 @@ TEST(FlashOutline, ReadingReplacesTheTreeKeepsFieldsWithoutElementsAndRefusesOth
 
     const auto wrong = xml::Document::parse("<outline><o/></outline>");
     ASSERT_TRUE(wrong);
-    FlashOutlineItem one;
-    const std::tuple<std::function<void()>, const char*, const char*> loads[] = {
-        {[&] { outline.loadFromXMLNode(wrong->root()); }, "ERROR_INIT_OUTLINES",
-         "Not a flash outline"},
-        {[&] { one.loadItemFromXMLNode(wrong->root()); }, "ERROR_INIT_OUTLINE_ITEM",
-         "Not a flash outline item"},
-    };
-    for (const auto& [load, name, reason] : loads) {
+    // Which element was wrong: the outline's or an item's.
+    auto errorName = [](const std::function<void()>& load) -> std::string {
         try {
             load();
-            ADD_FAILURE() << "no error";
         } catch (const FlashOutlineError& e) {
-            EXPECT_EQ(std::tuple(e.name(), e.reason()), std::tuple(name, reason));
+            return e.name();
         }
-    }
+        return "no error";
+    };
+    EXPECT_EQ(errorName([&] { outline.loadFromXMLNode(wrong->root()); }), "ERROR_INIT_OUTLINES");
+    EXPECT_EQ(errorName([&] { FlashOutlineItem().loadItemFromXMLNode(wrong->root()); }),
+              "ERROR_INIT_OUTLINE_ITEM");
     EXPECT_EQ(outline.items(), std::vector{top}) << "a refused element leaves the tree alone";
 }
 
