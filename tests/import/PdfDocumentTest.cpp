@@ -101,7 +101,6 @@ TEST(PdfDocument, HostilePageCountComesFromThePageTreeNotItsClaim) {
     EXPECT_THROW(doc->pageAt(2), Error);
     EXPECT_EQ(PDFRenderer::fromFile(dir / "huge.pdf")->pageCount(), 2);
     EXPECT_EQ(PDFRenderer::fromDocument(*doc)->pageCount(), 2);
-    // The import of the file: ImportFuzz.MutatedCopiesEndCleanly (an intact seed).
 }
 
 TEST(PdfRenderer, RendersDisplayedPagesOnWhiteAtTheAskedSize) {
