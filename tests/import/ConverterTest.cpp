@@ -18,8 +18,8 @@ namespace {
 
 using Size = PDFToSWFPageConverter::PixelSize;
 
-// Letter pages, their thumbnails and the probe's answers are checked where
-// they are made (renders, thumbnails, stand-in tools); here the edges.
+// Letter pages and their thumbnails are checked where they are made; here the
+// edges.
 TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
     using C = PDFToSWFPageConverter;
     EXPECT_EQ(C::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
