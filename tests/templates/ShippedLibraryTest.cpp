@@ -1,17 +1,18 @@
 // The template library and demo book the application ships (the resource folder
 // the test run points to): every declaration is well-formed and declares what the
-// writers read in the form they compare, every style applies, finds its files and
-// reads back its settings, and every picture is there in the form its reader needs.
+// writers read in the form they compare, every style applies and finds its files,
+// and every picture is there in the form its reader needs.
 #include "templates/FlashTemplate.h"
 
 #include "base/FileUtil.h"
 #include "base/Resources.h"
 #include "base/Xml.h"
-#include "support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <turbojpeg.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <set>
@@ -33,19 +34,16 @@ std::string bytesOf(const fs::path& file) {
     return readFile(file).value_or("");
 }
 
-// Pixel size from a JPEG's start-of-frame segment; absent when the bytes are no JPEG.
+// Pixel size of a JPEG; absent when the bytes are no JPEG.
 std::optional<Size> jpegSize(const fs::path& file) {
     const std::string b = bytesOf(file);
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(b[i]); };
-    if (b.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+    std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
+    int width = 0, height = 0, subsampling = 0, colours = 0;
+    if (tjDecompressHeader3(tj.get(), reinterpret_cast<const unsigned char*>(b.data()),
+                            static_cast<unsigned long>(b.size()), &width, &height, &subsampling,
+                            &colours) != 0)
         return std::nullopt;
-    for (size_t i = 2; i + 9 < b.size() && byte(i) == 0xFF;) {
-        const unsigned marker = byte(i + 1);
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            return Size{(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
-        i += 2 + ((byte(i + 2) << 8) | byte(i + 3));
-    }
-    return std::nullopt;
+    return Size{width, height};
 }
 
 std::optional<Size> pngSize(const fs::path& file) {
@@ -160,9 +158,8 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
 
         FlashTemplate tmpl(name);
         ASSERT_FALSE(tmpl.loadError()) << *tmpl.loadError();
-        for (const auto& node : tmpl.properties()) {
+        for (const auto& node : tmpl.properties())
             EXPECT_EQ(node->propertyType(), pt_composite) << "top-level settings are grouped";
-        }
         std::set<std::string> seen;
         for (const FlashTemplateProperty* p : tmpl.allProperties()) {
             EXPECT_TRUE(seen.insert(p->key().value_or("")).second)
@@ -176,7 +173,6 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
                     ADD_FAILURE() << key << " is not declared";
                     continue;
                 }
-                const std::string value = p->value().value_or("");
                 if (group.type >= 0) {
                     EXPECT_EQ(p->propertyType(), group.type) << key;
                 }
@@ -185,7 +181,7 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
                 }
                 if (group.type == pt_file) {
                     // A declared path could not resolve before a style is applied.
-                    EXPECT_EQ(value, "") << key;
+                    EXPECT_EQ(p->value(), "") << key;
                     EXPECT_TRUE(
                         std::regex_match(p->valueSource().value_or(""),
                                          std::regex(R"([^|]+\|\*\.[a-z0-9]+(;\*\.[a-z0-9]+)*)")))
@@ -209,9 +205,10 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
 // Every style: a preset written as the application writes settings that sets
 // only declared keys (never the page size or language) to values their
 // properties accept, files that exist in the style's folder, a preview picture
-// and no sub-folder (the style listing would show one as a style).
-TEST(ShippedStyles, ApplyFindTheirFilesAndReadBackTheirSettings) {
-    test::TempHome home;
+// and no sub-folder (the style listing would show one as a style). How values
+// read back is the settings text's own matter (FlashTemplateTest), and no key is
+// declared twice.
+TEST(ShippedStyles, ApplyAndFindTheirFiles) {
     for (const auto& name : shippedTemplates()) {
         const FlashTemplate declared(name);
         const auto styles = FlashTemplate::tmplStyleNamesForTmpl(name);
@@ -248,20 +245,8 @@ TEST(ShippedStyles, ApplyFindTheirFilesAndReadBackTheirSettings) {
                     << key << " filter rejects " << file;
             }
             EXPECT_TRUE(jpegSize(style / "shot.jpg")) << "shot.jpg is no JPEG";
-            for (const auto& entry : fs::directory_iterator(style)) {
+            for (const auto& entry : fs::directory_iterator(style))
                 EXPECT_FALSE(entry.is_directory()) << entry.path();
-            }
-
-            const fs::path file = home.path() / "settings.txt";
-            ASSERT_TRUE(tmpl.exportPropertiesSettingsTo(file));
-            FlashTemplate target(name);
-            ASSERT_TRUE(target.importPropertiesSettingsFrom(file));
-            const auto from = tmpl.allProperties();
-            const auto to = target.allProperties();
-            ASSERT_EQ(from.size(), to.size());
-            for (std::size_t i = 0; i < from.size(); ++i) {
-                EXPECT_EQ(to[i]->value(), from[i]->value()) << from[i]->key().value_or("");
-            }
         }
     }
 }
