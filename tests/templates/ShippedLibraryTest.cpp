@@ -4,9 +4,9 @@
 // and every picture is there in the form its reader needs.
 #include "templates/FlashTemplate.h"
 
-#include "base/FileUtil.h"
 #include "base/Resources.h"
 #include "base/Xml.h"
+#include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -28,15 +28,13 @@ namespace {
 struct Size {
     int width = 0;
     int height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+    friend void PrintTo(const Size& s, std::ostream* out) { *out << s.width << "x" << s.height; }
 };
-
-std::string bytesOf(const fs::path& file) {
-    return readFile(file).value_or("");
-}
 
 // Pixel size of a JPEG; absent when the bytes are no JPEG.
 std::optional<Size> jpegSize(const fs::path& file) {
-    const std::string b = bytesOf(file);
+    const std::string b = test::slurp(file);
     std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
     int width = 0, height = 0, subsampling = 0, colours = 0;
     if (tjDecompressHeader3(tj.get(), reinterpret_cast<const unsigned char*>(b.data()),
@@ -47,7 +45,7 @@ std::optional<Size> jpegSize(const fs::path& file) {
 }
 
 std::optional<Size> pngSize(const fs::path& file) {
-    const std::string b = bytesOf(file);
+    const std::string b = test::slurp(file);
     if (b.size() < 24 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || b.compare(12, 4, "IHDR") != 0)
         return std::nullopt;
     auto be32 = [&](size_t i) {
@@ -131,7 +129,14 @@ const KeyGroup kKeyGroups[] = {
      -1, ""},
 };
 
-TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
+// Every template declares the keys the writers read in the form they compare,
+// and every style of it has a preset written as the application writes settings
+// that sets only declared keys (never the page size or language) to values
+// their properties accept, files that exist in the style's folder, a preview
+// picture, the six square cube faces for Panoramic, and no sub-folder (the style
+// listing would show one as a style). How values read back is the settings
+// text's own matter (FlashTemplateTest), and no key is declared twice.
+TEST(ShippedTemplates, DeclareWhatTheWritersReadAndTheirStylesApply) {
     const auto names = shippedTemplates();
     EXPECT_GE(names.size(), 4u);
     EXPECT_NE(std::find(names.begin(), names.end(), "float"), names.end());
@@ -142,7 +147,7 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
         EXPECT_TRUE(xml::Document::parseFile(FlashTemplate::tmplMetaPathForName(name),
                                              xml::ParseMode::Strict, &error))
             << error;
-        const std::string text = bytesOf(FlashTemplate::tmplMetaPathForName(name));
+        const std::string text = test::slurp(FlashTemplate::tmplMetaPathForName(name));
         const std::regex typeAttribute(R"re(type="([^"]*)")re");
         for (std::sregex_iterator m(text.begin(), text.end(), typeAttribute), end; m != end; ++m) {
             const std::string type = (*m)[1];
@@ -151,19 +156,19 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
                 << "unknown type " << type;
         }
 
-        FlashTemplate tmpl(name);
-        ASSERT_FALSE(tmpl.loadError()) << *tmpl.loadError();
-        for (const auto& node : tmpl.properties())
+        const FlashTemplate declared(name);
+        ASSERT_FALSE(declared.loadError()) << *declared.loadError();
+        for (const auto& node : declared.properties())
             EXPECT_EQ(node->propertyType(), pt_composite) << "top-level settings are grouped";
         std::set<std::string> seen;
-        for (const FlashTemplateProperty* p : tmpl.allProperties()) {
+        for (const FlashTemplateProperty* p : declared.allProperties()) {
             EXPECT_TRUE(seen.insert(p->key().value_or("")).second)
                 << "declared twice: " << *p->key();
             expectAccepted(*p, p->value().value_or(""));
         }
         for (const KeyGroup& group : kKeyGroups) {
             for (const std::string& key : split(group.keys, ' ')) {
-                const FlashTemplateProperty* p = tmpl.findProperty(key);
+                const FlashTemplateProperty* p = declared.findProperty(key);
                 if (!p) {
                     ADD_FAILURE() << key << " is not declared";
                     continue;
@@ -184,36 +189,24 @@ TEST(ShippedTemplates, DeclareEveryKeyTheWritersReadInTheFormTheyCompare) {
                 }
             }
         }
-        EXPECT_TRUE(acceptsExtension(*tmpl.findProperty("LogoFile"), ".png"));
-        EXPECT_TRUE(acceptsExtension(*tmpl.findProperty("ImagePath"), ".jpg"));
-
-        EXPECT_TRUE(tmpl.tmplHTMLFilePath());
-        EXPECT_TRUE(fs::is_regular_file(tmpl.GetPreviewMobileFilePath()))
-            << tmpl.GetPreviewMobileFilePath();
+        EXPECT_TRUE(acceptsExtension(*declared.findProperty("LogoFile"), ".png"));
+        EXPECT_TRUE(acceptsExtension(*declared.findProperty("ImagePath"), ".jpg"));
+        EXPECT_TRUE(declared.tmplHTMLFilePath());
+        EXPECT_TRUE(fs::is_regular_file(declared.GetPreviewMobileFilePath()))
+            << declared.GetPreviewMobileFilePath();
         const auto icon = pngSize(FlashTemplate::tmplPathForName(name) / "icon.png");
         ASSERT_TRUE(icon) << "icon.png is no PNG";
         EXPECT_EQ(icon->width, icon->height);
         EXPECT_GE(icon->width, 32);
-    }
-}
 
-// Every style: a preset written as the application writes settings that sets
-// only declared keys (never the page size or language) to values their
-// properties accept, files that exist in the style's folder, a preview picture
-// and no sub-folder (the style listing would show one as a style). How values
-// read back is the settings text's own matter (FlashTemplateTest), and no key is
-// declared twice.
-TEST(ShippedStyles, ApplyAndFindTheirFiles) {
-    for (const auto& name : shippedTemplates()) {
-        const FlashTemplate declared(name);
         const auto styles = FlashTemplate::tmplStyleNamesForTmpl(name);
-        EXPECT_GE(styles.size(), 3u) << name;
+        EXPECT_GE(styles.size(), 3u);
         EXPECT_TRUE(
             fs::is_directory(FlashTemplate::stylePathFor(name, declared.defaultSytleName())))
-            << name << ": defaultStyle names no style folder";
+            << "defaultStyle names no style folder";
         for (const fs::path& style : styles) {
-            SCOPED_TRACE(style.string());
-            const std::string preset = bytesOf(style / "tmplSetting.txt");
+            SCOPED_TRACE(style.filename().string());
+            const std::string preset = test::slurp(style / "tmplSetting.txt");
             EXPECT_TRUE(preset.starts_with("\n\r")) << "written as the application writes";
             const auto lines = presetLines(preset);
             EXPECT_FALSE(lines.empty());
@@ -242,44 +235,26 @@ TEST(ShippedStyles, ApplyAndFindTheirFiles) {
             EXPECT_TRUE(jpegSize(style / "shot.jpg")) << "shot.jpg is no JPEG";
             for (const auto& entry : fs::directory_iterator(style))
                 EXPECT_FALSE(entry.is_directory()) << entry.path();
+            if (name != "Panoramic")
+                continue;
+            const auto front = jpegSize(style / "f.jpg").value_or(Size{});
+            EXPECT_EQ(front.width, front.height);
+            EXPECT_GT(front.width, 0);
+            for (const char* face : {"b.jpg", "d.jpg", "l.jpg", "r.jpg", "u.jpg"})
+                EXPECT_EQ(jpegSize(style / face).value_or(Size{}), front) << face;
         }
     }
 }
 
-TEST(ShippedStyles, PanoramicStylesCarryTheSixSquareCubeFaces) {
-    const auto styles = FlashTemplate::tmplStyleNamesForTmpl("Panoramic");
-    ASSERT_FALSE(styles.empty());
-    for (const auto& style : styles) {
-        SCOPED_TRACE(style.filename().string());
-        std::optional<Size> first;
-        for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}) {
-            const auto size = jpegSize(style / face);
-            ASSERT_TRUE(size) << face;
-            EXPECT_EQ(size->width, size->height) << face;
-            first = first.value_or(*size);
-            EXPECT_EQ(size->width, first->width) << face;
-        }
-    }
-}
-
+// Named so that a plain sort, as a folder listing gives, is the reading order.
 TEST(DemoBook, PagesAreJpegsOfTheStartPageSizeNamedInReadingOrder) {
     const fs::path folder = resourcePath("DemoImgs_standard/large");
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().extension() == ".jpg")
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
+    const auto names = test::listFolder(folder);
     EXPECT_GE(names.size(), 8u);
     EXPECT_LE(names.size(), 12u);
-    for (size_t i = 0; i < names.size(); ++i) {
-        SCOPED_TRACE(names[i]);
-        // A plain sort and a numeric sort agree only when the numbers have equal width.
-        EXPECT_EQ(std::stoi(names[i]), static_cast<int>(i + 1));
-        EXPECT_EQ(names[i].size(), names.front().size());
-        const auto size = jpegSize(folder / names[i]);
-        ASSERT_TRUE(size);
-        EXPECT_EQ(size->width, 1080);
-        EXPECT_EQ(size->height, 1440);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(names[i], (i < 9 ? "0" : "") + std::to_string(i + 1) + ".jpg");
+        EXPECT_EQ(jpegSize(folder / names[i]).value_or(Size{}), (Size{1080, 1440})) << names[i];
     }
 }
 
