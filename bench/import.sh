@@ -8,14 +8,13 @@
 # needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only; the exit status
 # says whether the runs worked, not whether the targets were met. ROUNDS (default
 # 3) sets how many times everything is timed; PDF=file times that document instead.
-targets="test_import"
+targets="zarvex-bench-import"
 source "$(dirname "$0")/common.sh"
 
-# import MODE: runs one import, prints "seconds peak-KiB child-peak-KiB".
+# import flash|image: runs one import, prints "seconds peak-KiB child-peak-KiB".
 import() {
   local out
-  out=$(ZARVEX_BENCH_PDF="$pdf" ZARVEX_BENCH_MODE="$1" "$build/test_import" \
-    --gtest_also_run_disabled_tests --gtest_filter=ImportBenchmark.DISABLED_WholeImport)
+  out=$("$build/zarvex-bench-import" "$pdf" "$1")
   awk '$1 == "import-seconds" { s = $2 } $1 == "peak-rss-kib" { m = $2 }
        $1 == "child-peak-rss-kib" { c = $2 } END { print s, m, c }' <<<"$out"
 }
@@ -25,8 +24,8 @@ import() {
 : >"$work/rounds"
 for ((r = 1; r <= rounds; r++)); do
   t_ppm=$(reference)
-  read -r t_image m_image _ < <(import 1)
-  read -r t_flash m_flash c_flash < <(import 0)
+  read -r t_image m_image _ < <(import image)
+  read -r t_flash m_flash c_flash < <(import flash)
   echo "$t_ppm $t_image $t_flash $m_image $m_flash $c_flash" >>"$work/rounds"
   echo "round $r: pdftoppm ${t_ppm} s, image ${t_image} s ($(ratio "$t_image" "$t_ppm")x)," \
     "Flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x)"

@@ -79,58 +79,19 @@ TEST_F(LinkScan, PlacesLinksOnRotatedAndCroppedPagesAsDisplayed) {
     EXPECT_EQ(scan(test::linkPlacementDocument(), "ALL"), want);
 }
 
-// (Annotations other than links: the "Text" note of ReadsTheStandardFixture.)
+// A note with an address and a link without a target make no link; a crop
+// box of no size makes numbers, not "nan".
 TEST(LinkAttributes, OnlyLinksWithATargetCountAndNumbersStayNumbers) {
-    EXPECT_TRUE(
-        FlashPagesAnnotationsPDF::annoAttributes({0, 0, 600, 800}, 0, link({}, {}, {})).empty());
-
+    auto note = link({0, 0, 10, 10}, "https://example.com/", {});
+    note.type = "Text";
+    for (const auto& none : {note, link({}, {}, {})})
+        EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes({0, 0, 600, 800}, 0, none).empty());
     const auto degenerate =
         FlashPagesAnnotationsPDF::annoAttributes({5, 5, 0, 0}, 0, link({1, 2, 3, 4}, "u", {}));
     ASSERT_EQ(degenerate.size(), 6u);
     for (std::size_t i = 1; i < 5; ++i)
         EXPECT_EQ(degenerate[i].second.find_first_not_of("0123456789.-"), std::string::npos)
             << degenerate[i].second;
-}
-
-TEST_F(LinkScan, ReadsTheStandardFixture) {
-    const auto text = scan(test::standardDocument(), "ALL");
-    // Page 1: web link and /Dest page link; the "Text" note is skipped.
-    EXPECT_NE(text.find("<pageAnnos pageIndex=\"1\">"
-                        "<anno url=\"https://example.com/a\" x=\"0.098039\" y=\"0.065657\" "
-                        "width=\"0.196078\" height=\"0.050505\" action=\"web\"/>"
-                        "<anno pageIndex=\"3\" x=\"0.098039\" y=\"0.191919\" width=\"0.196078\" "
-                        "height=\"0.050505\" action=\"page\"/>"
-                        "</pageAnnos>"),
-              std::string::npos)
-        << text;
-    // Page 2, rotated 90: the /GoTo page link points at PDF page 1.
-    EXPECT_NE(text.find("<anno pageIndex=\"1\" x=\"0.118765\" y=\"0.168067\" width=\"0.035629\" "
-                        "height=\"0.084034\" action=\"page\"/>"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("<pageAnnos pageIndex=\"5\"/>"), std::string::npos) << text;
-    EXPECT_TRUE(annotations.needFiles().empty());
-}
-
-// Book pages are numbered by position over the numbers kept, links by PDF page.
-TEST_F(LinkScan, NumbersPagesByBookPositionSkippingNumbersOutsideTheDocument) {
-    auto fixture = test::plainDocument(8);
-    fixture.pages[5].links.push_back(test::FixtureLink::page({0, 0, 306, 396}, 6));
-    EXPECT_EQ(scan(fixture, "0,5-7,9"),
-              "<pagesAnnos>"
-              "<pageAnnos pageIndex=\"1\"/>"
-              "<pageAnnos pageIndex=\"2\">"
-              "<anno pageIndex=\"7\" x=\"0.000000\" y=\"0.500000\" width=\"0.500000\" "
-              "height=\"0.500000\" action=\"page\"/>"
-              "</pageAnnos>"
-              "<pageAnnos pageIndex=\"3\"/>"
-              "</pagesAnnos>");
-    EXPECT_EQ(annotations.needToImportPages(), (std::vector<int>{0, 5, 6, 7, 9}));
-
-    annotations.setNeedFiles({"stale"});
-    annotations.loadLinksFromPDF(nullptr, "1-3");
-    EXPECT_EQ(xml::toString(annotations.pagesAnnotationsNode(), false), "<pagesAnnos/>");
-    EXPECT_TRUE(annotations.needFiles().empty());
 }
 
 // Addresses with control characters, bytes that are not UTF-8, script and file schemes.

@@ -2,8 +2,6 @@
 
 #include "base/AppSettings.h"
 #include "base/Error.h"
-#include "base/FileUtil.h"
-#include "import/PDFDocument.h"
 #include "import/SwfFile.h"
 
 #include "ImportTestSupport.h"
@@ -20,8 +18,8 @@ namespace {
 
 using Size = PDFToSWFPageConverter::PixelSize;
 
-// Letter pages, their thumbnails and the probe's answers are checked where
-// they are made (renders, thumbnails, stand-in tools); here the edges.
+// Letter pages and their thumbnails are checked where they are made; here the
+// edges.
 TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
     using C = PDFToSWFPageConverter;
     EXPECT_EQ(C::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
@@ -62,18 +60,20 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(Converter, MakesEachImageOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
+TEST_F(Converter, ImageModeMakesEachFileOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
+    auto fixture = test::plainDocument(2);
+    fixture.pages[1].rotation = 90;
     fs::path folder;
     {
-        auto converter = open(test::plainDocument(2));
+        auto converter = open(fixture);
         folder = converter->converterWorkFolder();
         EXPECT_EQ(folder.parent_path(), fs::path("/tmp/Pellido"));
         EXPECT_TRUE(fs::is_directory(folder));
 
-        // A mobile image asked first is rendered; later it is the main page's JPEG.
+        // A mobile image asked first is rendered, upright; later it is the main page's JPEG.
         const auto fresh = converter->generateMobilePage(2);
         EXPECT_EQ(fresh, folder / "2_mobile.jpg");
-        EXPECT_EQ(sizeOf(fresh), std::make_pair(1224, 1584));
+        EXPECT_EQ(sizeOf(fresh), std::make_pair(1584, 1224));
         const auto main = converter->generatePage(1);
         EXPECT_EQ(main, folder / "1.jpg");
         EXPECT_EQ(sizeOf(main), std::make_pair(1224, 1584));
@@ -81,15 +81,39 @@ TEST_F(Converter, MakesEachImageOnceInItsOwnFolderUnderPellidoAndRemovesIt) {
         ASSERT_TRUE(main && mobile);
         EXPECT_EQ(test::slurp(*mobile), test::slurp(*main));
 
+        // Thumbnails fit the box and carry the time in their names.
+        const auto portrait = converter->generateThumbPage(1);
+        EXPECT_EQ(sizeOf(portrait), std::make_pair(139, 180));
+        EXPECT_EQ(sizeOf(converter->generateThumbPage(2)), std::make_pair(180, 139));
+        ASSERT_TRUE(portrait);
+        EXPECT_TRUE(std::regex_match(portrait->filename().string(), std::regex("[0-9]{12}1\\.jpg")))
+            << *portrait;
+        EXPECT_EQ(portrait->parent_path(), folder);
+
         // Images the converter wrote are reused, not made again.
         test::writeFile(*main, "kept");
         test::writeFile(*mobile, "kept");
         EXPECT_EQ(converter->generatePage(1), main);
         EXPECT_EQ(converter->generateMobilePage(1), mobile);
-        EXPECT_EQ(test::slurp(*main), "kept");
-        EXPECT_EQ(test::slurp(*mobile), "kept");
+        EXPECT_EQ(test::slurp(*main) + test::slurp(*mobile), "keptkept");
+
+        // Numbers outside the document make no files.
+        const auto files = test::listFolder(folder);
+        for (int p : {0, 3, -1, 99999})
+            EXPECT_FALSE(converter->generatePage(p) || converter->generateThumbPage(p) ||
+                         converter->generateMobilePage(p))
+                << p;
+        EXPECT_EQ(test::listFolder(folder), files);
     }
     EXPECT_FALSE(fs::exists(folder));
+
+    PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
+    for (int mode : {1, 0}) {
+        settings().setImportType(mode);
+        EXPECT_FALSE(without.generatePage(1) || without.generateThumbPage(1) ||
+                     without.generateMobilePage(1));
+    }
+    EXPECT_TRUE(test::listFolder(without.converterWorkFolder()).empty());
 }
 
 TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
@@ -111,36 +135,6 @@ TEST_F(Converter, NeverTakesAPageFileItDidNotWrite) {
             EXPECT_EQ(test::slurp(dir / "secret.txt"), "secret");
         }
     }
-}
-
-TEST_F(Converter, RotatedPagesRenderUprightAndThumbnailsAreStampedWithTheTime) {
-    auto fixture = test::plainDocument(2);
-    fixture.pages[1].rotation = 90;
-    auto converter = open(fixture);
-    EXPECT_EQ(sizeOf(converter->generatePage(2)), std::make_pair(1584, 1224));
-    const auto portrait = converter->generateThumbPage(1);
-    EXPECT_EQ(sizeOf(portrait), std::make_pair(139, 180));
-    EXPECT_EQ(sizeOf(converter->generateThumbPage(2)), std::make_pair(180, 139));
-    ASSERT_TRUE(portrait);
-    EXPECT_TRUE(std::regex_match(portrait->filename().string(), std::regex("[0-9]{12}1\\.jpg")))
-        << *portrait;
-    EXPECT_EQ(portrait->parent_path(), converter->converterWorkFolder());
-}
-
-TEST_F(Converter, NumbersOutsideTheDocumentOrNoDocumentMakeNoFiles) {
-    auto expectNothing = [](PDFToSWFPageConverter& converter, std::vector<int> pages) {
-        for (int p : pages) {
-            EXPECT_FALSE(converter.generatePage(p)) << p;
-            EXPECT_FALSE(converter.generateThumbPage(p)) << p;
-            EXPECT_FALSE(converter.generateMobilePage(p)) << p;
-        }
-        EXPECT_TRUE(test::listFolder(converter.converterWorkFolder()).empty());
-    };
-    expectNothing(*open(test::plainDocument(2)), {0, 3, -1, 99999});
-    PDFToSWFPageConverter without(dir / "missing.pdf", nullptr, 85);
-    expectNothing(without, {1});
-    settings().setImportType(0);
-    expectNothing(without, {1});
 }
 
 TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
@@ -166,27 +160,6 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     EXPECT_EQ(sizeOf(mobile), std::make_pair(1224, 1584));
 }
 
-TEST_F(Converter, HostileOversizedPagesStayWithinThePixelCapInBothModes) {
-    if (!fs::exists(PDFToSWFPageConverter::getPDF2swfLibPath()))
-        GTEST_SKIP() << "pdf2swf is not built";
-    const std::pair<double, double> sizes[] = {{16500, 800}, {800, 16500}, {16000, 16000}};
-    test::FixtureDocument fixture;
-    for (const auto& [width, height] : sizes)
-        fixture.pages.emplace_back(width, height);
-    const auto converter = open(fixture);
-    for (int p = 1; p <= static_cast<int>(std::size(sizes)); ++p) {
-        const auto [width, height] = sizes[p - 1];
-        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + " points");
-        const auto cap = PDFToSWFPageConverter::pageImageSize(width, height);
-        EXPECT_LE(double(cap.width) * cap.height, 8192.0 * 8192.0 * 1.001);
-        const auto swfFile = dir / (std::to_string(p) + ".swf");
-        ASSERT_NO_THROW(converter->runPdf2swf(p, swfFile));
-        const auto header = swf::readCompleteFile(readFile(swfFile).value_or(""));
-        EXPECT_NEAR(header.width(), cap.width, 1);
-        EXPECT_NEAR(header.height(), cap.height, 1);
-    }
-}
-
 // Flash mode with stand-in tools in a private resource folder.
 class ConverterWithTools : public Converter {
 protected:
@@ -205,20 +178,6 @@ protected:
     test::TempDir resources{"zarvex-res"};
     test::ScopedEnv resourcesEnv{"ZARVEX_RESOURCES", resources.path().string()};
 };
-
-TEST_F(ConverterWithTools, PassesThePdf2swfArgumentsOneByOneAndReadsTheProbe) {
-    const auto argsFile = dir / "args.txt";
-    tool("pdf2swf", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + argsFile.string() +
-                        "'\nout=${2#-o}\nprintf 'FWS' > \"$out\"\n");
-    tool("getswfSize", "echo '600|800'\n");
-    auto converter = open(test::plainDocument(1));
-    const auto path = converter->generatePage(1);
-    ASSERT_TRUE(path);
-    EXPECT_EQ(std::pair(settings().PageWidth(), settings().PageHeight()), std::pair(600, 800));
-    EXPECT_EQ(test::slurp(argsFile), (dir / "doc.pdf").string() + "\n-o" + path->string() +
-                                         "\n-p 1-1\n-s jpegquality=85\n-t\n-G\n-qq\n"
-                                         "-s flashversion=8\n-s disablelinks\n-s zoom=144\n");
-}
 
 TEST_F(ConverterWithTools, FailingToolsAreErrorsAndLeaveNoFile) {
     auto converter = open(test::plainDocument(2));

@@ -12,114 +12,125 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace zarvex {
 namespace {
 
+// Imports in image mode, with the work folders under a private base.
 class ImportOperation : public testing::Test {
 protected:
-    void SetUp() override {
-        AppSettings::shareInstance().setImportType(1);
-        test::writeFixturePdf(pdf, test::standardDocument());
-    }
+    void SetUp() override { AppSettings::shareInstance().setImportType(1); }
     void TearDown() override { AppSettings::shareInstance().setImportType(0); }
 
-    // An operation on `file` that imports links and bookmarks.
-    static std::unique_ptr<ImportPDFOperation> make(const fs::path& file, const char* range) {
+    static std::unique_ptr<ImportPDFOperation> make(const fs::path& file, const char* range,
+                                                    bool links = true, bool bookmarks = true) {
         auto operation = std::make_unique<ImportPDFOperation>(file, range, 144, 85);
-        operation->setImportLinks(true);
-        operation->setImportBookmarks(true);
+        operation->setImportLinks(links);
+        operation->setImportBookmarks(bookmarks);
         return operation;
     }
 
-    // Runs the operation on its worker and waits for the completion callback.
-    static void run(ImportPDFOperation& operation) {
-        std::promise<void> done;
-        operation.start([&](ImportPDFOperation& op) {
-            EXPECT_TRUE(op.isFinished());
-            done.set_value();
-        });
-        ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(120)), std::future_status::ready);
-    }
+    // The work folders left behind.
+    std::vector<std::string> leftOver() const { return test::listFolder(workBase / "Pellido"); }
 
     test::TempHome home;
     test::TempDir dir;
-    fs::path pdf = dir / "standard.pdf";
+    test::TempDir workBase{"zarvex-work"};
+    test::ScopedEnv workBaseEnv{"ZARVEX_WORK_BASE", workBase.path().string()};
+    const fs::path pdf = test::sharedFiles().standard;
 };
 
-TEST_F(ImportOperation, ImportsWhatIsAskedAndTheResultsOutliveTheOperation) {
-    const struct {
-        const char* range;
-        bool links, bookmarks;
-        std::size_t pages;
-        int outlineItems; // -1: no outline
-    } cases[] = {
-        {"ALL", true, true, 5, 2},
-        {"2-3", true, false, 2, -1},
-        {"1-99999999", true, false, 5, -1},
-        {"4", false, false, 1, -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.range);
-        std::shared_ptr<FlashPageSourcePDF> source;
-        std::shared_ptr<FlashPagesAnnotationsPDF> links;
-        std::shared_ptr<FlashOutlinePDF> outline;
-        {
-            ImportPDFOperation operation(pdf, c.range, 144, 85);
-            operation.setImportLinks(c.links);
-            operation.setImportBookmarks(c.bookmarks);
-            run(operation);
-            source = operation.flashPageSource();
-            links = operation.flashPagesAnnotation();
-            outline = operation.flashOutline();
-        }
-        ASSERT_TRUE(source);
-        EXPECT_EQ(source->pages().size(), c.pages);
-        EXPECT_EQ(source->mobilePages().size(), c.pages);
-        EXPECT_EQ(source->normalPages().size(), c.pages);
-        EXPECT_FALSE(source->stop()) << "a finished operation leaves its results going";
-        const int first = source->pages().front()->pageIndex();
-        EXPECT_TRUE(source->getThumbPageAtIndex(first));
-        EXPECT_TRUE(source->getNormalPageAtIndex(first));
-        EXPECT_EQ(links ? links->pagesAnnotationsNode().children().size() : 0u,
-                  c.links ? c.pages : 0u);
-        EXPECT_EQ(outline ? static_cast<int>(outline->items().size()) : -1, c.outlineItems);
-    }
-}
+// The same in Flash (0) and image (1) mode.
+class ImportModes : public ImportOperation, public testing::WithParamInterface<int> {
+protected:
+    void SetUp() override { AppSettings::shareInstance().setImportType(GetParam()); }
+};
 
-TEST_F(ImportOperation, CancelledBeforeStartMakesNothing) {
+TEST_P(ImportModes, ImportsTheRangeInOrderWithProgressAndTheResultsOutliveTheOperation) {
     test::ProgressRecorder recorder;
-    const auto operation = make(pdf, "ALL");
-    operation->cancel();
-    run(*operation);
-    EXPECT_TRUE(operation->isCancelled());
-    EXPECT_FALSE(operation->flashPageSource());
-    EXPECT_FALSE(operation->flashPagesAnnotation());
-    EXPECT_FALSE(operation->flashOutline());
-    EXPECT_TRUE(recorder.messages().empty());
+    std::shared_ptr<FlashPageSourcePDF> source;
+    std::shared_ptr<FlashPagesAnnotationsPDF> links;
+    {
+        const auto operation = make(pdf, "4,2-3,9,0", true, false);
+        test::runToEnd(*operation);
+        EXPECT_TRUE(operation->isFinished());
+        EXPECT_FALSE(operation->flashOutline());
+        source = operation->flashPageSource();
+        links = operation->flashPagesAnnotation();
+    }
+    ASSERT_TRUE(source && links);
+    EXPECT_EQ(source->needToImportPages(), (std::vector<int>{0, 2, 3, 4, 9}));
+    for (const auto* list : {&source->pages(), &source->thumbPages(), &source->mobilePages(),
+                             &source->normalPages()}) {
+        EXPECT_EQ(test::pageNumbers(*list), (std::vector<int>{2, 3, 4}));
+        for (const auto& page : *list)
+            EXPECT_TRUE(fs::is_regular_file(page->pageFilePath())) << page->pageFilePath();
+    }
+    EXPECT_TRUE(source->zoomedPages().empty());
+    EXPECT_EQ(source->pages()[0]->pageFilePath().filename(), GetParam() == 0 ? "2.swf" : "2.jpg");
+    const fs::path folder = source->toPageConverter()->converterWorkFolder();
+    EXPECT_EQ(test::listFolder(folder).size(), 9u);
+    // Link pages are numbered by book position: links on pages 2, 3 and 4.
+    std::vector<std::string> linkPages;
+    for (const auto& page : links->pagesAnnotationsNode().children())
+        linkPages.push_back(page.attributeOr("pageIndex", "") + ":" +
+                            std::to_string(page.children().size()));
+    EXPECT_EQ(linkPages, (std::vector<std::string>{"1:2", "2:1", "3:1"}));
+
+    // A finished operation leaves the source going; a stopped one answers no page.
+    EXPECT_EQ(source->getThumbPageAtIndex(3)->pageIndex(), 3);
+    EXPECT_EQ(source->getNormalPageAtIndex(4)->pageIndex(), 4);
+    EXPECT_EQ(source->getPageAtIndex(2)->pageIndex(), 4);
+    EXPECT_FALSE(source->getNormalPageAtIndex(9) || source->getZoomedPageAtIndex(2) ||
+                 source->getMobilePageAtIndex(2));
+    source->setStop(true);
+    EXPECT_FALSE(source->getThumbPageAtIndex(3) || source->getNormalPageAtIndex(4));
+    source.reset();
+    EXPECT_FALSE(fs::exists(folder));
+
+    std::vector<test::Progress> expected;
+    for (const char* type : {"geneatePage", "geneateThumbPage", "geneatePage"})
+        for (int i = 1; i <= 5; ++i)
+            expected.push_back({type, i, 5});
+    for (int i = 1; i <= 3; ++i)
+        expected.push_back({"geneateNormalPage", i, 5});
+    EXPECT_EQ(recorder.messages(), expected);
+
+    const auto all = make(pdf, "ALL", false, true);
+    test::runToEnd(*all);
+    ASSERT_TRUE(all->flashPageSource() && all->flashOutline());
+    EXPECT_EQ(all->flashPageSource()->pages().size(), 5u);
+    EXPECT_EQ(all->flashOutline()->items().size(), 2u);
+    EXPECT_FALSE(all->flashPagesAnnotation());
 }
 
-TEST_F(ImportOperation, CancelDuringTheMobilePassDropsEverythingWithItsFiles) {
-    const auto operation = make(pdf, "ALL");
-    int pagePasses = 0;
-    test::ProgressRecorder recorder([&](const test::Progress& p) {
-        if (p.type == "geneatePage" && p.pageIndex == 1 && ++pagePasses == 2)
-            operation->cancel();
-    });
-    test::LogCapture log;
-    std::promise<void> done;
-    operation->start([&](ImportPDFOperation&) { done.set_value(); });
-    done.get_future().wait();
+INSTANTIATE_TEST_SUITE_P(Modes, ImportModes, testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "Flash" : "Image"; });
 
-    EXPECT_FALSE(operation->flashPageSource());
-    EXPECT_FALSE(operation->flashPagesAnnotation());
-    EXPECT_FALSE(operation->flashOutline());
-    EXPECT_TRUE(log.contains("import pdf is cancelled"));
-    const auto messages = recorder.messages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), (test::Progress{"geneatePage", 1, 5}));
+// Cancelled before it starts, or after the first page of the mobile pass (the
+// 11th progress message): no results, no further page, no files.
+TEST_F(ImportOperation, CancelledEndsWithNoResultsAndNoFiles) {
+    for (const std::size_t cancelAfter : {0u, 11u}) {
+        SCOPED_TRACE(cancelAfter);
+        const auto operation = make(pdf, "ALL");
+        test::ProgressRecorder recorder([&, seen = std::size_t{0}](const test::Progress&) mutable {
+            if (++seen == cancelAfter)
+                operation->cancel();
+        });
+        if (cancelAfter == 0)
+            operation->cancel();
+        test::LogCapture log;
+        test::runToEnd(*operation);
+        EXPECT_TRUE(operation->isCancelled());
+        EXPECT_FALSE(operation->flashPageSource() || operation->flashPagesAnnotation() ||
+                     operation->flashOutline());
+        EXPECT_EQ(log.contains("import pdf is cancelled"), cancelAfter > 0);
+        EXPECT_EQ(recorder.messages().size(), cancelAfter);
+        EXPECT_TRUE(leftOver().empty());
+    }
 }
 
 TEST_F(ImportOperation, FailureInTheThumbnailPassDropsThePageSourceOnly) {
@@ -129,18 +140,18 @@ TEST_F(ImportOperation, FailureInTheThumbnailPassDropsThePageSourceOnly) {
             throw std::runtime_error("thumbnail failed");
     });
     test::LogCapture log;
-    run(*operation);
+    test::runToEnd(*operation);
     EXPECT_FALSE(operation->flashPageSource());
     EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:thumbnail failed"));
+    EXPECT_TRUE(leftOver().empty());
     // Without a page source the later steps have no document.
-    ASSERT_TRUE(operation->flashPagesAnnotation());
+    ASSERT_TRUE(operation->flashPagesAnnotation() && operation->flashOutline());
     EXPECT_TRUE(operation->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
-    ASSERT_TRUE(operation->flashOutline());
     EXPECT_TRUE(operation->flashOutline()->items().empty());
 }
 
 TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
-    test::writeFixturePdf(pdf, test::plainDocument(40));
+    test::writeFixturePdf(dir / "long.pdf", test::plainDocument(40));
     std::promise<void> started;
     bool once = false;
     test::ProgressRecorder recorder([&](const test::Progress&) {
@@ -148,20 +159,17 @@ TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {
             started.set_value();
     });
     {
-        ImportPDFOperation operation(pdf, "ALL", 144, 85);
+        ImportPDFOperation operation(dir / "long.pdf", "ALL", 144, 85);
         operation.start();
         started.get_future().wait();
     }
     EXPECT_LT(recorder.messages().size(), 40u * 4);
+    EXPECT_TRUE(leftOver().empty());
 }
 
-// Files the library cannot read fail visibly in both modes. (Ranges without a
-// page of the document: PdfSource.RangeWithoutDocumentPagesIsAnErrorAndWritesNothing.)
-TEST_F(ImportOperation, BadInputsFailVisiblyWithoutPageSource) {
+// Files the library cannot read, and ranges that name no page of the document.
+TEST_F(ImportOperation, BadInputsFailVisiblyWithoutPageSourceAndLeaveNothing) {
     const std::string good = test::slurp(pdf);
-    auto encrypted = test::plainDocument(2);
-    encrypted.userPassword = "secret";
-    test::writeFixturePdf(dir / "locked.pdf", encrypted);
     const struct {
         const char* what;
         std::optional<std::string> bytes; // absent: no file
@@ -174,7 +182,10 @@ TEST_F(ImportOperation, BadInputsFailVisiblyWithoutPageSource) {
         {"truncated", good.substr(0, 200), "1-3"},
         {"garbled", "%PDF-1.7\n" + std::string(4000, '\x8f') + "\n%%EOF\n"},
         {"not a PDF", "GIF89a not a pdf"},
-        {"encrypted", test::slurp(dir / "locked.pdf")},
+        {"encrypted", test::slurp(test::sharedFiles().encrypted)},
+        {"page zero", good, "0"},
+        {"pages beyond the end", good, "6-9"},
+        {"empty items", good, ",,"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -183,15 +194,13 @@ TEST_F(ImportOperation, BadInputsFailVisiblyWithoutPageSource) {
             test::writeFile(file, *c.bytes);
         else if (c.what == std::string_view("folder"))
             fs::create_directory(file);
-        EXPECT_FALSE(PDFDocument::open(file));
-        for (int mode : {0, 1}) {
-            AppSettings::shareInstance().setImportType(mode);
-            const auto operation = make(file, c.range);
-            test::LogCapture log;
-            run(*operation);
-            EXPECT_FALSE(operation->flashPageSource());
-            EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:"));
-        }
+        EXPECT_EQ(PDFDocument::open(file) != nullptr, c.bytes == good);
+        const auto operation = make(file, c.range);
+        test::LogCapture log;
+        test::runToEnd(*operation);
+        EXPECT_FALSE(operation->flashPageSource());
+        EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:"));
+        EXPECT_TRUE(leftOver().empty());
     }
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
+#include <future>
+
 namespace zarvex::test {
 
 ProgressRecorder::ProgressRecorder(std::function<void(const Progress&)> onMessage)
@@ -30,6 +32,32 @@ std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
     auto document = PDFDocument::open(file);
     EXPECT_TRUE(document) << file;
     return document;
+}
+
+SharedFiles::SharedFiles() {
+    writeFixturePdf(standard, standardDocument());
+    FixtureDocument locked = plainDocument(2);
+    locked.userPassword = "secret";
+    writeFixturePdf(encrypted, locked);
+}
+
+const SharedFiles& sharedFiles() {
+    static const SharedFiles files;
+    return files;
+}
+
+void runToEnd(ImportPDFOperation& operation) {
+    std::promise<void> done;
+    operation.start([&](ImportPDFOperation&) { done.set_value(); });
+    ASSERT_EQ(done.get_future().wait_for(std::chrono::minutes(5)), std::future_status::ready)
+        << "the import hangs";
+}
+
+std::vector<int> pageNumbers(const FlashPageList& list) {
+    std::vector<int> numbers;
+    for (const auto& page : list)
+        numbers.push_back(page->pageIndex());
+    return numbers;
 }
 
 std::pair<int, int> jpegSize(std::string_view jpeg) {

@@ -1,12 +1,15 @@
 #pragma once
 
-// Helpers of the import tests: progress recording, fixture documents, JPEG
-// sizes and byte mutations.
+// Helpers of the import tests: progress recording, fixture documents, running
+// an import to its end, JPEG sizes and byte mutations.
 
 #include "base/NotificationCenter.h"
+#include "import/FlashPage.h"
+#include "import/ImportPDFOperation.h"
 #include "import/PDFDocument.h"
 #include "support/FixturePdf.h"
 #include "support/LogCapture.h"
+#include "support/TempHome.h"
 
 #include <filesystem>
 #include <functional>
@@ -45,6 +48,22 @@ private:
 // Writes `fixture` to `file` and opens it (a failure to open is a test failure).
 std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
                                          const FixtureDocument& fixture);
+
+// The standard fixture and a two-page document that needs the password
+// "secret", written once for the whole program.
+struct SharedFiles {
+    SharedFiles();
+    TempDir dir{"zarvex-import"};
+    std::filesystem::path standard = dir / "standard.pdf";
+    std::filesystem::path encrypted = dir / "encrypted.pdf";
+};
+const SharedFiles& sharedFiles();
+
+// Starts `operation` on its worker and waits for its completion callback.
+void runToEnd(ImportPDFOperation& operation);
+
+// The page numbers of `list`, in its order.
+std::vector<int> pageNumbers(const FlashPageList& list);
 
 // Width and height of a JPEG that decodes completely; (0, 0) otherwise.
 std::pair<int, int> jpegSize(std::string_view jpeg);

@@ -1,14 +1,12 @@
 #include "import/PageLookahead.h"
 
-#include "base/FileUtil.h"
 #include "import/PDFRenderer.h"
 
-#include "support/FixturePdf.h"
-#include "support/TempHome.h"
+#include "ImportTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <future>
 #include <map>
 
 namespace zarvex {
@@ -16,73 +14,73 @@ namespace {
 
 class Lookahead : public testing::Test {
 protected:
-    Lookahead() {
-        test::writeFixturePdf(dir / "doc.pdf", test::plainDocument(1));
-        data = readFile(dir / "doc.pdf").value();
-    }
-
-    // A job that records which renderer ran it and answers "page <n>".
+    // A job that records which renderer ran it and answers the page drawn by it.
     PageLookahead::Job recordingJob() {
         return [this](int page, PDFRenderer& renderer) {
-            std::scoped_lock lock(mutex);
-            runs[page].push_back(&renderer);
+            {
+                std::scoped_lock lock(mutex);
+                runs[page].push_back(&renderer);
+            }
             if (page == failingPage)
                 throw std::runtime_error("job failed");
-            return "page " + std::to_string(page);
+            return renderer.renderJpeg(page - 1, 300, 300, 0.65);
         };
     }
 
-    test::TempDir dir;
-    std::string data;
+    const std::string data = test::slurp(test::sharedFiles().standard);
     std::mutex mutex;
     std::map<int, std::vector<PDFRenderer*>> runs;
     int failingPage = -1;
 };
 
+// Two renderers on two threads draw what one draws alone.
 TEST_F(Lookahead, EveryPageRunsOnceOnOneOfTheTwoRenderersAndErrorsReachTheOwner) {
-    PDFRenderer worker(data), own(data);
-    failingPage = 9;
+    PDFRenderer reference(data), worker(data), own(data);
+    failingPage = 4;
     {
         PageLookahead ahead(
-            {5, 1, 9, 2, 7, 3}, recordingJob(), worker, [] { return false; }, 2);
-        for (int page : {5, 1, 9, 2, 7, 3}) {
+            {5, 1, 4, 2, 3}, recordingJob(), worker, [] { return false; }, 2);
+        for (int page : {5, 1, 4, 2, 3}) {
             if (page == failingPage) {
                 EXPECT_THROW(ahead.take(page, own), std::runtime_error) << "at its page";
             } else {
-                EXPECT_EQ(ahead.take(page, own), "page " + std::to_string(page));
+                EXPECT_EQ(ahead.take(page, own), reference.renderJpeg(page - 1, 300, 300, 0.65))
+                    << page;
             }
         }
         EXPECT_FALSE(ahead.take(5, own)) << "a result is taken once";
-        EXPECT_FALSE(ahead.take(4, own)) << "not in the sequence";
+        EXPECT_FALSE(ahead.take(6, own)) << "not in the sequence";
     }
-    ASSERT_EQ(runs.size(), 6u);
+    ASSERT_EQ(runs.size(), 5u);
     for (const auto& [page, renderers] : runs) {
         ASSERT_EQ(renderers.size(), 1u) << page;
         EXPECT_TRUE(renderers[0] == &worker || renderers[0] == &own);
     }
 }
 
-TEST_F(Lookahead, AfterStopTheWorkerTakesNoNewPage) {
+TEST_F(Lookahead, TheWorkerTakesNoPageOnceStoppedAndEndsWhileWaitingForRoom) {
     PDFRenderer worker(data), own(data);
-    std::atomic<bool> stopped{true};
     {
         PageLookahead ahead(
-            {1, 2, 3}, recordingJob(), worker, [&] { return stopped.load(); }, 8);
-        EXPECT_EQ(ahead.take(2, own), "page 2");
+            {1, 2, 3}, recordingJob(), worker, [] { return true; }, 8);
+        EXPECT_TRUE(ahead.take(2, own));
     }
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[2], std::vector<PDFRenderer*>{&own});
-}
+    EXPECT_EQ(runs, (std::map<int, std::vector<PDFRenderer*>>{{2, {&own}}}));
 
-TEST_F(Lookahead, EndsWhileTheWorkerWaitsForRoom) {
-    PDFRenderer worker(data);
+    runs.clear();
+    std::promise<void> started;
     {
         PageLookahead ahead(
-            {1, 2, 3, 4, 5, 6}, recordingJob(), worker, [] { return false; }, 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    std::scoped_lock lock(mutex);
-    EXPECT_LE(runs.size(), 2u);
+            {1, 2, 3},
+            [&](int page, PDFRenderer& renderer) {
+                auto result = recordingJob()(page, renderer);
+                started.set_value();
+                return result;
+            },
+            worker, [] { return false; }, 1);
+        started.get_future().wait();
+    } // no page is taken, so the worker waits for room until the end
+    EXPECT_EQ(runs.size(), 1u) << "a window of one page";
 }
 
 } // namespace

@@ -3,8 +3,11 @@
 
 #include "PublishFixture.h"
 #include "base/Error.h"
-#include "import/FlashPagesAnnotations.h"
+#include "import/FlashPageSourcePDF.h"
+#include "import/FlashPagesAnnotationsPDF.h"
+#include "import/ImportPDFOperation.h"
 #include "publish/HTMLConfigInfo.h"
+#include "support/FixturePdf.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +23,8 @@ using Names = std::vector<std::string>;
 
 // Every part in its place: pages, thumbnails, the files of file properties at
 // any depth, the files the links need, the page editor and (for the Panoramic
-// template) the cube faces from the preview, players and configuration.
+// template) the cube faces from the preview, players and configuration. The
+// preview keeps its working page list once edited, and every book takes it.
 TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     test::BookCase c(
         {{"LogoFile", "", "pt_file"},
@@ -29,26 +33,29 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
           "pt_composite",
           {{"Inner", "", "pt_composite", {{"Deep", "", "pt_file"}}}, {"Empty", "", "pt_file"}}}},
         "Panoramic");
-    test::writeFile(c.fixture.work() / "logo.png", "png");
-    test::writeFile(c.fixture.work() / "deep.mp3", "mp3");
-    test::writeFile(c.fixture.work() / "media/clip.mp4", "clip");
-    c.tmpl->setPropertyValue("LogoFile", (c.fixture.work() / "logo.png").string());
-    c.tmpl->setPropertyValue("Deep", (c.fixture.work() / "deep.mp3").string());
-    const fs::path preview = c.fixture.previewPath();
+    test::writeFile(c.work() / "logo.png", "png");
+    test::writeFile(c.work() / "deep.mp3", "mp3");
+    test::writeFile(c.work() / "media/clip.mp4", "clip");
+    c.tmpl->setPropertyValue("LogoFile", (c.work() / "logo.png").string());
+    c.tmpl->setPropertyValue("Deep", (c.work() / "deep.mp3").string());
+    const fs::path preview = c.preview();
     for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         test::writeFile(preview / "files/extfiles" / face, face);
     test::writeFile(preview / "files/editor/PageEditor.html", "editor");
     auto links = std::make_shared<FlashPagesAnnotations>();
-    links->setNeedFiles({(c.fixture.work() / "media/clip.mp4").string()});
+    links->setNeedFiles({(c.work() / "media/clip.mp4").string()});
 
     ASSERT_TRUE(c.writer(preview)->ouputTheBook());
     EXPECT_FALSE(fs::exists(preview / "files/pageConfig"));
     // Without HTML texts the page is the template's as it is.
     EXPECT_EQ(slurp(preview / "index.html"),
-              slurp(c.fixture.resources() / "AppFiles/Templates/Panoramic/page/index.html"));
+              slurp(c.resources() / "AppFiles/Templates/Panoramic/page/index.html"));
+    const std::string edited = "<Pages bace=\"\" edited=\"yes\"/>";
+    test::writeFile(preview / "pages.xml", edited);
+    ASSERT_TRUE(c.writer(preview)->ouputTheBook());
 
     int steps = 0;
-    auto book = c.writer(c.fixture.out(), "book.html");
+    auto book = c.writer(c.out(), "book.html");
     book->setHTMLConfig(std::make_shared<HTMLConfigInfo>());
     book->setFlashPagesAnnotations(links);
     book->setProgress([&](const std::string& step, int index, int count) {
@@ -57,9 +64,9 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     });
     ASSERT_TRUE(book->ouputTheBook()) << book->failures().front();
     EXPECT_EQ(steps, 16);
-    EXPECT_EQ(book->outputFileName(), c.fixture.out() / "book.html");
+    EXPECT_EQ(book->outputFileName(), c.out() / "book.html");
 
-    const fs::path out = c.fixture.out();
+    const fs::path out = c.out();
     EXPECT_EQ(listFolder(out), (Names{"book.html", "files"})) << "no page list when published";
     EXPECT_EQ(listFolder(out / "files"),
               (Names{"book.swf", "config.js", "config.xml", "editor", "extfiles", "page",
@@ -76,8 +83,10 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     EXPECT_EQ(slurp(out / "files/theme/Main.swf"), "theme of Panoramic");
     EXPECT_EQ(slurp(out / "files/book.swf"), "book player");
     EXPECT_NE(slurp(out / "book.html").find("<title>3D Zarvex</title>"), std::string::npos);
-
-    EXPECT_TRUE(fs::exists(preview / "pages.xml")) << "the preview keeps its working page list";
+    EXPECT_EQ(slurp(preview / "pages.xml"), edited);
+    EXPECT_EQ(
+        test::decodeConfig(out / "files/config.xml").root().child("Pages").attribute("edited"),
+        "yes");
 }
 
 // A second book into the same folder leaves no page or picture of the first
@@ -85,42 +94,40 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
 TEST(BookFolder, ReplacesTheFilesOfAnEarlierBook) {
     test::BookCase c(std::vector<PropertySpec>{{"LogoFile", "", "pt_file"}}, "float",
                      {.pageNumbers = {1, 2, 3, 4, 5}});
-    test::writeFile(c.fixture.work() / "logo.png", "png");
-    test::writeFile(c.fixture.work() / "logo.gif", "gif");
-    test::writeFile(c.fixture.previewPath() / "files/extfiles/b.jpg", "face");
-    c.tmpl->setPropertyValue("LogoFile", (c.fixture.work() / "logo.png").string());
+    test::writeFile(c.work() / "logo.png", "png");
+    test::writeFile(c.work() / "logo.gif", "gif");
+    test::writeFile(c.preview() / "files/extfiles/b.jpg", "face");
+    c.tmpl->setPropertyValue("LogoFile", (c.work() / "logo.png").string());
     c.publish();
-    EXPECT_EQ(listFolder(c.fixture.out() / "files/page").size(), 5u);
+    EXPECT_EQ(listFolder(c.out() / "files/page").size(), 5u);
 
-    c.source = c.fixture.pageSource({.pageNumbers = {1, 2, 3}});
-    c.tmpl->setPropertyValue("LogoFile", (c.fixture.work() / "logo.gif").string());
-    test::writeFile(c.fixture.out() / "files/extfiles/Removed.txt", "kept");
+    c.source = c.pageSource({.pageNumbers = {1, 2, 3}});
+    c.tmpl->setPropertyValue("LogoFile", (c.work() / "logo.gif").string());
+    test::writeFile(c.out() / "files/extfiles/Removed.txt", "kept");
     c.publish();
-    EXPECT_EQ(listFolder(c.fixture.out() / "files/page"), (Names{"1.swf", "2.swf", "3.swf"}));
-    EXPECT_EQ(listFolder(c.fixture.out() / "files/thumb"), (Names{"1.jpg", "2.jpg", "3.jpg"}));
-    EXPECT_EQ(listFolder(c.fixture.out() / "files/extfiles"),
-              (Names{"LogoFile.gif", "Removed.txt"}));
+    EXPECT_EQ(listFolder(c.out() / "files/page"), (Names{"1.swf", "2.swf", "3.swf"}));
+    EXPECT_EQ(listFolder(c.out() / "files/thumb"), (Names{"1.jpg", "2.jpg", "3.jpg"}));
+    EXPECT_EQ(listFolder(c.out() / "files/extfiles"), (Names{"LogoFile.gif", "Removed.txt"}));
 }
 
 // What cannot be written fails the run with the reason, and everything else is
 // still written.
 TEST(BookFolder, AMissingPartFailsTheRunButTheRestIsWritten) {
     test::BookCase missingFile(std::vector<PropertySpec>{{"LogoFile", "", "pt_file"}});
-    missingFile.tmpl->setPropertyValue("LogoFile",
-                                       (missingFile.fixture.work() / "gone.png").string());
-    EXPECT_FALSE(missingFile.writer(missingFile.fixture.previewPath())->ouputTheBook());
-    auto book = missingFile.writer(missingFile.fixture.out());
+    missingFile.tmpl->setPropertyValue("LogoFile", (missingFile.work() / "gone.png").string());
+    EXPECT_FALSE(missingFile.writer(missingFile.preview())->ouputTheBook());
+    auto book = missingFile.writer(missingFile.out());
     EXPECT_FALSE(book->ouputTheBook());
     ASSERT_EQ(book->failures().size(), 1u);
     EXPECT_NE(book->failures()[0].find("LogoFile"), std::string::npos);
-    EXPECT_TRUE(fs::exists(missingFile.fixture.out() / "files/config.xml"));
+    EXPECT_TRUE(fs::exists(missingFile.out() / "files/config.xml"));
 
     test::BookCase noPage;
-    fs::remove(noPage.fixture.resources() / "AppFiles/Templates/plain/page/index.html");
-    EXPECT_FALSE(noPage.writer(noPage.fixture.previewPath())->ouputTheBook());
-    EXPECT_FALSE(fs::exists(noPage.fixture.previewPath() / "index.html"));
-    EXPECT_TRUE(fs::exists(noPage.fixture.previewPath() / "files/config.xml"));
-    EXPECT_TRUE(fs::exists(noPage.fixture.previewPath() / "files/theme/Main.swf"));
+    fs::remove(noPage.resources() / "AppFiles/Templates/plain/page/index.html");
+    EXPECT_FALSE(noPage.writer(noPage.preview())->ouputTheBook());
+    EXPECT_FALSE(fs::exists(noPage.preview() / "index.html"));
+    EXPECT_TRUE(fs::exists(noPage.preview() / "files/config.xml"));
+    EXPECT_TRUE(fs::exists(noPage.preview() / "files/theme/Main.swf"));
 }
 
 // Refused before anything is written: a missing output folder, a number property
@@ -128,83 +135,111 @@ TEST(BookFolder, AMissingPartFailsTheRunButTheRestIsWritten) {
 // is made.
 TEST(BookFolder, RefusesToStartWithoutAFolderOrWithABadNumber) {
     test::BookCase c(std::vector<PropertySpec>{{"Interval", "3", "pt_number"}});
-    auto writer = c.writer(c.fixture.out() / "missing");
+    auto writer = c.writer(c.out() / "missing");
     EXPECT_FALSE(writer->ouputTheBook());
     EXPECT_FALSE(writer->failures().empty());
-    EXPECT_FALSE(fs::exists(c.fixture.out() / "missing"));
+    EXPECT_FALSE(fs::exists(c.out() / "missing"));
 
     c.tmpl->setPropertyValue("Interval", "3;alert(1)");
-    EXPECT_THROW(c.writer(c.fixture.out())->ouputTheBook(), Error);
-    EXPECT_TRUE(listFolder(c.fixture.out()).empty());
+    EXPECT_THROW(c.writer(c.out())->ouputTheBook(), Error);
+    EXPECT_TRUE(listFolder(c.out()).empty());
 
     c.tmpl->setPropertyValue("Interval", "3");
-    EXPECT_THROW(c.writer(c.fixture.out())->ouputTheBook(), Error);
-    EXPECT_TRUE(fs::exists(c.fixture.out() / "pages.xml"));
+    EXPECT_THROW(c.writer(c.out())->ouputTheBook(), Error);
+    EXPECT_TRUE(fs::exists(c.out() / "pages.xml"));
 }
 
-TEST(BookFolder, PreviewKeepsTheEditedPageList) {
-    test::BookCase c;
-    ASSERT_TRUE(c.writer(c.fixture.previewPath())->ouputTheBook());
-    const fs::path list = c.fixture.previewPath() / "pages.xml";
-    test::writeFile(list, "<Pages bace=\"\" edited=\"yes\"/>");
-    c.publish();
-    EXPECT_EQ(slurp(list), "<Pages bace=\"\" edited=\"yes\"/>");
-    const xml::Document config = test::decodeConfig(c.fixture.out() / "files/config.xml");
-    EXPECT_EQ(config.root().child("Pages").attribute("edited"), "yes");
-}
-
-// A book whose preview is written, with application writers over it.
-struct AppCase : test::BookCase {
-    AppCase() { EXPECT_TRUE(writer(fixture.previewPath())->ouputTheBook()); }
-    std::unique_ptr<FlashBookOutputApp> app(const fs::path& folder, const std::string& name) {
-        auto result = std::make_unique<FlashBookOutputApp>(source, tmpl, folder, name);
-        result->setAppSettings(&fixture.settings());
-        return result;
-    }
-};
-
-// The bundle is made from scratch in a folder that need not exist yet; a
-// rebuild leaves nothing of the earlier one.
+// The bundle is made from scratch in a folder that need not exist yet, from the
+// skeleton (whose missing parts are reported, the book still written), never
+// outside that folder; a rebuild leaves nothing of the earlier one.
 TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
-    AppCase c;
-    const fs::path folder = c.fixture.out() / "not/yet";
-    auto app = c.app(folder, "mybook.html");
-    EXPECT_EQ(app->saveToFileName(), "mybook.app");
-    ASSERT_TRUE(app->ouputTheBook()) << app->failures().front();
-
+    test::BookCase c;
+    ASSERT_TRUE(c.writer(c.preview())->ouputTheBook());
+    auto app = [&](const fs::path& folder, const std::string& name) {
+        auto result = std::make_unique<FlashBookOutputApp>(c.source, c.tmpl, folder, name);
+        result->setAppSettings(&c.settings);
+        return result;
+    };
+    const fs::path folder = c.out() / "not/yet";
+    auto first = app(folder, "mybook.html");
+    EXPECT_EQ(first->saveToFileName(), "mybook.app");
+    ASSERT_TRUE(first->ouputTheBook()) << first->failures().front();
     const fs::path bundle = folder / "mybook.app";
-    EXPECT_EQ(app->outputFileName(), bundle);
+    EXPECT_EQ(first->outputFileName(), bundle);
     EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/index.html"));
     EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/files/config.js"));
-    EXPECT_EQ(test::slurp(bundle / "Contents/Info.plist"), "<plist/>");
+    EXPECT_EQ(slurp(bundle / "Contents/Info.plist"), "<plist/>");
     EXPECT_TRUE((fs::status(bundle / "Contents/MacOS/viewer").permissions() &
                  fs::perms::owner_exec) != fs::perms::none);
     const xml::Document config = test::decodeConfig(bundle / "Contents/Resources/files/config.xml");
     EXPECT_EQ(config.root().child("Pages").children().size(), 3u);
 
     test::writeFile(bundle / "Contents/Resources/stale.txt", "stale");
-    ASSERT_TRUE(c.app(folder, "mybook")->ouputTheBook());
+    ASSERT_TRUE(app(folder, "mybook")->ouputTheBook());
     EXPECT_FALSE(fs::exists(bundle / "Contents/Resources/stale.txt"));
     EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/index.html"));
-}
 
-TEST(AppBundle, MissingSkeletonIsReportedAndTheBookStillWritten) {
-    AppCase c;
-    fs::remove_all(c.fixture.resources() / "AppFiles/TmplData/mac.app");
-    auto app = c.app(c.fixture.out(), "mybook.html");
-    EXPECT_FALSE(app->ouputTheBook());
-    ASSERT_FALSE(app->failures().empty());
-    EXPECT_EQ(app->failures().front().rfind("ouput the book,copy failed:", 0), 0u);
-    EXPECT_TRUE(fs::exists(c.fixture.out() / "mybook.app/Contents/Resources/files/config.xml"));
-}
-
-TEST(AppBundle, RefusesNamesThatLeaveTheFolder) {
-    AppCase c;
-    test::writeFile(c.fixture.work() / "keep.app/file", "keep");
+    test::writeFile(c.work() / "keep.app/file", "keep");
     for (const std::string name : {"../work/keep.html", "a/b.html"})
-        EXPECT_FALSE(c.app(c.fixture.out(), name)->ouputTheBook()) << name;
-    EXPECT_EQ(test::slurp(c.fixture.work() / "keep.app/file"), "keep");
+        EXPECT_FALSE(app(c.out(), name)->ouputTheBook()) << name;
+    EXPECT_EQ(slurp(c.work() / "keep.app/file"), "keep");
+
+    fs::remove_all(c.resources() / "AppFiles/TmplData/mac.app");
+    auto noSkeleton = app(c.out(), "other.html");
+    EXPECT_FALSE(noSkeleton->ouputTheBook());
+    ASSERT_FALSE(noSkeleton->failures().empty());
+    EXPECT_EQ(noSkeleton->failures().front().rfind("ouput the book,copy failed:", 0), 0u);
+    EXPECT_TRUE(fs::exists(c.out() / "other.app/Contents/Resources/files/config.xml"));
 }
+
+// The publishing end of the import: the shared five-page fixture with its links
+// (pages 2-5 of it, so book positions and PDF page numbers differ), previewed and
+// published. PDF page 2 links to PDF page 1 (not in the book) and the web; PDF
+// page 4 links to PDF page 5, which is book position 4.
+class PdfBook : public testing::TestWithParam<int> {};
+
+TEST_P(PdfBook, DecodesToEveryPageWithItsAddressesAndLinks) {
+    test::BookCase c({}, "plain", {.pageNumbers = {}});
+    if (!fs::exists(c.resources() / "lib/pdf2swf"))
+        GTEST_SKIP() << "the page converter tools are not built";
+    c.settings.setImportType(GetParam());
+    const std::string e = GetParam() == 0 ? ".swf" : ".jpg";
+    test::writeFixturePdf(c.work() / "links.pdf", test::standardDocument());
+    ImportPDFOperation import(c.work() / "links.pdf", "2-5", 144, 85);
+    import.setAppSettings(&c.settings);
+    import.setImportLinks(true);
+    import.main();
+    ASSERT_TRUE(import.flashPageSource());
+    c.source = import.flashPageSource();
+    auto preview = c.writer(c.preview());
+    preview->setFlashPagesAnnotations(import.flashPagesAnnotation());
+    ASSERT_TRUE(preview->ouputTheBook());
+    auto book = c.writer(c.out(), "book.html");
+    book->setFlashPagesAnnotations(import.flashPagesAnnotation());
+    ASSERT_TRUE(book->ouputTheBook());
+
+    EXPECT_EQ(listFolder(c.out() / "files/page"), (Names{"2" + e, "3" + e, "4" + e, "5" + e}));
+    EXPECT_EQ(listFolder(c.out() / "files/thumb"), (Names{"2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
+    const xml::Document config = test::decodeConfig(c.out() / "files/config.xml");
+    const xml::Node pages = config.root().child("Pages");
+    EXPECT_EQ(pages.attribute("largeWidth"), std::to_string(c.settings.PageWidth()));
+    Names items;
+    for (const auto& page : pages.children()) {
+        std::string line;
+        for (const auto& item : page.children())
+            line += " " +
+                    (item.attribute("name") == "Link" ? item.attributeOr("href", "") : item.text());
+        items.push_back(line);
+    }
+    EXPECT_EQ(items, (Names{" thumb/2.jpg page/2" + e + " page/2" + e + " https://example.com/b",
+                            " thumb/3.jpg page/3" + e + " page/3" + e + " https://example.com/c",
+                            " thumb/4.jpg page/4" + e + " page/4" + e + " 4",
+                            " thumb/5.jpg page/5" + e + " page/5" + e}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PdfBook, testing::Values(0, 1), [](const auto& info) {
+    return info.param == 0 ? std::string("FlashPages") : std::string("ImagePages");
+});
 
 } // namespace
 } // namespace zarvex

@@ -60,7 +60,7 @@ TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
     auto mobile = c.mobile(0);
     ASSERT_TRUE(mobile.PublishMobileConfig()) << mobile.failures().front();
 
-    const fs::path out = c.fixture.out();
+    const fs::path out = c.out();
     EXPECT_EQ(test::listFolder(out / "files/mobile"),
               (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
     EXPECT_FALSE(fs::exists(out / "mobile/javascript/main_preview.js"));
@@ -116,7 +116,7 @@ TEST(MobileVersion, SlideFillsBothPlaceholders) {
     BookCase c(std::vector<PropertySpec>{{"bookTitle", "Cats & Dogs"}}, "plain",
                {.pageNumbers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
     ASSERT_TRUE(c.mobile(1).PublishMobileConfig());
-    const fs::path out = c.fixture.out();
+    const fs::path out = c.out();
     EXPECT_EQ(test::listFolder(out / "files/mobile").size(), 10u);
     EXPECT_FALSE(fs::exists(out / "mobile/javascript/main.js"));
     EXPECT_EQ(test::slurp(out / "mobile/index.html"),
@@ -129,19 +129,18 @@ TEST(MobileVersion, SlideFillsBothPlaceholders) {
 // preview script no main script is written.
 TEST(MobileVersion, MissingPagesOrPlayerFailTheRun) {
     BookCase noPages({}, "plain", {.mobile = false});
-    test::writeFile(noPages.fixture.out() / "files/mobile/9.jpg", "old");
-    test::writeFile(noPages.fixture.out() / "mobile/index.html", "old player");
+    test::writeFile(noPages.out() / "files/mobile/9.jpg", "old");
+    test::writeFile(noPages.out() / "mobile/index.html", "old player");
     auto mobile = noPages.mobile(0);
     EXPECT_FALSE(mobile.PublishMobileConfig());
     EXPECT_FALSE(mobile.failures().empty());
-    EXPECT_TRUE(test::listFolder(noPages.fixture.out() / "files/mobile").empty());
-    EXPECT_EQ(test::slurp(noPages.fixture.out() / "mobile/index.html"), "old player");
+    EXPECT_TRUE(test::listFolder(noPages.out() / "files/mobile").empty());
+    EXPECT_EQ(test::slurp(noPages.out() / "mobile/index.html"), "old player");
 
     BookCase noPlayer;
-    fs::remove(noPlayer.fixture.resources() /
-               "AppFiles/TmplData/mobile/Flip/javascript/main_preview.js");
+    fs::remove(noPlayer.resources() / "AppFiles/TmplData/mobile/Flip/javascript/main_preview.js");
     EXPECT_FALSE(noPlayer.mobile(0).PublishMobileConfig());
-    EXPECT_FALSE(fs::exists(noPlayer.fixture.out() / "mobile/javascript/main.js"));
+    EXPECT_FALSE(fs::exists(noPlayer.out() / "mobile/javascript/main.js"));
 }
 
 } // namespace

@@ -1,17 +1,13 @@
 #include "PublishFixture.h"
 
 #include "archive/ConfigEnvelope.h"
-#include "base/FileUtil.h"
 #include "base/Process.h"
-#include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/WebText.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -33,21 +29,32 @@ void appendProperty(std::string& xml, const PropertySpec& wanted) {
     xml += "</property>";
 }
 
-// The build's resource folder, whose tools the import needs.
-fs::path buildResources() {
-    const char* value = std::getenv("ZARVEX_RESOURCES");
-    return value ? fs::path(value) : fs::path();
+void writeTemplate(const fs::path& folder, const std::vector<PropertySpec>& properties) {
+    std::string xml = "<flashTemplate><info><htmlPath>page\\index.html</htmlPath>"
+                      "<swfPath>Main.swf</swfPath><defaultStyle>Blank</defaultStyle>"
+                      "<macAppFilesFolder>x</macAppFilesFolder>"
+                      "<mobileTmplFilesPath>../TmplData/mobile</mobileTmplFilesPath></info>"
+                      "<properties>";
+    for (const auto& property : properties)
+        appendProperty(xml, property);
+    xml += "</properties></flashTemplate>";
+    writeFile(folder / "flashTemplate.xml", xml);
+    writeFile(folder / "Main.swf", "theme of " + folder.filename().string());
+    writeFile(folder / "swfobject.js", "swfobject");
+    writeFile(folder / "playerProductInstall.swf", "installer");
+    writeFile(folder / "page/index.html",
+              "<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">"
+              "\n<body>${meta.description}</body>\n");
 }
 
 } // namespace
 
-PublishFixture::PublishFixture()
-    : buildResources_(buildResources()), dir_("zarvex-publish"),
-      resourcesEnv_("ZARVEX_RESOURCES", (dir_ / "resources").string()),
-      settings_(home_.config() / "zarvex-test-settings.json") {
+BookCase::BookCase(const std::vector<PropertySpec>& properties, const std::string& templateName,
+                   const PageSourceSpec& pages)
+    : buildResources(std::getenv("ZARVEX_RESOURCES") ? std::getenv("ZARVEX_RESOURCES") : "") {
     fs::create_directories(resources());
-    if (!buildResources_.empty() && fs::is_directory(buildResources_ / "lib"))
-        fs::create_directory_symlink(buildResources_ / "lib", resources() / "lib");
+    if (!buildResources.empty() && fs::is_directory(buildResources / "lib"))
+        fs::create_directory_symlink(buildResources / "lib", resources() / "lib");
     const fs::path data = resources() / "AppFiles" / "TmplData";
     writeFile(data / "book.swf", "book player");
     writeFile(data / "mobile/Flip/index.html", "<script src=\"javascript/main.js\"></script>");
@@ -59,39 +66,18 @@ PublishFixture::PublishFixture()
     writeFile(data / "mac.app/Contents/MacOS/viewer", "#!/bin/sh\n");
     fs::permissions(data / "mac.app/Contents/MacOS/viewer", fs::perms::owner_all);
     fs::create_directories(data / "mac.app/Contents/Resources");
+    writeTemplate(resources() / "AppFiles/Templates" / templateName, properties);
+    tmpl = std::make_shared<FlashTemplate>(templateName);
+    EXPECT_FALSE(tmpl->loadError()) << *tmpl->loadError();
+    source = pageSource(pages);
+    fs::create_directories(preview());
+    fs::create_directories(out());
     fs::create_directories(work());
 }
 
-fs::path PublishFixture::previewPath() const {
-    return FlashBookOutput::defaultPreviewPath();
-}
-
-std::shared_ptr<FlashTemplate>
-PublishFixture::loadTemplate(const std::string& name, const std::vector<PropertySpec>& properties) {
-    const fs::path folder = resources() / "AppFiles" / "Templates" / name;
-    std::string xml = "<flashTemplate><info><htmlPath>page\\index.html</htmlPath>"
-                      "<swfPath>Main.swf</swfPath><defaultStyle>Blank</defaultStyle>"
-                      "<macAppFilesFolder>x</macAppFilesFolder>"
-                      "<mobileTmplFilesPath>../TmplData/mobile</mobileTmplFilesPath></info>"
-                      "<properties>";
-    for (const auto& property : properties)
-        appendProperty(xml, property);
-    xml += "</properties></flashTemplate>";
-    writeFile(folder / "flashTemplate.xml", xml);
-    writeFile(folder / "Main.swf", "theme of " + name);
-    writeFile(folder / "swfobject.js", "swfobject");
-    writeFile(folder / "playerProductInstall.swf", "installer");
-    writeFile(folder / "page/index.html",
-              "<title>${index.title}</title>\n<meta name=\"keywords\" content=\"${meta.keywords}\">"
-              "\n<body>${meta.description}</body>\n");
-    auto tmpl = std::make_shared<FlashTemplate>(name);
-    EXPECT_FALSE(tmpl->loadError()) << *tmpl->loadError();
-    return tmpl;
-}
-
-std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSourceSpec& wanted) {
-    auto source = std::make_shared<GeneratedPageSource>();
-    const fs::path folder = work() / ("source" + std::to_string(++sourceCount_));
+std::shared_ptr<GeneratedPageSource> BookCase::pageSource(const PageSourceSpec& wanted) {
+    auto result = std::make_shared<GeneratedPageSource>();
+    const fs::path folder = work() / ("source" + std::to_string(++sourceCount));
     auto make = [&](const std::string& kind, int number, const std::string& extension) {
         const fs::path file = folder / (kind + "-" + std::to_string(number) + "." + extension);
         writeFile(file, kind + " " + std::to_string(number));
@@ -106,37 +92,30 @@ std::shared_ptr<GeneratedPageSource> PublishFixture::pageSource(const PageSource
         if (wanted.mobile)
             mobile.push_back(make("mobile", number, "jpg"));
     }
-    source->setPages(pages);
-    source->setNormalPages(normal);
-    source->setThumbPages(thumbs);
-    source->setMobilePages(mobile);
-    return source;
-}
-
-BookCase::BookCase(const std::vector<PropertySpec>& properties, const std::string& templateName,
-                   const PageSourceSpec& pages)
-    : tmpl(fixture.loadTemplate(templateName, properties)), source(fixture.pageSource(pages)) {
-    fs::create_directories(fixture.previewPath());
-    fs::create_directories(fixture.out());
+    result->setPages(pages);
+    result->setNormalPages(normal);
+    result->setThumbPages(thumbs);
+    result->setMobilePages(mobile);
+    return result;
 }
 
 std::unique_ptr<FlashBookOutput> BookCase::writer(const fs::path& folder, const std::string& name) {
     auto result = std::make_unique<FlashBookOutput>(source, tmpl, folder, name);
-    result->setAppSettings(&fixture.settings());
+    result->setAppSettings(&settings);
     return result;
 }
 
 std::unique_ptr<FlashBookOutput> BookCase::publish(const std::string& name) {
-    EXPECT_TRUE(writer(fixture.previewPath())->ouputTheBook());
-    auto book = writer(fixture.out(), name);
+    EXPECT_TRUE(writer(preview())->ouputTheBook());
+    auto book = writer(out(), name);
     book->setHTMLConfig(std::make_shared<HTMLConfigInfo>());
     EXPECT_TRUE(book->ouputTheBook()) << (book->failures().empty() ? "" : book->failures()[0]);
     return book;
 }
 
 OutputMobileVersion BookCase::mobile(int type) {
-    OutputMobileVersion result(source, tmpl, fixture.out(), type);
-    result.setAppSettings(&fixture.settings());
+    OutputMobileVersion result(source, tmpl, out(), type);
+    result.setAppSettings(&settings);
     return result;
 }
 

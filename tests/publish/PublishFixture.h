@@ -1,7 +1,7 @@
 #pragma once
 
 // Generated inputs of the publishing tests: a private home, a resource folder
-// with templates and players written by code, and page sources over small
+// with a template and players written by code, and page sources over small
 // generated page files.
 #include "base/AppSettings.h"
 #include "base/Xml.h"
@@ -45,38 +45,16 @@ struct PageSourceSpec {
     bool mobile = true;
 };
 
-class PublishFixture {
-public:
-    PublishFixture();
-
-    // Writes AppFiles/Templates/{name} with its declaration, theme, scripts and an
-    // HTML page template "<title>${index.title}</title>...", and loads it.
-    std::shared_ptr<FlashTemplate> loadTemplate(const std::string& name,
-                                                const std::vector<PropertySpec>& properties);
-    // Page files named "{kind}-{number}.{ext}" whose content names them.
-    std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& wanted);
-
-    std::filesystem::path resources() const { return dir_ / "resources"; }
-    std::filesystem::path work() const { return dir_ / "work"; }
-    std::filesystem::path out() const { return dir_ / "out"; }
-    std::filesystem::path previewPath() const;
-    AppSettings& settings() { return settings_; }
-
-private:
-    std::filesystem::path buildResources_;
-    TempHome home_;
-    TempDir dir_;
-    ScopedEnv resourcesEnv_;
-    AppSettings settings_;
-    int sourceCount_ = 0;
-};
-
-// A fixture with a template of the given properties and a page source, and
-// writers over them that use the fixture's settings.
+// One book: AppFiles/Templates/{templateName} declaring `properties`, with its
+// theme, scripts and an HTML page template "<title>${index.title}</title>...",
+// the players in AppFiles/TmplData, a page source, and writers over them that
+// use the case's own settings.
 struct BookCase {
     explicit BookCase(const std::vector<PropertySpec>& properties = {},
                       const std::string& templateName = "plain", const PageSourceSpec& pages = {});
 
+    // Page files named "{kind}-{number}.{ext}" whose content names them.
+    std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& wanted);
     // A book writer into `folder`.
     std::unique_ptr<FlashBookOutput> writer(const std::filesystem::path& folder,
                                             const std::string& name = "index.html");
@@ -85,9 +63,19 @@ struct BookCase {
     std::unique_ptr<FlashBookOutput> publish(const std::string& name = "book.html");
     OutputMobileVersion mobile(int type);
 
-    PublishFixture fixture;
+    std::filesystem::path resources() const { return dir / "resources"; }
+    std::filesystem::path work() const { return dir / "work"; }
+    std::filesystem::path out() const { return dir / "out"; }
+    std::filesystem::path preview() const { return FlashBookOutput::defaultPreviewPath(); }
+
+    std::filesystem::path buildResources; // whose tools the import needs
+    TempHome home;
+    TempDir dir{"zarvex-publish"};
+    ScopedEnv resourcesEnv{"ZARVEX_RESOURCES", resources().string()};
+    AppSettings settings{home.config() / "zarvex-test-settings.json"};
     std::shared_ptr<FlashTemplate> tmpl;
-    std::shared_ptr<GeneratedPageSource> source;
+    std::shared_ptr<FlashPageSource> source;
+    int sourceCount = 0;
 };
 
 // The configuration document inside an envelope file; fails the test when the
