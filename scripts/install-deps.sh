@@ -13,6 +13,10 @@ packages=(
   chromium
   # the user manual (Markdown -> HTML -> PDF), the icon's bitmaps, the Debian package
   python3-markdown weasyprint librsvg2-bin dpkg-dev
+  # the desktop application: Qt 6 widgets, web view and script bridge, SVG pictures;
+  # Xvfb to look at its windows as a user sees them
+  qt6-base-dev qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6svg6
+  xvfb xauth
 )
 
 missing=()
