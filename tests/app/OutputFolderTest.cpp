@@ -69,13 +69,9 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         const fs::path target = dir / "new/parents/out";
-        Strings files;
-        for (std::size_t at = 0; at < c.files.size();) {
-            const std::size_t end = std::min(c.files.find(' ', at), c.files.size());
-            files.push_back(c.files.substr(at, end - at));
-            writeFile(target / files.back(), "old");
-            at = end + 1;
-        }
+        const Strings files = splitAtSpaces(c.files);
+        for (const auto& file : files)
+            writeFile(target / file, "old");
         OutputFolder::Rules rules;
         rules.overwrite = c.overwrite;
         rules.bundleName = "mybook.app";
@@ -106,7 +102,9 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
     }
 }
 
-TEST(OutputFolder, RefusesProtectedFoldersEvenWithOverwrite) {
+// Refused whatever --overwrite says, each for its reason; a link among the
+// parents leads to the folder as usual.
+TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     TempDir dir;
     fs::path home = dir / "home/user";
     fs::path resources = dir / "app/resources";
@@ -116,38 +114,37 @@ TEST(OutputFolder, RefusesProtectedFoldersEvenWithOverwrite) {
     writeFile(dir / "docs/input.pdf", "%PDF");
     writeFile(dir / "docs/other.txt", "x");
     writeFile(dir / "plain-file", "x");
+    writeFile(dir / "real/files/config.xml", "old book");
+    fs::create_directory_symlink(dir / "real", dir / "link");
+    fs::create_symlink(dir / "missing", dir / "dangling");
 
     OutputFolder::Rules rules;
     rules.overwrite = true;
     rules.neverReplaced = {"/", home};
     rules.neverTouched = {resources, preview};
     rules.inputs = {dir / "docs/input.pdf"};
-    for (const fs::path& bad : {fs::path("/"), home, home / "..", dir / "home", resources,
-                                resources / "AppFiles", dir / "app", preview, preview / "files",
-                                dir / "docs", dir / "plain-file", dir / "plain-file/book"}) {
-        EXPECT_THROW(OutputFolder(bad, rules), Error) << bad;
+    const std::pair<const char*, std::vector<fs::path>> cases[] = {
+        {"root", {"/"}},
+        {"is never replaced", {home, home / "..", dir / "home"}},
+        {"which is never written",
+         {resources, resources / "AppFiles", dir / "app", preview, preview / "files"}},
+        {"holds the input", {dir / "docs"}},
+        {"is not a folder", {dir / "plain-file"}},
+        {"cannot create", {dir / "plain-file/book"}},
+        {"symbolic link", {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}},
+    };
+    for (const auto& [reason, folders] : cases) {
+        for (const auto& chosen : folders) {
+            const std::string why = refusal([&] { OutputFolder(chosen, rules); });
+            EXPECT_NE(why.find(reason), std::string::npos) << chosen << ": " << why;
+        }
     }
     EXPECT_TRUE(fs::exists(dir / "docs/input.pdf"));
     EXPECT_TRUE(fs::exists(resources / "AppFiles"));
-    // Inside the home folder is fine.
-    EXPECT_NO_THROW(OutputFolder(home / "book", rules));
-}
-
-TEST(OutputFolder, ASymbolicLinkIsNeverTheOutputFolder) {
-    TempDir dir;
-    writeFile(dir / "real/files/config.xml", "old book");
-    fs::create_directory_symlink(dir / "real", dir / "link");
-    fs::create_symlink(dir / "missing", dir / "dangling");
-    OutputFolder::Rules rules;
-    rules.overwrite = true;
-    for (const fs::path& chosen : {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}) {
-        const std::string why = refusal([&] { OutputFolder(chosen, rules); });
-        EXPECT_NE(why.find("symbolic link"), std::string::npos) << chosen << ": " << why;
-    }
     EXPECT_EQ(slurp(dir / "real/files/config.xml"), "old book");
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
-    // A link among the parents leads to the folder as usual.
-    OutputFolder inner(dir / "link/inner", {});
+    EXPECT_NO_THROW(OutputFolder(home / "book", rules));
+    OutputFolder inner(dir / "link/inner", rules);
     EXPECT_EQ(inner.target(), fs::canonical(dir.path()) / "real/inner");
 }
 
