@@ -1,6 +1,7 @@
 // Runs the built zarvex-cli as a user would: argv in, files, exit status and
 // standard streams out. Each test has its own HOME and XDG folders, which the
-// child process inherits. Every refusal of the publishing job is checked here.
+// child process inherits. The publishing job (core/app/PublishJob) is checked
+// here, with every refusal, its progress and its interruption.
 #include "archive/ConfigEnvelope.h"
 #include "base/Process.h"
 #include "base/Resources.h"
@@ -265,8 +266,12 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
          .printed = {"Done\n", "xdg-open "},
          .files = {"index.html", "files/book.swf"},
          .summary = {"files/page:" + joined(demoPages) + "\n"}},
-        {.what = "a PDF's pages, thumbnails, links and title",
+        {.what = "a PDF's pages, thumbnails, links and title, each pass and step shown",
          .args = "publish " + links + " --format image --links --bookmarks --quality 1 --title Ln",
+         .printed = {"Importing pages: 5 of 5\nMaking thumbnails: 1 of 5\n",
+                     "Making thumbnails: 5 of 5\nMaking mobile images: 1 of 5\n",
+                     "Making mobile images: 5 of 5\nCollecting pages: 1 of 5\n",
+                     "Collecting pages: 5 of 5\nBuilding the preview\nWriting the book: 1 of "},
          .files = {"index.html~<title>Ln</title>"},
          .summary = {"normal: page/1.jpg page/2.jpg page/3.jpg page/4.jpg page/5.jpg\n",
                      // the thumbnail strip reads the thumbnails, not the full pages
