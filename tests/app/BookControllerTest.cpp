@@ -1,15 +1,14 @@
 #include "app/BookController.h"
+#include "app/BookPublisher.h"
 
 #include "base/AppSettings.h"
+#include "base/Error.h"
 #include "base/HXCUtility.h"
 #include "base/Log.h"
 #include "base/NotificationCenter.h"
 #include "base/Resources.h"
 #include "base/Xml.h"
 #include "import/FlashPageSourceImg.h"
-#include "import/FlashPageSourcePDF.h"
-#include "import/ImportPDFOperation.h"
-#include "support/FixturePdf.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 
@@ -49,7 +48,9 @@ protected:
     }
 
     TempHome home;
-    const fs::path preview = home.data() / "Drevalis/preview";
+    // A preview folder with characters that XML attributes must escape.
+    ScopedEnv data{"XDG_DATA_HOME", (home.path() / "a&b \"q\"").string()};
+    const fs::path preview = home.path() / "a&b \"q\"/Drevalis/preview";
     BookController controller;
 };
 
@@ -86,11 +87,14 @@ TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
         utf16 += std::string{c, '\0'};
     EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
 
-    // The page editor closed without saving: the page list is as it was, rebuilt.
+    // The page editor reads the page list with the preview's files as its base;
+    // closed without saving, it leaves the list as it was, rebuilt.
     const std::string list = slurp(preview / "pages.xml");
     ASSERT_NE(list.find("bace=\"\""), std::string::npos) << list.substr(0, 300);
     controller.ReplaceXMLPath(true);
-    EXPECT_EQ(slurp(preview / "pages.xml").find("bace=\"\""), std::string::npos);
+    auto edited = xml::Document::parseFile(preview / "pages.xml");
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(edited->root().attributeOr("bace", ""), preview.string() + "/files/");
     controller.pageEditorWindowDidEnd(0);
     EXPECT_EQ(slurp(preview / "pages.xml"), list);
     EXPECT_TRUE(controller.previewPage());
@@ -120,44 +124,11 @@ TEST_F(BookControllerTest, TheImportSheetsEndReplacesTheBookOnlyWhenAccepted) {
     EXPECT_EQ(pageWidth(), "612");
 }
 
-TEST_F(BookControllerTest, AnImportedPdfBookListsItsThumbnailsInThePreview) {
-    TempDir dir;
-    writeFixturePdf(dir / "doc.pdf", plainDocument(3));
-    AppSettings settings(dir / "settings.json");
-    settings.setImportType(1); // image pages: no outside tool needed
-    controller.setAppSettings(&settings);
-    std::shared_ptr<FlashPageSource> pages;
-    {
-        // The import sheet takes the page source over and lets go of the
-        // finished operation.
-        ImportPDFOperation operation(dir / "doc.pdf", "2-3", 144, 85);
-        operation.setAppSettings(&settings);
-        operation.main();
-        pages = operation.flashPageSource();
-    }
-    ASSERT_TRUE(pages);
-    controller.importWindowDidEnd(1, ImportedBook{pages, nullptr, nullptr, 612, 792});
-
-    auto list = xml::Document::parseFile(preview / "pages.xml");
-    ASSERT_TRUE(list);
-    Strings items;
-    for (const auto& page : list->root().children())
-        for (const auto& item : page.children())
-            items.push_back(item.attributeOr("name", "") + "=" + item.text());
-    EXPECT_EQ(items, (Strings{"thumb=thumb/2.jpg", "normal=page/2.jpg", "large=page/2.jpg",
-                              "thumb=thumb/3.jpg", "normal=page/3.jpg", "large=page/3.jpg"}));
-    EXPECT_EQ(listFolder(preview / "files/thumb"), (Strings{"2.jpg", "3.jpg"}));
-}
-
 TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThem) {
     const fs::path style = FlashTemplate::stylePathFor("Panoramic", "Dusk");
     if (!fs::exists(style / "b.jpg"))
         GTEST_SKIP() << "no Panoramic style with cube faces";
     const fs::path ext = preview / "files/extfiles";
-    const std::string before = controller.flashTmpl()->tmplName();
-    controller.selectTmplWindowDidEnd(0, style / "tmplSetting.txt");
-    EXPECT_EQ(controller.flashTmpl()->tmplName(), before) << "a cancelled chooser";
-
     // Before any preview: the faces need their folder all the same.
     controller.acceptTemplate(style / "tmplSetting.txt");
     EXPECT_TRUE(fs::exists(ext / "b.jpg"));
@@ -190,50 +161,31 @@ TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
     EXPECT_TRUE(controller.OnImportTmplSettings(dir / "mine.txt"));
     EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Exported title");
     EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
-
-    BookController empty;
-    EXPECT_FALSE(empty.OnExportTmplSettings(dir / "x"));
-    EXPECT_FALSE(fs::exists(dir / "x.txt"));
-    EXPECT_FALSE(empty.OnImportTmplSettings(dir / "mine.txt"));
 }
 
-TEST(BookControllerPageList, ReplaceXMLPathRoundTripsTheBaseAttribute) {
-    TempHome home;
-    // A preview path with characters that XML attributes must escape.
-    ScopedEnv data("XDG_DATA_HOME", (home.path() / "a&b \"q\"").string());
-    BookController controller;
-    controller.ReplaceXMLPath(true);
-    EXPECT_FALSE(fs::exists(BookController::previewFolderPath() / "pages.xml"));
-    controller.InitPageConfig("");
-    fs::path list = controller.flashPreviewFolder() / "pages.xml";
-    const std::string original =
-        "<Pages bace=\"\"><page bace=\"\" src=\"page/1.jpg\"/><other base=\"\"/></Pages>";
-    writeFile(list, original);
-
-    controller.ReplaceXMLPath(true);
-    std::string edited = slurp(list);
-    auto doc = xml::Document::parse(edited);
-    ASSERT_TRUE(doc) << edited;
-    std::string expected = controller.flashPreviewFolder().string() + "/files/";
-    EXPECT_EQ(doc->root().attributeOr("bace", ""), expected);
-    EXPECT_EQ(doc->root().children()[0].attributeOr("bace", ""), expected);
-    EXPECT_EQ(doc->root().children()[1].attributeOr("base", "?"), "");
-    controller.ReplaceXMLPath(false);
-    EXPECT_EQ(slurp(list), original);
-}
-
-TEST_F(BookControllerTest, QuitRemovesThePreviewAndTheUsersOwnWorkFoldersOnly) {
+// Which work folders are the user's own is checked with the work folders.
+TEST_F(BookControllerTest, QuitRemovesThePreviewAndTheWorkFolders) {
     TempDir base("zarvex-work");
     ScopedEnv env("ZARVEX_WORK_BASE", base.path().string());
-    fs::create_directory(base / "elsewhere");
-    fs::create_directory_symlink(base / "elsewhere", base / "Pellido");
     const fs::path work = HXCUtility::forceTmpDiractory("Pellido");
     controller.applyChange();
     ASSERT_TRUE(fs::exists(preview));
-
     controller.applicationWillTerminate();
     EXPECT_FALSE(fs::exists(preview));
-    EXPECT_FALSE(fs::exists(work.parent_path())) << "the private work folder stays";
-    EXPECT_TRUE(fs::is_symlink(base / "Pellido"));
-    EXPECT_TRUE(fs::is_directory(base / "elsewhere"));
+    EXPECT_FALSE(fs::exists(work.parent_path()));
+}
+
+// The folder and application forms, and what the publisher remembers, are
+// checked through the publishing job.
+TEST_F(BookControllerTest, PublishingWithoutAPreviewOrAFolderIsAFailureNotASuccess) {
+    TempDir out;
+    AppSettings settings(out / "settings.json");
+    BookPublisher publisher(controller.flashPageSource(), controller.flashTmpl(),
+                            controller.flashOutline(), controller.flashPagesAnnotations());
+    publisher.setAppSettings(&settings);
+    publisher.setPreviewPath(preview);
+    EXPECT_THROW(publisher.onPublish(PublishChoices{out / "book", "index", "T", 0, 0, 0}), Error);
+    ASSERT_TRUE(controller.applyChange());
+    EXPECT_THROW(publisher.onPublish(PublishChoices{"", "index", "T", 0, 0, 0}), Error);
+    EXPECT_EQ(settings.lastOutputFileName(), "index") << "the choices are remembered";
 }

@@ -36,6 +36,7 @@ TEST(IsWithin, ComparesWholePathComponents) {
     EXPECT_FALSE(isWithin("/a", "/a/b"));
 }
 
+// The commit judges again whatever appeared in the target's place meanwhile.
 TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
     const std::string book = "index.html files/config.xml";
     struct Case {
@@ -43,6 +44,9 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
         std::string files; // in the target before the run, split at spaces
         bool overwrite, commit, replaced;
         const char* input = nullptr; // inside the target
+        // Files that appear in the target while the book is written; "link": the
+        // target appears as a link to a book, "folder": as an empty folder.
+        std::string meanwhile = "";
     };
     const std::vector<Case> cases = {
         {"a new folder", "", false, true, true},
@@ -64,18 +68,23 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
          false},
         {"a book holding an input", book + " files/extfiles/LogoFile.png", true, true, false,
          "files/extfiles/LogoFile.png"},
+        {"a folder appeared", "", false, true, false, nullptr, "notes.txt"},
+        {"a folder that is no book appeared", "", true, true, false, nullptr, "notes.txt"},
+        {"the earlier book took other files in", book, true, true, false, nullptr, "notes.txt"},
+        {"a link appeared", "", true, true, false, nullptr, "link"},
+        {"an earlier book appeared", "", true, true, true, nullptr, "files/config.xml"},
+        {"an empty folder appeared", "", false, true, true, nullptr, "folder"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         const fs::path target = dir / "new/parents/out";
-        Strings files;
-        for (std::size_t at = 0; at < c.files.size();) {
-            const std::size_t end = std::min(c.files.find(' ', at), c.files.size());
-            files.push_back(c.files.substr(at, end - at));
-            writeFile(target / files.back(), "old");
-            at = end + 1;
-        }
+        Strings files = splitAtSpaces(c.files);
+        for (const auto& file : files)
+            writeFile(target / file, "old");
+        const Strings appearing = c.meanwhile == "folder"
+                                      ? Strings{}
+                                      : splitAtSpaces(c.meanwhile == "link" ? book : c.meanwhile);
         OutputFolder::Rules rules;
         rules.overwrite = c.overwrite;
         rules.bundleName = "mybook.app";
@@ -87,9 +96,17 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
             EXPECT_EQ(out.staging().parent_path(), target.parent_path());
             writeFile(out.staging() / "index.html", "new");
             EXPECT_EQ(fs::exists(target), !files.empty());
+            const fs::path place = c.meanwhile == "link" ? dir / "real" : target;
+            if (c.meanwhile == "folder")
+                fs::create_directories(target);
+            for (const auto& file : appearing)
+                writeFile(place / file, "old");
+            if (c.meanwhile == "link")
+                fs::create_directory_symlink(place, target);
             if (c.commit)
                 out.commit();
         });
+        files.insert(files.end(), appearing.begin(), appearing.end());
         if (c.replaced) {
             EXPECT_EQ(why, "");
             EXPECT_EQ(listFolder(target), Strings{"index.html"});
@@ -99,6 +116,7 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
             EXPECT_EQ(why.find('\n'), std::string::npos) << why;
             for (const auto& file : files)
                 EXPECT_EQ(slurp(target / file), "old") << file;
+            EXPECT_NE(slurp(target / "index.html"), "new") << "the new book went in";
         }
         const bool left = c.replaced || !files.empty();
         EXPECT_EQ(listFolder(target.parent_path()), left ? Strings{"out"} : Strings{})
@@ -106,7 +124,9 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
     }
 }
 
-TEST(OutputFolder, RefusesProtectedFoldersEvenWithOverwrite) {
+// Refused whatever --overwrite says, each for its reason; a link among the
+// parents leads to the folder as usual.
+TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     TempDir dir;
     fs::path home = dir / "home/user";
     fs::path resources = dir / "app/resources";
@@ -116,97 +136,36 @@ TEST(OutputFolder, RefusesProtectedFoldersEvenWithOverwrite) {
     writeFile(dir / "docs/input.pdf", "%PDF");
     writeFile(dir / "docs/other.txt", "x");
     writeFile(dir / "plain-file", "x");
+    writeFile(dir / "real/files/config.xml", "old book");
+    fs::create_directory_symlink(dir / "real", dir / "link");
+    fs::create_symlink(dir / "missing", dir / "dangling");
 
     OutputFolder::Rules rules;
     rules.overwrite = true;
     rules.neverReplaced = {"/", home};
     rules.neverTouched = {resources, preview};
     rules.inputs = {dir / "docs/input.pdf"};
-    for (const fs::path& bad : {fs::path("/"), home, home / "..", dir / "home", resources,
-                                resources / "AppFiles", dir / "app", preview, preview / "files",
-                                dir / "docs", dir / "plain-file", dir / "plain-file/book"}) {
-        EXPECT_THROW(OutputFolder(bad, rules), Error) << bad;
+    const std::pair<const char*, std::vector<fs::path>> cases[] = {
+        {"root", {"/"}},
+        {"is never replaced", {home, home / "..", dir / "home"}},
+        {"which is never written",
+         {resources, resources / "AppFiles", dir / "app", preview, preview / "files"}},
+        {"holds the input", {dir / "docs"}},
+        {"is not a folder", {dir / "plain-file"}},
+        {"cannot create", {dir / "plain-file/book"}},
+        {"symbolic link", {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}},
+    };
+    for (const auto& [reason, folders] : cases) {
+        for (const auto& chosen : folders) {
+            const std::string why = refusal([&] { OutputFolder(chosen, rules); });
+            EXPECT_NE(why.find(reason), std::string::npos) << chosen << ": " << why;
+        }
     }
     EXPECT_TRUE(fs::exists(dir / "docs/input.pdf"));
     EXPECT_TRUE(fs::exists(resources / "AppFiles"));
-    // Inside the home folder is fine.
-    EXPECT_NO_THROW(OutputFolder(home / "book", rules));
-}
-
-TEST(OutputFolder, ASymbolicLinkIsNeverTheOutputFolder) {
-    TempDir dir;
-    writeFile(dir / "real/files/config.xml", "old book");
-    fs::create_directory_symlink(dir / "real", dir / "link");
-    fs::create_symlink(dir / "missing", dir / "dangling");
-    OutputFolder::Rules rules;
-    rules.overwrite = true;
-    for (const fs::path& chosen : {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}) {
-        const std::string why = refusal([&] { OutputFolder(chosen, rules); });
-        EXPECT_NE(why.find("symbolic link"), std::string::npos) << chosen << ": " << why;
-    }
     EXPECT_EQ(slurp(dir / "real/files/config.xml"), "old book");
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
-    // A link among the parents leads to the folder as usual.
-    OutputFolder inner(dir / "link/inner", {});
+    EXPECT_NO_THROW(OutputFolder(home / "book", rules));
+    OutputFolder inner(dir / "link/inner", rules);
     EXPECT_EQ(inner.target(), fs::canonical(dir.path()) / "real/inner");
-}
-
-TEST(OutputFolder, CommitChecksTheTargetAgain) {
-    struct Case {
-        const char* what;
-        bool bookBefore;
-        bool overwrite;
-        std::function<void(const fs::path& target, const fs::path& dir)> meanwhile;
-        bool committed;
-    };
-    auto addNotes = [](const fs::path& target, const fs::path&) {
-        writeFile(target / "notes.txt", "mine");
-    };
-    const std::vector<Case> cases = {
-        {"a folder appeared", false, false, addNotes, false},
-        {"a folder that is no book appeared", false, true, addNotes, false},
-        {"the earlier book took other files in", true, true, addNotes, false},
-        {"a link appeared", false, true,
-         [](const fs::path& target, const fs::path& dir) {
-             writeFile(dir / "real/files/config.xml", "mine");
-             fs::create_directory_symlink(dir / "real", target);
-         },
-         false},
-        {"an earlier book appeared", false, true,
-         [](const fs::path& target, const fs::path&) {
-             writeFile(target / "files/config.xml", "old");
-         },
-         true},
-        {"an empty folder appeared", false, false,
-         [](const fs::path& target, const fs::path&) { fs::create_directory(target); }, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        TempDir dir;
-        const fs::path target = dir / "out";
-        if (c.bookBefore)
-            writeFile(target / "files/config.xml", "old");
-        OutputFolder::Rules rules;
-        rules.overwrite = c.overwrite;
-        {
-            OutputFolder out(target, rules);
-            writeFile(out.staging() / "index.html", "new");
-            c.meanwhile(target, dir.path());
-            if (c.committed) {
-                out.commit();
-                EXPECT_EQ(listFolder(target), Strings{"index.html"});
-                continue;
-            }
-            EXPECT_THROW(out.commit(), Error);
-        }
-        EXPECT_FALSE(fs::exists(target / "index.html")) << "the new book went in";
-        if (fs::is_symlink(target)) {
-            EXPECT_EQ(slurp(dir / "real/files/config.xml"), "mine");
-        } else {
-            EXPECT_EQ(slurp(target / "notes.txt"), "mine");
-            EXPECT_EQ(fs::exists(target / "files/config.xml"), c.bookBefore);
-        }
-        for (const auto& name : listFolder(dir.path()))
-            EXPECT_NE(name.front(), '.') << "left behind: " << name;
-    }
 }

@@ -4,7 +4,9 @@
 
 using namespace zarvex;
 
-TEST(Base64, RoundTripsRfc4648VectorsAndEveryPaddingLength) {
+// The vectors have every padding length; the envelope test checks that long
+// texts have no line breaks.
+TEST(Base64, RoundTripsRfc4648VectorsAndDecodesLeniently) {
     const std::pair<std::string, std::string> vectors[] = {
         {"", ""},
         {"f", "Zg=="},
@@ -19,18 +21,7 @@ TEST(Base64, RoundTripsRfc4648VectorsAndEveryPaddingLength) {
         EXPECT_EQ(Base64::encode(bytes), text);
         EXPECT_EQ(Base64::decode(text), bytes);
     }
-    std::string bytes;
-    for (std::size_t n = 0; n < 40; bytes.push_back(static_cast<char>(n++ * 37))) {
-        const std::string text = Base64::encode(bytes.data(), bytes.size());
-        EXPECT_EQ(text.size(), 4 * ((n + 2) / 3));
-        EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
-        const auto pads = text.size() - text.find_last_not_of('=') - 1;
-        EXPECT_EQ(text.empty() ? 0 : pads, (3 - n % 3) % 3) << n;
-        EXPECT_EQ(Base64::decode(text), bytes);
-    }
-}
-
-TEST(Base64, DecoderIsLenientButRejectsBadLengthsAndNonAscii) {
+    // The decoder is lenient, but rejects bad lengths and bytes beyond ASCII.
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"YWJj====", "abc"},                      // every trailing pad goes
         {"====", ""},                             // nothing left
@@ -41,8 +32,8 @@ TEST(Base64, DecoderIsLenientButRejectsBadLengthsAndNonAscii) {
         {"YWJjZ", std::nullopt},
         {"YWJ\xC3", std::nullopt},
     };
-    for (const auto& [text, bytes] : cases)
-        EXPECT_EQ(Base64::decode(text), bytes) << text;
+    for (const auto& [text, decoded] : cases)
+        EXPECT_EQ(Base64::decode(text), decoded) << text;
     EXPECT_FALSE(Base64::decode(nullptr, 0));
     EXPECT_EQ(Base64::decode(std::string_view{}), "");
 }

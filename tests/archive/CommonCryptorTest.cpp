@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 using namespace zarvex;
@@ -41,12 +42,11 @@ TEST(RC4, MatchesRfc6229KeystreamsAndClassicVectors) {
     EXPECT_EQ(RC4EncryptedDataUsingKey("", "k"), "");
 }
 
-TEST(RC4, KeysAreTheirBytesCutTo512AndNeverEmpty) {
+TEST(CommonCryptor, RC4KeysAreTheirBytesCutTo512AndFailuresCarryTheirStatus) {
     const std::string text = "Schl\xC3\xBCssel";
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
     EXPECT_EQ(RC4EncryptedDataUsingKey("payload", text),
               RC4EncryptedDataUsingKey("payload", std::span<const std::uint8_t>(bytes)));
-
     std::string key;
     for (int n = 0; n < 600; ++n)
         key.push_back(static_cast<char>(n * 31 + 5));
@@ -54,24 +54,30 @@ TEST(RC4, KeysAreTheirBytesCutTo512AndNeverEmpty) {
     EXPECT_EQ(RC4EncryptedDataUsingKey(data, key),
               RC4EncryptedDataUsingKey(data, key.substr(0, 512)));
 
+    // A vector is cut or zero-extended to the key, and RC4 ignores it.
+    std::string longKey(600, 'k'), shortKey = "short";
+    std::optional<std::string> iv = "abc", longIv = std::string(20, 'v'), none;
+    FixKeyLengths(kCCAlgorithmRC4, longKey, iv);
+    FixKeyLengths(kCCAlgorithmRC4, shortKey, longIv);
+    FixKeyLengths(kCCAlgorithmRC4, shortKey, none);
+    EXPECT_EQ(longKey.size(), 512u);
+    EXPECT_EQ(iv, std::string("abc") + std::string(509, '\0'));
+    EXPECT_EQ(shortKey, "short");
+    EXPECT_EQ(longIv, "vvvvv");
+    EXPECT_FALSE(none);
     EXPECT_EQ(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", std::string_view("iv"),
                                           kCCOptionPKCS7Padding),
-              dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", kCCOptionPKCS7Padding))
-        << "the vector is ignored";
+              dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", kCCOptionPKCS7Padding));
 
     CommonCryptoError error;
     EXPECT_FALSE(RC4EncryptedDataUsingKey("abc", "", &error));
     EXPECT_EQ(error.code, kCCParamError);
     EXPECT_EQ(error.localizedDescription, "Parameter Error");
     EXPECT_FALSE(RC4EncryptedDataUsingKey("abc", "")); // no error place: still just absent
-}
-
-TEST(CommonCryptor, ReportsUnprovidedAlgorithmsAndTooSmallBuffersAndFitsKeyLengths) {
     CCCryptorStatus status = kCCSuccess;
     EXPECT_FALSE(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmAES128, "0123456789abcdef",
                                              kCCOptionPKCS7Padding, &status));
     EXPECT_EQ(status, kCCUnimplemented);
-
     auto cryptor = CCCryptor::create(kCCEncrypt, kCCAlgorithmRC4, 0, "key", std::nullopt, status);
     ASSERT_TRUE(cryptor);
     char out[2];
@@ -81,41 +87,15 @@ TEST(CommonCryptor, ReportsUnprovidedAlgorithmsAndTooSmallBuffersAndFitsKeyLengt
     EXPECT_EQ(_runCryptor("abc", *cryptor, status).value_or("").size(), 3u);
     EXPECT_EQ(status, kCCSuccess);
 
-    // RC4 keys are cut to 512 bytes; a vector is cut or zero-extended to the key.
-    std::string key(600, 'k'), shortKey = "short";
-    std::optional<std::string> iv = "abc", longIv = std::string(20, 'v'), none;
-    FixKeyLengths(kCCAlgorithmRC4, key, iv);
-    FixKeyLengths(kCCAlgorithmRC4, shortKey, longIv);
-    FixKeyLengths(kCCAlgorithmRC4, shortKey, none);
-    EXPECT_EQ(key.size(), 512u);
-    EXPECT_EQ(iv, std::string("abc") + std::string(509, '\0'));
-    EXPECT_EQ(shortKey, "short");
-    EXPECT_EQ(longIv, "vvvvv");
-    EXPECT_FALSE(none);
-}
-
-TEST(CommonCryptoError, StatusTableTexts) {
-    const struct {
-        CCCryptorStatus status;
-        const char* description;
-        const char* reason; // nullptr: none
-    } rows[] = {
-        {0, "Success", nullptr},
-        {-4300, "Parameter Error", "Illegal parameter supplied to encryption/decryption algorithm"},
-        {-4301, "Buffer Too Small", "Insufficient buffer provided for specified operation"},
-        {-4302, "Memory Failure", "Failed to allocate memory"},
-        {-4303, "Alignment Error", "Input size to encryption algorithm was not aligned correctly"},
-        {-4304, "Decode Error", "Input data did not decode or decrypt correctly"},
-        {-4305, "Unimplemented Function", "Function not implemented for the current algorithm"},
-        {7, "Unknown Error", nullptr},
-        {-4306, "Unknown Error", nullptr},
-    };
-    for (const auto& row : rows) {
-        const auto error = CommonCryptoError::errorWithCCCryptorStatus(row.status);
-        EXPECT_EQ(error.domain, "CommonCryptoErrorDomain");
-        EXPECT_EQ(error.code, row.status);
-        EXPECT_EQ(error.localizedDescription, row.description);
-        EXPECT_EQ(error.localizedFailureReason,
-                  row.reason ? std::optional<std::string>(row.reason) : std::nullopt);
+    // Each status has a description of its own, failures also a reason.
+    std::set<std::string> descriptions;
+    for (const CCCryptorStatus code : {0, -4300, -4301, -4302, -4303, -4304, -4305, 7}) {
+        const auto e = CommonCryptoError::errorWithCCCryptorStatus(code);
+        EXPECT_EQ(e.domain, "CommonCryptoErrorDomain");
+        EXPECT_EQ(e.code, code);
+        EXPECT_TRUE(descriptions.insert(e.localizedDescription).second) << e.localizedDescription;
+        EXPECT_EQ(e.localizedFailureReason.has_value(), code < 0) << code;
     }
+    EXPECT_EQ(CommonCryptoError::errorWithCCCryptorStatus(-4306).localizedDescription,
+              "Unknown Error");
 }

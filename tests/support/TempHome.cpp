@@ -66,4 +66,14 @@ std::vector<std::string> listFolder(const fs::path& folder) {
     return names;
 }
 
+std::vector<std::string> splitAtSpaces(const std::string& text) {
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        parts.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return parts;
+}
+
 } // namespace zarvex::test

@@ -56,5 +56,8 @@ void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string slurp(const std::filesystem::path& file);
 // Names of the entries directly in `folder`, sorted; empty when it is missing.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
+// The parts of `text` between single spaces: a table row's command line or
+// file list ("" has none).
+std::vector<std::string> splitAtSpaces(const std::string& text);
 
 } // namespace zarvex::test

@@ -5,7 +5,6 @@
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
-//   encrypted          two pages that need the password "secret"
 //   huge-count         two pages whose page tree claims 2147483647 pages
 //   hostile-strings    links and bookmarks with control characters, bytes that are
 //                      not UTF-8, several text encodings and script addresses
@@ -21,10 +20,9 @@
 namespace {
 
 int usage() {
-    std::fputs(
-        "usage: make-fixture-pdf "
-        "benchmark|standard|links|plain|encrypted|huge-count|hostile-strings [PAGES] OUT.pdf\n",
-        stderr);
+    std::fputs("usage: make-fixture-pdf "
+               "benchmark|standard|links|plain|huge-count|hostile-strings [PAGES] OUT.pdf\n",
+               stderr);
     return 2;
 }
 
@@ -55,9 +53,6 @@ int main(int argc, char** argv) {
         doc = linkPlacementDocument();
     } else if (kind == "plain") {
         doc = plainDocument(pages ? pages : 10);
-    } else if (kind == "encrypted" && argc == 3) {
-        doc = plainDocument(2);
-        doc.userPassword = "secret";
     } else if (kind == "huge-count" && argc == 3) {
         doc = hugeCountDocument();
     } else if (kind == "hostile-strings" && argc == 3) {
