@@ -43,9 +43,9 @@ constexpr int kLoadTimeoutMs = 30000;
 
 // Keeps a picture of a window for people to look at (build folder, gui-shots/).
 void keepShot(QWidget& widget, const QString& name) {
-    const QByteArray folder = qgetenv("ZARVEX_GUI_SHOTS");
+    QByteArray folder = qgetenv("ZARVEX_GUI_SHOTS");
     if (folder.isEmpty())
-        return;
+        folder = ZARVEX_GUI_SHOTS_DIR;
     fs::create_directories(folder.toStdString());
     widget.grab().save(QString::fromUtf8(folder) + "/" + name);
 }
