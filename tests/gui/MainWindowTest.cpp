@@ -6,6 +6,11 @@
 
 #include "app/BookController.h"
 #include "base/Log.h"
+#include "import/FlashPageSourcePDF.h"
+#include "import/FlashPagesAnnotations.h"
+#include "import/FlashPagesAnnotationsPDF.h"
+#include "import/ImportPDFOperation.h"
+#include "support/FixturePdf.h"
 #include "support/LogCapture.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
@@ -233,6 +238,28 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
     window->outlineView()->selectionModel()->setCurrentIndex(
         indexOf("BaseColor", 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     keepShot(*window, "main-window-colour-applied.png");
+}
+
+TEST_F(MainWindowTest, APreviewOfFlashPagesShowsThePages) {
+    // The book's script reads its Flash page files from the preview folder.
+    TempDir dir;
+    FixtureDocument document = plainDocument(2);
+    document.pages[0].links.push_back(FixtureLink::web({150, 250, 300, 300}, "https://a.example/"));
+    document.pages[0].drawLinks = true;
+    writeFixturePdf(dir / "book.pdf", document);
+    ImportPDFOperation operation(dir / "book.pdf", "ALL", 144, 85);
+    operation.main();
+    ASSERT_TRUE(operation.flashPageSource());
+    ASSERT_EQ(operation.flashPageSource()->normalPages()[0]->pageFilePath().extension(), ".swf");
+    controller.acceptImport(
+        {operation.flashPageSource(), operation.flashPagesAnnotation(), nullptr, 612, 792});
+    ASSERT_TRUE(waitForPreview([this] { window->OnApplyChange(); }));
+    const QColor magenta(255, 0, 255);
+    int pixels = 0;
+    for (int i = 0; i < 100 && (pixels = previewPixelsOf(magenta)) < 200; ++i)
+        QTest::qWait(100);
+    EXPECT_GE(pixels, 200) << "the first page's picture is drawn";
+    keepShot(*window, "main-window-flash-pages.png");
 }
 
 TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
