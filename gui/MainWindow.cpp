@@ -59,7 +59,7 @@ MainWindow::MainWindow(BookController& controller, Choosers choosers, QWidget* p
       tipChanged_(NotificationCenter::defaultCenter(), "UpdateFlashTmplProTipNotification",
                   [this](const Notification&) { updateTmplPropertyTip(); }) {
     setWindowTitle(kAppName);
-    setWindowIcon(appImage("zarvex"));
+    setWindowIcon(QIcon::fromTheme("zarvex", appImage("about")));
 
     applyTimer_ = new QTimer(this);
     applyTimer_->setInterval(ApplyChangeIndicator::kIntervalMs);
