@@ -117,10 +117,9 @@ public:
     // The page editor ended: its changes are undone unless code is 1; the preview
     // is rebuilt in any case.
     void pageEditorWindowDidEnd(int returnCode);
-    // Quit: removes the page converters' work folders ("/tmp/Pellido" when it is
-    // the user's own, and the private one used instead of it), lets go of the
-    // book and deletes the preview folder. For the desktop application
-    // only: the work folders are shared by every running copy.
+    // Quit: removes the page converters' work folders of this process (and
+    // "/tmp/Pellido" once nothing else works in it), lets go of the book and
+    // deletes the preview folder.
     void applicationWillTerminate();
 
 private:

@@ -112,6 +112,8 @@ std::string whyNotOwn(const fs::path& folder, int mkdirError) {
 // the shared folder's path; made once per process.
 std::mutex gFallbackMutex;
 std::map<fs::path, fs::path> gFallbacks;
+// The work folders this process made, by the shared folder's path.
+std::map<fs::path, std::vector<fs::path>> gMade;
 
 // The folder that receives the work folders of `name`: the shared one when it
 // is a private folder of ours (made so when missing), otherwise our fallback.
@@ -150,17 +152,26 @@ fs::path HXCUtility::forceTmpDiractory(const std::string& name) {
     if (::mkdtemp(pattern.data()) == nullptr)
         throw Error("cannot create a work folder in " + fs::path(pattern).parent_path().string() +
                     ": " + std::strerror(errno));
+    std::scoped_lock lock(gFallbackMutex);
+    gMade[workBase() / name].push_back(pattern);
     return pattern;
 }
 
 void HXCUtility::removeWorkFolders(const std::string& name) {
     const fs::path shared = workBase() / name;
     std::error_code ec;
-    if (isOwnFolder(shared))
-        fs::remove_all(shared, ec);
-    if (ec)
-        ZLOG_WARN("cannot remove the work folder {}: {}", shared.string(), ec.message());
     std::scoped_lock lock(gFallbackMutex);
+    // Only what this process made: another running copy may be converting in
+    // the shared folder right now. The shared folder goes once it is empty.
+    if (auto made = gMade.find(shared); made != gMade.end()) {
+        for (const auto& folder : made->second)
+            if (isOwnFolder(folder) && (fs::remove_all(folder, ec), ec))
+                ZLOG_WARN("cannot remove the work folder {}: {}", folder.string(), ec.message());
+        gMade.erase(made);
+    }
+    if (isOwnFolder(shared) && ::rmdir(shared.c_str()) != 0 && errno != ENOTEMPTY &&
+        errno != EEXIST)
+        ZLOG_WARN("cannot remove the work folder {}: {}", shared.string(), std::strerror(errno));
     const auto own = gFallbacks.find(shared);
     if (own == gFallbacks.end())
         return;

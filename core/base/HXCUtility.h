@@ -22,9 +22,10 @@ public:
     // tests). Raises Error when no private folder can be made.
     static std::filesystem::path forceTmpDiractory(const std::string& name);
 
-    // Removes the work folders of forceTmpDiractory(name) with everything in
-    // them: "/tmp"/name when it is a real folder of this user's own (a link or
-    // another user's folder stays as it is) and this process's private one.
+    // Removes the work folders this process made with forceTmpDiractory(name),
+    // with everything in them, and this process's private fallback folder;
+    // then "/tmp"/name itself when it is a real folder of this user's own and
+    // empty. Folders of other running copies stay, so their work goes on.
     static void removeWorkFolders(const std::string& name);
 
     // Every folder below `folder`, deep, each folder before its contents; empty

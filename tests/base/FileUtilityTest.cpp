@@ -119,6 +119,21 @@ TEST(HXCUtility, WorkFoldersArePrivateAndAvoidAnythingButTheUsersOwnFolder) {
     }
 }
 
+TEST(HXCUtility, QuitLeavesTheWorkOfOtherRunningCopies) {
+    TempDir dir;
+    test::ScopedEnv env("ZARVEX_WORK_BASE", dir.path().string());
+    const auto mine = HXCUtility::forceTmpDiractory("Pellido");
+    const fs::path peer = dir / "Pellido/temp.peer";
+    writeFile(peer / "page.swf", "converting");
+    HXCUtility::removeWorkFolders("Pellido");
+    EXPECT_FALSE(fs::exists(mine));
+    EXPECT_EQ(slurp(peer / "page.swf"), "converting");
+    fs::remove_all(peer);
+    HXCUtility::forceTmpDiractory("Pellido");
+    HXCUtility::removeWorkFolders("Pellido");
+    EXPECT_FALSE(fs::exists(dir / "Pellido")) << "the shared folder goes once it is empty";
+}
+
 TEST(HXCUtility, AWorkFolderThatCannotBeMadeIsAnError) {
     TempDir dir;
     test::ScopedEnv env("ZARVEX_WORK_BASE", (dir / "missing").string());
