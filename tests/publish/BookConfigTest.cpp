@@ -162,7 +162,13 @@ TEST(PageList, ScalesNormalAndThumbnailSizes) {
 // the book or a link without target adds nothing.
 TEST(PageList, ListsEveryPageWithItsThumbnailAddressesAndLinks) {
     const std::string head = R"(<Pages bace="" largeWidth="1080" largeHeight="1440" width="700" )"
-                             R"(height="933" thumbWidth="135" thumbHeight="180")";
+                             R"(height="933" thumbWidth="135" thumbHeight="180">)";
+    // A page's items before its links.
+    const auto page = [](const std::string& thumb, const std::string& file) {
+        return "\n  <Page type=\"Image\">\n    <Item name=\"thumb\">" + thumb +
+               "</Item>\n    <Item name=\"normal\">" + file + "</Item>\n    <Item name=\"large\">" +
+               file + "</Item>";
+    };
     struct Case {
         const char* what;
         test::PageSourceSpec pages;
@@ -182,36 +188,18 @@ TEST(PageList, ListsEveryPageWithItsThumbnailAddressesAndLinks) {
               <pageAnnos pageIndex="1"><anno url="mailto:x@y" action="web"/></pageAnnos>
               <pageAnnos pageIndex="03"><anno url="https://never/" action="web"/></pageAnnos>
             </pagesAnnos>)",
-         head + R"(>
-  <Page type="Image">
-    <Item name="thumb">thumb/5.jpg</Item>
-    <Item name="normal">page/5.swf</Item>
-    <Item name="large">page/5.swf</Item>
+         head + page("thumb/5.jpg", "page/5.swf") + R"(
     <Item name="Link" type="rect" action="web" x="1" y="2" width="3" height="4" href="https://a/"/>
     <Item name="Link" type="rect" action="web" x="" y="" width="" height="" href="mailto:x@y"/>
-  </Page>
-  <Page type="Image">
-    <Item name="thumb">thumb/6.jpg</Item>
-    <Item name="normal">page/6.swf</Item>
-    <Item name="large">page/6.swf</Item>
+  </Page>)" + page("thumb/6.jpg", "page/6.swf") +
+             R"(
     <Item name="Link" type="rect" action="page" x="5" y="5" width="1" height="1" href="3"/>
-  </Page>
-  <Page type="Image">
-    <Item name="thumb">thumb/7.jpg</Item>
-    <Item name="normal">page/7.swf</Item>
-    <Item name="large">page/7.swf</Item>
-  </Page>
-</Pages>)"},
+  </Page>)" + page("thumb/7.jpg", "page/7.swf") +
+             "\n  </Page>\n</Pages>"},
         {"image pages without thumbnails",
          {.pageNumbers = {2}, .extension = "jpg", .thumbs = false},
          "",
-         head + R"(>
-  <Page type="Image">
-    <Item name="thumb">page/2.jpg</Item>
-    <Item name="normal">page/2.jpg</Item>
-    <Item name="large">page/2.jpg</Item>
-  </Page>
-</Pages>)"},
+         head + page("page/2.jpg", "page/2.jpg") + "\n  </Page>\n</Pages>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,8 +1,7 @@
 #pragma once
 
-// Generated inputs of the publishing tests: a private home, a resource folder
-// with a template and players written by code, and page sources over small
-// generated page files.
+// The publishing tests' inputs, written by code: a private home, a resource
+// folder with a template and players, and page sources over small page files.
 #include "base/AppSettings.h"
 #include "base/Xml.h"
 #include "import/FlashPageSource.h"
@@ -53,9 +52,8 @@ struct BookCase {
     explicit BookCase(const std::vector<PropertySpec>& properties = {},
                       const std::string& templateName = "plain", const PageSourceSpec& pages = {});
 
-    // Page files named "{kind}-{number}.{ext}" whose content names them.
+    // Page files named "{kind}-{number}.{ext}" whose content is "{kind} {number}".
     std::shared_ptr<GeneratedPageSource> pageSource(const PageSourceSpec& wanted);
-    // A book writer into `folder`.
     std::unique_ptr<FlashBookOutput> writer(const std::filesystem::path& folder,
                                             const std::string& name = "index.html");
     // Writes the preview (which creates the working page list), then the book
@@ -78,11 +76,9 @@ struct BookCase {
     int sourceCount = 0;
 };
 
-// The configuration document inside an envelope file; fails the test when the
-// file does not decode.
+// The configuration inside an envelope file; a test failure when it does not decode.
 xml::Document decodeConfig(const std::filesystem::path& envelopeFile);
-// Runs node on a script; returns its standard output ("" and a test failure
-// when node fails).
+// Node's standard output for a script; a test failure when node fails.
 std::string runNode(const std::filesystem::path& script);
 
 } // namespace zarvex::test

@@ -111,10 +111,7 @@ TEST(TextTemplate, SubstitutesAsTheScannerWalks) {
         {"A${}B", {}, "AB"},
         {"A${x}B${x}C", {{"x", "<&>"}}, "A<&>B<&>C"},
         {"line one\n  line two ${k}\n", {{"k", "v"}}, "line one\n  line two v"},
-        {"A${x}B\xc2\xa0${y}",
-         {{"x", "1"}, {"y", "2"}},
-         "A1B\xc2\xa0"
-         "2"},
+        {"A${x}B\302\240${y}", {{"x", "1"}, {"y", "2"}}, "A1B\302\2402"},
         {"A${x}\xe2\x80\xa8${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
         {"a ${k}", {{"k", "1"}, {"k", "2"}}, "a 2"}, // the later item counts
     };
@@ -133,9 +130,7 @@ TEST(HTMLConfigInfo, WritesThePageWithEscapedTextsOrKeepsTheOldOne) {
     test::writeFile(dir / "page.html", "<title>${index.title}</title>\n<meta name=\"keywords\" "
                                        "content=\"${meta.keywords}\">\n<p>${meta.description}</p>");
     test::writeFile(dir / "latin1.html", "caf\xe9 ${index.title}.");
-    test::writeFile(dir / "utf16.html", std::string("\xff\xfe"
-                                                    "a\0$\0{\0x\0}\0",
-                                                    12));
+    test::writeFile(dir / "utf16.html", std::string("\377\376a\0$\0{\0x\0}\0", 12));
     HTMLConfigInfo info;
     info.setHTMLTitle("Tom & Jerry </title>");
     info.setHTMLDescription("say \"hi\"");

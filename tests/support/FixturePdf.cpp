@@ -24,11 +24,16 @@ std::string number(double v) {
     return buf;
 }
 
+fz_rect toRect(const PDFRect& r) {
+    return fz_make_rect(static_cast<float>(r.left()), static_cast<float>(r.bottom()),
+                        static_cast<float>(r.right()), static_cast<float>(r.top()));
+}
+
 // The page's drawing: a frame, a few filled shapes, the page number in big
 // digits and optional lines of body text. Coordinates in default user space.
 std::string pageContent(const FixturePage& page, int pageNumber) {
     std::ostringstream s;
-    const double w = page.width, h = page.height;
+    const double w = page.width, h = page.height, digits = std::min(w, h);
     s << "q 0 0 0 RG 2 w 10 10 " << number(w - 20) << " " << number(h - 20) << " re S Q\n";
     s << "q 0.85 0.2 0.2 rg 30 30 80 40 re f Q\n";
     s << "q 0.2 0.4 0.8 rg " << number(w - 110) << " 30 m " << number(w - 30) << " 30 l "
@@ -36,23 +41,17 @@ std::string pageContent(const FixturePage& page, int pageNumber) {
     s << "q 0.1 0.6 0.3 RG 3 w " << number(w / 2 - 60) << " " << number(h / 2) << " m "
       << number(w / 2 - 20) << " " << number(h / 2 + 80) << " " << number(w / 2 + 20) << " "
       << number(h / 2 - 80) << " " << number(w / 2 + 60) << " " << number(h / 2) << " c S Q\n";
-    s << "BT /F1 " << number(std::min(w, h) / 4) << " Tf 0 0 0 rg 1 0 0 1 "
-      << number(w / 2 - std::min(w, h) / 6) << " " << number(h / 2 + 40) << " Tm (" << pageNumber
-      << ") Tj ET\n";
-    if (page.drawLinks) {
-        for (const auto& link : page.links)
-            s << "q 1 0 1 rg " << number(link.rect.x) << " " << number(link.rect.y) << " "
-              << number(link.rect.width) << " " << number(link.rect.height) << " re f Q\n";
-    }
+    s << "BT /F1 " << number(digits / 4) << " Tf 0 0 0 rg 1 0 0 1 " << number(w / 2 - digits / 6)
+      << " " << number(h / 2 + 40) << " Tm (" << pageNumber << ") Tj ET\n";
+    for (const auto& link : page.drawLinks ? page.links : std::vector<FixtureLink>{})
+        s << "q 1 0 1 rg " << number(link.rect.x) << " " << number(link.rect.y) << " "
+          << number(link.rect.width) << " " << number(link.rect.height) << " re f Q\n";
     if (page.textLines > 0) {
         s << "BT /F1 10 Tf 0.1 0.1 0.1 rg 12 TL 1 0 0 1 40 " << number(h - 50) << " Tm\n";
         std::size_t word = static_cast<std::size_t>(pageNumber);
-        for (int line = 0; line < page.textLines; ++line) {
-            s << "(";
-            for (int i = 0; i < 14; ++i)
-                s << kWords[word++ % std::size(kWords)] << ' ';
-            s << ") '\n";
-        }
+        for (int i = 0; i < page.textLines * 14; ++i)
+            s << (i % 14 ? "" : "(") << kWords[word++ % std::size(kWords)]
+              << (i % 14 == 13 ? " ) '\n" : " ");
         s << "ET\n";
         for (int i = 0; i < 6; ++i) // a little line art under the text
             s << "q 0.5 g " << number(40 + i * 80) << " 100 60 " << number(20 + i * 7)
@@ -64,58 +63,37 @@ std::string pageContent(const FixturePage& page, int pageNumber) {
 class Writer {
 public:
     Writer() : ctx_(64u << 20) {
-        fz_context* c = ctx_;
-        doc_ = pdf::Document(c, guarded(c, "create PDF", [&] { return pdf_create_document(c); }));
-        pdf_document* d = doc_.get();
-        font_ =
-            pdf::Object(c, guarded(c, "create font", [&] {
-                            pdf_obj* f = pdf_add_new_dict(c, d, 4);
-                            pdf_obj* dict = pdf_resolve_indirect(c, f);
-                            pdf_dict_put(c, dict, PDF_NAME(Type), PDF_NAME(Font));
-                            pdf_dict_put(c, dict, PDF_NAME(Subtype), PDF_NAME(Type1));
-                            pdf_dict_put_name(c, dict, PDF_NAME(BaseFont), "Helvetica");
-                            pdf_dict_put(c, dict, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
-                            return f;
-                        }));
+        doc_ = pdf::Document(
+            ctx_, guarded(ctx_, "create PDF", [&] { return pdf_create_document(ctx_); }));
     }
 
     void addPage(const FixturePage& page, int pageNumber) {
         fz_context* c = ctx_;
         pdf_document* d = doc_.get();
-        std::string content = pageContent(page, pageNumber);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
-        std::size_t size = content.size();
-        pdf_obj* font = font_.get();
-        fz_rect media =
-            fz_make_rect(0, 0, static_cast<float>(page.width), static_cast<float>(page.height));
-        int rotate = page.rotation;
-        std::optional<fz_rect> crop;
-        if (page.cropBox)
-            crop = fz_make_rect(static_cast<float>(page.cropBox->left()),
-                                static_cast<float>(page.cropBox->bottom()),
-                                static_cast<float>(page.cropBox->right()),
-                                static_cast<float>(page.cropBox->top()));
-        guarded(c, "add page", [&] {
-            fz_buffer* buf = fz_new_buffer_from_copied_data(c, bytes, size);
-            pdf_obj* res = pdf_new_dict(c, d, 1);
-            pdf_obj* fonts = pdf_dict_put_dict(c, res, PDF_NAME(Font), 1);
-            pdf_dict_puts(c, fonts, "F1", font);
-            pdf_obj* pageObj = nullptr;
-            fz_var(pageObj);
-            fz_try(c) {
-                pageObj = pdf_add_page(c, d, media, rotate, res, buf);
-                if (crop)
-                    pdf_dict_put_rect(c, pageObj, PDF_NAME(CropBox), *crop);
-                pdf_insert_page(c, d, -1, pageObj);
-            }
-            fz_always(c) {
-                pdf_drop_obj(c, pageObj);
-                pdf_drop_obj(c, res);
-                fz_drop_buffer(c, buf);
-            }
-            fz_catch(c) {
-                fz_rethrow(c);
-            }
+        const std::string content = pageContent(page, pageNumber);
+        pdf::Buffer buf(c, guarded(c, "page content", [&] {
+                            return fz_new_buffer_from_copied_data(
+                                c, reinterpret_cast<const unsigned char*>(content.data()),
+                                content.size());
+                        }));
+        pdf::Object res(c, guarded(c, "page resources", [&] {
+                            pdf_obj* r = pdf_new_dict(c, d, 1);
+                            pdf_obj* font = pdf_dict_puts_dict(
+                                c, pdf_dict_put_dict(c, r, PDF_NAME(Font), 1), "F1", 4);
+                            pdf_dict_put(c, font, PDF_NAME(Type), PDF_NAME(Font));
+                            pdf_dict_put(c, font, PDF_NAME(Subtype), PDF_NAME(Type1));
+                            pdf_dict_put_name(c, font, PDF_NAME(BaseFont), "Helvetica");
+                            pdf_dict_put(c, font, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
+                            return r;
+                        }));
+        pdf::Object pageObj(c, guarded(c, "add page", [&] {
+                                return pdf_add_page(c, d, toRect({0, 0, page.width, page.height}),
+                                                    page.rotation, res.get(), buf.get());
+                            }));
+        guarded(c, "insert page", [&] {
+            if (page.cropBox)
+                pdf_dict_put_rect(c, pageObj.get(), PDF_NAME(CropBox), toRect(*page.cropBox));
+            pdf_insert_page(c, d, -1, pageObj.get());
         });
     }
 
@@ -124,14 +102,6 @@ public:
             throw Error("fixture link to a page outside the document");
         fz_context* c = ctx_;
         pdf_document* d = doc_.get();
-        const char* subtype = link.subtype.c_str();
-        const char* uri = link.uri ? link.uri->data() : nullptr;
-        std::size_t uriSize = link.uri ? link.uri->size() : 0;
-        int target = link.targetPage.value_or(-1);
-        bool goTo = link.useGoToAction;
-        fz_rect rect = fz_make_rect(
-            static_cast<float>(link.rect.left()), static_cast<float>(link.rect.bottom()),
-            static_cast<float>(link.rect.right()), static_cast<float>(link.rect.top()));
         guarded(c, "add annotation", [&] {
             pdf_obj* page = pdf_lookup_page_obj(c, d, pageIndex);
             pdf_obj* annots = pdf_dict_get(c, page, PDF_NAME(Annots));
@@ -141,26 +111,25 @@ public:
             pdf_array_push_drop(c, annots, ref);
             pdf_obj* a = pdf_resolve_indirect(c, ref);
             pdf_dict_put(c, a, PDF_NAME(Type), PDF_NAME(Annot));
-            pdf_dict_put_name(c, a, PDF_NAME(Subtype), subtype);
-            pdf_dict_put_rect(c, a, PDF_NAME(Rect), rect);
+            pdf_dict_put_name(c, a, PDF_NAME(Subtype), link.subtype.c_str());
+            pdf_dict_put_rect(c, a, PDF_NAME(Rect), toRect(link.rect));
             pdf_dict_put(c, a, PDF_NAME(P), page);
             pdf_obj* border = pdf_dict_put_array(c, a, PDF_NAME(Border), 3);
             for (int i = 0; i < 3; ++i)
                 pdf_array_push_int(c, border, 0);
-            if (uri) {
+            if (link.uri) {
                 pdf_obj* action = pdf_dict_put_dict(c, a, PDF_NAME(A), 2);
                 pdf_dict_put(c, action, PDF_NAME(S), PDF_NAME(URI));
-                pdf_dict_put_string(c, action, PDF_NAME(URI), uri, uriSize);
-            } else if (target >= 0) {
+                pdf_dict_put_string(c, action, PDF_NAME(URI), link.uri->data(), link.uri->size());
+            } else if (link.targetPage) {
                 pdf_obj* holder = a;
-                pdf_obj* key = PDF_NAME(Dest);
-                if (goTo) {
+                if (link.useGoToAction) {
                     holder = pdf_dict_put_dict(c, a, PDF_NAME(A), 2);
                     pdf_dict_put(c, holder, PDF_NAME(S), PDF_NAME(GoTo));
-                    key = PDF_NAME(D);
                 }
-                pdf_obj* dest = pdf_dict_put_array(c, holder, key, 5);
-                pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, target));
+                pdf_obj* dest = pdf_dict_put_array(
+                    c, holder, link.useGoToAction ? PDF_NAME(D) : PDF_NAME(Dest), 5);
+                pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, *link.targetPage));
                 pdf_array_push(c, dest, PDF_NAME(XYZ));
                 for (int i = 0; i < 3; ++i)
                     pdf_array_push(c, dest, PDF_NULL);
@@ -176,151 +145,110 @@ public:
         for (const auto& item : items) {
             if (item.page < 0 || item.page >= pageCount)
                 throw Error("fixture bookmark to a page outside the document");
-            const char* title = item.title.c_str();
-            std::size_t titleSize = item.title.size();
-            bool raw = item.rawTitle;
-            int target = item.page;
-            refs.emplace_back(c, guarded(c, "add bookmark", [&] {
-                                  pdf_obj* ref = pdf_add_new_dict(c, d, 6);
-                                  pdf_obj* o = pdf_resolve_indirect(c, ref);
-                                  if (raw)
-                                      pdf_dict_put_string(c, o, PDF_NAME(Title), title, titleSize);
-                                  else
-                                      pdf_dict_put_text_string(c, o, PDF_NAME(Title), title);
-                                  pdf_dict_put(c, o, PDF_NAME(Parent), parent);
-                                  pdf_obj* dest = pdf_dict_put_array(c, o, PDF_NAME(Dest), 2);
-                                  pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, target));
-                                  pdf_array_push(c, dest, PDF_NAME(Fit));
-                                  return ref;
-                              }));
-            addOutline(refs.back().get(), item.children, pageCount);
-        }
-        int count = static_cast<int>(refs.size());
-        guarded(c, "link bookmarks", [&] {
-            pdf_obj* p = pdf_resolve_indirect(c, parent);
-            if (count > 0) {
-                pdf_dict_put(c, p, PDF_NAME(First), refs.front().get());
-                pdf_dict_put(c, p, PDF_NAME(Last), refs.back().get());
+            pdf_obj* previous = refs.empty() ? nullptr : refs.back().get();
+            const int count = static_cast<int>(refs.size()) + 1;
+            pdf_obj* ref = guarded(c, "add bookmark", [&] {
+                pdf_obj* r = pdf_add_new_dict(c, d, 6);
+                pdf_obj* o = pdf_resolve_indirect(c, r);
+                pdf_obj* p = pdf_resolve_indirect(c, parent);
+                if (item.rawTitle)
+                    pdf_dict_put_string(c, o, PDF_NAME(Title), item.title.data(),
+                                        item.title.size());
+                else
+                    pdf_dict_put_text_string(c, o, PDF_NAME(Title), item.title.c_str());
+                pdf_dict_put(c, o, PDF_NAME(Parent), parent);
+                pdf_obj* dest = pdf_dict_put_array(c, o, PDF_NAME(Dest), 2);
+                pdf_array_push(c, dest, pdf_lookup_page_obj(c, d, item.page));
+                pdf_array_push(c, dest, PDF_NAME(Fit));
+                if (previous)
+                    pdf_dict_put(c, o, PDF_NAME(Prev), previous);
+                pdf_dict_put(c, previous ? pdf_resolve_indirect(c, previous) : p,
+                             previous ? PDF_NAME(Next) : PDF_NAME(First), r);
+                pdf_dict_put(c, p, PDF_NAME(Last), r);
                 pdf_dict_put_int(c, p, PDF_NAME(Count), count);
-            }
-            for (int i = 0; i < count; ++i) {
-                pdf_obj* o = pdf_resolve_indirect(c, refs[static_cast<std::size_t>(i)].get());
-                if (i > 0)
-                    pdf_dict_put(c, o, PDF_NAME(Prev), refs[static_cast<std::size_t>(i - 1)].get());
-                if (i + 1 < count)
-                    pdf_dict_put(c, o, PDF_NAME(Next), refs[static_cast<std::size_t>(i + 1)].get());
-            }
-        });
+                return r;
+            });
+            addOutline(refs.emplace_back(c, ref).get(), item.children, pageCount);
+        }
     }
 
-    void addOutlineRoot(const std::vector<FixtureOutlineItem>& items, int pageCount) {
-        if (items.empty())
-            return;
+    void finish(const FixtureDocument& document) {
         fz_context* c = ctx_;
         pdf_document* d = doc_.get();
-        pdf::Object root(c, guarded(c, "add outline", [&] {
-                             pdf_obj* ref = pdf_add_new_dict(c, d, 4);
-                             pdf_dict_put(c, pdf_resolve_indirect(c, ref), PDF_NAME(Type),
-                                          PDF_NAME(Outlines));
-                             pdf_dict_put(c, pdf_dict_get(c, pdf_trailer(c, d), PDF_NAME(Root)),
-                                          PDF_NAME(Outlines), ref);
-                             return ref;
-                         }));
-        addOutline(root.get(), items, pageCount);
-    }
-
-    void claimPageCount(std::int64_t count) {
-        fz_context* c = ctx_;
-        pdf_document* d = doc_.get();
-        guarded(c, "claim page count", [&] {
-            pdf_dict_put_int(c, pdf_dict_getp(c, pdf_trailer(c, d), "Root/Pages"), PDF_NAME(Count),
-                             count);
-        });
+        if (!document.outline.empty()) {
+            pdf::Object root(c, guarded(c, "add outline", [&] {
+                                 pdf_obj* ref = pdf_add_new_dict(c, d, 4);
+                                 pdf_dict_put(c, pdf_resolve_indirect(c, ref), PDF_NAME(Type),
+                                              PDF_NAME(Outlines));
+                                 pdf_dict_put(c, pdf_dict_get(c, pdf_trailer(c, d), PDF_NAME(Root)),
+                                              PDF_NAME(Outlines), ref);
+                                 return ref;
+                             }));
+            addOutline(root.get(), document.outline, static_cast<int>(document.pages.size()));
+        }
+        if (document.claimedPageCount)
+            guarded(c, "claim page count", [&] {
+                pdf_dict_put_int(c, pdf_dict_getp(c, pdf_trailer(c, d), "Root/Pages"),
+                                 PDF_NAME(Count), *document.claimedPageCount);
+            });
     }
 
     void save(const std::filesystem::path& path, const std::string& password) {
-        fz_context* c = ctx_;
-        pdf_document* d = doc_.get();
         pdf_write_options opts = pdf_default_write_options;
         opts.do_compress = 1;
         if (!password.empty()) {
-            if (password.size() >= sizeof opts.upwd_utf8)
+            if (password.size() >= sizeof opts.upwd_utf8 - 6)
                 throw Error("fixture password too long");
             opts.do_encrypt = PDF_ENCRYPT_RC4_128;
             opts.permissions = -1;
             std::strcpy(opts.upwd_utf8, password.c_str());
-            std::strcpy(opts.opwd_utf8, (password + "-owner").substr(0, 100).c_str());
+            std::strcpy(opts.opwd_utf8, (password + "-owner").c_str());
         }
-        std::string name = path.string();
-        guarded(c, "save PDF", [&] { pdf_save_document(c, d, name.c_str(), &opts); });
+        const std::string name = path.string();
+        guarded(ctx_, "save PDF",
+                [&] { pdf_save_document(ctx_, doc_.get(), name.c_str(), &opts); });
     }
 
 private:
     pdf::Context ctx_;
     pdf::Document doc_;
-    pdf::Object font_;
 };
 
 } // namespace
 
 FixtureLink FixtureLink::web(PDFRect rect, std::string uri) {
-    FixtureLink l;
-    l.rect = rect;
-    l.uri = std::move(uri);
-    return l;
+    return {.rect = rect, .uri = std::move(uri)};
 }
 
 FixtureLink FixtureLink::page(PDFRect rect, int targetPage, bool useGoToAction) {
-    FixtureLink l;
-    l.rect = rect;
-    l.targetPage = targetPage;
-    l.useGoToAction = useGoToAction;
-    return l;
-}
-
-FixtureLink FixtureLink::other(PDFRect rect, std::string subtype) {
-    FixtureLink l;
-    l.rect = rect;
-    l.subtype = std::move(subtype);
-    return l;
+    return {.rect = rect, .targetPage = targetPage, .useGoToAction = useGoToAction};
 }
 
 void writeFixturePdf(const std::filesystem::path& path, const FixtureDocument& document) {
     Writer writer;
     const int count = static_cast<int>(document.pages.size());
     for (int i = 0; i < count; ++i)
-        writer.addPage(document.pages[static_cast<std::size_t>(i)], i + 1);
+        writer.addPage(document.pages[i], i + 1);
     for (int i = 0; i < count; ++i)
-        for (const auto& link : document.pages[static_cast<std::size_t>(i)].links)
+        for (const auto& link : document.pages[i].links)
             writer.addAnnotation(i, link, count);
-    writer.addOutlineRoot(document.outline, count);
-    if (document.claimedPageCount)
-        writer.claimPageCount(*document.claimedPageCount);
+    writer.finish(document);
     writer.save(path, document.userPassword);
 }
 
 FixtureDocument plainDocument(int count, double width, double height) {
-    FixtureDocument doc;
-    for (int i = 0; i < count; ++i)
-        doc.pages.push_back(FixturePage{width, height});
-    return doc;
+    return {.pages = std::vector<FixturePage>(count, FixturePage{width, height})};
 }
 
 FixtureDocument standardDocument() {
-    FixtureDocument doc;
-    FixturePage p0;
-    p0.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/a"),
-                FixtureLink::page({60, 600, 120, 40}, 2),
-                FixtureLink::other({300, 300, 20, 20}, "Text")};
-    FixturePage p1{595, 842, 90};
-    p1.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/b"),
-                FixtureLink::page({100, 100, 50, 30}, 0, true)};
-    FixturePage p2{612, 792, 180};
-    p2.links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/c")};
-    FixturePage p3{792, 612, 270};
-    p3.links = {FixtureLink::page({10, 20, 30, 40}, 4)};
-    FixturePage p4;
-    doc.pages = {p0, p1, p2, p3, p4};
+    FixtureDocument doc{.pages = {{}, {595, 842, 90}, {612, 792, 180}, {792, 612, 270}, {}}};
+    doc.pages[0].links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/a"),
+                          FixtureLink::page({60, 600, 120, 40}, 2),
+                          {.rect = {300, 300, 20, 20}, .subtype = "Text"}};
+    doc.pages[1].links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/b"),
+                          FixtureLink::page({100, 100, 50, 30}, 0, true)};
+    doc.pages[2].links = {FixtureLink::web({60, 700, 120, 40}, "https://example.com/c")};
+    doc.pages[3].links = {FixtureLink::page({10, 20, 30, 40}, 4)};
     doc.outline = {
         {"Chapter 1", 0, {{"Section 1.1", 1, {}}, {"Section 1.2", 2, {{"Detail", 3, {}}}}}},
         {"Chapter 2", 4, {}}};
@@ -328,19 +256,18 @@ FixtureDocument standardDocument() {
 }
 
 FixtureDocument linkPlacementDocument() {
-    const PDFRect offsetCrop{50, 50, 500, 700};
-    const std::vector<std::pair<int, std::optional<PDFRect>>> layouts = {
+    const PDFRect crop{50, 50, 500, 700};
+    const std::pair<int, std::optional<PDFRect>> layouts[] = {
         {0, std::nullopt}, {90, std::nullopt}, {180, std::nullopt}, {270, std::nullopt},
-        {0, offsetCrop},   {90, offsetCrop},   {270, offsetCrop}};
+        {0, crop},         {90, crop},         {270, crop}};
     FixtureDocument doc;
-    for (const auto& [rotation, crop] : layouts) {
-        FixturePage page{600, 800, rotation};
-        page.cropBox = crop;
-        page.links = {FixtureLink::page({60, 700, 120, 40}, static_cast<int>(layouts.size()))};
+    for (const auto& [rotation, cropBox] : layouts) {
+        FixturePage& page = doc.pages.emplace_back(600, 800, rotation);
+        page.cropBox = cropBox;
+        page.links = {FixtureLink::page({60, 700, 120, 40}, static_cast<int>(std::size(layouts)))};
         page.drawLinks = true;
-        doc.pages.push_back(page);
     }
-    doc.pages.push_back(FixturePage{600, 800});
+    doc.pages.emplace_back(600, 800);
     return doc;
 }
 
@@ -350,12 +277,11 @@ FixtureDocument hugeCountDocument() {
     return doc;
 }
 
+// Octal escapes where a hexadecimal one would run into the next character.
 const std::vector<HostileString>& hostileLinkAddresses() {
     using namespace std::string_literals;
     static const std::vector<HostileString> cases = {
-        {"control characters",
-         "https://example.com/a\tb\x01"s
-         "c\x7f\n\0d"s,
+        {"control characters", "https://example.com/a\tb\001c\177\n\0d"s,
          "https://example.com/abcd"},
         {"a Latin-1 byte", "https://example.com/caf\xE9", "https://example.com/caf%E9"},
         {"UTF-8 bytes", "https://example.com/\xE2\x82\xAC", "https://example.com/%E2%82%AC"},
@@ -376,19 +302,10 @@ const std::vector<HostileString>& hostileBookmarkTitles() {
     using namespace std::string_literals;
     static const std::vector<HostileString> cases = {
         {"UTF-16 big-endian", "\xFE\xFF\0C\0a\0f\0\xE9\0 \x20\xAC"s, "Caf\u00e9 \u20ac"},
-        {"UTF-16 little-endian",
-         "\xFF\xFE"
-         "C\0a\0f\0\xE9\0"s,
-         "Caf\u00e9"},
+        {"UTF-16 little-endian", "\377\376C\0a\0f\0\351\0"s, "Caf\u00e9"},
         {"PDFDocEncoding", "\x80 Caf\xE9 \xA0", "\u2022 Caf\u00e9 \u20ac"},
-        {"PDFDocEncoding's undefined codes",
-         "A\x9F\xAD"
-         "B",
-         "AB"},
-        {"UTF-8 with its mark",
-         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-         "e",
-         "Gr\u00fc\u00dfe"},
+        {"PDFDocEncoding's undefined codes", "A\237\255B", "AB"},
+        {"UTF-8 with its mark", "\357\273\277Gr\303\274\303\237e", "Gr\u00fc\u00dfe"},
         {"control characters and line breaks", "One\x01\x02\nTwo\tThree\x7f", "One Two Three"},
         {"controls in UTF-16", "\xFE\xFF\0A\0\x07\0B\0\x85\0\x1b"s, "AB"},
         {"a lone surrogate", "\xFE\xFF\xD8\0\0A"s, "\ufffdA"},
@@ -411,15 +328,14 @@ FixtureDocument hostileStringsDocument() {
 FixtureDocument benchmarkDocument(int pages) {
     FixtureDocument doc;
     for (int i = 0; i < pages; ++i) {
-        FixturePage page;
+        FixturePage& page = doc.pages.emplace_back();
         page.textLines = 52;
         if (i % 10 == 0) {
             page.links.push_back(FixtureLink::web({40, 40, 200, 20}, "https://example.com/bench"));
             if (i + 1 < pages)
                 page.links.push_back(FixtureLink::page({300, 40, 100, 20}, i + 1));
-            doc.outline.push_back({"Part " + std::to_string(i / 10 + 1), i, {}});
+            doc.outline.push_back({"Chapter " + std::to_string(i / 10 + 1), i, {}});
         }
-        doc.pages.push_back(page);
     }
     return doc;
 }

@@ -1,16 +1,11 @@
 #pragma once
 
-// Records what the system logs while a test runs.
+#include <spdlog/sinks/ringbuffer_sink.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace spdlog::sinks {
-template <typename Mutex> class ringbuffer_sink;
-}
 
 namespace zarvex::test {
 
@@ -27,8 +22,8 @@ public:
     bool contains(std::string_view text) const;
 
 private:
-    std::shared_ptr<spdlog::sinks::ringbuffer_sink<std::mutex>> sink_;
-    int oldLevel_;
+    std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink_;
+    spdlog::level::level_enum oldLevel_;
 };
 
 } // namespace zarvex::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,14 +49,11 @@ private:
     ScopedEnv home_, config_, data_, cache_, trust_;
 };
 
-// Writes bytes to a file, creating its folder.
-void writeFile(const std::filesystem::path& file, const std::string& bytes);
-// Reads a whole file; empty when missing.
-std::string slurp(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& bytes); // makes the folder
+std::string slurp(const std::filesystem::path& file);                        // empty when missing
 // Names of the entries directly in `folder`, sorted; empty when it is missing.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
-// The parts of `text` between single spaces: a table row's command line or
-// file list ("" has none).
+// The parts of `text` between single spaces ("" has none).
 std::vector<std::string> splitAtSpaces(const std::string& text);
 
 } // namespace zarvex::test

@@ -17,48 +17,37 @@
 #include <exception>
 #include <string>
 
-namespace {
-
-int usage() {
-    std::fputs("usage: make-fixture-pdf "
-               "benchmark|standard|links|plain|huge-count|hostile-strings [PAGES] OUT.pdf\n",
-               stderr);
-    return 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     using namespace zarvex::test;
     zarvex::log::silence();
-    if (argc != 3 && argc != 4)
-        return usage();
-    const std::string kind = argv[1];
+    const std::string kind = argc > 1 ? argv[1] : "";
     int pages = 0;
-    if (argc == 4) {
-        try {
-            pages = std::stoi(argv[2]);
-        } catch (const std::exception&) {
-            return usage();
-        }
-        if (pages < 1 || pages > 100000)
-            return usage();
+    try {
+        pages = argc == 4 ? std::stoi(argv[2]) : 0;
+    } catch (const std::exception&) {
+        pages = -1;
     }
+    const bool counted = kind == "benchmark" || kind == "plain";
     FixtureDocument doc;
-    if (kind == "benchmark") {
-        doc = benchmarkDocument(pages ? pages : 300);
-    } else if (kind == "standard" && argc == 3) {
-        doc = standardDocument();
-    } else if (kind == "links" && argc == 3) {
-        doc = linkPlacementDocument();
-    } else if (kind == "plain") {
-        doc = plainDocument(pages ? pages : 10);
-    } else if (kind == "huge-count" && argc == 3) {
-        doc = hugeCountDocument();
-    } else if (kind == "hostile-strings" && argc == 3) {
-        doc = hostileStringsDocument();
-    } else {
-        return usage();
+    if (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)) {
+        if (kind == "benchmark")
+            doc = benchmarkDocument(pages ? pages : 300);
+        else if (kind == "plain")
+            doc = plainDocument(pages ? pages : 10);
+        else if (kind == "standard")
+            doc = standardDocument();
+        else if (kind == "links")
+            doc = linkPlacementDocument();
+        else if (kind == "huge-count")
+            doc = hugeCountDocument();
+        else if (kind == "hostile-strings")
+            doc = hostileStringsDocument();
+    }
+    if (doc.pages.empty()) {
+        std::fputs("usage: make-fixture-pdf "
+                   "benchmark|standard|links|plain|huge-count|hostile-strings [PAGES] OUT.pdf\n",
+                   stderr);
+        return 2;
     }
     try {
         writeFixturePdf(argv[argc - 1], doc);
