@@ -13,11 +13,7 @@
 #include <functional>
 
 using namespace zarvex;
-using zarvex::test::listFolder;
-using zarvex::test::slurp;
-using zarvex::test::TempDir;
-using zarvex::test::TempHome;
-using zarvex::test::writeFile;
+using namespace zarvex::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -25,7 +21,7 @@ namespace {
 // The folder that holds the work folders of one name.
 struct WorkBase {
     TempDir dir{"zarvex-work"};
-    test::ScopedEnv env{"ZARVEX_WORK_BASE", dir.path().string()};
+    ScopedEnv env{"ZARVEX_WORK_BASE", dir.path().string()};
     fs::path shared() const { return dir / "Pellido"; }
 };
 
@@ -95,11 +91,8 @@ TEST(HXCUtility, WorkFoldersArePrivateAndAvoidAnythingButTheUsersOwnFolder) {
         const auto a = HXCUtility::forceTmpDiractory("Pellido");
         const auto b = HXCUtility::forceTmpDiractory("Pellido");
         const fs::path own = a.parent_path();
-        EXPECT_NE(a, b);
-        EXPECT_EQ(b.parent_path(), own);
-        EXPECT_TRUE(fs::is_empty(a));
-        EXPECT_TRUE(isPrivateFolderOfMine(own));
-        EXPECT_TRUE(isPrivateFolderOfMine(a));
+        EXPECT_TRUE(a != b && b.parent_path() == own && fs::is_empty(a));
+        EXPECT_TRUE(isPrivateFolderOfMine(own) && isPrivateFolderOfMine(a));
         EXPECT_TRUE(listFolder(elsewhere).empty());
         if (c.usesShared) {
             EXPECT_EQ(own, base.shared());
@@ -136,7 +129,7 @@ TEST(HXCUtility, QuitLeavesTheWorkOfOtherRunningCopies) {
 
 TEST(HXCUtility, AWorkFolderThatCannotBeMadeIsAnError) {
     TempDir dir;
-    test::ScopedEnv env("ZARVEX_WORK_BASE", (dir / "missing").string());
+    ScopedEnv env("ZARVEX_WORK_BASE", (dir / "missing").string());
     EXPECT_THROW(HXCUtility::forceTmpDiractory("Pellido"), Error);
     EXPECT_TRUE(listFolder(dir.path()).empty()) << "nothing made under a fixed name";
 }
@@ -230,9 +223,10 @@ TEST(FileUtil, AtomicWriteReplacesTheWholeFileOrNothing) {
             };
         const bool written = writeFileAtomically(dir / c.target, "new", c.durability);
         calls = real;
-        EXPECT_EQ(written, c.written);
-        EXPECT_EQ(*readFile(dir / "f.txt"), c.written ? "new" : "old");
-        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"f.txt"}) << "no temporary file";
+        EXPECT_EQ(
+            std::tuple(written, *readFile(dir / "f.txt"), listFolder(dir.path())),
+            std::tuple(c.written, c.written ? "new" : "old", std::vector<std::string>{"f.txt"}))
+            << "no temporary file";
         if (c.written) { // published files are meant to be read by others
             EXPECT_EQ(fs::status(dir / "f.txt").permissions() & fs::perms::all,
                       fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |

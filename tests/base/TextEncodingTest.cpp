@@ -1,7 +1,10 @@
 #include "base/TextEncoding.h"
 
+#include "base/StringUtil.h"
+
 #include <gtest/gtest.h>
 
+using namespace zarvex;
 using namespace zarvex::text;
 
 // Undeclared text is UTF-16 by its mark (broken units become U+FFFD), UTF-8 when
@@ -26,4 +29,15 @@ TEST(TextEncoding, UndeclaredFilesAreUtf16ByMarkUtf8WhenValidElseLatin1) {
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(decodeText(bytes), text);
     EXPECT_FALSE(utf16ToUtf8(std::string("\x00\x41\x00", 3), true, true)) << "strict";
+}
+
+TEST(StringUtil, ReplaceAllNeverRescansReplacedTextAndIgnoresAnEmptyPattern) {
+    std::string text = "a-a-a";
+    EXPECT_EQ(replaceAll(text, "a", "aa"), 3u); // "aa" holds "a" again: not replaced twice
+    EXPECT_EQ(text, "aa-aa-aa");
+    EXPECT_EQ(replaceAll(text, "-", ""), 2u);
+    EXPECT_EQ(text, "aaaaaa");
+    EXPECT_EQ(replaceAll(text, "", "x"), 0u);
+    EXPECT_EQ(text, "aaaaaa");
+    EXPECT_EQ(replaceAll(text, "b", "x"), 0u);
 }

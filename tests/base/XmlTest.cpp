@@ -65,20 +65,17 @@ TEST(Xml, HostileInputsLibraryMessagesGoToTheLogNeverToStandardError) {
         std::function<void()> run;
         const char* logged; // part of the libxml2 message the log must hold
     };
+    const auto serialiseAttribute = [](const char* value) {
+        return [value] {
+            auto doc = Document::create("a");
+            doc.root().setAttribute("url", value);
+            toString(doc.root());
+        };
+    };
     const Case cases[] = {
         {"an attribute that starts with a stray UTF-8 continuation byte",
-         [] {
-             auto doc = Document::create("a");
-             doc.root().setAttribute("url", "\x80x");
-             toString(doc.root());
-         },
-         "not in UTF-8"},
-        {"an attribute that starts with a UTF-16 byte-order mark",
-         [] {
-             auto doc = Document::create("a");
-             doc.root().setAttribute("url", "\xFE\xFF");
-             toString(doc.root());
-         },
+         serialiseAttribute("\x80x"), "not in UTF-8"},
+        {"an attribute that starts with a UTF-16 byte-order mark", serialiseAttribute("\xFE\xFF"),
          "invalid character value"},
         {"a lenient parse of broken text",
          [] {

@@ -110,44 +110,49 @@ TEST_P(ImportModes, ImportsTheRangeInOrderWithProgressAndTheResultsOutliveTheOpe
 INSTANTIATE_TEST_SUITE_P(Modes, ImportModes, testing::Values(0, 1),
                          [](const auto& info) { return info.param == 0 ? "Flash" : "Image"; });
 
-// Cancelled before it starts, or after the first page of the mobile pass (the
-// 11th progress message): no results, no further page, no files.
-TEST_F(ImportOperation, CancelledEndsWithNoResultsAndNoFiles) {
-    for (const std::size_t cancelAfter : {0u, 11u}) {
-        SCOPED_TRACE(cancelAfter);
+// Cancelled before it starts or after the first page of the mobile pass (the
+// 11th progress message), or failing in the thumbnail pass: no page source, no
+// further page, no files. Without a page source the later steps have no document.
+TEST_F(ImportOperation, InterruptedImportsEndWithoutPageSourceAndLeaveNoFiles) {
+    const struct {
+        std::size_t cancelAfter;
+        bool failThumbnails;
+        std::string ending; // the results, the message count and what the log says
+    } cases[] = {
+        {0, false, "cancelled, 0 messages"},
+        {11, false, "cancelled, 11 messages, debug import pdf is cancelled"},
+        {0, true,
+         "0 links, 0 bookmarks, 6 messages, error Run Import PDF Operation error,import "
+         "pages:thumbnail failed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ending);
         const auto operation = make(pdf, "ALL");
-        test::ProgressRecorder recorder([&, seen = std::size_t{0}](const test::Progress&) mutable {
-            if (++seen == cancelAfter)
-                operation->cancel();
-        });
-        if (cancelAfter == 0)
+        test::ProgressRecorder recorder(
+            [&, seen = std::size_t{0}](const test::Progress& p) mutable {
+                if (++seen == c.cancelAfter)
+                    operation->cancel();
+                if (c.failThumbnails && p.type == "geneateThumbPage")
+                    throw std::runtime_error("thumbnail failed");
+            });
+        if (c.cancelAfter == 0 && !c.failThumbnails)
             operation->cancel();
         test::LogCapture log;
         test::runToEnd(*operation);
-        EXPECT_TRUE(operation->isCancelled());
-        EXPECT_FALSE(operation->flashPageSource() || operation->flashPagesAnnotation() ||
-                     operation->flashOutline());
-        EXPECT_EQ(log.contains("import pdf is cancelled"), cancelAfter > 0);
-        EXPECT_EQ(recorder.messages().size(), cancelAfter);
+        EXPECT_FALSE(operation->flashPageSource());
+        const auto& links = operation->flashPagesAnnotation();
+        const auto& outline = operation->flashOutline();
+        std::string ending = operation->isCancelled() ? "cancelled, " : "";
+        if (links && outline)
+            ending += std::to_string(links->pagesAnnotationsNode().children().size()) + " links, " +
+                      std::to_string(outline->items().size()) + " bookmarks, ";
+        ending += std::to_string(recorder.messages().size()) + " messages";
+        for (const auto& line : log.lines())
+            if (line.find("cancelled") != std::string::npos || line.starts_with("error"))
+                ending += ", " + line;
+        EXPECT_EQ(ending, c.ending);
         EXPECT_TRUE(leftOver().empty());
     }
-}
-
-TEST_F(ImportOperation, FailureInTheThumbnailPassDropsThePageSourceOnly) {
-    const auto operation = make(pdf, "ALL");
-    test::ProgressRecorder recorder([](const test::Progress& p) {
-        if (p.type == "geneateThumbPage")
-            throw std::runtime_error("thumbnail failed");
-    });
-    test::LogCapture log;
-    test::runToEnd(*operation);
-    EXPECT_FALSE(operation->flashPageSource());
-    EXPECT_TRUE(log.contains("error Run Import PDF Operation error,import pages:thumbnail failed"));
-    EXPECT_TRUE(leftOver().empty());
-    // Without a page source the later steps have no document.
-    ASSERT_TRUE(operation->flashPagesAnnotation() && operation->flashOutline());
-    EXPECT_TRUE(operation->flashPagesAnnotation()->pagesAnnotationsNode().children().empty());
-    EXPECT_TRUE(operation->flashOutline()->items().empty());
 }
 
 TEST_F(ImportOperation, DestroyingARunningOperationCancelsAndWaits) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the import tests: progress recording, fixture documents, running
-// an import to its end, JPEG sizes and byte mutations.
+// an import to its end and JPEG sizes.
 
 #include "base/NotificationCenter.h"
 #include "import/FlashPage.h"
@@ -11,23 +11,18 @@
 #include "support/LogCapture.h"
 #include "support/TempHome.h"
 
-#include <filesystem>
-#include <functional>
-#include <memory>
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <future>
 #include <mutex>
-#include <random>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace zarvex::test {
 
 // One "ImportProgressInfoMSG" as received.
 struct Progress {
     std::string type;
-    int pageIndex = 0;
-    int totalPage = 0;
+    int pageIndex = 0, totalPage = 0;
     friend bool operator==(const Progress&, const Progress&) = default;
 };
 
@@ -35,41 +30,85 @@ struct Progress {
 // given, runs on the posting thread after the message is recorded.
 class ProgressRecorder {
 public:
-    explicit ProgressRecorder(std::function<void(const Progress&)> onMessage = {});
-    std::vector<Progress> messages() const;
+    explicit ProgressRecorder(std::function<void(const Progress&)> onMessage = {})
+        : onMessage_(std::move(onMessage)) {}
+    std::vector<Progress> messages() const {
+        std::scoped_lock lock(mutex_);
+        return messages_;
+    }
 
 private:
+    void record(const Notification& n) {
+        const Progress p{n.value<std::string>("type"), n.value<int>("pageIndex", -1),
+                         n.value<int>("totalPage", -1)};
+        {
+            std::scoped_lock lock(mutex_);
+            messages_.push_back(p);
+        }
+        if (onMessage_)
+            onMessage_(p);
+    }
     mutable std::mutex mutex_;
     std::vector<Progress> messages_;
     std::function<void(const Progress&)> onMessage_;
-    ScopedObserver observer_;
+    ScopedObserver observer_{NotificationCenter::defaultCenter(), "ImportProgressInfoMSG",
+                             [this](const Notification& n) { record(n); }};
 };
 
 // Writes `fixture` to `file` and opens it (a failure to open is a test failure).
-std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
-                                         const FixtureDocument& fixture);
+inline std::shared_ptr<PDFDocument> openFixture(const std::filesystem::path& file,
+                                                const FixtureDocument& fixture) {
+    writeFixturePdf(file, fixture);
+    auto document = PDFDocument::open(file);
+    EXPECT_TRUE(document) << file;
+    return document;
+}
 
 // The standard fixture and a two-page document that needs the password
 // "secret", written once for the whole program.
 struct SharedFiles {
-    SharedFiles();
+    SharedFiles() {
+        writeFixturePdf(standard, standardDocument());
+        FixtureDocument locked = plainDocument(2);
+        locked.userPassword = "secret";
+        writeFixturePdf(encrypted, locked);
+    }
     TempDir dir{"zarvex-import"};
-    std::filesystem::path standard = dir / "standard.pdf";
-    std::filesystem::path encrypted = dir / "encrypted.pdf";
+    std::filesystem::path standard = dir / "standard.pdf", encrypted = dir / "encrypted.pdf";
 };
-const SharedFiles& sharedFiles();
+inline const SharedFiles& sharedFiles() {
+    static const SharedFiles files;
+    return files;
+}
 
 // Starts `operation` on its worker and waits for its completion callback.
-void runToEnd(ImportPDFOperation& operation);
+inline void runToEnd(ImportPDFOperation& operation) {
+    std::promise<void> done;
+    operation.start([&](ImportPDFOperation&) { done.set_value(); });
+    ASSERT_EQ(done.get_future().wait_for(std::chrono::minutes(5)), std::future_status::ready)
+        << "the import hangs";
+}
 
 // The page numbers of `list`, in its order.
-std::vector<int> pageNumbers(const FlashPageList& list);
+inline std::vector<int> pageNumbers(const FlashPageList& list) {
+    std::vector<int> numbers;
+    for (const auto& page : list)
+        numbers.push_back(page->pageIndex());
+    return numbers;
+}
 
 // Width and height of a JPEG that decodes completely; (0, 0) otherwise.
-std::pair<int, int> jpegSize(std::string_view jpeg);
-
-// `bytes` with one random kind of damage: flipped bytes, cut short, a chunk
-// dropped or repeated, a digit made huge or negative, garbage inserted.
-std::string mutate(std::string bytes, std::mt19937& random);
+inline std::pair<int, int> jpegSize(std::string_view jpeg) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.data());
+    const auto size = static_cast<unsigned long>(jpeg.size());
+    std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
+    int w = 0, h = 0, subsampling = 0, colours = 0;
+    if (tjDecompressHeader3(tj.get(), bytes, size, &w, &h, &subsampling, &colours) != 0)
+        return {0, 0};
+    std::vector<unsigned char> pixels(std::size_t(w) * std::size_t(h) * 3);
+    if (tjDecompress2(tj.get(), bytes, size, pixels.data(), w, 0, h, TJPF_RGB, 0) != 0)
+        return {0, 0};
+    return {w, h};
+}
 
 } // namespace zarvex::test

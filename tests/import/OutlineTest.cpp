@@ -3,9 +3,6 @@
 #include "import/PDFDocument.h"
 
 #include "ImportTestSupport.h"
-#include "support/TempHome.h"
-
-#include <gtest/gtest.h>
 
 namespace zarvex {
 namespace {
@@ -63,12 +60,12 @@ TEST(FlashOutline, HostileTitlesAreDecodedToCleanUtf8) {
     FlashOutlinePDF outline;
     outline.loadOutlineFromPDF(
         test::openFixture(dir / "strings.pdf", test::hostileStringsDocument()).get());
-    const auto& titles = test::hostileBookmarkTitles();
-    ASSERT_EQ(outline.items().size(), titles.size());
-    for (std::size_t i = 0; i < titles.size(); ++i) {
-        EXPECT_EQ(outline.items()[i]->caption(), titles[i].imported.value_or("")) << titles[i].what;
-        EXPECT_EQ(outline.items()[i]->pageIndex(), 2) << titles[i].what;
-    }
+    std::vector<std::string> got, expected;
+    for (const auto& item : outline.items())
+        got.push_back(item->caption().value_or("(none)") + " @" + std::to_string(item->pageIndex()));
+    for (const auto& title : test::hostileBookmarkTitles())
+        expected.push_back(title.imported.value_or("") + " @2");
+    EXPECT_EQ(got, expected);
 }
 
 TEST(FlashOutline, ReadingReplacesTheTreeKeepsFieldsWithoutElementsAndRefusesOtherElements) {
