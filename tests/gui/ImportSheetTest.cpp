@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -207,7 +208,7 @@ TEST_F(ImportSheetTest, TheSheetShowsTheSavedChoicesAndSavesNewOnesForTheNext) {
     EXPECT_FALSE(sheet->isImporting());
     EXPECT_TRUE(sheet->okButton()->isEnabled());
     EXPECT_TRUE(sheet->infoLabel()->isVisible());
-    EXPECT_EQ(sheet->infoLabel()->text(), "Import PDF file does not exist.");
+    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "Import PDF file does not exist.");
     EXPECT_FALSE(fs::exists(settings.storeFile()));
 
     // New choices are saved as the import starts, and the next sheet shows them.
@@ -248,7 +249,7 @@ TEST_F(ImportSheetTest, TheSheetShowsTheSavedChoicesAndSavesNewOnesForTheNext) {
 
 TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheetASecondCancelClosesIt) {
     const auto before = controller.flashPageSource();
-    ImportSheet* sheet = openSheet();
+    const QPointer<ImportSheet> sheet = openSheet();
     ASSERT_NE(sheet, nullptr);
     sheet->importFileField()->setText(qpath(book("long.pdf", plainDocument(12))));
     sheet->pageRangeChoice()->click();
@@ -272,7 +273,7 @@ TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheetASecondCancelClosesI
         [&] { return sheet->infoLabel()->text() == "Importing:1 of 12 Pages"; }, kImportTimeoutMs))
         << sheet->infoLabel()->text().toStdString();
     EXPECT_TRUE(gate.holding());
-    EXPECT_EQ(sheet->passLabel()->text(), "Importing pages (pass 1 of 4)");
+    EXPECT_EQ(sheet->passLabel()->text().toStdString(), "Importing pages (pass 1 of 4)");
     EXPECT_EQ(sheet->progressBar()->value(), 1000 / 48);
     keepShot(*sheet, "import-sheet-importing.png");
 
@@ -282,8 +283,8 @@ TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheetASecondCancelClosesI
     EXPECT_TRUE(sheet->progressBar()->isHidden());
     gate.release();
     ASSERT_TRUE(importEnds(sheet));
-    EXPECT_TRUE(sheet->isVisible()) << "a cancelled import keeps the sheet";
-    EXPECT_EQ(sheet->infoLabel()->text(), "The import was cancelled.");
+    ASSERT_TRUE(sheet && sheet->isVisible()) << "a cancelled import keeps the sheet";
+    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "The import was cancelled.");
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_EQ(workFolders(), std::vector<std::string>{});
 
@@ -306,9 +307,9 @@ TEST_F(ImportSheetTest, AFailedImportSaysWhyAndASuccessfulOneShowsTheBookAtItsPa
     EXPECT_TRUE(sheet->importFileField()->isEnabled());
     EXPECT_TRUE(sheet->progressBar()->isHidden());
     EXPECT_TRUE(sheet->infoLabel()->isVisible());
-    EXPECT_EQ(sheet->infoLabel()->text(), "The import failed: the file '" +
-                                              qpath(dir / "broken.pdf") +
-                                              "' is not a readable PDF document");
+    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "The import failed: the file '" +
+                                                            (dir / "broken.pdf").string() +
+                                                            "' is not a readable PDF document");
     keepShot(*sheet, "import-sheet-failed.png");
 
     // Pages 2 and 3, whose size differs from the first page's, as image pages.
