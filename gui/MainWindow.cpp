@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "AppImages.h"
+#include "ImportSheet.h"
 #include "PreviewPage.h"
 #include "PropertyItemDelegate.h"
 #include "PropertyTreeModel.h"
@@ -15,11 +16,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
@@ -32,6 +37,8 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <utility>
 
 namespace zarvex::gui {
 
@@ -48,6 +55,16 @@ QString qpath(const fs::path& path) {
 
 fs::path fspath(const QString& path) {
     return fs::path(path.toStdString());
+}
+
+// The one local PDF file that a drag carries; absent for anything else.
+std::optional<fs::path> droppedPdf(const QMimeData* data) {
+    if (!data || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return std::nullopt;
+    const QString file = data->urls().first().toLocalFile();
+    if (!file.endsWith(".pdf", Qt::CaseInsensitive))
+        return std::nullopt;
+    return fspath(file);
 }
 
 } // namespace
@@ -107,6 +124,12 @@ MainWindow::MainWindow(BookController& controller, Choosers choosers, QWidget* p
     chooser_ = new TemplateChooserDialog(this);
     connect(chooser_, &QDialog::finished, this, &MainWindow::selectTmplWindowDidEnd);
     statusBar();
+
+    // A PDF dropped anywhere on the window, the preview included, is imported.
+    setAcceptDrops(true);
+    webView_->setAcceptDrops(false);
+    // Before the controller's own clean-up at quit removes the work folders.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::stopImport);
 }
 
 MainWindow::~MainWindow() = default;
@@ -121,8 +144,8 @@ void MainWindow::buildActions() {
             connect(act, &QAction::triggered, this, slot);
         return act;
     };
-    importAct_ =
-        action(tr("&Import PDF..."), QStyle::SP_DialogOpenButton, QKeySequence::Open, nullptr);
+    importAct_ = action(tr("&Import PDF..."), QStyle::SP_DialogOpenButton, QKeySequence::Open,
+                        &MainWindow::OnImportPDF);
     templateAct_ = action(tr("&Template..."), QStyle::SP_FileDialogDetailedView,
                           QKeySequence(Qt::CTRL | Qt::Key_T), &MainWindow::onSelectTemplate);
     applyAct_ = action(tr("&Apply"), QStyle::SP_DialogApplyButton,
@@ -144,8 +167,8 @@ void MainWindow::buildActions() {
     quitAct_ = action(tr("&Quit"), QStyle::SP_DialogCloseButton, QKeySequence::Quit, nullptr);
     connect(quitAct_, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
 
-    // These wait for their windows: the import, publish and page editor sheets.
-    for (QAction* act : {importAct_, pageEditorAct_, publishAct_}) {
+    // These wait for their windows: the publish and page editor sheets.
+    for (QAction* act : {pageEditorAct_, publishAct_}) {
         act->setEnabled(false);
         act->setStatusTip(tr("Not available in this version"));
     }
@@ -364,12 +387,58 @@ void MainWindow::onOpenAbout() {
     about_->activateWindow();
 }
 
+void MainWindow::OnImportPDF() {
+    if (!importSheet_) {
+        importSheet_ = new ImportSheet(controller_.appSettings(), choosers_, this);
+        connect(importSheet_, &QDialog::finished, this, &MainWindow::importWindowDidEnd);
+    }
+    importSheet_->open();
+    importSheet_->raise();
+}
+
+void MainWindow::importWindowDidEnd(int returnCode) {
+    ImportSheet* sheet = std::exchange(importSheet_, nullptr);
+    if (!sheet)
+        return;
+    sheet->deleteLater();
+    if (returnCode != QDialog::Accepted)
+        return;
+    controller_.acceptImport(sheet->importedBook());
+    reloadOutline(true); // the page size is the imported one now
+    OnApplyChange();
+}
+
 void MainWindow::openPdf(const fs::path& pdf) {
-    pendingPdf_ = pdf;
-    statusBar()->showMessage(
-        tr("%1 is waiting to be imported: the import window is not part of this version.")
-            .arg(qpath(pdf.filename())),
-        kStatusMessageMs);
+    OnImportPDF();
+    if (importSheet_->isImporting()) {
+        statusBar()->showMessage(
+            tr("%1 was not opened: an import is running.").arg(qpath(pdf.filename())),
+            kStatusMessageMs);
+        return;
+    }
+    importSheet_->setImportFile(pdf);
+}
+
+void MainWindow::stopImport() {
+    if (importSheet_)
+        importSheet_->shutDown();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    stopImport();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedPdf(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (const auto pdf = droppedPdf(event->mimeData())) {
+        event->acceptProposedAction();
+        openPdf(*pdf);
+    }
 }
 
 void MainWindow::reportProblem(const QString& title, const QString& text) {

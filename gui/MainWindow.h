@@ -25,6 +25,7 @@ class BookController;
 namespace zarvex::gui {
 
 class AboutBox;
+class ImportSheet;
 class PreviewPage;
 class PropertyItemDelegate;
 class PropertyTreeModel;
@@ -48,6 +49,9 @@ public:
     void launch();
 
     // --- Commands -------------------------------------------------------------------
+    // Shows the import sheet (a new one, filled from the settings); raises the
+    // one that is open.
+    void OnImportPDF();
     void OnApplyChange();
     void onSelectTemplate();
     void OnExportTmplSettings();
@@ -56,7 +60,11 @@ public:
     void onOpenAbout();
     // The chooser sheet ended (1 = accepted).
     void selectTmplWindowDidEnd(int returnCode);
-    // A PDF handed to the program (command line, "Open with").
+    // The import sheet ended (1 = accepted): the imported book replaces the
+    // current one and the preview shows it.
+    void importWindowDidEnd(int returnCode);
+    // A PDF handed to the program (command line, "Open with", dropped on the
+    // window): the import sheet opens with its path.
     void openPdf(const std::filesystem::path& pdf);
 
     // --- What the window shows (also for the widget tests) -----------------------
@@ -70,16 +78,24 @@ public:
     QTimer* applyTimer() const { return applyTimer_; }
     const ApplyChangeIndicator& applyIndicator() const { return indicator_; }
     TemplateChooserDialog* templateChooser() const { return chooser_; }
+    // The open import sheet; null when none is open.
+    ImportSheet* importSheet() const { return importSheet_; }
+    QAction* importAction() const { return importAct_; }
     // The picture the Apply item shows now ("apply", "apply1"...).
     const QString& applyImageName() const { return applyImageName_; }
-    // The PDF waiting for the import sheet, if one was handed over.
-    const std::optional<std::filesystem::path>& pendingPdf() const { return pendingPdf_; }
 
 signals:
     // The web view finished loading a preview page.
     void previewShown(bool ok);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    // Cancels a running import and waits for it (the window closes, the program quits).
+    void stopImport();
     void buildActions();
     void buildMenus();
     void buildToolBar();
@@ -99,7 +115,6 @@ private:
     FlashTemplateOutlineDelegate outline_;
     ApplyChangeIndicator indicator_;
     QString applyImageName_;
-    std::optional<std::filesystem::path> pendingPdf_;
     int previewBuild_ = 0;
 
     PropertyTreeModel* model_ = nullptr;
@@ -111,6 +126,7 @@ private:
     PreviewPage* previewPage_ = nullptr;
     QTimer* applyTimer_ = nullptr;
     TemplateChooserDialog* chooser_ = nullptr;
+    ImportSheet* importSheet_ = nullptr;
     AboutBox* about_ = nullptr;
 
     QAction* importAct_ = nullptr;

@@ -1,6 +1,6 @@
 // zarvex: the desktop application.
 //
-//   zarvex [file.pdf]             the main window; a PDF given waits for the import window
+//   zarvex [file.pdf]             the main window; a PDF given opens in the import sheet
 //   zarvex --screenshot out.png   starts, waits for the preview, saves a picture of the
 //                                 window, prints the start-up time and quits
 #include "MainWindow.h"

@@ -1,5 +1,6 @@
 #include "app/BookController.h"
 
+#include "base/AppSettings.h"
 #include "base/Error.h"
 #include "base/FileUtil.h"
 #include "base/HXCUtility.h"
@@ -65,6 +66,10 @@ void BookController::loadDemoBook() {
     setFlashOutline(nullptr);
     if (!iFlashTmpl_)
         iFlashTmpl_ = std::make_shared<FlashTemplate>();
+}
+
+AppSettings& BookController::appSettings() const {
+    return iAppSettings_ ? *iAppSettings_ : AppSettings::shareInstance();
 }
 
 std::shared_ptr<FlashPageSource> BookController::flashPageSource() const {

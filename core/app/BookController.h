@@ -66,6 +66,7 @@ public:
     // The settings that give the preview's page size; AppSettings::shareInstance()
     // unless set.
     void setAppSettings(AppSettings* settings) { iAppSettings_ = settings; }
+    AppSettings& appSettings() const;
 
     // --- The preview ----------------------------------------------------------------
     // The preview folder's path; empty until it has been set up.

@@ -2,6 +2,7 @@
 
 #include "app/BookController.h"
 #include "app/BookPublisher.h"
+#include "app/ImportWindowDelegate.h"
 #include "app/OutputFolder.h"
 #include "app/PublishInputs.h"
 #include "base/AppSettings.h"
@@ -25,12 +26,6 @@ namespace zarvex {
 namespace fs = std::filesystem;
 
 namespace {
-
-// JPEG quality of the import's quality levels.
-int qualityForLevel(int level) {
-    static constexpr int kQuality[] = {100, 85, 65, 45, 25};
-    return level >= 0 && level < 5 ? kQuality[level] : 100;
-}
 
 // The front end's callbacks, each optional.
 class Events {
@@ -185,22 +180,17 @@ ImportedBook importDocument(const PublishRequest& request, const fs::path& pdf, 
     settings.setImportType(request.format == PageFormat::Image ? 1 : 0);
     settings.saveSettings();
 
-    static constexpr const char* kPasses[] = {"Importing pages", "Making thumbnails",
-                                              "Making mobile images", "Collecting pages"};
-    int pass = -1;
-    int lastDone = 0;
-    ImportPDFOperation operation(pdf, request.pages, 144, qualityForLevel(request.quality));
+    ImportProgress progress;
+    ImportPDFOperation operation(pdf, request.pages, kImportDPI, qualityForLevel(request.quality));
     operation.setAppSettings(&settings);
     operation.setImportLinks(request.links);
     operation.setImportBookmarks(request.bookmarks);
     ScopedObserver observer(NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
                             [&](const Notification& note) {
-                                // Each pass counts from 1 again.
-                                const int done = note.value<int>("pageIndex");
-                                if (pass < 0 || done <= lastDone)
-                                    pass = std::min(pass + 1, 3);
-                                lastDone = done;
-                                events.advance(kPasses[pass], done, note.value<int>("totalPage"));
+                                progress.note(note.value<int>("pageIndex"),
+                                              note.value<int>("totalPage"));
+                                events.advance(ImportProgress::passName(progress.pass()),
+                                               progress.pageIndex(), progress.totalPage());
                                 if (events.interrupted())
                                     operation.cancel();
                             });

@@ -108,7 +108,8 @@ void ImportPDFOperation::main() {
         source->generateNormalPages();
         ZLOG_DEBUG("after generateNormalPages");
     } catch (...) {
-        ZLOG_ERROR("Run Import PDF Operation error,import pages:{}", describeCurrentError());
+        pagesError_ = describeCurrentError();
+        ZLOG_ERROR("Run Import PDF Operation error,import pages:{}", pagesError_);
         std::shared_ptr<FlashPageSourcePDF> discarded;
         std::scoped_lock lock(sourceMutex_);
         discarded = std::move(flashPageSource_);

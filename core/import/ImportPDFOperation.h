@@ -67,6 +67,9 @@ public:
         return flashPagesAnnotation_;
     }
     const std::shared_ptr<FlashOutlinePDF>& flashOutline() const { return flashOutline_; }
+    // Why the pages step failed (the error's description), valid once finished;
+    // empty when it did not fail.
+    const std::string& pagesError() const { return pagesError_; }
 
     const std::filesystem::path& PDFPath() const { return iPDFPath_; }
     const std::string& pageRange() const { return iPageRange_; }
@@ -84,6 +87,7 @@ private:
     bool importBookmarks_ = false;
     bool importLinks_ = false;
     AppSettings* appSettings_ = nullptr;
+    std::string pagesError_;
 
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};
