@@ -28,6 +28,7 @@ class AboutBox;
 class PreviewPage;
 class PropertyItemDelegate;
 class PropertyTreeModel;
+class PublishSheet;
 class TemplateChooserDialog;
 
 // The application's display name: window title and log file name.
@@ -50,6 +51,8 @@ public:
     // --- Commands -------------------------------------------------------------------
     void OnApplyChange();
     void onSelectTemplate();
+    // Hands the current book to the publish sheet and shows it.
+    void OnExportFlipBook();
     void OnExportTmplSettings();
     void OnImportTmplSettings();
     void OnOpenHelp();
@@ -70,6 +73,8 @@ public:
     QTimer* applyTimer() const { return applyTimer_; }
     const ApplyChangeIndicator& applyIndicator() const { return indicator_; }
     TemplateChooserDialog* templateChooser() const { return chooser_; }
+    PublishSheet* publishSheet() const { return publishSheet_; }
+    QAction* publishAction() const { return publishAct_; }
     // The picture the Apply item shows now ("apply", "apply1"...).
     const QString& applyImageName() const { return applyImageName_; }
     // The PDF waiting for the import sheet, if one was handed over.
@@ -111,6 +116,7 @@ private:
     PreviewPage* previewPage_ = nullptr;
     QTimer* applyTimer_ = nullptr;
     TemplateChooserDialog* chooser_ = nullptr;
+    PublishSheet* publishSheet_ = nullptr;
     AboutBox* about_ = nullptr;
 
     QAction* importAct_ = nullptr;

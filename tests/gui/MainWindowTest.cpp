@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "AboutBox.h"
+#include "GuiTestSupport.h"
 #include "PropertyItemDelegate.h"
 #include "PropertyTreeModel.h"
 #include "TemplateChooserDialog.h"
@@ -41,19 +42,9 @@ namespace fs = std::filesystem;
 using namespace zarvex;
 using namespace zarvex::gui;
 using namespace zarvex::test;
+using zarvex::gui::test::keepShot;
 
 namespace {
-
-constexpr int kLoadTimeoutMs = 30000;
-
-// Keeps a picture of a window for people to look at (build folder, gui-shots/).
-void keepShot(QWidget& widget, const QString& name) {
-    QByteArray folder = qgetenv("ZARVEX_GUI_SHOTS");
-    if (folder.isEmpty())
-        folder = ZARVEX_GUI_SHOTS_DIR;
-    fs::create_directories(folder.toStdString());
-    widget.grab().save(QString::fromUtf8(folder) + "/" + name);
-}
 
 // The main window over a real controller in a private home. The file and
 // colour choosers answer from queues instead of asking a person.
@@ -81,20 +72,8 @@ protected:
         window->show();
     }
 
-    // Runs `action` and waits until the web view has loaded the preview it asked for.
     bool waitForPreview(const std::function<void()>& action) {
-        QSignalSpy shown(window.get(), &MainWindow::previewShown);
-        action();
-        // A load that replaces one still running ends that one first, unsuccessfully.
-        const auto succeeded = [&] {
-            return std::any_of(shown.begin(), shown.end(),
-                               [](const QList<QVariant>& args) { return args.at(0).toBool(); });
-        };
-        QElapsedTimer waited;
-        waited.start();
-        while (!succeeded() && waited.elapsed() < kLoadTimeoutMs)
-            shown.wait(kLoadTimeoutMs - static_cast<int>(waited.elapsed()));
-        return succeeded();
+        return gui::test::waitForPreview(*window, action);
     }
 
     QModelIndex indexOf(const std::string& key, int column = 1,
