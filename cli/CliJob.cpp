@@ -4,10 +4,12 @@
 #include "RunEnvironment.h"
 #include "TerminalText.h"
 
+#include "app/BookPublisher.h"
 #include "app/PublishInputs.h"
 #include "app/PublishJob.h"
 #include "base/Error.h"
 #include "base/Resources.h"
+#include "base/StringUtil.h"
 #include "base/Xml.h"
 #include "import/FlashOutlinePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"
@@ -144,10 +146,8 @@ void CliJob::publish(std::ostream& out, std::ostream& messages, ProgressDisplay&
     if (options_.quiet)
         return;
     if (result.needsHttp)
-        out << "Its pages load over http only; serve the folder, for example: "
-            << "python3 -m http.server -d " << printable(shellQuoted(result.folder.string()))
-            << ", then open http://localhost:8000/"
-            << printable(result.book.lexically_relative(result.folder).string()) << '\n';
+        out << "Its pages load over http only; "
+            << printable(httpViewingHint(result.folder, result.book)) << '\n';
     else
         out << "Open it in a browser: xdg-open " << printable(shellQuoted(result.book.string()))
             << '\n';

@@ -37,15 +37,4 @@ std::string printableLine(std::string_view text) {
     return printable(line);
 }
 
-std::string shellQuoted(std::string_view text) {
-    std::string out = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
-}
-
 } // namespace zarvex::cli

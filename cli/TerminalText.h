@@ -16,7 +16,4 @@ std::string printable(std::string_view text);
 // printable() for a one-line message: LF and CR become spaces first.
 std::string printableLine(std::string_view text);
 
-// `text` as one word for a POSIX shell: in single quotes, each ' written as '\''.
-std::string shellQuoted(std::string_view text);
-
 } // namespace zarvex::cli

@@ -23,6 +23,14 @@ struct Choosers {
     std::function<QString(QWidget* parent, const QString& caption, const QString& start,
                           const QStringList& extensions)>
         saveFile;
+    // An existing folder, its button labelled `prompt`; folders may be created
+    // in the chooser. The empty text when cancelled.
+    std::function<QString(QWidget* parent, const QString& prompt)> chooseFolder;
+    // A question with the buttons `buttons`, the first one the default: the
+    // index of the button chosen, -1 when the box was closed without one.
+    std::function<int(QWidget* parent, const QString& text, const QString& informativeText,
+                      const QStringList& buttons)>
+        question;
     // A colour starting from `initial`; absent when cancelled.
     std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> color;
     // Opens a document or web address with the desktop's application for it.

@@ -6,6 +6,7 @@
 #include "PreviewPage.h"
 #include "PropertyItemDelegate.h"
 #include "PropertyTreeModel.h"
+#include "PublishSheet.h"
 #include "TemplateChooserDialog.h"
 
 #include "app/BookController.h"
@@ -123,6 +124,8 @@ MainWindow::MainWindow(BookController& controller, Choosers choosers, QWidget* p
 
     chooser_ = new TemplateChooserDialog(this);
     connect(chooser_, &QDialog::finished, this, &MainWindow::selectTmplWindowDidEnd);
+    // Made once: while the program runs the sheet keeps what was last typed.
+    publishSheet_ = new PublishSheet(choosers_, this);
     statusBar();
 
     // A PDF dropped anywhere on the window, the preview included, is imported.
@@ -152,8 +155,9 @@ void MainWindow::buildActions() {
                        QKeySequence(Qt::CTRL | Qt::Key_Return), &MainWindow::OnApplyChange);
     pageEditorAct_ = action(tr("Page &Editor..."), QStyle::SP_FileDialogContentsView,
                             QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
-    publishAct_ = action(tr("&Publish..."), QStyle::SP_DialogSaveButton,
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), nullptr);
+    publishAct_ =
+        action(tr("&Publish..."), QStyle::SP_DialogSaveButton,
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &MainWindow::OnExportFlipBook);
     exportSettingsAct_ =
         action(tr("E&xport Settings..."), QStyle::SP_ArrowUp,
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::OnExportTmplSettings);
@@ -167,11 +171,9 @@ void MainWindow::buildActions() {
     quitAct_ = action(tr("&Quit"), QStyle::SP_DialogCloseButton, QKeySequence::Quit, nullptr);
     connect(quitAct_, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
 
-    // These wait for their windows: the publish and page editor sheets.
-    for (QAction* act : {pageEditorAct_, publishAct_}) {
-        act->setEnabled(false);
-        act->setStatusTip(tr("Not available in this version"));
-    }
+    // The page editor waits for its window.
+    pageEditorAct_->setEnabled(false);
+    pageEditorAct_->setStatusTip(tr("Not available in this version"));
     setApplyImage("apply");
 }
 
@@ -328,6 +330,15 @@ void MainWindow::selectTmplWindowDidEnd(int returnCode) {
     controller_.acceptTemplate(*style);
     reloadOutline(true);
     OnApplyChange();
+}
+
+void MainWindow::OnExportFlipBook() {
+    publishSheet_->setFlashTmpl(controller_.flashTmpl());
+    publishSheet_->setFlashPageSource(controller_.flashPageSource());
+    publishSheet_->setFlashOutline(controller_.flashOutline());
+    publishSheet_->setFlashPagesAnnotations(controller_.flashPagesAnnotations());
+    publishSheet_->setPreviewPath(controller_.flashPreviewFolder());
+    publishSheet_->open();
 }
 
 void MainWindow::OnExportTmplSettings() {

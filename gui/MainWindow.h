@@ -29,6 +29,7 @@ class ImportSheet;
 class PreviewPage;
 class PropertyItemDelegate;
 class PropertyTreeModel;
+class PublishSheet;
 class TemplateChooserDialog;
 
 // The application's display name: window title and log file name.
@@ -54,6 +55,8 @@ public:
     void OnImportPDF();
     void OnApplyChange();
     void onSelectTemplate();
+    // Hands the current book to the publish sheet and shows it.
+    void OnExportFlipBook();
     void OnExportTmplSettings();
     void OnImportTmplSettings();
     void OnOpenHelp();
@@ -81,6 +84,8 @@ public:
     // The open import sheet; null when none is open.
     ImportSheet* importSheet() const { return importSheet_; }
     QAction* importAction() const { return importAct_; }
+    PublishSheet* publishSheet() const { return publishSheet_; }
+    QAction* publishAction() const { return publishAct_; }
     // The picture the Apply item shows now ("apply", "apply1"...).
     const QString& applyImageName() const { return applyImageName_; }
 
@@ -127,6 +132,7 @@ private:
     QTimer* applyTimer_ = nullptr;
     TemplateChooserDialog* chooser_ = nullptr;
     ImportSheet* importSheet_ = nullptr;
+    PublishSheet* publishSheet_ = nullptr;
     AboutBox* about_ = nullptr;
 
     QAction* importAct_ = nullptr;

@@ -61,6 +61,9 @@ void BookController::loadDemoBook() {
     for (const auto& file : PageSource("DemoImgs_standard/large"))
         source->addImgPageFromFile(file);
     source->generateNormalPages();
+    // The sample pages are JPEG images already: they serve as the mobile
+    // version's pages too, which the image source itself does not make.
+    source->setMobilePages(source->pages());
     setFlashPageSource(std::move(source));
     setFlashPagesAnnotations(nullptr);
     setFlashOutline(nullptr);

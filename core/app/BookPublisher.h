@@ -3,6 +3,7 @@
 #include "publish/PublishProgress.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@ namespace zarvex {
 
 class AppSettings;
 class FlashOutline;
+class OutputFolder;
 class FlashPageSource;
 class FlashPagesAnnotations;
 class FlashTemplate;
@@ -53,7 +55,23 @@ public:
     // written stays (callers write into a folder they can discard).
     std::filesystem::path onPublish(const PublishChoices& choices);
 
+    // onPublish() the safe way, for every front end: the choices are
+    // remembered with the output's target as the folder (choices.folder is not
+    // used), the book is written into the output's staging folder, checked to
+    // be complete (HTML page, configuration, player, every page, the mobile
+    // version when asked) and only then moved into place. Returns the HTML page
+    // or the bundle at its final place. Every failure is logged as "publish
+    // error:..." and raised as zarvex::Error; the target stays as it was, also
+    // when `interrupted`, asked once the book is written, answers true.
+    std::filesystem::path publishInto(OutputFolder& output, const PublishChoices& choices,
+                                      const std::function<bool()>& interrupted = {});
+
 private:
+    AppSettings& settings() const;
+    void rememberChoices(AppSettings& settings, const PublishChoices& choices) const;
+    // Writes the book in the form the settings remember into `folder`.
+    std::filesystem::path writeBook(AppSettings& settings, const std::filesystem::path& folder);
+
     std::shared_ptr<FlashPageSource> iFlashPageSource_;
     std::shared_ptr<FlashTemplate> iFlashTmpl_;
     std::shared_ptr<FlashOutline> iFlashOutline_;
@@ -62,5 +80,13 @@ private:
     AppSettings* iAppSettings_ = nullptr;
     PublishProgress progress_;
 };
+
+// Browsers show a book whose pages are Flash files only over http: the book
+// reads them by script, which file addresses do not allow.
+bool readsPagesOverHttp(const FlashPageSource& source);
+
+// How to read such a book, on one line: "serve the folder, for example:
+// python3 -m http.server -d '<folder>', then open http://localhost:8000/<page>".
+std::string httpViewingHint(const std::filesystem::path& folder, const std::filesystem::path& page);
 
 } // namespace zarvex

@@ -1,8 +1,10 @@
 #include "app/OutputFolder.h"
+#include "app/BookController.h"
 #include "app/PublishInputs.h"
 
 #include "base/Error.h"
 #include "base/Log.h"
+#include "base/Resources.h"
 #include "publish/ReplaceableFolder.h"
 
 #include <stdlib.h>
@@ -79,6 +81,22 @@ fs::path namedPath(const fs::path& chosen) {
 }
 
 } // namespace
+
+OutputFolder::Rules OutputFolder::publishingRules(bool overwrite, const std::string& bundleName,
+                                                  const std::vector<fs::path>& protectedFolders) {
+    const fs::path resources = resourcesPath();
+    Rules rules;
+    rules.overwrite = overwrite;
+    rules.neverReplaced = {"/", homePath()};
+    // The resource folder may be a farm of links into the shipped data: the
+    // folders the links lead to are protected as well.
+    rules.neverTouched = {resources, resources / "AppFiles", resources / "DemoImgs_standard"};
+    rules.neverTouched.insert(rules.neverTouched.end(), protectedFolders.begin(),
+                              protectedFolders.end());
+    rules.neverTouched.push_back(BookController::previewFolderPath());
+    rules.bundleName = bundleName;
+    return rules;
+}
 
 fs::path OutputFolder::check(const fs::path& chosen, const Rules& rules) {
     fs::path target_ = namedPath(chosen);

@@ -27,6 +27,13 @@ public:
         std::string bundleName;
     };
 
+    // The rules every front end publishes by: "/" and the home folder are never
+    // replaced; the resources (with the folders their links lead to), the
+    // per-user preview folder and `protectedFolders` are never written; a folder
+    // holding the application bundle `bundleName` counts as an earlier book.
+    static Rules publishingRules(bool overwrite, const std::string& bundleName,
+                                 const std::vector<std::filesystem::path>& protectedFolders = {});
+
     // Checks `chosen` against the rules without creating anything; returns the
     // absolute target. A symbolic link is never the target (links among its
     // parents are followed); an existing, non-empty folder is replaced only

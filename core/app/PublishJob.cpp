@@ -50,35 +50,6 @@ private:
     const PublishEvents& events_;
 };
 
-std::size_t filesIn(const fs::path& folder) {
-    std::error_code ec;
-    std::size_t count = 0;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        ++count;
-    return count;
-}
-
-// A written book is complete when its page, configuration, player and page
-// files are all there; the writers themselves report no failures.
-void checkBook(const fs::path& bookFolder, const fs::path& htmlPage, std::size_t pageCount,
-               bool mobile) {
-    std::vector<std::string> missing;
-    std::error_code ec;
-    for (const fs::path& file :
-         {htmlPage, bookFolder / "files/config.xml", bookFolder / "files/book.swf"}) {
-        if (!fs::is_regular_file(file, ec))
-            missing.push_back(fs::relative(file, bookFolder, ec).string());
-    }
-    if (filesIn(bookFolder / "files/page") != pageCount)
-        missing.push_back("files/page (" + std::to_string(filesIn(bookFolder / "files/page")) +
-                          " of " + std::to_string(pageCount) + " pages)");
-    if (mobile && !fs::is_directory(bookFolder / "mobile", ec))
-        missing.push_back("mobile");
-    if (!missing.empty())
-        throw Error("the book is incomplete (missing " + joinedNames(missing) +
-                    "); nothing was published");
-}
-
 // What the file properties of a book's template name, sorted out before the
 // book is written.
 struct NamedFiles {
@@ -236,20 +207,12 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
     }
 
     const fs::path resources = resourcesPath();
-    OutputFolder::Rules rules;
-    rules.overwrite = request.overwrite;
-    rules.neverReplaced = {"/", homePath()};
-    // The resource folder may be a farm of links into the shipped data: the
-    // folders the links lead to are protected as well.
-    rules.neverTouched = {resources, resources / "AppFiles", resources / "DemoImgs_standard"};
-    rules.neverTouched.insert(rules.neverTouched.end(), request.protectedFolders.begin(),
-                              request.protectedFolders.end());
-    rules.neverTouched.push_back(BookController::previewFolderPath());
+    OutputFolder::Rules rules = OutputFolder::publishingRules(
+        request.overwrite, request.name + ".app", request.protectedFolders);
     if (request.pdf)
         rules.inputs.push_back(*request.pdf);
     if (request.settingsFile)
         rules.inputs.push_back(*request.settingsFile);
-    rules.bundleName = request.name + ".app";
     OutputFolder::check(request.out, rules);
 
     // Template and style first: unknown names and keys fail before the import.
@@ -276,10 +239,6 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
         output.emplace(request.out, rules);
         events.step("Using the demo book");
         controller.loadDemoBook();
-        // The sample pages are JPEG images already: they serve as the mobile
-        // version's pages too, which the image source itself does not make.
-        if (auto demo = controller.flashPageSource(); demo && request.mobile)
-            demo->setMobilePages(demo->pages());
         if (!request.title)
             title = "3D Zarvex demo book";
     }
@@ -299,7 +258,8 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
     const NamedFiles namedFiles = sortNamedFiles(tmpl, BookSources(resources, request.pdf));
     if (request.strict && !namedFiles.missing.empty())
         throw Error(missingFilesRefusal(namedFiles.missing));
-    // The logo, background, sound and download files are inputs too.
+    // The logo, background, sound and download files are inputs too: checked
+    // before the preview is built.
     output->addInputs(propertyFiles(tmpl));
 
     events.checkInterrupted();
@@ -309,7 +269,6 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
 
     events.checkInterrupted();
     PublishChoices choices;
-    choices.folder = output->staging();
     choices.fileName = request.name;
     choices.title = title;
     choices.outputType = request.app ? 1 : 0;
@@ -323,25 +282,15 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
         events.advance(request.app ? "Writing the application" : "Writing the book", index + 1,
                        count, step);
     });
-    const fs::path written = publisher.onPublish(choices);
-
-    events.checkInterrupted();
-    const fs::path relative = fs::relative(written, output->staging());
-    const std::size_t pageCount = source->normalPages().size();
-    if (request.app) {
-        const fs::path resourcesFolder = written / "Contents" / "Resources";
-        checkBook(resourcesFolder, resourcesFolder / "index.html", pageCount, false);
-    } else {
-        checkBook(output->staging(), written, pageCount, request.mobile.has_value());
-    }
-    output->commit();
+    const fs::path book =
+        publisher.publishInto(*output, choices, [&] { return events.interrupted(); });
 
     PublishResult result;
     result.folder = output->target();
-    result.book = output->target() / relative;
+    result.book = book;
     if (request.mobile && !request.app)
         result.mobilePage = output->target() / "mobile" / "index.html";
-    result.needsHttp = !request.app && request.pdf && request.format == PageFormat::Flash;
+    result.needsHttp = !request.app && readsPagesOverHttp(*source);
     for (const std::string& file : namedFiles.missing)
         result.warnings.push_back(file +
                                   " is missing or not a file; the book is published without it");

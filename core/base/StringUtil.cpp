@@ -47,4 +47,15 @@ bool naturalLess(std::string_view a, std::string_view b) {
     return a.size() - i < b.size() - j;
 }
 
+std::string shellQuoted(std::string_view text) {
+    std::string out = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
 } // namespace zarvex

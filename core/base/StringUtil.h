@@ -15,4 +15,7 @@ std::size_t replaceAll(std::string& text, std::string_view from, std::string_vie
 // leading zeros ignored); other characters compare bytewise.
 bool naturalLess(std::string_view a, std::string_view b);
 
+// `text` as one word for a POSIX shell: in single quotes, each ' written as '\''.
+std::string shellQuoted(std::string_view text);
+
 } // namespace zarvex

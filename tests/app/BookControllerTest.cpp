@@ -1,5 +1,6 @@
 #include "app/BookController.h"
 #include "app/BookPublisher.h"
+#include "app/OutputFolder.h"
 
 #include "base/AppSettings.h"
 #include "base/Error.h"
@@ -188,4 +189,30 @@ TEST_F(BookControllerTest, PublishingWithoutAPreviewOrAFolderIsAFailureNotASucce
     ASSERT_TRUE(controller.applyChange());
     EXPECT_THROW(publisher.onPublish(PublishChoices{"", "index", "T", 0, 0, 0}), Error);
     EXPECT_EQ(settings.lastOutputFileName(), "index") << "the choices are remembered";
+}
+
+// The front ends' way: the book goes into place complete or not at all, and the
+// folder remembered is the one chosen, not the staging folder beside it.
+TEST_F(BookControllerTest, PublishingIntoAnOutputFolderCommitsOnlyACompleteBook) {
+    TempDir out;
+    AppSettings settings(home.path() / "settings.json");
+    BookPublisher publisher(controller.flashPageSource(), controller.flashTmpl(),
+                            controller.flashOutline(), controller.flashPagesAnnotations());
+    publisher.setAppSettings(&settings);
+    publisher.setPreviewPath(preview);
+    ASSERT_TRUE(controller.applyChange());
+    const PublishChoices choices{"unused", "mine", "T", 0, 1, 1};
+    const OutputFolder::Rules rules;
+    {
+        OutputFolder output(out / "book", rules);
+        EXPECT_THROW(publisher.publishInto(output, choices, [] { return true; }), Error);
+    }
+    EXPECT_EQ(listFolder(out.path()), Strings{}) << "an interrupted run leaves nothing";
+
+    OutputFolder output(out / "book", rules);
+    EXPECT_EQ(publisher.publishInto(output, choices), output.target() / "mine.html");
+    EXPECT_EQ(listFolder(out.path()), Strings{"book"});
+    EXPECT_EQ(listFolder(out / "book"), (Strings{"files", "mine.html", "mobile"}))
+        << "the demo book has its mobile version";
+    EXPECT_EQ(settings.lastOutputFileFolder(), output.target().string());
 }

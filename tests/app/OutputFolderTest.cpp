@@ -1,6 +1,8 @@
 #include "app/OutputFolder.h"
 
+#include "app/BookController.h"
 #include "base/Error.h"
+#include "base/Resources.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -168,4 +170,26 @@ TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     EXPECT_NO_THROW(OutputFolder(home / "book", rules));
     OutputFolder inner(dir / "link/inner", rules);
     EXPECT_EQ(inner.target(), fs::canonical(dir.path()) / "real/inner");
+}
+
+// The rules every front end publishes by, over the real per-user folders.
+TEST(OutputFolder, PublishingRulesKeepOutTheHomeTheResourcesAndThePreviewFolders) {
+    TempHome home;
+    const fs::path preview = BookController::previewFolderPath();
+    const auto rules = OutputFolder::publishingRules(true, "mine.app", {home.path() / "mine"});
+    EXPECT_EQ(rules.bundleName, "mine.app");
+    const std::pair<const char*, std::vector<fs::path>> cases[] = {
+        {"root", {"/"}},
+        {"is never replaced", {home.path()}},
+        {"which is never written",
+         {resourcesPath(), resourcesPath() / "AppFiles", preview, preview / "files",
+          home.path() / "mine/book"}},
+    };
+    for (const auto& [reason, folders] : cases) {
+        for (const auto& chosen : folders) {
+            const std::string why = refusal([&] { OutputFolder::check(chosen, rules); });
+            EXPECT_NE(why.find(reason), std::string::npos) << chosen << ": " << why;
+        }
+    }
+    EXPECT_NO_THROW(OutputFolder::check(home.path() / "books/new", rules));
 }

@@ -41,6 +41,7 @@ namespace fs = std::filesystem;
 using namespace zarvex;
 using namespace zarvex::gui;
 using namespace zarvex::test;
+using zarvex::gui::test::keepShot;
 
 namespace {
 
