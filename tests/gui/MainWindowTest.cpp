@@ -41,7 +41,6 @@ namespace fs = std::filesystem;
 using namespace zarvex;
 using namespace zarvex::gui;
 using namespace zarvex::test;
-using zarvex::gui::test::keepShot;
 
 namespace {
 
