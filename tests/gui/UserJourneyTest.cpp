@@ -1,0 +1,128 @@
+// A new user's whole way through the desktop application: a PDF with a link
+// imported through the import sheet, published with its mobile version through
+// the publish sheet, and the result opened in Chromium as a reader opens it.
+#include "GuiTestSupport.h"
+#include "ImportSheet.h"
+#include "MainWindow.h"
+#include "PublishSheet.h"
+
+#include "app/BookController.h"
+#include "base/Process.h"
+#include "import/FlashPageSource.h"
+#include "support/FixturePdf.h"
+#include "support/TempHome.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace zarvex;
+using namespace zarvex::gui;
+using namespace zarvex::test;
+
+namespace {
+
+constexpr int kWorkTimeoutMs = 120000;
+
+// Pixels of pure magenta, the colour the fixture paints its link areas in.
+int magentaPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += c.red() > 200 && c.green() < 60 && c.blue() > 200;
+        }
+    return count;
+}
+
+// What Chromium shows at `url`, as a picture; null when it cannot run.
+QImage chromiumShot(const QUrl& url, const fs::path& picture) {
+    const fs::path chromium = "/usr/bin/chromium";
+    if (!fs::exists(chromium))
+        return {};
+    runProcess(chromium, {"--headless=new", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                          "--allow-file-access-from-files", "--window-size=1280,800",
+                          "--virtual-time-budget=8000", "--screenshot=" + picture.string(),
+                          url.toString().toStdString()});
+    return QImage(QString::fromStdString(picture.string()));
+}
+
+QString qpath(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+} // namespace
+
+TEST(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
+    TempHome home;
+    TempDir dir;
+    FixtureDocument document = plainDocument(3);
+    document.pages[0].links.push_back(FixtureLink::page({150, 250, 300, 300}, 2));
+    document.pages[0].drawLinks = true;
+    writeFixturePdf(dir / "journey.pdf", document);
+
+    std::vector<QUrl> opened;
+    Choosers choosers;
+    choosers.question = [](QWidget*, const QString&, const QString&, const QStringList&) {
+        return 0; // "Open it"
+    };
+    choosers.openUrl = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    BookController controller;
+    MainWindow window(controller, choosers);
+    ASSERT_TRUE(waitForPreview(window, [&] { window.launch(); }));
+    window.show();
+    keepShot(window, "journey-1-started.png");
+
+    // The import sheet, as the user fills it: the file, all pages, image pages, links.
+    window.importAction()->trigger();
+    ImportSheet* importer = window.importSheet();
+    ASSERT_NE(importer, nullptr);
+    importer->importFileField()->setText(qpath(dir / "journey.pdf"));
+    importer->allPagesChoice()->click();
+    importer->imagePagesChoice()->click();
+    importer->linksBox()->setChecked(true);
+    keepShot(*importer, "journey-2-import-sheet.png");
+    ASSERT_TRUE(waitForPreview(window, [&] { importer->okButton()->click(); }));
+    EXPECT_EQ(controller.flashPageSource()->normalPages().size(), 3u);
+    QTest::qWait(1500); // the viewer draws the imported pages
+    keepShot(window, "journey-3-imported.png");
+
+    // The publish sheet: a new folder, the folder form, the Flip mobile version.
+    window.publishAction()->trigger();
+    PublishSheet* publisher = window.publishSheet();
+    publisher->folderField()->setText(qpath(dir / "book"));
+    publisher->nameField()->setText("journey");
+    publisher->titleField()->setText("Journey");
+    publisher->outputTypeGroup()->button(PublishSheet::kFolderForm)->setChecked(true);
+    publisher->mobileCheckBox()->setChecked(true);
+    publisher->mobileTypeList()->setCurrentIndex(0);
+    keepShot(*publisher, "journey-4-publish-sheet.png");
+    publisher->onPublish();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !publisher->isPublishing(); }, kWorkTimeoutMs));
+    ASSERT_EQ(opened.size(), 1u) << "the finished book is opened";
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(qpath(dir / "book/journey.html")));
+
+    // A reader opens the book and its mobile version; both show the linked page.
+    const QImage book = chromiumShot(opened[0], dir / "book.png");
+    if (book.isNull())
+        GTEST_SKIP() << "Chromium is not installed";
+    book.save(qpath(fs::path(ZARVEX_GUI_SHOTS_DIR) / "journey-5-book-in-chromium.png"));
+    EXPECT_GT(magentaPixels(book), 2000) << "the first page with its link area";
+    const fs::path mobile = dir / "book/mobile/index.html";
+    ASSERT_TRUE(fs::exists(mobile));
+    const QImage phone = chromiumShot(QUrl::fromLocalFile(qpath(mobile)), dir / "mobile.png");
+    phone.save(qpath(fs::path(ZARVEX_GUI_SHOTS_DIR) / "journey-6-mobile-in-chromium.png"));
+    EXPECT_GT(magentaPixels(phone), 2000) << "the mobile version's first page";
+}
