@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -96,7 +97,13 @@ TEST(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
     keepShot(*importer, "journey-2-import-sheet.png");
     ASSERT_TRUE(waitForPreview(window, [&] { importer->okButton()->click(); }));
     EXPECT_EQ(controller.flashPageSource()->normalPages().size(), 3u);
-    QTest::qWait(1500); // the viewer draws the imported pages
+    // The preview shows the imported first page, link area and all.
+    const auto previewMagenta = [&] {
+        QWidget* view = window.webView();
+        return magentaPixels(
+            window.grab(QRect(view->mapTo(&window, QPoint()), view->size())).toImage());
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return previewMagenta() > 2000; }, 20000));
     keepShot(window, "journey-3-imported.png");
 
     // The publish sheet: a new folder, the folder form, the Flip mobile version.
