@@ -20,6 +20,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "3D Zarvex developers <zarvex@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded as plugins, so the library scan cannot see them: the SVG pictures of
+# the desktop application's buttons and About box.
+if(TARGET zarvex)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+endif()
 # Opening the published book and the manual goes through the desktop's default programs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
