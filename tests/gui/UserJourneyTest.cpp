@@ -3,26 +3,10 @@
 // the publish sheet, and the result opened in Chromium as a reader opens it.
 #include "GuiTestSupport.h"
 #include "ImportSheet.h"
-#include "MainWindow.h"
 #include "PublishSheet.h"
 
-#include "app/BookController.h"
 #include "base/Process.h"
 #include "import/FlashPageSource.h"
-#include "support/FixturePdf.h"
-#include "support/TempHome.h"
-
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -56,52 +40,35 @@ QImage chromiumShot(const QUrl& url, const fs::path& picture) {
     return QImage(QString::fromStdString(picture.string()));
 }
 
-QString qpath(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 } // namespace
 
-TEST(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
-    TempHome home;
-    TempDir dir;
+using UserJourney = WindowTest;
+
+TEST_F(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
     FixtureDocument document = plainDocument(3);
     document.pages[0].links.push_back(FixtureLink::page({150, 250, 300, 300}, 2));
     document.pages[0].drawLinks = true;
     writeFixturePdf(dir / "journey.pdf", document);
-
-    std::vector<QUrl> opened;
-    Choosers choosers;
-    choosers.question = [](QWidget*, const QString&, const QString&, const QStringList&) {
-        return 0; // "Open it"
-    };
-    choosers.openUrl = [&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    };
-    BookController controller;
-    MainWindow window(controller, choosers);
-    ASSERT_TRUE(waitForPreview(window, [&] { window.launch(); }));
-    window.show();
-    keepShot(window, "journey-1-started.png");
+    answers = {0}; // "Open it"
+    keepShot(*window, "journey-1-started.png");
 
     // The import sheet, as the user fills it: the file, all pages, image pages, links.
-    window.importAction()->trigger();
-    ImportSheet* importer = window.importSheet();
+    window->importAction()->trigger();
+    ImportSheet* importer = window->importSheet();
     ASSERT_NE(importer, nullptr);
     importer->importFileField()->setText(qpath(dir / "journey.pdf"));
     importer->allPagesChoice()->click();
     importer->imagePagesChoice()->click();
     importer->linksBox()->setChecked(true);
     keepShot(*importer, "journey-2-import-sheet.png");
-    ASSERT_TRUE(waitForPreview(window, [&] { importer->okButton()->click(); }));
+    ASSERT_TRUE(waitForPreview([&] { importer->okButton()->click(); }));
     EXPECT_EQ(controller.flashPageSource()->normalPages().size(), 3u);
     QTest::qWait(1500); // the viewer draws the imported pages
-    keepShot(window, "journey-3-imported.png");
+    keepShot(*window, "journey-3-imported.png");
 
     // The publish sheet: a new folder, the folder form, the Flip mobile version.
-    window.publishAction()->trigger();
-    PublishSheet* publisher = window.publishSheet();
+    window->publishAction()->trigger();
+    PublishSheet* publisher = window->publishSheet();
     publisher->folderField()->setText(qpath(dir / "book"));
     publisher->nameField()->setText("journey");
     publisher->titleField()->setText("Journey");
