@@ -49,6 +49,19 @@ inline void keepShot(QWidget& widget, const QString& name) {
     widget.grab().save(QString::fromUtf8(folder) + "/" + name);
 }
 
+// The pixels of `image` close to `color`.
+inline int pixelsNear(const QImage& image, const QColor& color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                         std::abs(c.blue() - color.blue()) <
+                     60;
+        }
+    return count;
+}
+
 // One question a window asked: its text, informative text and buttons.
 struct Asked {
     QString text;
@@ -108,22 +121,12 @@ protected:
         return succeeded();
     }
 
-    // Pixels of the preview close to `color`.
+    // Pixels of the preview close to `color`, a quarter of them.
     int previewPixelsOf(const QColor& color) {
         // The web view draws through the window; a grab of the view alone is empty offscreen.
         QWebEngineView* view = window->webView();
-        const QImage image =
-            window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2) {
-                const QColor c = image.pixelColor(x, y);
-                if (std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
-                        std::abs(c.blue() - color.blue()) <
-                    60)
-                    ++count;
-            }
-        return count;
+        const QRect area(view->mapTo(window.get(), QPoint()), view->size());
+        return pixelsNear(window->grab(area).toImage(), color) / 4;
     }
 
     // Waits until the preview shows `enough` pixels of `color`; the count seen last.

@@ -283,21 +283,16 @@ TEST_F(ImportSheetTest, APdfFromTheFileManagerOrDroppedOnTheWindowOpensTheSheet)
         QApplication::sendEvent(window.get(), &drop);
         return true;
     };
-    struct Row {
-        const char* how;
-        std::function<void(const fs::path&)> hand;
-    };
-    const std::vector<Row> rows = {
-        {"command line", [this](const fs::path& file) { window->openPdf(file); }},
-        {"drop", [&](const fs::path& file) { EXPECT_TRUE(dropEvent(file)); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.how);
-        row.hand(pdf);
+    for (const bool dropped : {false, true}) {
+        SCOPED_TRACE(dropped ? "drop" : "command line");
+        if (!dropped)
+            window->openPdf(pdf);
+        else
+            EXPECT_TRUE(dropEvent(pdf));
         ImportSheet* sheet = window->importSheet();
         ASSERT_NE(sheet, nullptr);
-        EXPECT_TRUE(sheet->isVisible());
-        EXPECT_EQ(sheet->importFileField()->text(), qpath(pdf));
+        EXPECT_EQ(std::pair(sheet->isVisible(), sheet->importFileField()->text()),
+                  std::pair(true, qpath(pdf)));
         sheet->reject();
         EXPECT_EQ(window->importSheet(), nullptr);
     }
