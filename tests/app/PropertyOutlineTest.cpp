@@ -47,6 +47,13 @@ TEST(PropertyOutline, EditsStoreTextsByTypeAndAnnounceOnlyRealChanges) {
     const auto text = [](std::string column, std::string t) -> Edit {
         return [=](auto& d, auto& p) { return d.setText(p, column, t); };
     };
+    const auto set = [&](std::string t) { return text("value", t); };
+    const auto check = [](bool on) -> Edit {
+        return [=](auto& d, auto& p) { return d.setChecked(p, "value", on); };
+    };
+    const auto pick = [](int index) -> Edit {
+        return [=](auto& d, auto& p) { return d.setListIndex(p, "value", index); };
+    };
     struct Row {
         const char* what;
         std::int32_t type;
@@ -57,38 +64,17 @@ TEST(PropertyOutline, EditsStoreTextsByTypeAndAnnounceOnlyRealChanges) {
         int posts;
     };
     const Row rows[] = {
-        {"text changed", pt_text, "a", {}, text("value", "b"), "b", 1},
-        {"the same text posts nothing", pt_text, "same", {}, text("value", "same"), "same", 0},
+        {"text changed", pt_text, "a", {}, set("b"), "b", 1},
+        {"the same text posts nothing", pt_text, "same", {}, set("same"), "same", 0},
         {"the key column ignores edits", pt_text, "a", {}, text("key", "b"), "a", 0},
         {"any other column ignores edits", pt_text, "a", {}, text("", "b"), "a", 0},
-        {"check box off from lower-case show",
-         pt_bool,
-         "show",
-         {},
-         [](auto& d, auto& p) { return d.setChecked(p, "value", false); },
-         "NO",
-         1},
-        {"check box on",
-         pt_bool,
-         "NO",
-         {},
-         [](auto& d, auto& p) { return d.setChecked(p, "value", true); },
-         "YES",
-         1},
-        {"third list item, spaces kept", pt_list, "a", "a, b , c d ",
-         [](auto& d, auto& p) { return d.setListIndex(p, "value", 2); }, " c d ", 1},
-        {"list index out of range", pt_list, "a", "a,b",
-         [](auto& d, auto& p) { return d.setListIndex(p, "value", 2); }, "a", 0},
-        {"file chooser cancelled empties the file", pt_file, "/x/logo.png", "Images|*.png",
-         text("value", ""), "", 1},
-        {"a typed path is stored as typed",
-         pt_file,
-         "",
-         {},
-         text("value", "logo.png"),
-         "logo.png",
-         1},
-        {"colour", pt_color, "0x000000", {}, text("value", "0x1a2b3c"), "0x1a2b3c", 1},
+        {"check box off from lower-case show", pt_bool, "show", {}, check(false), "NO", 1},
+        {"check box on", pt_bool, "NO", {}, check(true), "YES", 1},
+        {"third list item, spaces kept", pt_list, "a", "a, b , c d ", pick(2), " c d ", 1},
+        {"list index out of range", pt_list, "a", "a,b", pick(2), "a", 0},
+        {"a cancelled file chooser empties", pt_file, "/x/a.png", "I|*.png", set(""), "", 1},
+        {"a typed path is kept", pt_file, "", {}, set("logo.png"), "logo.png", 1},
+        {"colour", pt_color, "0x000000", {}, set("0x1a2b3c"), "0x1a2b3c", 1},
     };
     FlashTemplateOutlineDelegate delegate;
     for (const auto& row : rows) {
@@ -131,10 +117,10 @@ TEST(PropertyOutline, CellsShowTheTitleTheValueAndTheEditorOfTheType) {
         SCOPED_TRACE(row.what);
         auto p = property(row.type, row.value);
         p->setTitle(row.title);
-        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "key"), row.key);
-        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, ""), row.key);
-        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "value"), row.shown);
-        EXPECT_EQ(FlashTemplateOutlineDelegate::objectValue(*p, "other"), "");
+        std::vector<std::string> columns;
+        for (const char* column : {"key", "", "value", "other"})
+            columns.push_back(FlashTemplateOutlineDelegate::objectValue(*p, column));
+        EXPECT_EQ(columns, (std::vector<std::string>{row.key, row.key, row.shown, ""}));
         EXPECT_EQ(FlashTemplateOutlineDelegate::editorFor(*p), row.editor);
     }
     auto group = property(pt_text, "");
@@ -150,12 +136,12 @@ TEST(PropertyOutline, CellsShowTheTitleTheValueAndTheEditorOfTheType) {
 
 TEST(PropertyOutline, FileFiltersGiveTheirExtensions) {
     using Strings = std::vector<std::string>;
-    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("Images|*.jpg;*.png"),
-              (Strings{"jpg", "png"}));
-    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("*.mp3"), (Strings{"mp3"}))
-        << "a filter without | is used whole";
-    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("Any|"), Strings{});
-    EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions("a|*.swf|*.gif"), (Strings{"swf"}));
+    const std::pair<std::string, Strings> rows[] = {{"Images|*.jpg;*.png", {"jpg", "png"}},
+                                                    {"*.mp3", {"mp3"}}, // no |: used whole
+                                                    {"Any|", {}},
+                                                    {"a|*.swf|*.gif", {"swf"}}};
+    for (const auto& [filter, extensions] : rows)
+        EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions(filter), extensions) << filter;
 }
 
 TEST(PropertyOutline, TheTreeIsTheTemplatesAndSelectionIsAnnounced) {

@@ -1,36 +1,17 @@
 #include "ImportSheet.h"
 #include "GuiTestSupport.h"
-#include "MainWindow.h"
 
-#include "app/BookController.h"
-#include "base/AppSettings.h"
 #include "base/Log.h"
 #include "base/NotificationCenter.h"
 #include "import/FlashPageSource.h"
-#include "support/FixturePdf.h"
-#include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDropEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTest>
 #include <QThread>
-#include <QWebEngineView>
 
-#include <gtest/gtest.h>
-
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <atomic>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -48,67 +29,37 @@ public:
     ~ProgressGate() { release(); }
 
     void holdNext() {
-        std::scoped_lock lock(mutex_);
-        armed_ = true;
+        state_ = kArmed;
         // Registered after the sheet's own observer, so the sheet hears first.
         observer_ =
             ScopedObserver(NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
                            [this](const Notification&) { hold(); });
     }
-    bool holding() const {
-        std::scoped_lock lock(mutex_);
-        return held_;
-    }
+    bool holding() const { return state_ == kHeld; }
     void release() {
-        std::scoped_lock lock(mutex_);
-        armed_ = false;
-        held_ = false;
-        changed_.notify_all();
+        state_ = kOpen;
+        state_.notify_all();
     }
 
 private:
     void hold() {
-        if (QThread::currentThread() == qApp->thread())
-            return;
-        std::unique_lock lock(mutex_);
-        if (!armed_)
-            return;
-        armed_ = false;
-        held_ = true;
-        changed_.wait(lock, [this] { return !held_; });
+        int armed = kArmed;
+        if (QThread::currentThread() != qApp->thread() &&
+            state_.compare_exchange_strong(armed, kHeld))
+            state_.wait(kHeld);
     }
 
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    bool armed_ = false;
-    bool held_ = false;
+    enum { kOpen, kArmed, kHeld };
+    std::atomic<int> state_ = kOpen;
     ScopedObserver observer_;
 };
 
-// The main window over a real controller with a private home, settings store and
-// work base; the file chooser answers from a queue.
-class ImportSheetTest : public ::testing::Test {
+// The window's import sheet; the tests may hold its worker with the gate.
+class ImportSheetTest : public WindowTest {
 protected:
     void SetUp() override {
         log::silence();
-        fs::create_directories(dir / "work");
-        Choosers choosers;
-        choosers.openFile = [this](QWidget*, const QString&, const QString& start,
-                                   const QStringList& extensions) {
-            asked.push_back({start, extensions});
-            QString answer = fileAnswers.empty() ? QString() : fileAnswers.front();
-            if (!fileAnswers.empty())
-                fileAnswers.pop_front();
-            return answer;
-        };
-        choosers.openUrl = [this](const QUrl& url) {
-            opened.push_back(url);
-            return true;
-        };
-        controller.setAppSettings(&settings);
-        window = std::make_unique<MainWindow>(controller, choosers);
-        ASSERT_TRUE(waitForPreview(*window, [this] { window->launch(); }));
-        window->show();
+        WindowTest::SetUp();
     }
 
     void TearDown() override {
@@ -130,63 +81,53 @@ protected:
         return dir / name;
     }
 
-    static QString qpath(const fs::path& path) { return QString::fromStdString(path.string()); }
-
-    // The work folders that page sources have left.
-    std::vector<std::string> workFolders() const { return listFolder(dir / "work/Pellido"); }
-
-    TempHome home;
-    TempDir dir;
-    ScopedEnv workBase{"ZARVEX_WORK_BASE", (dir / "work").string()};
-    AppSettings settings{home.config() / "zarvex/settings.json"};
-    const fs::path preview = home.data() / "Drevalis/preview";
-    BookController controller;
-    std::unique_ptr<MainWindow> window;
     ProgressGate gate;
-    std::deque<QString> fileAnswers;
-    std::vector<std::pair<QString, QStringList>> asked;
-    std::vector<QUrl> opened;
 };
 
 } // namespace
 
-TEST_F(ImportSheetTest, TheSheetShowsTheSavedChoicesAndSavesNewOnesForTheNext) {
-    const fs::path saved = book("saved.pdf", plainDocument(2));
+// The sheet starts from the saved choices, refuses a missing file, says why an
+// import failed, and saves the choices of a successful one for the next sheet.
+TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
+    // Pages 2 and 3 differ in size from the first page.
+    FixtureDocument document = plainDocument(3);
+    document.pages[1] = FixturePage(500, 700);
+    document.pages[2] = FixturePage(500, 700);
+    const fs::path saved = book("saved.pdf", document);
     settings.setLastImportedFile(saved.string());
-    settings.setImportPageRangeType(1);
-    settings.setImportPageRange("2-3");
+    settings.setImportPageRangeType(0);
+    settings.setImportPageRange("1");
     settings.setImportQualityLevel(3);
     settings.setImportLinks(1);
     settings.setImportBookmark(0);
     settings.setImportType(1);
+    // The file, range choice, range, quality level, links, bookmarks and image pages shown.
+    const auto shown = [](ImportSheet* s) {
+        return std::tuple(s->importFileField()->text(), s->pageRangeChoice()->isChecked(),
+                          s->pageRangeField()->text(), s->qualityList()->currentIndex(),
+                          s->linksBox()->isChecked(), s->bookmarksBox()->isChecked(),
+                          s->imagePagesChoice()->isChecked());
+    };
 
     EXPECT_TRUE(window->importAction()->isEnabled());
     ImportSheet* sheet = openSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
-    EXPECT_EQ(sheet->importFileField()->text(), qpath(saved));
-    EXPECT_TRUE(sheet->pageRangeChoice()->isChecked());
-    EXPECT_EQ(sheet->pageRangeField()->text(), "2-3");
-    EXPECT_EQ(sheet->qualityList()->currentIndex(), 3);
-    EXPECT_TRUE(sheet->linksBox()->isChecked());
-    EXPECT_FALSE(sheet->bookmarksBox()->isChecked());
-    EXPECT_TRUE(sheet->imagePagesChoice()->isChecked());
+    EXPECT_EQ(shown(sheet), std::tuple(qpath(saved), false, QString("1"), 3, true, false, true));
     EXPECT_TRUE(sheet->infoLabel()->isHidden());
     EXPECT_TRUE(sheet->progressBar()->isHidden());
     keepShot(*sheet, "import-sheet.png");
 
     // The five levels, best first, each naming its JPEG quality.
     ASSERT_EQ(sheet->qualityList()->count(), 5);
-    const int qualities[] = {100, 85, 65, 45, 25};
-    for (int level = 0; level < 5; ++level)
-        EXPECT_TRUE(
-            sheet->qualityList()->itemText(level).contains(QString(" %1)").arg(qualities[level])))
-            << sheet->qualityList()->itemText(level).toStdString();
+    for (int level = 0; const int quality : {100, 85, 65, 45, 25})
+        EXPECT_TRUE(sheet->qualityList()->itemText(level++).contains(QString(" %1)").arg(quality)))
+            << quality;
 
     // While idle the range field follows the choice.
     for (const auto& [choice, enabled] :
-         {std::pair{sheet->allPagesChoice(), false}, std::pair{sheet->pageRangeChoice(), true}}) {
+         {std::pair{sheet->pageRangeChoice(), true}, std::pair{sheet->allPagesChoice(), false}}) {
         choice->click();
         EXPECT_EQ(sheet->pageRangeField()->isEnabled(), enabled) << choice->text().toStdString();
     }
@@ -202,7 +143,7 @@ TEST_F(ImportSheetTest, TheSheetShowsTheSavedChoicesAndSavesNewOnesForTheNext) {
     sheet->openFileButton()->click();
     EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(qpath(saved))});
 
-    // A missing file is refused with nothing else changed.
+    // A missing file is refused with nothing else changed; a broken one fails on its run.
     sheet->importFileField()->setText(qpath(dir / "missing.pdf"));
     sheet->okButton()->click();
     EXPECT_FALSE(sheet->isImporting());
@@ -210,44 +151,62 @@ TEST_F(ImportSheetTest, TheSheetShowsTheSavedChoicesAndSavesNewOnesForTheNext) {
     EXPECT_TRUE(sheet->infoLabel()->isVisible());
     EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "Import PDF file does not exist.");
     EXPECT_FALSE(fs::exists(settings.storeFile()));
+    writeFile(dir / "broken.pdf", "not a PDF at all");
+    sheet->importFileField()->setText(qpath(dir / "broken.pdf"));
+    sheet->okButton()->click();
+    ASSERT_TRUE(importEnds(sheet));
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(sheet->okButton()->isEnabled());
+    EXPECT_TRUE(sheet->importFileField()->isEnabled());
+    EXPECT_TRUE(sheet->progressBar()->isHidden());
+    EXPECT_TRUE(sheet->infoLabel()->isVisible());
+    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "The import failed: the file '" +
+                                                            (dir / "broken.pdf").string() +
+                                                            "' is not a readable PDF document");
+    keepShot(*sheet, "import-sheet-failed.png");
 
-    // New choices are saved as the import starts, and the next sheet shows them.
+    // New choices are saved as the import starts; the book takes the size of its first page.
     sheet->importFileField()->setText(qpath(saved));
-    sheet->allPagesChoice()->click();
-    sheet->pageRangeField()->setText("1");
+    sheet->pageRangeChoice()->click();
+    sheet->pageRangeField()->setText("2-3");
     sheet->qualityList()->setCurrentIndex(1);
     sheet->flashPagesChoice()->click();
     sheet->linksBox()->setChecked(false);
     sheet->bookmarksBox()->setChecked(true);
-    ASSERT_TRUE(waitForPreview(*window, [&] {
+    writeFile(preview / "pages.xml", slurp(preview / "pages.xml") + "<!-- edited -->");
+    QSignalSpy finished(sheet, &QDialog::finished);
+    ASSERT_TRUE(waitForPreview([&] {
         sheet->okButton()->click();
-        const AppSettings stored(settings.storeFile());
-        EXPECT_EQ(stored.lastImportedFile(), saved.string());
-        EXPECT_EQ(stored.importPageRangeType(), 0);
-        EXPECT_EQ(stored.importPageRange(), "1");
-        EXPECT_EQ(stored.importQualityLevel(), 1);
-        EXPECT_EQ(stored.importLinks(), 0);
-        EXPECT_EQ(stored.importBookmark(), 1);
-        EXPECT_EQ(stored.ImportType(), 0);
+        const AppSettings s(settings.storeFile());
+        EXPECT_EQ(std::tuple(s.lastImportedFile(), s.importPageRangeType(), s.importPageRange(),
+                             s.importQualityLevel(), s.importLinks(), s.importBookmark(),
+                             s.ImportType()),
+                  std::tuple(saved.string(), 1, std::string("2-3"), 1, 0, 1, 0));
     }));
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.front().front().toInt(), 1);
     EXPECT_EQ(window->importSheet(), nullptr) << "the import succeeded";
+    const auto source = controller.flashPageSource();
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->pages().size(), 2u);
+    EXPECT_EQ(source->pages()[0]->pageIndex(), 2);
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "500");
+    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "700");
+    EXPECT_EQ(slurp(preview / "pages.xml").find("edited"), std::string::npos);
+    EXPECT_EQ(listFolder(preview / "files/page").size(), 2u);
+    keepShot(*window, "main-window-imported.png");
 
     AppSettings reloaded(settings.storeFile());
     controller.setAppSettings(&reloaded);
     ImportSheet* next = openSheet();
     ASSERT_NE(next, nullptr);
-    EXPECT_TRUE(next->allPagesChoice()->isChecked());
-    EXPECT_FALSE(next->pageRangeField()->isEnabled());
-    EXPECT_EQ(next->pageRangeField()->text(), "1");
-    EXPECT_EQ(next->qualityList()->currentIndex(), 1);
-    EXPECT_TRUE(next->flashPagesChoice()->isChecked());
-    EXPECT_FALSE(next->linksBox()->isChecked());
-    EXPECT_TRUE(next->bookmarksBox()->isChecked());
+    EXPECT_EQ(shown(next), std::tuple(qpath(saved), true, QString("2-3"), 1, false, true, false));
+    EXPECT_TRUE(next->pageRangeField()->isEnabled());
     next->cancelButton()->click();
     controller.setAppSettings(&settings);
 }
 
-TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheetASecondCancelClosesIt) {
+TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeepsTheSheet) {
     const auto before = controller.flashPageSource();
     const QPointer<ImportSheet> sheet = openSheet();
     ASSERT_NE(sheet, nullptr);
@@ -293,51 +252,22 @@ TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheetASecondCancelClosesI
     EXPECT_EQ(finished.front().front().toInt(), 0);
     EXPECT_EQ(window->importSheet(), nullptr);
     EXPECT_EQ(controller.flashPageSource(), before);
-}
 
-TEST_F(ImportSheetTest, AFailedImportSaysWhyAndASuccessfulOneShowsTheBookAtItsPageSize) {
-    writeFile(dir / "broken.pdf", "not a PDF at all");
-    ImportSheet* sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    sheet->importFileField()->setText(qpath(dir / "broken.pdf"));
-    sheet->okButton()->click();
-    ASSERT_TRUE(importEnds(sheet));
-    EXPECT_TRUE(sheet->isVisible());
-    EXPECT_TRUE(sheet->okButton()->isEnabled());
-    EXPECT_TRUE(sheet->importFileField()->isEnabled());
-    EXPECT_TRUE(sheet->progressBar()->isHidden());
-    EXPECT_TRUE(sheet->infoLabel()->isVisible());
-    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "The import failed: the file '" +
-                                                            (dir / "broken.pdf").string() +
-                                                            "' is not a readable PDF document");
-    keepShot(*sheet, "import-sheet-failed.png");
-
-    // Pages 2 and 3, whose size differs from the first page's, as image pages.
-    FixtureDocument document = plainDocument(3);
-    document.pages[1] = FixturePage(500, 700);
-    document.pages[2] = FixturePage(500, 700);
-    sheet->importFileField()->setText(qpath(book("book.pdf", document)));
-    sheet->pageRangeChoice()->click();
-    sheet->pageRangeField()->setText("2-3");
-    sheet->imagePagesChoice()->click();
-    writeFile(preview / "pages.xml", slurp(preview / "pages.xml") + "<!-- edited -->");
-    QSignalSpy finished(sheet, &QDialog::finished);
-    ASSERT_TRUE(waitForPreview(*window, [&] { sheet->okButton()->click(); }));
-
-    ASSERT_EQ(finished.size(), 1);
-    EXPECT_EQ(finished.front().front().toInt(), 1);
-    EXPECT_EQ(window->importSheet(), nullptr);
-    const auto source = controller.flashPageSource();
-    ASSERT_TRUE(source);
-    ASSERT_EQ(source->pages().size(), 2u);
-    EXPECT_EQ(source->pages()[0]->pageIndex(), 2);
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "500");
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "700");
-    EXPECT_EQ(std::make_pair(settings.PageWidth(), settings.PageHeight()),
-              std::make_pair(1000, 1400));
-    EXPECT_EQ(slurp(preview / "pages.xml").find("edited"), std::string::npos);
-    EXPECT_EQ(listFolder(preview / "files/page").size(), 2u);
-    keepShot(*window, "main-window-imported.png");
+    // Closing the window stops a running import, and its work folder goes.
+    QGuiApplication::setQuitOnLastWindowClosed(false); // the test program goes on
+    ImportSheet* last = openSheet();
+    last->importFileField()->setText(qpath(dir / "long.pdf"));
+    gate.holdNext();
+    last->okButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.holding(); }, kImportTimeoutMs));
+    EXPECT_EQ(workFolders().size(), 1u);
+    gate.release();
+    window->close();
+    EXPECT_FALSE(last->isImporting());
+    EXPECT_EQ(controller.flashPageSource(), before);
+    EXPECT_EQ(workFolders(), std::vector<std::string>{});
+    window.reset();
+    QGuiApplication::setQuitOnLastWindowClosed(true);
 }
 
 TEST_F(ImportSheetTest, APdfFromTheFileManagerOrDroppedOnTheWindowOpensTheSheet) {
@@ -353,21 +283,16 @@ TEST_F(ImportSheetTest, APdfFromTheFileManagerOrDroppedOnTheWindowOpensTheSheet)
         QApplication::sendEvent(window.get(), &drop);
         return true;
     };
-    struct Row {
-        const char* how;
-        std::function<void(const fs::path&)> hand;
-    };
-    const std::vector<Row> rows = {
-        {"command line", [this](const fs::path& file) { window->openPdf(file); }},
-        {"drop", [&](const fs::path& file) { EXPECT_TRUE(dropEvent(file)); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.how);
-        row.hand(pdf);
+    for (const bool dropped : {false, true}) {
+        SCOPED_TRACE(dropped ? "drop" : "command line");
+        if (!dropped)
+            window->openPdf(pdf);
+        else
+            EXPECT_TRUE(dropEvent(pdf));
         ImportSheet* sheet = window->importSheet();
         ASSERT_NE(sheet, nullptr);
-        EXPECT_TRUE(sheet->isVisible());
-        EXPECT_EQ(sheet->importFileField()->text(), qpath(pdf));
+        EXPECT_EQ(std::pair(sheet->isVisible(), sheet->importFileField()->text()),
+                  std::pair(true, qpath(pdf)));
         sheet->reject();
         EXPECT_EQ(window->importSheet(), nullptr);
     }
@@ -375,25 +300,4 @@ TEST_F(ImportSheetTest, APdfFromTheFileManagerOrDroppedOnTheWindowOpensTheSheet)
     EXPECT_FALSE(dropEvent(dir / "notes.txt"));
     EXPECT_EQ(window->importSheet(), nullptr);
     EXPECT_FALSE(window->webView()->acceptDrops()) << "drops on the preview reach the window";
-}
-
-TEST_F(ImportSheetTest, ClosingTheWindowDuringAnImportStopsItAndLeavesNoWorkFolder) {
-    // The test program goes on after the window.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    const auto before = controller.flashPageSource();
-    ImportSheet* sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    sheet->importFileField()->setText(qpath(book("long.pdf", plainDocument(12))));
-    gate.holdNext();
-    sheet->okButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.holding(); }, kImportTimeoutMs));
-    EXPECT_EQ(workFolders().size(), 1u);
-
-    gate.release();
-    window->close();
-    EXPECT_FALSE(sheet->isImporting());
-    EXPECT_EQ(controller.flashPageSource(), before);
-    EXPECT_EQ(workFolders(), std::vector<std::string>{});
-    window.reset();
-    QGuiApplication::setQuitOnLastWindowClosed(true);
 }

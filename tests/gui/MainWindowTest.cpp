@@ -5,37 +5,19 @@
 #include "PropertyTreeModel.h"
 #include "TemplateChooserDialog.h"
 
-#include "app/BookController.h"
 #include "base/Log.h"
-#include "import/FlashPageSourcePDF.h"
-#include "import/FlashPagesAnnotations.h"
-#include "import/FlashPagesAnnotationsPDF.h"
-#include "import/ImportPDFOperation.h"
-#include "support/FixturePdf.h"
 #include "support/LogCapture.h"
-#include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
-#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <QWebEngineView>
-
-#include <gtest/gtest.h>
-
-#include <deque>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -44,36 +26,10 @@ using namespace zarvex::test;
 
 namespace {
 
-// The main window over a real controller in a private home. The file and
-// colour choosers answer from queues instead of asking a person.
-class MainWindowTest : public ::testing::Test {
+// The launched window with helpers to find rows of its property tree and
+// to look at its preview.
+class MainWindowTest : public WindowTest {
 protected:
-    void SetUp() override {
-        Choosers choosers;
-        const auto answerFile = [this](QWidget*, const QString&, const QString& start,
-                                       const QStringList& extensions) {
-            asked.push_back({start, extensions});
-            QString answer = fileAnswers.empty() ? QString() : fileAnswers.front();
-            if (!fileAnswers.empty())
-                fileAnswers.pop_front();
-            return answer;
-        };
-        choosers.openFile = answerFile;
-        choosers.saveFile = answerFile;
-        choosers.color = [this](QWidget*, const QColor&) { return colorAnswer; };
-        choosers.openUrl = [this](const QUrl& url) {
-            opened.push_back(url);
-            return true;
-        };
-        window = std::make_unique<MainWindow>(controller, choosers);
-        ASSERT_TRUE(waitForPreview([this] { window->launch(); }));
-        window->show();
-    }
-
-    bool waitForPreview(const std::function<void()>& action) {
-        return zarvex::test::waitForPreview(*window, action);
-    }
-
     QModelIndex indexOf(const std::string& key, int column = 1,
                         const QModelIndex& parent = {}) const {
         auto* model = window->outlineModel();
@@ -93,44 +49,16 @@ protected:
 
     // One tick of the Apply item's blink timer.
     void tick() { QMetaObject::invokeMethod(window->applyTimer(), "timeout"); }
-
-    // Pixels of the preview close to `color`.
-    int previewPixelsOf(const QColor& color) {
-        // The web view draws through the window; a grab of the view alone is empty offscreen.
-        QWebEngineView* view = window->webView();
-        const QImage image =
-            window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2) {
-                const QColor c = image.pixelColor(x, y);
-                if (std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
-                        std::abs(c.blue() - color.blue()) <
-                    60)
-                    ++count;
-            }
-        return count;
-    }
-
-    TempHome home;
-    BookController controller;
-    std::unique_ptr<MainWindow> window;
-    std::deque<QString> fileAnswers;
-    std::vector<std::pair<QString, QStringList>> asked;
-    std::optional<QColor> colorAnswer;
-    std::vector<QUrl> opened;
 };
 
 } // namespace
 
 TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpen) {
-    EXPECT_EQ(window->windowTitle(), "3D Zarvex");
-    const fs::path preview = home.data() / "Drevalis/preview";
-    EXPECT_EQ(controller.flashPreviewFolder(), preview);
-    EXPECT_TRUE(fs::exists(preview / "index.html"));
-    EXPECT_EQ(window->webView()->url().toLocalFile().toStdString(), preview / "index.html");
-    EXPECT_EQ(controller.flashTmpl()->tmplName(), "float");
-    EXPECT_EQ(window->applyImageName(), "apply");
+    EXPECT_EQ(std::tuple(window->windowTitle(), controller.flashPreviewFolder(),
+                         window->webView()->url().toLocalFile(), controller.flashTmpl()->tmplName(),
+                         window->applyImageName()),
+              std::tuple(QString("3D Zarvex"), preview, qpath(preview / "index.html"),
+                         std::string("float"), QString("apply")));
 
     QTreeView* tree = window->outlineView();
     EXPECT_EQ(tree->indentation(), 8);
@@ -149,7 +77,7 @@ TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpe
     keepShot(*window, "main-window-launched.png");
 }
 
-TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheChange) {
+TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheChangeOrSaysWhyNot) {
     PropertyTreeModel* model = window->outlineModel();
     PropertyItemDelegate* cells = window->outlineCells();
     EXPECT_FALSE(window->applyTimer()->isActive());
@@ -205,38 +133,26 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
     EXPECT_LT(previewPixelsOf(*colorAnswer), 50) << "the preview waits for Apply";
 
     ASSERT_TRUE(waitForPreview([this] { window->OnApplyChange(); }));
-    EXPECT_FALSE(window->applyTimer()->isActive());
-    EXPECT_EQ(window->applyImageName(), "apply");
+    EXPECT_EQ(std::pair(window->applyTimer()->isActive(), window->applyImageName()),
+              std::pair(false, QString("apply")));
     // The viewer draws its tool bar in the new colour once its pages are in.
-    int pixels = 0;
-    for (int i = 0; i < 50 && (pixels = previewPixelsOf(*colorAnswer)) < 500; ++i)
-        QTest::qWait(100);
-    EXPECT_GE(pixels, 500) << "the rebuilt preview shows the new tool bar colour";
+    EXPECT_GE(awaitPreviewPixels(*colorAnswer, 500), 500)
+        << "the rebuilt preview shows the new tool bar colour";
     window->outlineView()->selectionModel()->setCurrentIndex(
         indexOf("BaseColor", 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     keepShot(*window, "main-window-colour-applied.png");
-}
 
-TEST_F(MainWindowTest, APreviewOfFlashPagesShowsThePages) {
-    // The book's script reads its Flash page files from the preview folder.
-    TempDir dir;
-    FixtureDocument document = plainDocument(2);
-    document.pages[0].links.push_back(FixtureLink::web({150, 250, 300, 300}, "https://a.example/"));
-    document.pages[0].drawLinks = true;
-    writeFixturePdf(dir / "book.pdf", document);
-    ImportPDFOperation operation(dir / "book.pdf", "ALL", 144, 85);
-    operation.main();
-    ASSERT_TRUE(operation.flashPageSource());
-    ASSERT_EQ(operation.flashPageSource()->normalPages()[0]->pageFilePath().extension(), ".swf");
-    controller.acceptImport(
-        {operation.flashPageSource(), operation.flashPagesAnnotation(), nullptr, 612, 792});
-    ASSERT_TRUE(waitForPreview([this] { window->OnApplyChange(); }));
-    const QColor magenta(255, 0, 255);
-    int pixels = 0;
-    for (int i = 0; i < 100 && (pixels = previewPixelsOf(magenta)) < 200; ++i)
-        QTest::qWait(100);
-    EXPECT_GE(pixels, 200) << "the first page's picture is drawn";
-    keepShot(*window, "main-window-flash-pages.png");
+    // A rebuild that fails keeps the preview and tells the user.
+    LogCapture log;
+    const QUrl before = window->webView()->url();
+    window->outlineModel()->setData(indexOf("pageWidth"), "wide", Qt::EditRole);
+    window->OnApplyChange();
+    EXPECT_TRUE(log.contains("apply change :"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("could not be rebuilt"))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(std::tuple(window->webView()->url(), window->applyTimer()->isActive(),
+                         window->applyImageName()),
+              std::tuple(before, false, QString("apply")));
 }
 
 TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
@@ -260,19 +176,6 @@ TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
     EXPECT_EQ(added.value(), "NO");
     window->outlineModel()->setData(index, Qt::Checked, Qt::CheckStateRole);
     EXPECT_EQ(added.value(), "YES");
-}
-
-TEST_F(MainWindowTest, AFailedRebuildKeepsThePreviewAndTellsTheUser) {
-    LogCapture log;
-    const QUrl before = window->webView()->url();
-    window->outlineModel()->setData(indexOf("pageWidth"), "wide", Qt::EditRole);
-    window->OnApplyChange();
-    EXPECT_TRUE(log.contains("apply change :"));
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains("could not be rebuilt"))
-        << window->statusBar()->currentMessage().toStdString();
-    EXPECT_EQ(window->webView()->url(), before);
-    EXPECT_FALSE(window->applyTimer()->isActive());
-    EXPECT_EQ(window->applyImageName(), "apply");
 }
 
 TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle) {
@@ -308,8 +211,7 @@ TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle
 }
 
 TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnreadable) {
-    TempDir dir;
-    fileAnswers = {QString::fromStdString((dir / "mine").string())};
+    fileAnswers = {qpath(dir / "mine")};
     window->OnExportTmplSettings();
     EXPECT_TRUE(fs::exists(dir / "mine.txt")) << "the .txt is added";
     EXPECT_EQ(asked.back().second, QStringList{"txt"});
@@ -320,7 +222,7 @@ TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnread
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"mine.txt"});
 
     window->outlineModel()->setData(indexOf("Title"), "Changed", Qt::EditRole);
-    fileAnswers = {QString::fromStdString((dir / "missing.txt").string())};
+    fileAnswers = {qpath(dir / "missing.txt")};
     window->OnImportTmplSettings();
     EXPECT_EQ(value("Title"), "Changed");
     auto* box = window->findChild<QMessageBox*>();
@@ -328,7 +230,7 @@ TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnread
     EXPECT_TRUE(box->text().contains("missing.txt"));
     box->close();
 
-    fileAnswers = {QString::fromStdString((dir / "mine.txt").string())};
+    fileAnswers = {qpath(dir / "mine.txt")};
     ASSERT_TRUE(waitForPreview([this] { window->OnImportTmplSettings(); }));
     EXPECT_EQ(value("Title"), "My Flip Book");
     EXPECT_EQ(indexOf("Title").data().toString(), "My Flip Book") << "the tree shows it";

@@ -3,27 +3,10 @@
 // the publish sheet, and the result opened in Chromium as a reader opens it.
 #include "GuiTestSupport.h"
 #include "ImportSheet.h"
-#include "MainWindow.h"
 #include "PublishSheet.h"
 
-#include "app/BookController.h"
 #include "base/Process.h"
 #include "import/FlashPageSource.h"
-#include "support/FixturePdf.h"
-#include "support/TempHome.h"
-
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QWebEngineView>
-
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -33,17 +16,6 @@ using namespace zarvex::test;
 namespace {
 
 constexpr int kWorkTimeoutMs = 120000;
-
-// Pixels of pure magenta, the colour the fixture paints its link areas in.
-int magentaPixels(const QImage& image) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            count += c.red() > 200 && c.green() < 60 && c.blue() > 200;
-        }
-    return count;
-}
 
 // What Chromium shows at `url`, as a picture; null when it cannot run.
 QImage chromiumShot(const QUrl& url, const fs::path& picture) {
@@ -57,58 +29,36 @@ QImage chromiumShot(const QUrl& url, const fs::path& picture) {
     return QImage(QString::fromStdString(picture.string()));
 }
 
-QString qpath(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 } // namespace
 
-TEST(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
-    TempHome home;
-    TempDir dir;
+using UserJourney = WindowTest;
+
+TEST_F(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
     FixtureDocument document = plainDocument(3);
     document.pages[0].links.push_back(FixtureLink::page({150, 250, 300, 300}, 2));
     document.pages[0].drawLinks = true;
     writeFixturePdf(dir / "journey.pdf", document);
-
-    std::vector<QUrl> opened;
-    Choosers choosers;
-    choosers.question = [](QWidget*, const QString&, const QString&, const QStringList&) {
-        return 0; // "Open it"
-    };
-    choosers.openUrl = [&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    };
-    BookController controller;
-    MainWindow window(controller, choosers);
-    ASSERT_TRUE(waitForPreview(window, [&] { window.launch(); }));
-    window.show();
-    keepShot(window, "journey-1-started.png");
+    answers = {0}; // "Open it"
+    keepShot(*window, "journey-1-started.png");
 
     // The import sheet, as the user fills it: the file, all pages, image pages, links.
-    window.importAction()->trigger();
-    ImportSheet* importer = window.importSheet();
+    window->importAction()->trigger();
+    ImportSheet* importer = window->importSheet();
     ASSERT_NE(importer, nullptr);
     importer->importFileField()->setText(qpath(dir / "journey.pdf"));
     importer->allPagesChoice()->click();
     importer->imagePagesChoice()->click();
     importer->linksBox()->setChecked(true);
     keepShot(*importer, "journey-2-import-sheet.png");
-    ASSERT_TRUE(waitForPreview(window, [&] { importer->okButton()->click(); }));
+    ASSERT_TRUE(waitForPreview([&] { importer->okButton()->click(); }));
     EXPECT_EQ(controller.flashPageSource()->normalPages().size(), 3u);
     // The preview shows the imported first page, link area and all.
-    const auto previewMagenta = [&] {
-        QWidget* view = window.webView();
-        return magentaPixels(
-            window.grab(QRect(view->mapTo(&window, QPoint()), view->size())).toImage());
-    };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return previewMagenta() > 2000; }, 20000));
-    keepShot(window, "journey-3-imported.png");
+    EXPECT_GE(awaitPreviewPixels(QColor(255, 0, 255), 2000), 2000);
+    keepShot(*window, "journey-3-imported.png");
 
     // The publish sheet: a new folder, the folder form, the Flip mobile version.
-    window.publishAction()->trigger();
-    PublishSheet* publisher = window.publishSheet();
+    window->publishAction()->trigger();
+    PublishSheet* publisher = window->publishSheet();
     publisher->folderField()->setText(qpath(dir / "book"));
     publisher->nameField()->setText("journey");
     publisher->titleField()->setText("Journey");
@@ -126,10 +76,10 @@ TEST(UserJourney, ImportAPdfPublishItWithItsMobileVersionAndReadItInChromium) {
     if (book.isNull())
         GTEST_SKIP() << "Chromium is not installed";
     book.save(qpath(fs::path(ZARVEX_GUI_SHOTS_DIR) / "journey-5-book-in-chromium.png"));
-    EXPECT_GT(magentaPixels(book), 2000) << "the first page with its link area";
+    EXPECT_GT(pixelsNear(book, QColor(255, 0, 255)), 2000) << "the first page with its link area";
     const fs::path mobile = dir / "book/mobile/index.html";
     ASSERT_TRUE(fs::exists(mobile));
     const QImage phone = chromiumShot(QUrl::fromLocalFile(qpath(mobile)), dir / "mobile.png");
     phone.save(qpath(fs::path(ZARVEX_GUI_SHOTS_DIR) / "journey-6-mobile-in-chromium.png"));
-    EXPECT_GT(magentaPixels(phone), 2000) << "the mobile version's first page";
+    EXPECT_GT(pixelsNear(phone, QColor(255, 0, 255)), 2000) << "the mobile version's first page";
 }
