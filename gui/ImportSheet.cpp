@@ -1,5 +1,7 @@
 #include "ImportSheet.h"
 
+#include "GuiText.h"
+
 #include "base/AppSettings.h"
 #include "import/FlashPageSource.h"
 
@@ -254,7 +256,7 @@ void ImportSheet::shutDown() {
 void ImportSheet::setImportFile(const std::filesystem::path& pdf) {
     if (delegate_.isImporting())
         return;
-    txtImportFile_->setText(QString::fromStdString(pdf.string()));
+    txtImportFile_->setText(qpath(pdf));
     lblInfo_->hide();
 }
 

@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "AppImages.h"
+#include "GuiText.h"
 #include "ImportSheet.h"
 #include "PreviewPage.h"
 #include "PropertyItemDelegate.h"
@@ -49,14 +50,6 @@ namespace {
 
 constexpr int kStatusMessageMs = 8000;
 constexpr const char* kHelpFile = "3D Zarvex for mac Help/3d zarvex pro for mac manual.pdf";
-
-QString qpath(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-fs::path fspath(const QString& path) {
-    return fs::path(path.toStdString());
-}
 
 // The one local PDF file that a drag carries; absent for anything else.
 std::optional<fs::path> droppedPdf(const QMimeData* data) {
@@ -455,10 +448,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::reportProblem(const QString& title, const QString& text) {
     ZLOG_WARN("{}: {}", title.toStdString(), text.toStdString());
     statusBar()->showMessage(text, kStatusMessageMs);
-    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
+    showMessage(this, QMessageBox::Warning, title, text);
 }
 
 } // namespace zarvex::gui

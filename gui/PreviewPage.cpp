@@ -1,5 +1,6 @@
 #include "PreviewPage.h"
 
+#include "app/OutputFolder.h"
 #include "base/Log.h"
 
 namespace zarvex::gui {
@@ -36,10 +37,8 @@ PreviewPage::PreviewPage(fs::path previewFolder, Choosers choosers, QObject* par
 bool PreviewPage::isInsidePreview(const QUrl& url) const {
     if (!url.isLocalFile() || previewFolder_.empty())
         return false;
-    const fs::path file = fs::path(url.toLocalFile().toStdString()).lexically_normal();
-    const fs::path folder = previewFolder_.lexically_normal();
-    const auto rel = file.lexically_relative(folder);
-    return !rel.empty() && *rel.begin() != "..";
+    return isWithin(fs::path(url.toLocalFile().toStdString()).lexically_normal(),
+                    previewFolder_.lexically_normal());
 }
 
 bool PreviewPage::openOutside(const QUrl& url) {

@@ -1,5 +1,7 @@
 #include "PublishSheet.h"
 
+#include "GuiText.h"
+
 #include "app/BookPublisher.h"
 #include "app/OutputFolder.h"
 #include "base/AppSettings.h"
@@ -27,14 +29,6 @@ namespace zarvex::gui {
 namespace fs = std::filesystem;
 
 namespace {
-
-QString qpath(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-fs::path fspath(const QString& path) {
-    return fs::path(path.toStdString());
-}
 
 // The name of the HTML page (or the bundle) without its extension: one plain
 // file name.
@@ -344,12 +338,7 @@ void PublishSheet::openResult(const fs::path& book) {
 
 void PublishSheet::tell(QWidget* parent, const QString& text, const QString& details,
                         QMessageBox::Icon icon) {
-    auto* box = new QMessageBox(icon, tr("Publish"), text, QMessageBox::Ok, parent);
-    box->setInformativeText(details);
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
+    showMessage(parent, icon, tr("Publish"), text, details);
 }
 
 } // namespace zarvex::gui

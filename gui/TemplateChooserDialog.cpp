@@ -1,5 +1,7 @@
 #include "TemplateChooserDialog.h"
 
+#include "GuiText.h"
+
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QHBoxLayout>
@@ -9,14 +11,6 @@
 #include <QVBoxLayout>
 
 namespace zarvex::gui {
-
-namespace {
-
-QString qpath(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-} // namespace
 
 TemplateChooserDialog::TemplateChooserDialog(QWidget* parent)
     : QDialog(parent), templates_(new QListWidget(this)), styles_(new QListWidget(this)),

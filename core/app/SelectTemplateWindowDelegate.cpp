@@ -4,19 +4,8 @@
 #include "templates/FlashTemplate.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace zarvex {
-
-namespace {
-
-std::string upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-} // namespace
 
 void SelectTemplateWindowDelegate::reloadTmplList() {
     iTmplListData_ = FlashTemplate::tmplNames();
@@ -30,7 +19,7 @@ std::optional<std::size_t> SelectTemplateWindowDelegate::prepairToTmpl(const std
     reloadTmplList();
     std::optional<std::size_t> selected;
     for (std::size_t row = 0; row < iTmplListData_.size(); ++row)
-        if (upper(rowTitle(row)) == upper(name))
+        if (upperAscii(rowTitle(row)) == upperAscii(name))
             selected = row;
     // The matched folder's own spelling: names differing in case are different
     // folders on this file system.

@@ -47,6 +47,13 @@ bool naturalLess(std::string_view a, std::string_view b) {
     return a.size() - i < b.size() - j;
 }
 
+std::string upperAscii(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper;
+}
+
 std::string shellQuoted(std::string_view text) {
     std::string out = "'";
     for (const char c : text) {

@@ -15,6 +15,9 @@ std::size_t replaceAll(std::string& text, std::string_view from, std::string_vie
 // leading zeros ignored); other characters compare bytewise.
 bool naturalLess(std::string_view a, std::string_view b);
 
+// `text` with the ASCII letters in upper case; other bytes unchanged.
+std::string upperAscii(std::string_view text);
+
 // `text` as one word for a POSIX shell: in single quotes, each ' written as '\''.
 std::string shellQuoted(std::string_view text);
 

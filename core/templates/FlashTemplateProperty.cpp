@@ -1,6 +1,7 @@
 #include "templates/FlashTemplateProperty.h"
 
 #include "base/Error.h"
+#include "base/StringUtil.h"
 
 #include <algorithm>
 #include <array>
@@ -152,9 +153,7 @@ bool FlashTemplateProperty::valueAsBool() const {
 }
 
 bool FlashTemplateProperty::valueAsBool(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::string upper = upperAscii(text);
     return upper == "YES" || upper == "SHOW" || upper == "ENABLE" || upper == "TRUE";
 }
 

@@ -2,6 +2,7 @@
 
 // Helpers of the widget tests.
 
+#include "GuiText.h"
 #include "MainWindow.h"
 
 #include "app/BookController.h"
@@ -36,9 +37,7 @@
 
 namespace zarvex::test {
 
-inline QString qpath(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
+using gui::qpath;
 
 // Keeps a picture of a window for people to look at (build folder, gui-shots/).
 inline void keepShot(QWidget& widget, const QString& name) {
