@@ -32,8 +32,8 @@ protected:
 
 // A link at (60, 700), 120 x 40 points, to PDF page 8: fractions of the page as
 // displayed, top-left corner first. The rows marked are the pages of
-// linkPlacementDocument(), in its order.
-TEST_F(LinkScan, PlacesLinksOnRotatedAndCroppedPagesAsDisplayed) {
+// linkPlacementDocument(), in its order. Then annotations that make no link.
+TEST_F(LinkScan, PlacesLinksWithATargetOnRotatedAndCroppedPagesAsDisplayed) {
     constexpr PDFRect kPage{0, 0, 600, 800};
     constexpr PDFRect kCrop{50, 50, 500, 700};
     const struct {
@@ -72,15 +72,13 @@ TEST_F(LinkScan, PlacesLinksOnRotatedAndCroppedPagesAsDisplayed) {
     }
     want += "<pageAnnos pageIndex=\"8\"/></pagesAnnos>";
     EXPECT_EQ(scan(test::linkPlacementDocument(), "ALL"), want);
-}
 
-// A note with an address and a link without a target make no link; a crop
-// box of no size makes numbers, not "nan".
-TEST(LinkAttributes, OnlyLinksWithATargetCountAndNumbersStayNumbers) {
+    // A note with an address and a link without a target make no link; a crop
+    // box of no size makes numbers, not "nan".
     auto note = link({0, 0, 10, 10}, "https://example.com/", {});
     note.type = "Text";
     for (const auto& none : {note, link({}, {}, {})})
-        EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes({0, 0, 600, 800}, 0, none).empty());
+        EXPECT_TRUE(FlashPagesAnnotationsPDF::annoAttributes(kPage, 0, none).empty());
     const auto degenerate =
         FlashPagesAnnotationsPDF::annoAttributes({5, 5, 0, 0}, 0, link({1, 2, 3, 4}, "u", {}));
     ASSERT_EQ(degenerate.size(), 6u);
