@@ -21,7 +21,6 @@ const www = path.join(out, 'www');
 const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
 const built = (file) => (file && fs.existsSync(file) ? file : null);
 const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const it = (name, fn) => test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, fn);
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
 
@@ -49,13 +48,16 @@ after(async () => {
     fs.rmSync(home, { recursive: true, force: true });
 });
 
-async function inContext(options, fn) {
-    const context = await browser.newContext(options);
-    try {
-        await fn(context);
-    } finally {
-        await context.close();
-    }
+/* A test that gets a fresh browser context, made with the options browser.newContext takes. */
+function it(name, options, fn) {
+    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+        const context = await browser.newContext(options);
+        try {
+            await fn(context);
+        } finally {
+            await context.close();
+        }
+    });
 }
 
 function once(make) {
@@ -107,43 +109,41 @@ const published = once((name) => {
 const url = (name, file = 'index.html') => published(name) && server.url + `${name}/${file}`;
 const fileUrl = (name, file = 'index.html') => pathToFileURL(path.join(published(name), file)).href;
 
-it('an image book shows its spreads, turns pages, follows links and applies its settings', async () => {
-    await inContext({}, async (context) => {
-        const outside = [];
-        context.on('request', (r) => {
-            if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url());
-        });
-        const page = await openBook(context, url('image'));
-        assert.deepEqual(await spread(page), [1]);
-        await assertPicture(page, 1);
-        assert.deepEqual(await turn(page, 'Next'), [2, 3]);
-        await assertPicture(page, 2);
-        await assertPicture(page, 3);
-        assert.deepEqual(await turn(page, 'Prev'), [1]);
-
-        const web = page.locator('.zv-page[data-page="1"] a.zv-link:not([data-link-page])');
-        assert.equal(await web.getAttribute('href'), 'https://example.com/a');
-        assert.equal(await web.getAttribute('target'), '_blank');
-        await page.locator('.zv-page[data-page="1"] a.zv-link[data-link-page]').click();
-        assert.deepEqual(await waitPages(page, '2,3'), [2, 3]);
-        assert.match(page.url(), /#p=2$/);
-
-        const s = await pageState(page);
-        assert.deepEqual(s.buttons.filter((b) => b === 'Zoom' || b === 'Print'), [], 'hidden buttons are absent');
-        for (const b of ['Thumbnail', 'FullScreen', 'Share', 'Help']) assert.ok(s.buttons.includes(b), b);
-        assert.equal(s.baseVar, '#1f6f8b');
-        assert.match(s.barColor, /^rgba?\(31, 111, 139\b/);
-        assert.match(s.background, /rgb\(17, 34, 51\).*rgb\(68, 85, 102\)/);
-        assert.equal(s.title, 'Fixture <Book>');
-
-        await page.click('[data-button=Thumbnail]');
-        await page.click('.zv-thumb[aria-label="Page 4"]');
-        await waitPages(page, '4,5');
-        assert.deepEqual(outside, [], 'the book reads nothing from outside its folder');
+it('an image book shows its spreads, turns pages, follows links and applies its settings', {}, async (context) => {
+    const outside = [];
+    context.on('request', (r) => {
+        if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url());
     });
+    const page = await openBook(context, url('image'));
+    assert.deepEqual(await spread(page), [1]);
+    await assertPicture(page, 1);
+    assert.deepEqual(await turn(page, 'Next'), [2, 3]);
+    await assertPicture(page, 2);
+    await assertPicture(page, 3);
+    assert.deepEqual(await turn(page, 'Prev'), [1]);
+
+    const web = page.locator('.zv-page[data-page="1"] a.zv-link:not([data-link-page])');
+    assert.equal(await web.getAttribute('href'), 'https://example.com/a');
+    assert.equal(await web.getAttribute('target'), '_blank');
+    await page.locator('.zv-page[data-page="1"] a.zv-link[data-link-page]').click();
+    assert.deepEqual(await waitPages(page, '2,3'), [2, 3]);
+    assert.match(page.url(), /#p=2$/);
+
+    const s = await pageState(page);
+    assert.deepEqual(s.buttons.filter((b) => b === 'Zoom' || b === 'Print'), [], 'hidden buttons are absent');
+    for (const b of ['Thumbnail', 'FullScreen', 'Share', 'Help']) assert.ok(s.buttons.includes(b), b);
+    assert.equal(s.baseVar, '#1f6f8b');
+    assert.match(s.barColor, /^rgba?\(31, 111, 139\b/);
+    assert.match(s.background, /rgb\(17, 34, 51\).*rgb\(68, 85, 102\)/);
+    assert.equal(s.title, 'Fixture <Book>');
+
+    await page.click('[data-button=Thumbnail]');
+    await page.click('.zv-thumb[aria-label="Page 4"]');
+    await waitPages(page, '4,5');
+    assert.deepEqual(outside, [], 'the book reads nothing from outside its folder');
 });
 
-it('an edited book makes no links of script addresses and says when it has no pages or a damaged configuration', async () => {
+it('an edited book makes no links of script addresses and says when it has no pages or a damaged configuration', {}, async (context) => {
     const copy = (name) => {
         fs.cpSync(published('image'), path.join(www, name), { recursive: true });
         return path.join(www, name);
@@ -155,182 +155,163 @@ it('an edited book makes no links of script addresses and says when it has no pa
     await editConfig(copy('empty'), (xml) => xml.replace(/<Page\b[\s\S]*<\/Page>/, ''));
     fs.writeFileSync(path.join(copy('broken'), 'files', 'config.xml'), '<data><![CDATA[bm90IGEgemlw]]></data>');
     fs.rmSync(path.join(www, 'broken', 'files', 'config.js'));
-    await inContext({}, async (context) => {
-        const page = await openBook(context, server.url + 'scripts/index.html#p=2');
-        assert.deepEqual(await page.$$eval('.zv-page[data-page="2"] a.zv-link', (links) => links.map((a) => a.getAttribute('href'))),
-                         ['https://example.com/b', '#p=1'], 'only the web and the page link');
-        for (const [name, why] of [['empty', /no pages/], ['broken', /not a ZIP/]]) {
-            await page.goto(server.url + `${name}/index.html`);
-            await page.waitForSelector('[data-zarvex-error]');
-            assert.match(await page.getAttribute('[data-zarvex-error]', 'data-zarvex-error'), why);
-            assert.ok(await page.locator('.zv-error[role=alert]').isVisible());
-        }
-    });
+    const page = await openBook(context, server.url + 'scripts/index.html#p=2');
+    assert.deepEqual(await page.$$eval('.zv-page[data-page="2"] a.zv-link', (links) => links.map((a) => a.getAttribute('href'))),
+                     ['https://example.com/b', '#p=1'], 'only the web and the page link');
+    for (const [name, why] of [['empty', /no pages/], ['broken', /not a ZIP/]]) {
+        await page.goto(server.url + `${name}/index.html`);
+        await page.waitForSelector('[data-zarvex-error]');
+        assert.match(await page.getAttribute('[data-zarvex-error]', 'data-zarvex-error'), why);
+        assert.ok(await page.locator('.zv-error[role=alert]').isVisible());
+    }
 });
 
-it('a book of Flash pages shows the pictures inside its SWF pages, its links, logo, background picture and music', async () => {
-    await inContext({}, async (context) => {
-        const page = await openBook(context, url('flash', 'index.html#p=2'));
-        assert.deepEqual(await spread(page), [2, 3]);
-        await assertPicture(page, 2);
-        await assertPicture(page, 3);
-        assert.equal(await page.locator('.zv-notice').isVisible(), false);
-        assert.equal(await page.getAttribute('a.zv-logo', 'href'), 'https://example.org/logo');
-        await page.waitForFunction(() => document.querySelector('.zv-logo img').naturalWidth > 0);
-        assert.match((await pageState(page)).background, /files\/extfiles\/ImagePath\.png/);
-        const music = await page.$eval('audio.zv-music', (a) => ({ src: a.src, loop: a.loop }));
-        assert.match(music.src, /files\/extfiles\/SoundFile\.mp3$/);
-        assert.equal(music.loop, true);
-        const sound = page.locator('[data-button=BackgroundSound]');
-        assert.equal(await sound.getAttribute('aria-pressed'), 'true');
-        await sound.click();
-        assert.equal(await sound.getAttribute('aria-pressed'), 'false');
-        assert.equal(await page.getAttribute('.zv-page[data-page="2"] a.zv-link', 'href'), 'https://example.com/c');
-        await page.locator('.zv-page[data-page="3"] a.zv-link').click();
-        await waitPages(page, 4);
-    });
+it('a book of Flash pages shows the pictures inside its SWF pages, its links, logo, background picture and music', {}, async (context) => {
+    const page = await openBook(context, url('flash', 'index.html#p=2'));
+    assert.deepEqual(await spread(page), [2, 3]);
+    await assertPicture(page, 2);
+    await assertPicture(page, 3);
+    assert.equal(await page.locator('.zv-notice').isVisible(), false);
+    assert.equal(await page.getAttribute('a.zv-logo', 'href'), 'https://example.org/logo');
+    await page.waitForFunction(() => document.querySelector('.zv-logo img').naturalWidth > 0);
+    assert.match((await pageState(page)).background, /files\/extfiles\/ImagePath\.png/);
+    const music = await page.$eval('audio.zv-music', (a) => ({ src: a.src, loop: a.loop }));
+    assert.match(music.src, /files\/extfiles\/SoundFile\.mp3$/);
+    assert.equal(music.loop, true);
+    const sound = page.locator('[data-button=BackgroundSound]');
+    assert.equal(await sound.getAttribute('aria-pressed'), 'true');
+    await sound.click();
+    assert.equal(await sound.getAttribute('aria-pressed'), 'false');
+    assert.equal(await page.getAttribute('.zv-page[data-page="2"] a.zv-link', 'href'), 'https://example.com/c');
+    await page.locator('.zv-page[data-page="3"] a.zv-link').click();
+    await waitPages(page, 4);
 });
 
-it('a long book of Flash pages still shows its pictures after reading to the end and back', async () => {
-    await inContext({}, async (context) => {
-        const page = await openBook(context, url('long', 'index.html#p=2'));
-        for (const n of [2, 30, 60, 88, 2]) {
-            await goTo(page, n);
-            await assertPicture(page, n);
-        }
-        await page.keyboard.press('End');
-        assert.deepEqual(await waitPages(page, '90'), [90]);
-        await assertPicture(page, 90);
-    });
+it('a long book of Flash pages still shows its pictures after reading to the end and back', {}, async (context) => {
+    const page = await openBook(context, url('long', 'index.html#p=2'));
+    for (const n of [2, 30, 60, 88, 2]) {
+        await goTo(page, n);
+        await assertPicture(page, n);
+    }
+    await page.keyboard.press('End');
+    assert.deepEqual(await waitPages(page, '90'), [90]);
+    await assertPicture(page, 90);
 });
 
-it('from disk, image books and the application form\'s page work and Flash books say how to open them', async () => {
-    assert.ok(fs.statSync(path.join(published('app'), 'book.app', 'Contents', 'MacOS', 'ZarvexBook')).mode & 0o111);
-    await inContext({}, async (context) => {
-        const page = await openBook(context, fileUrl('image'));
-        assert.deepEqual(await spread(page), [1]);
-        await assertPicture(page, 1, { pixels: false });
-        assert.deepEqual(await turn(page, 'Next'), [2, 3]);
-        await assertPicture(page, 3, { pixels: false });
+it('from disk, image books and the application form\'s page work and Flash books say how to open them', {}, async (context) => {
+    const page = await openBook(context, fileUrl('image'));
+    assert.deepEqual(await spread(page), [1]);
+    await assertPicture(page, 1, { pixels: false });
+    assert.deepEqual(await turn(page, 'Next'), [2, 3]);
+    await assertPicture(page, 3, { pixels: false });
 
-        await assertPicture(await openBook(context, fileUrl('app', 'book.app/Contents/Resources/index.html')), 1, { pixels: false });
+    await assertPicture(await openBook(context, fileUrl('app', 'book.app/Contents/Resources/index.html')), 1, { pixels: false });
 
-        const flash = await openBook(context, fileUrl('flash'));
-        await flash.waitForSelector('.zv-notice:not([hidden])');
-        assert.match(await flash.textContent('.zv-notice'), /web server/);
-        await assertPicture(flash, 1, { pixels: false });
-        assert.match(await flash.getAttribute('.zv-page[data-page="1"] img', 'src'), /thumb\/2\.jpg$/);
-    });
+    const flash = await openBook(context, fileUrl('flash'));
+    await flash.waitForSelector('.zv-notice:not([hidden])');
+    assert.match(await flash.textContent('.zv-notice'), /web server/);
+    await assertPicture(flash, 1, { pixels: false });
+    assert.match(await flash.getAttribute('.zv-page[data-page="1"] img', 'src'), /thumb\/2\.jpg$/);
 });
 
-it('every template\'s page starts the viewer in the template\'s look', async () => {
+it('every template\'s page starts the viewer in the template\'s look', {}, async (context) => {
     const bookOf = { Classic: 'flash', Minimal: 'demo', Panoramic: 'rtl', float: 'image' };
     assert.deepEqual(Object.keys(bookOf), templates, 'a book for every template');
-    await inContext({}, async (context) => {
-        for (const [template, name] of Object.entries(bookOf)) {
-            const page = await openBook(context, url(name, 'index.html#p=2'));
-            assert.match(await page.getAttribute('.zv-root', 'class'), new RegExp(`zv-look-${template}\\b`));
-            await assertPicture(page, 2);
-            await assertPicture(page, 3);
-            await page.screenshot(shot(`template-${template}`));
-            await page.close();
-        }
-    });
-});
-
-it('a right-to-left book puts the cover on the left and turns towards the right', async () => {
-    await inContext({}, async (context) => {
-        const page = await openBook(context, url('rtl'));
-        assert.equal(await page.getAttribute('.zv-root', 'dir'), 'rtl');
-        const x = async (b) => (await page.locator(`[data-button=${b}]`).boundingBox()).x;
-        assert.ok(await x('Next') < await x('Prev'), 'the Next button is on the left');
-        assert.equal(await page.locator('.zv-left .zv-page[data-page="1"]').count(), 1);
-        await page.keyboard.press('ArrowLeft');
-        assert.deepEqual(await waitPages(page, '2,3'), [2, 3]);
-        assert.equal(await page.locator('.zv-right .zv-page[data-page="2"]').count(), 1);
-        assert.equal(await page.locator('.zv-left .zv-page[data-page="3"]').count(), 1);
-    });
-});
-
-it('the address opens a page, the keyboard turns pages, with reduced motion they fade, changes are announced and the last page is remembered', async () => {
-    await inContext({ reducedMotion: 'reduce' }, async (context) => {
-        const page = await openBook(context, url('image', 'index.html#p=2'));
-        assert.deepEqual(await spread(page), [2, 3]);
-        await page.evaluate(() => new MutationObserver(() => { window.sawLeaf ||= !!document.querySelector('.zv-leaf'); })
-            .observe(document.body, { childList: true, subtree: true }));
-        await page.keyboard.press('ArrowRight');
-        await waitPages(page, '4,5');
-        assert.equal(await page.evaluate(() => !!window.sawLeaf), false, 'the pages fade, no leaf turns');
-        assert.equal(await page.textContent('.zv-live'), 'Pages 4 and 5 of 5');
-        await page.keyboard.press('+');
-        assert.match(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
-        assert.match(await page.getAttribute('.zv-zoom', 'style'), /scale\(1\.5\)/);
-        await page.keyboard.press('Escape');
-        assert.doesNotMatch(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
-        await page.keyboard.press('Home');
-        await waitPages(page, '1');
-        await page.keyboard.press('End');
-        await waitPages(page, '4,5');
-        await page.close();
-        assert.deepEqual(await spread(await openBook(context, url('image'))), [4, 5], 'reopened at the last page read');
-    });
-});
-
-it('a narrow screen shows one page at a time, turned by buttons, swipes and the wheel', async () => {
-    await inContext({ viewport: { width: 390, height: 800 } }, async (context) => {
-        const page = await openBook(context, url('image'));
-        assert.deepEqual(await spread(page), [1]);
-        assert.deepEqual(await turn(page, 'Next'), [2]);
+    for (const [template, name] of Object.entries(bookOf)) {
+        const page = await openBook(context, url(name, 'index.html#p=2'));
+        assert.match(await page.getAttribute('.zv-root', 'class'), new RegExp(`zv-look-${template}\\b`));
         await assertPicture(page, 2);
-        await page.mouse.move(300, 400); // a swipe to the left turns forward
-        await page.mouse.down();
-        await page.mouse.move(200, 405, { steps: 4 });
-        await page.mouse.move(80, 410, { steps: 4 });
-        await page.mouse.up();
-        await waitPages(page, '3');
-        await page.mouse.wheel(0, -120);
-        await waitPages(page, '2');
-    });
+        await assertPicture(page, 3);
+        await page.screenshot(shot(`template-${template}`));
+        await page.close();
+    }
 });
 
-it('auto flip turns the pages by itself at the set interval until the reader turns them', async () => {
-    await inContext({}, async (context) => {
-        const page = await openBook(context, url('auto'));
-        assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'true');
-        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages !== '1', null, { timeout: 8000 });
-        await page.click('[data-button=Next]');
-        assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'false', 'reading stops it');
-    });
+it('a right-to-left book puts the cover on the left and turns towards the right', {}, async (context) => {
+    const page = await openBook(context, url('rtl'));
+    assert.equal(await page.getAttribute('.zv-root', 'dir'), 'rtl');
+    const x = async (b) => (await page.locator(`[data-button=${b}]`).boundingBox()).x;
+    assert.ok(await x('Next') < await x('Prev'), 'the Next button is on the left');
+    assert.equal(await page.locator('.zv-left .zv-page[data-page="1"]').count(), 1);
+    await page.keyboard.press('ArrowLeft');
+    assert.deepEqual(await waitPages(page, '2,3'), [2, 3]);
+    assert.equal(await page.locator('.zv-right .zv-page[data-page="2"]').count(), 1);
+    assert.equal(await page.locator('.zv-left .zv-page[data-page="3"]').count(), 1);
 });
 
-it('the mobile Flip and Slide players show the mobile pages and turn them', async () => {
-    await inContext({ viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
-        const flip = await openBook(context, url('flash', 'mobile/index.html'));
-        assert.deepEqual(await spread(flip), [1]);
-        assert.match(await flip.getAttribute('.zv-page[data-page="1"] img', 'src'), /files\/mobile\/2\.jpg$/);
-        await assertPicture(flip, 1);
-        assert.deepEqual(await turn(flip, 'Next'), [2]);
-        await assertPicture(flip, 2);
-        assert.equal(await flip.locator('[data-button=Zoom]').count(), 0);
-        assert.equal(await flip.title(), 'Mobile book');
-        assert.match((await pageState(flip)).background, /rgb\(16, 32, 48\)/);
-        await flip.screenshot(shot('mobile-flip'));
+it('the address opens a page, the keyboard turns pages, with reduced motion they fade, changes are announced and the last page is remembered',
+   { reducedMotion: 'reduce' }, async (context) => {
+    const page = await openBook(context, url('image', 'index.html#p=2'));
+    assert.deepEqual(await spread(page), [2, 3]);
+    await page.evaluate(() => new MutationObserver(() => { window.sawLeaf ||= !!document.querySelector('.zv-leaf'); })
+        .observe(document.body, { childList: true, subtree: true }));
+    await page.keyboard.press('ArrowRight');
+    await waitPages(page, '4,5');
+    assert.equal(await page.evaluate(() => !!window.sawLeaf), false, 'the pages fade, no leaf turns');
+    assert.equal(await page.textContent('.zv-live'), 'Pages 4 and 5 of 5');
+    await page.keyboard.press('+');
+    assert.match(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
+    assert.match(await page.getAttribute('.zv-zoom', 'style'), /scale\(1\.5\)/);
+    await page.keyboard.press('Escape');
+    assert.doesNotMatch(await page.getAttribute('.zv-root', 'class'), /zv-zoomed/);
+    await page.keyboard.press('Home');
+    await waitPages(page, '1');
+    await page.keyboard.press('End');
+    await waitPages(page, '4,5');
+    await page.close();
+    assert.deepEqual(await spread(await openBook(context, url('image'))), [4, 5], 'reopened at the last page read');
+});
 
-        const slide = await context.newPage();
-        await slide.goto(url('image', 'mobile/index.html'));
-        await slide.waitForSelector('[data-zarvex-ready]');
-        assert.equal(await slide.title(), 'Slides');
-        const shown = () => slide.getAttribute('#zarvex-slide', 'data-page');
-        const loaded = (k) => slide.waitForFunction((i) => document.querySelectorAll('.zs-slide img')[i].naturalWidth > 0, k);
-        assert.equal(await shown(), '1');
-        await loaded(0);
-        await slide.click('.zs-next');
-        assert.equal(await shown(), '2');
-        await loaded(1);
-        await slide.click('.zs-prev');
-        assert.equal(await shown(), '1');
-        await slide.screenshot(shot('mobile-slide'));
-    });
+it('a narrow screen shows one page at a time, turned by buttons, swipes and the wheel', { viewport: { width: 390, height: 800 } }, async (context) => {
+    const page = await openBook(context, url('image'));
+    assert.deepEqual(await spread(page), [1]);
+    assert.deepEqual(await turn(page, 'Next'), [2]);
+    await assertPicture(page, 2);
+    await page.mouse.move(300, 400); // a swipe to the left turns forward
+    await page.mouse.down();
+    await page.mouse.move(200, 405, { steps: 4 });
+    await page.mouse.move(80, 410, { steps: 4 });
+    await page.mouse.up();
+    await waitPages(page, '3');
+    await page.mouse.wheel(0, -120);
+    await waitPages(page, '2');
+});
+
+it('auto flip turns the pages by itself at the set interval until the reader turns them', {}, async (context) => {
+    const page = await openBook(context, url('auto'));
+    assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'true');
+    await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pages !== '1', null, { timeout: 8000 });
+    await page.click('[data-button=Next]');
+    assert.equal(await page.getAttribute('[data-button=AutoPlay]', 'aria-pressed'), 'false', 'reading stops it');
+});
+
+it('the mobile Flip and Slide players show the mobile pages and turn them',
+   { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
+    const flip = await openBook(context, url('flash', 'mobile/index.html'));
+    assert.deepEqual(await spread(flip), [1]);
+    assert.match(await flip.getAttribute('.zv-page[data-page="1"] img', 'src'), /files\/mobile\/2\.jpg$/);
+    await assertPicture(flip, 1);
+    assert.deepEqual(await turn(flip, 'Next'), [2]);
+    await assertPicture(flip, 2);
+    assert.equal(await flip.locator('[data-button=Zoom]').count(), 0);
+    assert.equal(await flip.title(), 'Mobile book');
+    assert.match((await pageState(flip)).background, /rgb\(16, 32, 48\)/);
+    await flip.screenshot(shot('mobile-flip'));
+
+    const slide = await context.newPage();
+    await slide.goto(url('image', 'mobile/index.html'));
+    await slide.waitForSelector('[data-zarvex-ready]');
+    assert.equal(await slide.title(), 'Slides');
+    const shown = () => slide.getAttribute('#zarvex-slide', 'data-page');
+    const loaded = (k) => slide.waitForFunction((i) => document.querySelectorAll('.zs-slide img')[i].naturalWidth > 0, k);
+    assert.equal(await shown(), '1');
+    await loaded(0);
+    await slide.click('.zs-next');
+    assert.equal(await shown(), '2');
+    await loaded(1);
+    await slide.click('.zs-prev');
+    assert.equal(await shown(), '1');
+    await slide.screenshot(shot('mobile-slide'));
 });
 
 // Goes to each page of the "links" fixture, compares the link area with the area the picture
@@ -352,15 +333,14 @@ async function clickDrawnLinks(page, what) {
     }
 }
 
-it('links of turned and cropped pages lie where the page draws them, in both page formats and the mobile player', async () => {
+it('links of turned and cropped pages lie where the page draws them, in both page formats and the mobile player',
+   { viewport: { width: 1280, height: 900 }, reducedMotion: 'reduce' }, async (context) => {
     // Pages fade instead of flipping: the test goes to every page twice.
-    await inContext({ viewport: { width: 1280, height: 900 }, reducedMotion: 'reduce' }, async (context) => {
-        for (const [name, file, what] of [['placement-image', 'index.html', 'image book'],
-            ['placement-flash', 'index.html', 'flash book'], ['placement-flash', 'mobile/index.html', 'mobile Flip player']]) {
-            const page = await openBook(context, url(name, file));
-            await clickDrawnLinks(page, what);
-            await page.screenshot(shot(`placement-${what.replaceAll(' ', '-')}`));
-            await page.close();
-        }
-    });
+    for (const [name, file, what] of [['placement-image', 'index.html', 'image book'],
+        ['placement-flash', 'index.html', 'flash book'], ['placement-flash', 'mobile/index.html', 'mobile Flip player']]) {
+        const page = await openBook(context, url(name, file));
+        await clickDrawnLinks(page, what);
+        await page.screenshot(shot(`placement-${what.replaceAll(' ', '-')}`));
+        await page.close();
+    }
 });

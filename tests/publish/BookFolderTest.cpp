@@ -3,11 +3,8 @@
 
 #include "PublishFixture.h"
 #include "base/Error.h"
-#include "import/FlashPageSourcePDF.h"
-#include "import/FlashPagesAnnotationsPDF.h"
-#include "import/ImportPDFOperation.h"
+#include "import/FlashPagesAnnotations.h"
 #include "publish/HTMLConfigInfo.h"
-#include "support/FixturePdf.h"
 
 #include <gtest/gtest.h>
 
@@ -167,17 +164,13 @@ TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
     const fs::path bundle = folder / "mybook.app";
     EXPECT_EQ(first->outputFileName(), bundle);
     EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/index.html"));
-    EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/files/config.js"));
     EXPECT_EQ(slurp(bundle / "Contents/Info.plist"), "<plist/>");
     EXPECT_TRUE((fs::status(bundle / "Contents/MacOS/viewer").permissions() &
                  fs::perms::owner_exec) != fs::perms::none);
-    const xml::Document config = test::decodeConfig(bundle / "Contents/Resources/files/config.xml");
-    EXPECT_EQ(config.root().child("Pages").children().size(), 3u);
 
     test::writeFile(bundle / "Contents/Resources/stale.txt", "stale");
     ASSERT_TRUE(app(folder, "mybook")->ouputTheBook());
     EXPECT_FALSE(fs::exists(bundle / "Contents/Resources/stale.txt"));
-    EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/index.html"));
 
     test::writeFile(c.work() / "keep.app/file", "keep");
     for (const std::string name : {"../work/keep.html", "a/b.html"})
@@ -191,55 +184,6 @@ TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
     EXPECT_EQ(noSkeleton->failures().front().rfind("ouput the book,copy failed:", 0), 0u);
     EXPECT_TRUE(fs::exists(c.out() / "other.app/Contents/Resources/files/config.xml"));
 }
-
-// The publishing end of the import: the shared five-page fixture with its links
-// (pages 2-5 of it, so book positions and PDF page numbers differ), previewed and
-// published. PDF page 2 links to PDF page 1 (not in the book) and the web; PDF
-// page 4 links to PDF page 5, which is book position 4.
-class PdfBook : public testing::TestWithParam<int> {};
-
-TEST_P(PdfBook, DecodesToEveryPageWithItsAddressesAndLinks) {
-    test::BookCase c({}, "plain", {.pageNumbers = {}});
-    if (!fs::exists(c.resources() / "lib/pdf2swf"))
-        GTEST_SKIP() << "the page converter tools are not built";
-    c.settings.setImportType(GetParam());
-    const std::string e = GetParam() == 0 ? ".swf" : ".jpg";
-    test::writeFixturePdf(c.work() / "links.pdf", test::standardDocument());
-    ImportPDFOperation import(c.work() / "links.pdf", "2-5", 144, 85);
-    import.setAppSettings(&c.settings);
-    import.setImportLinks(true);
-    import.main();
-    ASSERT_TRUE(import.flashPageSource());
-    c.source = import.flashPageSource();
-    auto preview = c.writer(c.preview());
-    preview->setFlashPagesAnnotations(import.flashPagesAnnotation());
-    ASSERT_TRUE(preview->ouputTheBook());
-    auto book = c.writer(c.out(), "book.html");
-    book->setFlashPagesAnnotations(import.flashPagesAnnotation());
-    ASSERT_TRUE(book->ouputTheBook());
-
-    EXPECT_EQ(listFolder(c.out() / "files/page"), (Names{"2" + e, "3" + e, "4" + e, "5" + e}));
-    EXPECT_EQ(listFolder(c.out() / "files/thumb"), (Names{"2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
-    const xml::Document config = test::decodeConfig(c.out() / "files/config.xml");
-    const xml::Node pages = config.root().child("Pages");
-    EXPECT_EQ(pages.attribute("largeWidth"), std::to_string(c.settings.PageWidth()));
-    Names items;
-    for (const auto& page : pages.children()) {
-        std::string line;
-        for (const auto& item : page.children())
-            line += " " +
-                    (item.attribute("name") == "Link" ? item.attributeOr("href", "") : item.text());
-        items.push_back(line);
-    }
-    EXPECT_EQ(items, (Names{" thumb/2.jpg page/2" + e + " page/2" + e + " https://example.com/b",
-                            " thumb/3.jpg page/3" + e + " page/3" + e + " https://example.com/c",
-                            " thumb/4.jpg page/4" + e + " page/4" + e + " 4",
-                            " thumb/5.jpg page/5" + e + " page/5" + e}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, PdfBook, testing::Values(0, 1), [](const auto& info) {
-    return info.param == 0 ? std::string("FlashPages") : std::string("ImagePages");
-});
 
 } // namespace
 } // namespace zarvex

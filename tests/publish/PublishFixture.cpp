@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace fs = std::filesystem;
 
 namespace zarvex::test {
@@ -50,11 +48,7 @@ void writeTemplate(const fs::path& folder, const std::vector<PropertySpec>& prop
 } // namespace
 
 BookCase::BookCase(const std::vector<PropertySpec>& properties, const std::string& templateName,
-                   const PageSourceSpec& pages)
-    : buildResources(std::getenv("ZARVEX_RESOURCES") ? std::getenv("ZARVEX_RESOURCES") : "") {
-    fs::create_directories(resources());
-    if (!buildResources.empty() && fs::is_directory(buildResources / "lib"))
-        fs::create_directory_symlink(buildResources / "lib", resources() / "lib");
+                   const PageSourceSpec& pages) {
     const fs::path data = resources() / "AppFiles" / "TmplData";
     writeFile(data / "book.swf", "book player");
     writeFile(data / "mobile/Flip/index.html", "<script src=\"javascript/main.js\"></script>");

@@ -66,7 +66,6 @@ struct BookCase {
     std::filesystem::path out() const { return dir / "out"; }
     std::filesystem::path preview() const { return FlashBookOutput::defaultPreviewPath(); }
 
-    std::filesystem::path buildResources; // whose tools the import needs
     TempHome home;
     TempDir dir{"zarvex-publish"};
     ScopedEnv resourcesEnv{"ZARVEX_RESOURCES", resources().string()};

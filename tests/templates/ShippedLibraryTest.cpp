@@ -134,9 +134,7 @@ const KeyGroup kKeyGroups[] = {
 // text's own matter (FlashTemplateTest), and no key is declared twice.
 TEST(ShippedTemplates, DeclareWhatTheWritersReadAndTheirStylesApply) {
     const auto names = shippedTemplates();
-    EXPECT_GE(names.size(), 4u);
-    EXPECT_NE(std::find(names.begin(), names.end(), "float"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "Panoramic"), names.end());
+    EXPECT_GE(names.size(), 4u) << "the browser tests and the command line list them by name";
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         std::string error;
