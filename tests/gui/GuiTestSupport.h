@@ -34,6 +34,11 @@
 #include <filesystem>
 #include <functional>
 
+// Texts in failure messages as texts, not as arrays of characters.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace zarvex::test {
 
 using gui::qpath;

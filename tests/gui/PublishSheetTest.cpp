@@ -124,7 +124,8 @@ TEST_F(PublishSheetTest, PublishWaitsForAFolderAndANameAndTheMobileVersionForThe
 
 // "YES" lets only an earlier book go: every other folder stays whole and the
 // user is told why; "NO" or a failed run leaves the sheet open with nothing
-// written or saved. The other protected folders are checked with the core's rules.
+// written or saved. The other protected folders are checked with the command
+// line, which guards the preview folder by a rule of its own.
 TEST_F(PublishSheetTest, OverwriteReplacesOnlyAnEarlierBookAndAFailedRunLeavesNothingBehind) {
     const std::string book = "index.html files/config.xml files/page/99.jpg";
     struct Row {
@@ -141,6 +142,7 @@ TEST_F(PublishSheetTest, OverwriteReplacesOnlyAnEarlierBookAndAFailedRunLeavesNo
         {"an earlier book, YES", book, 0},
         {"a folder of documents", "notes.txt " + book, 0, "not part of a book"},
         {"the home folder", "", 0, "never replaced", home.path()},
+        {"the preview folder", "", 0, "never written", preview},
         {"pages gone since the import", "", -1, "2.jpg", {}, true},
     };
     const Asked overwrite{
