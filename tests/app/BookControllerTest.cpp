@@ -161,18 +161,6 @@ TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
     EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
 }
 
-// Which work folders are the user's own is checked with the work folders.
-TEST_F(BookControllerTest, QuitRemovesThePreviewAndTheWorkFolders) {
-    TempDir base("zarvex-work");
-    ScopedEnv env("ZARVEX_WORK_BASE", base.path().string());
-    const fs::path work = HXCUtility::forceTmpDiractory("Pellido");
-    controller.applyChange();
-    ASSERT_TRUE(fs::exists(preview));
-    controller.applicationWillTerminate();
-    EXPECT_FALSE(fs::exists(preview));
-    EXPECT_FALSE(fs::exists(work.parent_path()));
-}
-
 // Without a preview or a folder a publish fails. The front ends' way: the book
 // goes into place complete or not at all, and the folder remembered is the one
 // chosen, not the staging folder beside it. The folder and application forms,
