@@ -1,8 +1,6 @@
 #include "app/OutputFolder.h"
 
-#include "app/BookController.h"
 #include "base/Error.h"
-#include "base/Resources.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -127,7 +125,8 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
 }
 
 // Refused whatever --overwrite says, each for its reason; a link among the
-// parents leads to the folder as usual.
+// parents leads to the folder as usual. The real folders that every front end
+// keeps out are checked end to end with the command line.
 TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     TempDir dir;
     fs::path home = dir / "home/user";
@@ -157,12 +156,11 @@ TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
         {"cannot create", {dir / "plain-file/book"}},
         {"symbolic link", {dir / "link", dir / "link/", dir / "link/.", dir / "dangling"}},
     };
-    for (const auto& [reason, folders] : cases) {
+    for (const auto& [reason, folders] : cases)
         for (const auto& chosen : folders) {
             const std::string why = refusal([&] { OutputFolder(chosen, rules); });
             EXPECT_NE(why.find(reason), std::string::npos) << chosen << ": " << why;
         }
-    }
     EXPECT_TRUE(fs::exists(dir / "docs/input.pdf"));
     EXPECT_TRUE(fs::exists(resources / "AppFiles"));
     EXPECT_EQ(slurp(dir / "real/files/config.xml"), "old book");
@@ -170,26 +168,4 @@ TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     EXPECT_NO_THROW(OutputFolder(home / "book", rules));
     OutputFolder inner(dir / "link/inner", rules);
     EXPECT_EQ(inner.target(), fs::canonical(dir.path()) / "real/inner");
-}
-
-// The rules every front end publishes by, over the real per-user folders.
-TEST(OutputFolder, PublishingRulesKeepOutTheHomeTheResourcesAndThePreviewFolders) {
-    TempHome home;
-    const fs::path preview = BookController::previewFolderPath();
-    const auto rules = OutputFolder::publishingRules(true, "mine.app", {home.path() / "mine"});
-    EXPECT_EQ(rules.bundleName, "mine.app");
-    const std::pair<const char*, std::vector<fs::path>> cases[] = {
-        {"root", {"/"}},
-        {"is never replaced", {home.path()}},
-        {"which is never written",
-         {resourcesPath(), resourcesPath() / "AppFiles", preview, preview / "files",
-          home.path() / "mine/book"}},
-    };
-    for (const auto& [reason, folders] : cases) {
-        for (const auto& chosen : folders) {
-            const std::string why = refusal([&] { OutputFolder::check(chosen, rules); });
-            EXPECT_NE(why.find(reason), std::string::npos) << chosen << ": " << why;
-        }
-    }
-    EXPECT_NO_THROW(OutputFolder::check(home.path() / "books/new", rules));
 }

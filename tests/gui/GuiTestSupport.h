@@ -15,7 +15,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +34,11 @@
 #include <filesystem>
 #include <functional>
 
+// Texts in failure messages as texts, not as arrays of characters.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace zarvex::test {
 
 using gui::qpath;
@@ -46,19 +50,6 @@ inline void keepShot(QWidget& widget, const QString& name) {
         folder = ZARVEX_GUI_SHOTS_DIR;
     std::filesystem::create_directories(folder.toStdString());
     widget.grab().save(QString::fromUtf8(folder) + "/" + name);
-}
-
-// The pixels of `image` close to `color`.
-inline int pixelsNear(const QImage& image, const QColor& color) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            count += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
-                         std::abs(c.blue() - color.blue()) <
-                     60;
-        }
-    return count;
 }
 
 // One question a window asked: its text, informative text and buttons.
@@ -105,27 +96,32 @@ protected:
 
     // Runs `action` and waits until the web view has loaded the preview it asked for.
     bool waitForPreview(const std::function<void()>& action) {
-        constexpr int kLoadTimeoutMs = 30000;
         QSignalSpy shown(window.get(), &gui::MainWindow::previewShown);
         action();
         // A load that replaces one still running ends that one first, unsuccessfully.
-        const auto succeeded = [&] {
-            return std::any_of(shown.begin(), shown.end(),
-                               [](const QList<QVariant>& args) { return args.at(0).toBool(); });
-        };
-        QElapsedTimer waited;
-        waited.start();
-        while (!succeeded() && waited.elapsed() < kLoadTimeoutMs)
-            shown.wait(kLoadTimeoutMs - static_cast<int>(waited.elapsed()));
-        return succeeded();
+        return QTest::qWaitFor(
+            [&] {
+                return std::any_of(shown.begin(), shown.end(),
+                                   [](const QList<QVariant>& args) { return args.at(0).toBool(); });
+            },
+            30000);
     }
 
     // Pixels of the preview close to `color`, a quarter of them.
     int previewPixelsOf(const QColor& color) {
         // The web view draws through the window; a grab of the view alone is empty offscreen.
         QWebEngineView* view = window->webView();
-        const QRect area(view->mapTo(window.get(), QPoint()), view->size());
-        return pixelsNear(window->grab(area).toImage(), color) / 4;
+        const QImage image =
+            window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                             std::abs(c.blue() - color.blue()) <
+                         60;
+            }
+        return count / 4;
     }
 
     // Waits until the preview shows `enough` pixels of `color`; the count seen last.

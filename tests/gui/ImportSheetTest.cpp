@@ -1,6 +1,7 @@
 #include "ImportSheet.h"
 #include "GuiTestSupport.h"
 
+#include "app/ImportWindowDelegate.h"
 #include "base/Log.h"
 #include "base/NotificationCenter.h"
 #include "import/FlashPageSource.h"
@@ -94,13 +95,7 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     document.pages[1] = FixturePage(500, 700);
     document.pages[2] = FixturePage(500, 700);
     const fs::path saved = book("saved.pdf", document);
-    settings.setLastImportedFile(saved.string());
-    settings.setImportPageRangeType(0);
-    settings.setImportPageRange("1");
-    settings.setImportQualityLevel(3);
-    settings.setImportLinks(1);
-    settings.setImportBookmark(0);
-    settings.setImportType(1);
+    ImportChoices{saved.string(), 0, "1", 3, true, false, 1}.writeTo(settings);
     // The file, range choice, range, quality level, links, bookmarks and image pages shown.
     const auto shown = [](ImportSheet* s) {
         return std::tuple(s->importFileField()->text(), s->pageRangeChoice()->isChecked(),
@@ -112,18 +107,11 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     EXPECT_TRUE(window->importAction()->isEnabled());
     ImportSheet* sheet = openSheet();
     ASSERT_NE(sheet, nullptr);
-    EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(std::tuple(sheet->isVisible(), sheet->windowModality(),
+                         sheet->infoLabel()->isHidden(), sheet->progressBar()->isHidden()),
+              std::tuple(true, Qt::WindowModal, true, true));
     EXPECT_EQ(shown(sheet), std::tuple(qpath(saved), false, QString("1"), 3, true, false, true));
-    EXPECT_TRUE(sheet->infoLabel()->isHidden());
-    EXPECT_TRUE(sheet->progressBar()->isHidden());
     keepShot(*sheet, "import-sheet.png");
-
-    // The five levels, best first, each naming its JPEG quality.
-    ASSERT_EQ(sheet->qualityList()->count(), 5);
-    for (int level = 0; const int quality : {100, 85, 65, 45, 25})
-        EXPECT_TRUE(sheet->qualityList()->itemText(level++).contains(QString(" %1)").arg(quality)))
-            << quality;
 
     // While idle the range field follows the choice.
     for (const auto& [choice, enabled] :
@@ -144,28 +132,27 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(qpath(saved))});
 
     // A missing file is refused with nothing else changed; a broken one fails on its run.
+    // The other reasons of a failure are checked with the sheet's core.
+    const auto told = [sheet] {
+        return std::tuple(sheet->isVisible(), sheet->isImporting(), sheet->okButton()->isEnabled(),
+                          sheet->progressBar()->isHidden(), sheet->infoLabel()->isVisible(),
+                          sheet->infoLabel()->text().toStdString());
+    };
     sheet->importFileField()->setText(qpath(dir / "missing.pdf"));
     sheet->okButton()->click();
-    EXPECT_FALSE(sheet->isImporting());
-    EXPECT_TRUE(sheet->okButton()->isEnabled());
-    EXPECT_TRUE(sheet->infoLabel()->isVisible());
-    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "Import PDF file does not exist.");
+    EXPECT_EQ(told(), std::tuple(true, false, true, true, true, "Import PDF file does not exist."));
     EXPECT_FALSE(fs::exists(settings.storeFile()));
     writeFile(dir / "broken.pdf", "not a PDF at all");
     sheet->importFileField()->setText(qpath(dir / "broken.pdf"));
     sheet->okButton()->click();
     ASSERT_TRUE(importEnds(sheet));
-    EXPECT_TRUE(sheet->isVisible());
-    EXPECT_TRUE(sheet->okButton()->isEnabled());
-    EXPECT_TRUE(sheet->importFileField()->isEnabled());
-    EXPECT_TRUE(sheet->progressBar()->isHidden());
-    EXPECT_TRUE(sheet->infoLabel()->isVisible());
-    EXPECT_EQ(sheet->infoLabel()->text().toStdString(), "The import failed: the file '" +
-                                                            (dir / "broken.pdf").string() +
-                                                            "' is not a readable PDF document");
+    EXPECT_EQ(told(), std::tuple(true, false, true, true, true,
+                                 "The import failed: the file '" + (dir / "broken.pdf").string() +
+                                     "' is not a readable PDF document"));
     keepShot(*sheet, "import-sheet-failed.png");
 
-    // New choices are saved as the import starts; the book takes the size of its first page.
+    // New choices are saved as the import starts; the book takes the size of its first page
+    // (the rest of what taking an import does is checked with the controller).
     sheet->importFileField()->setText(qpath(saved));
     sheet->pageRangeChoice()->click();
     sheet->pageRangeField()->setText("2-3");
@@ -173,7 +160,6 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     sheet->flashPagesChoice()->click();
     sheet->linksBox()->setChecked(false);
     sheet->bookmarksBox()->setChecked(true);
-    writeFile(preview / "pages.xml", slurp(preview / "pages.xml") + "<!-- edited -->");
     QSignalSpy finished(sheet, &QDialog::finished);
     ASSERT_TRUE(waitForPreview([&] {
         sheet->okButton()->click();
@@ -183,23 +169,20 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
                              s.ImportType()),
                   std::tuple(saved.string(), 1, std::string("2-3"), 1, 0, 1, 0));
     }));
-    ASSERT_EQ(finished.size(), 1);
-    EXPECT_EQ(finished.front().front().toInt(), 1);
+    EXPECT_EQ(std::tuple(finished.size(), finished.value(0).value(0).toInt()), std::tuple(1, 1));
     EXPECT_EQ(window->importSheet(), nullptr) << "the import succeeded";
     const auto source = controller.flashPageSource();
-    ASSERT_TRUE(source);
-    ASSERT_EQ(source->pages().size(), 2u);
-    EXPECT_EQ(source->pages()[0]->pageIndex(), 2);
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageWidth", ""), "500");
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("pageHeight", ""), "700");
-    EXPECT_EQ(slurp(preview / "pages.xml").find("edited"), std::string::npos);
-    EXPECT_EQ(listFolder(preview / "files/page").size(), 2u);
+    ASSERT_EQ(source ? source->pages().size() : 0u, 2u);
+    EXPECT_EQ(std::tuple(source->pages()[0]->pageIndex(),
+                         controller.flashTmpl()->propertyValueFor("pageWidth", ""),
+                         controller.flashTmpl()->propertyValueFor("pageHeight", ""),
+                         listFolder(preview / "files/page").size()),
+              std::tuple(2, std::string("500"), std::string("700"), 2u));
     keepShot(*window, "main-window-imported.png");
 
     AppSettings reloaded(settings.storeFile());
     controller.setAppSettings(&reloaded);
     ImportSheet* next = openSheet();
-    ASSERT_NE(next, nullptr);
     EXPECT_EQ(shown(next), std::tuple(qpath(saved), true, QString("2-3"), 1, false, true, false));
     EXPECT_TRUE(next->pageRangeField()->isEnabled());
     next->cancelButton()->click();
@@ -209,7 +192,6 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
 TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeepsTheSheet) {
     const auto before = controller.flashPageSource();
     const QPointer<ImportSheet> sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
     sheet->importFileField()->setText(qpath(book("long.pdf", plainDocument(12))));
     sheet->pageRangeChoice()->click();
     sheet->pageRangeField()->setText("1-12");
@@ -224,22 +206,23 @@ TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeeps
              sheet->qualityList(), sheet->flashPagesChoice(), sheet->imagePagesChoice(),
              sheet->linksBox(), sheet->bookmarksBox()})
         EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
-    EXPECT_TRUE(sheet->cancelButton()->isEnabled());
-    EXPECT_TRUE(sheet->progressBar()->isVisible());
+    EXPECT_EQ(std::pair(sheet->cancelButton()->isEnabled(), sheet->progressBar()->isVisible()),
+              std::pair(true, true));
 
     // The worker is held after its first page; the window shows it meanwhile.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return sheet->infoLabel()->text() == "Importing:1 of 12 Pages"; }, kImportTimeoutMs))
         << sheet->infoLabel()->text().toStdString();
     EXPECT_TRUE(gate.holding());
-    EXPECT_EQ(sheet->passLabel()->text().toStdString(), "Importing pages (pass 1 of 4)");
-    EXPECT_EQ(sheet->progressBar()->value(), 1000 / 48);
+    EXPECT_EQ(std::pair(sheet->passLabel()->text().toStdString(), sheet->progressBar()->value()),
+              std::pair(std::string("Importing pages (pass 1 of 4)"), 1000 / 48));
     keepShot(*sheet, "import-sheet-importing.png");
 
     sheet->cancelButton()->click();
-    EXPECT_TRUE(sheet->okButton()->isEnabled()) << "Cancel enables the controls at once";
-    EXPECT_TRUE(sheet->pageRangeField()->isEnabled());
-    EXPECT_TRUE(sheet->progressBar()->isHidden());
+    EXPECT_EQ(std::tuple(sheet->okButton()->isEnabled(), sheet->pageRangeField()->isEnabled(),
+                         sheet->progressBar()->isHidden()),
+              std::tuple(true, true, true))
+        << "Cancel enables the controls at once";
     gate.release();
     ASSERT_TRUE(importEnds(sheet));
     ASSERT_TRUE(sheet && sheet->isVisible()) << "a cancelled import keeps the sheet";
@@ -248,8 +231,7 @@ TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeeps
     EXPECT_EQ(workFolders(), std::vector<std::string>{});
 
     sheet->cancelButton()->click();
-    ASSERT_EQ(finished.size(), 1);
-    EXPECT_EQ(finished.front().front().toInt(), 0);
+    EXPECT_EQ(std::tuple(finished.size(), finished.value(0).value(0).toInt()), std::tuple(1, 0));
     EXPECT_EQ(window->importSheet(), nullptr);
     EXPECT_EQ(controller.flashPageSource(), before);
 

@@ -61,10 +61,7 @@ TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpe
                          std::string("float"), QString("apply")));
 
     QTreeView* tree = window->outlineView();
-    EXPECT_EQ(tree->indentation(), 8);
-    const QModelIndex group = indexOf("LookGroup", 0);
-    ASSERT_TRUE(group.isValid());
-    EXPECT_TRUE(tree->isExpanded(group));
+    EXPECT_TRUE(tree->isExpanded(indexOf("LookGroup", 0)));
     EXPECT_TRUE(QFontInfo(window->toolTip()->font()).fixedPitch());
 
     // The tip box follows the selected row.
@@ -80,11 +77,8 @@ TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpe
 TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheChangeOrSaysWhyNot) {
     PropertyTreeModel* model = window->outlineModel();
     PropertyItemDelegate* cells = window->outlineCells();
-    EXPECT_FALSE(window->applyTimer()->isActive());
     EXPECT_FALSE(model->setData(indexOf("Title", 0), "Renamed", Qt::EditRole))
         << "the key column is not edited";
-    EXPECT_FALSE(model->setData(indexOf("Title"), "My Flip Book", Qt::EditRole))
-        << "the same text is no change";
     EXPECT_FALSE(window->applyTimer()->isActive());
 
     // A list through its pop-up: the third choice exactly.
@@ -100,7 +94,6 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
     EXPECT_EQ(value("languageSetting"), combo->itemText(2).toStdString());
 
     EXPECT_TRUE(window->applyTimer()->isActive());
-    EXPECT_EQ(window->applyTimer()->interval(), 330);
     std::vector<QString> blink;
     for (int i = 0; i < 4; ++i) {
         tick();
@@ -112,11 +105,12 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
     fileAnswers = {"/pictures/logo.png", ""};
     cells->chooseFile(*model, indexOf("LogoFile"), window.get());
     EXPECT_EQ(value("LogoFile"), "/pictures/logo.png");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].second, (QStringList{"png", "jpg", "gif"}));
     cells->chooseFile(*model, indexOf("LogoFile"), window.get());
     EXPECT_EQ(value("LogoFile"), "");
-    EXPECT_EQ(asked[1].first, "/pictures/logo.png") << "the chooser starts at the file named";
+    const QStringList images{"png", "jpg", "gif"};
+    EXPECT_EQ(asked, (std::vector<std::pair<QString, QStringList>>{{"", images},
+                                                                   {"/pictures/logo.png", images}}))
+        << "the chooser starts at the file named";
 
     // A second change while blinking keeps the one blink going at its phase.
     EXPECT_EQ(window->applyImageName(), "apply2");
@@ -155,7 +149,8 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
               std::tuple(before, false, QString("apply")));
 }
 
-TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
+// The texts stored for either state are checked with the outline's core.
+TEST_F(MainWindowTest, ACheckBoxShowsItsTitleAndStoresItsState) {
     // No shipped template has a check box; one is added to the tree shown.
     auto flag = std::make_unique<FlashTemplateProperty>();
     flag->setKey("Sparkle");
@@ -163,19 +158,18 @@ TEST_F(MainWindowTest, ACheckBoxStoresYesOrNo) {
     flag->setATitle("Sparkle on");
     flag->setValue("show");
     FlashTemplateProperty& added = *flag;
-    auto properties = FlashTemplate::Properties{};
+    FlashTemplate::Properties properties;
     properties.push_back(std::move(flag));
     controller.flashTmpl()->setProperties(std::move(properties));
-    window->outlineModel()->reload();
+    PropertyTreeModel* model = window->outlineModel();
+    model->reload();
 
     const QModelIndex index = indexOf("Sparkle");
-    EXPECT_EQ(index.data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    EXPECT_EQ(index.data(Qt::DisplayRole).toString(), "Sparkle on");
-    EXPECT_TRUE(window->outlineModel()->flags(index) & Qt::ItemIsUserCheckable);
-    window->outlineModel()->setData(index, Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_EQ(std::tuple(index.data(Qt::CheckStateRole).toInt(), index.data().toString(),
+                         bool(model->flags(index) & Qt::ItemIsUserCheckable)),
+              std::tuple(int(Qt::Checked), QString("Sparkle on"), true));
+    model->setData(index, Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_EQ(added.value(), "NO");
-    window->outlineModel()->setData(index, Qt::Checked, Qt::CheckStateRole);
-    EXPECT_EQ(added.value(), "YES");
 }
 
 TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle) {
@@ -184,7 +178,6 @@ TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle
     ASSERT_TRUE(chooser->isVisible());
     ASSERT_NE(chooser->templateList()->currentItem(), nullptr);
     EXPECT_EQ(chooser->templateList()->currentItem()->text(), "float");
-    EXPECT_EQ(chooser->templateList()->item(0)->sizeHint().height(), 35);
     EXPECT_FALSE(chooser->okButton()->isEnabled()) << "no style selected yet";
     keepShot(*chooser, "template-chooser.png");
 
@@ -210,21 +203,19 @@ TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle
     EXPECT_TRUE(window->outlineView()->isExpanded(indexOf("BookGroup", 0)));
 }
 
+// What the files hold and that a missing one changes nothing is checked with the controller.
 TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnreadable) {
-    fileAnswers = {qpath(dir / "mine")};
+    fileAnswers = {qpath(dir / "mine"), "", ""}; // the second export and an import cancelled
     window->OnExportTmplSettings();
-    EXPECT_TRUE(fs::exists(dir / "mine.txt")) << "the .txt is added";
-    EXPECT_EQ(asked.back().second, QStringList{"txt"});
-
-    fileAnswers = {""};
     window->OnExportTmplSettings();
     window->OnImportTmplSettings();
-    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"mine.txt"});
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"mine.txt"}) << "the .txt is added";
+    for (const auto& [start, extensions] : asked)
+        EXPECT_EQ(extensions, QStringList{"txt"}) << start.toStdString();
 
     window->outlineModel()->setData(indexOf("Title"), "Changed", Qt::EditRole);
     fileAnswers = {qpath(dir / "missing.txt")};
     window->OnImportTmplSettings();
-    EXPECT_EQ(value("Title"), "Changed");
     auto* box = window->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr) << "an unreadable file is reported";
     EXPECT_TRUE(box->text().contains("missing.txt"));
@@ -232,7 +223,6 @@ TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnread
 
     fileAnswers = {qpath(dir / "mine.txt")};
     ASSERT_TRUE(waitForPreview([this] { window->OnImportTmplSettings(); }));
-    EXPECT_EQ(value("Title"), "My Flip Book");
     EXPECT_EQ(indexOf("Title").data().toString(), "My Flip Book") << "the tree shows it";
     EXPECT_FALSE(window->applyTimer()->isActive()) << "the import applied the change";
 }
