@@ -40,10 +40,9 @@ TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
     ZLOG_ERROR("trouble {}", Counted{});
     log::logger().flush();
     const auto text = slurp(file);
+    for (const char* part : {"shown 42", "LogTest.cpp:", "TestBody"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
     EXPECT_EQ(text.find("hidden"), std::string::npos);
-    EXPECT_NE(text.find("shown 42"), std::string::npos);
-    EXPECT_NE(text.find("LogTest.cpp:"), std::string::npos);
-    EXPECT_NE(text.find("TestBody"), std::string::npos);
     EXPECT_EQ(formatted, 1); // the debug argument was never formatted
     log::silence();
 }
@@ -51,10 +50,9 @@ TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
 TEST(Log, PrepaireTheLogUsesTheSupportFolderAndShippedConfiguration) {
     TempHome home;
     prepaireTheLog("Zarvex Test");
-    const auto file = home.data() / "Kestrova/Imvoria/Zarvex Test.log";
-    EXPECT_EQ(logFilePath("Zarvex Test"), file);
     ZLOG_WARN("hello from the test");
     log::logger().flush();
-    EXPECT_NE(slurp(file).find("hello from the test"), std::string::npos);
+    EXPECT_NE(slurp(home.data() / "Kestrova/Imvoria/Zarvex Test.log").find("hello from the test"),
+              std::string::npos);
     log::silence();
 }

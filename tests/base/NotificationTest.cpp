@@ -13,9 +13,9 @@ TEST(NotificationCenter, DeliversByNameWithUserInfoOnThePostingThread) {
     std::thread::id seenOn;
     ScopedObserver obs(center, "ImportProgressInfoMSG", [&](const Notification& n) {
         pages.push_back(n.value<int>("pageIndex"));
-        EXPECT_EQ(n.value<int>("totalPage"), 3);
-        EXPECT_EQ(n.value<int>("missing", -1), -1);
-        EXPECT_EQ(n.value<std::string>("pageIndex", "wrong type"), "wrong type");
+        EXPECT_EQ(std::tuple(n.value<int>("totalPage"), n.value<int>("missing", -1),
+                             n.value<std::string>("pageIndex", "wrong type")),
+                  std::tuple(3, -1, "wrong type"));
         seenOn = std::this_thread::get_id();
     });
     center.post("Other", {{"pageIndex", 9}});
@@ -26,7 +26,9 @@ TEST(NotificationCenter, DeliversByNameWithUserInfoOnThePostingThread) {
     EXPECT_NE(seenOn, std::this_thread::get_id());
 }
 
-TEST(NotificationCenter, ObserversMayRemoveThemselvesAndOthersWhileCalled) {
+// An observer may remove itself and others while it is called; posts and
+// registrations on several threads at once lose nothing.
+TEST(NotificationCenter, ObserversMayChangeWhileCalledAndFromOtherThreads) {
     NotificationCenter center;
     int first = 0, second = 0;
     NotificationCenter::Token t2 = 0;
@@ -38,12 +40,8 @@ TEST(NotificationCenter, ObserversMayRemoveThemselvesAndOthersWhileCalled) {
     t2 = center.addObserver("n", [&](const Notification&) { ++second; });
     center.post("n");
     center.post("n");
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 0);
-}
+    EXPECT_EQ(std::pair(first, second), std::pair(1, 0));
 
-TEST(NotificationCenter, ConcurrentPostsAndRegistrationsAreSafe) {
-    NotificationCenter center;
     std::atomic<int> count{0};
     ScopedObserver keep(center, "n", [&](const Notification&) { ++count; });
     {

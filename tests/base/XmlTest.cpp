@@ -17,9 +17,7 @@ TEST(Xml, StrictParseRejectsMalformedTextAndSaysWhereLenientKeepsWhatItCan) {
     EXPECT_FALSE(Document::parse("", ParseMode::Strict));
     EXPECT_FALSE(Document::parse("just text", ParseMode::Lenient));
     auto doc = Document::parse("<a><b>one</b><c>two & three</c></a>", ParseMode::Lenient);
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->root().child("b").text(), "one");
-    EXPECT_TRUE(doc->root().child("c"));
+    EXPECT_TRUE(doc && doc->root().child("b").text() == "one" && doc->root().child("c"));
 }
 
 // White space and CDATA survive parsing and serialising; attributes and CDATA
@@ -28,10 +26,9 @@ TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
     auto parsed = Document::parse("<a>  <v><![CDATA[x < y]]></v>\n <w>  padded  </w></a>");
     ASSERT_TRUE(parsed);
     const auto v = parsed->root().child("v");
-    ASSERT_EQ(v.childNodes().size(), 1u);
-    EXPECT_TRUE(v.childNodes().front().isCData());
-    EXPECT_EQ(v.text(), "x < y");
-    EXPECT_EQ(parsed->root().child("w").text(), "  padded  ");
+    EXPECT_TRUE(v.childNodes().size() == 1 && v.childNodes().front().isCData());
+    EXPECT_EQ(std::tuple(v.text(), parsed->root().child("w").text()),
+              std::tuple("x < y", "  padded  "));
     EXPECT_NE(parsed->toString(false).find("<![CDATA[x < y]]>"), std::string::npos);
 
     auto doc = Document::create("root");
@@ -39,8 +36,7 @@ TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
     item.setAttribute("href", "a&b\"c");
     item.setAttribute("n", "1");
     item.appendCData("]]> inside");
-    EXPECT_FALSE(item.attribute("missing"));
-    EXPECT_EQ(item.attributeOr("missing", "x"), "x");
+    EXPECT_TRUE(!item.attribute("missing") && item.attributeOr("missing", "x") == "x");
     EXPECT_EQ(item.attributes(),
               (std::vector<std::pair<std::string, std::string>>{{"href", "a&b\"c"}, {"n", "1"}}));
     auto other = Document::create("other");
@@ -48,15 +44,15 @@ TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
     auto reparsed = Document::parse(other.toString(true));
     ASSERT_TRUE(reparsed) << other.toString(true);
     const auto copied = reparsed->root().child("root").child("item");
-    EXPECT_EQ(copied.attribute("href"), "a&b\"c");
-    EXPECT_EQ(copied.text(), "]]> inside");
+    EXPECT_EQ(std::tuple(copied.attributeOr("href", ""), copied.text()),
+              std::tuple("a&b\"c", "]]> inside"));
 
     item.remove();
     EXPECT_FALSE(item);
     doc.root().appendElement("empty");
-    EXPECT_EQ(toString(doc.root(), false), "<root><empty/></root>");
-    EXPECT_EQ(doc.toString(false, false), "<root><empty/></root>");
-    EXPECT_EQ(doc.toString(false).rfind("<?xml", 0), 0u);
+    EXPECT_EQ(toString(doc.root(), false) + doc.toString(false, false),
+              "<root><empty/></root><root><empty/></root>");
+    EXPECT_TRUE(doc.toString(false).starts_with("<?xml"));
 }
 
 TEST(Xml, HostileInputsLibraryMessagesGoToTheLogNeverToStandardError) {

@@ -219,12 +219,10 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
     leftOut.pages[1] = leftOut.pages[2] = FixturePage{400, 500, 90};
     const std::string mixed = pdf("mixed.pdf", leftOut);
     const std::string strings = pdf("strings.pdf", hostileStringsDocument());
-    Strings keptLinks, titles;
+    Strings keptLinks;
     for (const auto& c : hostileLinkAddresses())
         if (c.imported)
             keptLinks.push_back(*c.imported);
-    for (const auto& c : hostileBookmarkTitles())
-        titles.push_back("<c>" + *c.imported + "</c>");
     const std::string settings = (work / "settings.txt").string();
     writeFile(settings, "\n\rTitle=From the settings file\n\rAuthorName=Ann");
     const std::string gone = (work / "gone").string();
@@ -244,14 +242,6 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
          .args = "inspect " + links + " --pages 1-2",
          .printed = {"<pagesAnnos>", "https://example.com/a", "<ols>", "Chapter 1",
                      "!https://example.com/c"}},
-        // A page turned by 90 degrees: the link as the page is displayed.
-        {.what = "the link tree alone, links placed on the displayed page",
-         .args = "inspect " + pdf("placement.pdf", linkPlacementDocument()) + " --links --pages 2",
-         .printed = {"x=\"0.875000\" y=\"0.100000\" width=\"0.050000\" height=\"0.200000\"",
-                     "!<ols>"}},
-        {.what = "links and bookmark titles with control characters, bookmarks in every encoding",
-         .args = "inspect " + strings,
-         .printed = titles},
         {.what = "the demo book without a PDF",
          .args = "publish",
          .printed = {"Done\n", "xdg-open "},
@@ -307,9 +297,6 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
         {.what = "links with control characters, bytes beyond UTF-8 and script addresses",
          .args = "publish " + strings + " --format image --links --bookmarks --quiet",
          .summary = {"Link:" + joined(keptLinks) + "\n"}},
-        {.what = "a page tree that claims 2147483647 pages",
-         .args = "publish " + pdf("huge.pdf", hugeCountDocument()) + " --format image --quiet",
-         .summary = {"files/page: 1.jpg 2.jpg\n"}},
     };
     if (haveConverter) {
         cases.push_back({.what = "Flash pages by the converter, measured on the first converted",
@@ -317,11 +304,6 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                          .printed = {"http.server -d", "http://localhost:8000/index.html\n"},
                          .summary = {"normal: page/2.swf page/3.swf\n", "files/page: 2.swf 3.swf\n",
                                      "thumb: thumb/2.jpg thumb/3.jpg\n", "size: 1000x800\n"}});
-        cases.push_back({.what = "a page wider than the renderer's largest side, as a Flash page",
-                         .args = "publish " +
-                                 pdf("large.pdf", {{FixturePage{16500, 800}}, {}, {}, {}}) +
-                                 " --quiet",
-                         .summary = {"files/page: 1.swf\n"}});
     }
     expectRuns(cases);
     EXPECT_TRUE(fs::exists(work / "b\xE9/n\xE9\xFF.html"));
@@ -414,19 +396,17 @@ TEST_F(Cli, RefusalsAndHostileInputsFailOnOneLineAndLeaveNothing) {
 // Two runs at once, one of them failing: each works in a folder of its own
 // under $TMPDIR, and the folder goes with the run, also when it is interrupted.
 TEST_F(Cli, WorkFilesStayInTheRunsOwnFolderAndGoWithIt) {
-    const fs::path input = pdf("long.pdf", plainDocument(150));
+    const std::string input = pdf("long.pdf", plainDocument(150));
     TempDir tmp("zarvex-cli-tmp");
     ScopedEnv tmpdir("TMPDIR", tmp.path().string());
-    auto publish = [&](const std::string& out, Strings more) {
-        Strings args = {"publish", input.string(), "--format",
-                        "image",   "--out",        (work / out).string()};
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
+    const auto publish = [&](const std::string& out, const std::string& more) {
+        return splitAtSpaces("publish " + input + " --format image --out " + (work / out).string() +
+                             more);
     };
-    auto done = std::async(std::launch::async, runCli, publish("done", {"--pages", "1-2"}));
-    auto failed = std::async(std::launch::async, runCli,
-                             publish("failed", {"--pages", "3-5", "--strict", "--set",
-                                                "LogoFile=" + (work / "none.png").string()}));
+    auto done = std::async(std::launch::async, runCli, publish("done", " --pages 1-2"));
+    auto failed = std::async(
+        std::launch::async, runCli,
+        publish("failed", " --pages 3-5 --strict --set LogoFile=" + (work / "none.png").string()));
     const ProcessResult a = done.get(), b = failed.get();
     EXPECT_EQ(a.exitCode, 0) << a.errors;
     EXPECT_EQ(b.exitCode, 1) << b.errors;
@@ -434,7 +414,7 @@ TEST_F(Cli, WorkFilesStayInTheRunsOwnFolderAndGoWithIt) {
     EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after a finished and a failed run";
 
     // The pages are made inside the run's own folder.
-    const ProcessResult interrupted = runCliInterrupted(publish("interrupted", {}));
+    const ProcessResult interrupted = runCliInterrupted(publish("interrupted", ""));
     expectHolds(interrupted.output, {"pages=", "!pages=0\n", "interrupted", "status=1\n"});
     EXPECT_TRUE(listFolder(tmp.path()).empty()) << "after an interrupted run";
     EXPECT_FALSE(fs::exists(work / "interrupted"));

@@ -10,8 +10,7 @@ allowed() { # the layers a file of layer $1 may include
     base) echo "base" ;;
     archive | import | templates) echo "base $1" ;;
     publish) echo "base archive import templates publish" ;;
-    app) echo "base archive import templates publish app" ;;
-    *) echo "base archive import templates publish app" ;;
+    *) echo "base archive import templates publish app" ;; # app and the front ends
   esac
 }
 
