@@ -510,7 +510,7 @@
     var ARROWS = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
     document.addEventListener('keydown', function (ev) {
         if (!S.list || ui.dialog.open) return;
-        var typing = /^(INPUT|TEXTAREA|SELECT)$/.test(ev.target.nodeName) && ev.target.type !== 'checkbox' && ev.target.type !== 'radio';
+        var typing = /^(INPUT|TEXTAREA|SELECT)$/.test(ev.target.nodeName) && ev.target.type !== 'checkbox';
         var key = ev.key.length === 1 ? ev.key.toLowerCase() : ev.key;
         var mod = ev.ctrlKey || ev.metaKey;
         if (mod && !typing && (key === 'z' || key === 'y')) {

@@ -62,7 +62,7 @@ var ZarvexPageList = (function () {
     /* A Link item as an editable link, or null when the editor cannot show it faithfully. */
     function linkOf(el) {
         var rect = rectOf(el);
-        if (!rect) return null;
+        if (!rect || (el.getAttribute('type') || 'rect') !== 'rect') return null;
         var action = (el.getAttribute('action') || '').toLowerCase();
         var href = (el.getAttribute('href') || '').trim();
         var pageMatch = /^(?:#p=|page:)?(\d+)$/.exec(href);
