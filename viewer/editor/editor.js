@@ -658,6 +658,9 @@
     if (typeof ResizeObserver === 'function') new ResizeObserver(layout).observe(ui.stage);
     else window.addEventListener('resize', layout);
 
+    // The application's close button asks as the Exit button does.
+    window.RequestExit = exit;
+
     function bridgeReady() { refreshControls(); }
     window.addEventListener('myconnectorready', bridgeReady);
 
