@@ -10,8 +10,8 @@ QString PageEditorConnector::SelectImageFile() {
     return sheet_.OnSelectImageFile();
 }
 
-QString PageEditorConnector::OnSelectImageFiles() {
-    return sheet_.OnSelectImageFiles();
+QString PageEditorConnector::OnSelectImageFiles(const QString& reName) {
+    return sheet_.OnSelectImageFiles(reName);
 }
 
 QString PageEditorConnector::OnSelectSWFFile() {
@@ -30,16 +30,16 @@ void PageEditorConnector::OnDeleteFile(const QString& path) {
     sheet_.OnDeleteFile(path);
 }
 
-void PageEditorConnector::OnSave() {
-    sheet_.OnSave();
+void PageEditorConnector::OnSave(const QString& pageConfig) {
+    sheet_.OnSave(pageConfig);
 }
 
-void PageEditorConnector::Save() {
-    sheet_.OnSave();
+void PageEditorConnector::Save(const QString& pageConfig) {
+    sheet_.OnSave(pageConfig);
 }
 
-void PageEditorConnector::SaveAndExit() {
-    sheet_.OnSaveAndExit();
+void PageEditorConnector::SaveAndExit(const QString& pageConfig) {
+    sheet_.OnSaveAndExit(pageConfig);
 }
 
 void PageEditorConnector::Exit() {

@@ -7,11 +7,10 @@
 
 #include "base/Log.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineScript>
@@ -29,6 +28,9 @@ constexpr const char* kEditorHelpFile = "3D Zarvex for mac Help/3d zarvex for ma
 
 // Qt's channel client, then "myconnector" on the page's window once the channel
 // is up, announced by the event "myconnectorready" (the page may be waiting).
+// The operations that need an answer of the page take it in the same call: a
+// call from the page runs while the page waits for its answer, and the native
+// side cannot ask the page anything before it has answered.
 QString bridgeScript() {
     QFile client(":/qtwebchannel/qwebchannel.js");
     if (!client.open(QIODevice::ReadOnly)) {
@@ -37,10 +39,30 @@ QString bridgeScript() {
     }
     return QString::fromUtf8(client.readAll()) + QStringLiteral(R"(
 ;(function () {
+    var asks = { OnSelectImageFiles: 'ReName', OnSave: 'GetPageConfig', Save: 'GetPageConfig',
+                 SaveAndExit: 'GetPageConfig' };
+    function pageAnswer(name) {
+        try {
+            return typeof window[name] === 'function' ? String(window[name]() || '') : '';
+        } catch (e) {
+            console.error(name + '() failed: ' + e);
+            return '';
+        }
+    }
     function connect() {
         if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
         new QWebChannel(qt.webChannelTransport, function (channel) {
-            window.myconnector = channel.objects.myconnector;
+            var native = channel.objects.myconnector, bridge = {};
+            ['SelectImageFile', 'OnSelectImageFiles', 'OnSelectSWFFile', 'OnSelectMovieFile',
+             'OnSelectMusicFile', 'OnDeleteFile', 'OnSave', 'Save', 'SaveAndExit', 'Exit',
+             'OpenHelp'].forEach(function (name) {
+                bridge[name] = function () {
+                    var args = Array.prototype.slice.call(arguments);
+                    if (asks[name]) args.unshift(pageAnswer(asks[name]));
+                    return native[name].apply(native, args);
+                };
+            });
+            window.myconnector = bridge;
             window.dispatchEvent(new Event('myconnectorready'));
         });
         return true;
@@ -93,28 +115,6 @@ void PageEditorSheet::ShowFlashEditorToForm() {
     mywebView_->load(QUrl::fromLocalFile(qpath(delegate_->htmlPath())));
 }
 
-QString PageEditorSheet::callPageFunction(const QString& call, int timeoutMs) {
-    if (!page_)
-        return {};
-    // The answer may come after the wait gave up; it then lands in the shared state.
-    struct Waiting {
-        QString answer;
-        QEventLoop* loop = nullptr;
-    };
-    auto waiting = std::make_shared<Waiting>();
-    QEventLoop loop;
-    waiting->loop = &loop;
-    page_->runJavaScript(call, [waiting](const QVariant& result) {
-        waiting->answer = result.toString();
-        if (waiting->loop)
-            waiting->loop->quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    waiting->loop = nullptr;
-    return waiting->answer;
-}
-
 QString PageEditorSheet::pickOne(const QString& title, const QStringList& extensions) {
     if (!choosers_.openFiles)
         return {};
@@ -140,8 +140,8 @@ QString PageEditorSheet::OnSelectMusicFile() {
     return pickOne(tr("Please select mp3 file to open"), {"mp3"});
 }
 
-QString PageEditorSheet::OnSelectImageFiles() {
-    const bool rename = callPageFunction(QStringLiteral("ReName()")) == "YES";
+QString PageEditorSheet::OnSelectImageFiles(const QString& reName) {
+    const bool rename = reName == "YES";
     if (!choosers_.openFiles)
         return {};
     const QStringList picked = choosers_.openFiles(this, tr("Please select images file to open"),
@@ -156,14 +156,14 @@ void PageEditorSheet::OnDeleteFile(const QString& relative) {
     delegate_->OnDeleteFile(relative.toStdString());
 }
 
-bool PageEditorSheet::OnSave() {
-    return delegate_->OnSave(callPageFunction(QStringLiteral("GetPageConfig()")).toStdString());
+bool PageEditorSheet::OnSave(const QString& pageConfig) {
+    return delegate_->OnSave(pageConfig.toStdString());
 }
 
-void PageEditorSheet::OnSaveAndExit() {
+void PageEditorSheet::OnSaveAndExit(const QString& pageConfig) {
     // Without a saved list the preview's list still has the editor's absolute
     // paths; ending as "not saved" lets the controller turn them back.
-    const bool saved = OnSave();
+    const bool saved = OnSave(pageConfig);
     if (!ended_) {
         ended_ = true;
         done(saved ? 1 : 0);
@@ -181,11 +181,12 @@ void PageEditorSheet::reject() {
     if (ended_ || !page_)
         return exitWithoutSave();
     // The page knows whether there are unsaved edits; it asks and calls Exit itself.
-    const QString asked = callPageFunction(
+    page_->runJavaScript(
         QStringLiteral("typeof RequestExit === 'function' ? (RequestExit(), 'asked') : 'none'"),
-        3000);
-    if (asked != "asked")
-        exitWithoutSave();
+        [sheet = QPointer<PageEditorSheet>(this)](const QVariant& answer) {
+            if (sheet && answer.toString() != "asked")
+                sheet->exitWithoutSave();
+        });
 }
 
 void PageEditorSheet::OpenHelp() {

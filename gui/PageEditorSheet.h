@@ -17,7 +17,9 @@ class PageEditorConnector;
 class PreviewPage;
 
 // The page editor sheet: the editor page of the preview folder in a web view,
-// with the native operations published to its scripts as "myconnector". It ends
+// with the native operations published to its scripts as "myconnector". The
+// operations that need the page's "ReName()" or "GetPageConfig()" answer get it
+// with the call, asked by the bridge script on the page's side. It ends
 // with code 1 after "SaveAndExit" and 0 after "Exit" (the window's close button
 // asks the page first, as its own Exit button does).
 class PageEditorSheet : public QDialog {
@@ -39,20 +41,16 @@ public:
     QString OnSelectSWFFile();
     QString OnSelectMovieFile();
     QString OnSelectMusicFile();
-    // Several pictures; the page's "ReName()" tells whether they get date-stamp
-    // names or keep theirs in a date-stamp folder.
-    QString OnSelectImageFiles();
+    // Several pictures; the page's "ReName()" answer tells whether they get
+    // date-stamp names or keep theirs in a date-stamp folder.
+    QString OnSelectImageFiles(const QString& reName);
     void OnDeleteFile(const QString& relative);
     // Writes the page's "GetPageConfig()" answer as the preview's page list.
     // False when the page answered nothing usable (the list stays as it was).
-    bool OnSave();
-    void OnSaveAndExit();
+    bool OnSave(const QString& pageConfig);
+    void OnSaveAndExit(const QString& pageConfig);
     void exitWithoutSave();
     void OpenHelp();
-
-    // Calls a function of the page and waits for its text answer; the empty text
-    // when the page does not answer within the time.
-    QString callPageFunction(const QString& call, int timeoutMs = 10000);
 
     PageEditorWindowDelegate& delegate() { return *delegate_; }
     QWebEngineView* webView() const { return mywebView_; }

@@ -24,8 +24,7 @@ void replaceWithResource(const fs::path& folder, const char* name) {
     try {
         fs::copy_file(resourcePath(name), folder / name, ec);
         if (ec)
-            ZLOG_WARN("page editor: cannot copy {} to {}: {}", name, folder.string(),
-                      ec.message());
+            ZLOG_WARN("page editor: cannot copy {} to {}: {}", name, folder.string(), ec.message());
     } catch (const std::exception& e) {
         ZLOG_WARN("page editor: no {} to copy: {}", name, e.what());
     }
@@ -37,9 +36,9 @@ fs::path freeName(const fs::path& wanted) {
     if (!fs::exists(fs::symlink_status(wanted, ec)))
         return wanted;
     for (int n = 2;; ++n) {
-        fs::path candidate = wanted.parent_path() / (wanted.stem().string() + "-" +
-                                                     std::to_string(n) +
-                                                     wanted.extension().string());
+        fs::path candidate =
+            wanted.parent_path() /
+            (wanted.stem().string() + "-" + std::to_string(n) + wanted.extension().string());
         if (!fs::exists(fs::symlink_status(candidate, ec)))
             return candidate;
     }
@@ -59,8 +58,7 @@ void copyLogged(const fs::path& source, const fs::path& target) {
 PageEditorWindowDelegate::PageEditorWindowDelegate(
     std::string bookXMLStr, fs::path baseFolder, std::shared_ptr<FlashPagesAnnotations> annotations)
     : bookXMLStr_(std::move(bookXMLStr)), baseFolder_(std::move(baseFolder)),
-      htmlPath_(baseFolder_ / "PageEditor.html"),
-      iFlashPagesAnnotations_(std::move(annotations)),
+      htmlPath_(baseFolder_ / "PageEditor.html"), iFlashPagesAnnotations_(std::move(annotations)),
       clock_([] { return std::chrono::system_clock::now(); }) {
     for (const char* name : kEditorFiles)
         replaceWithResource(baseFolder_, name);
@@ -100,8 +98,7 @@ std::string PageEditorWindowDelegate::CopytoAttachmentNoRename(const fs::path& s
     return "editor/" + stamp + "/" + target.filename().string();
 }
 
-std::string PageEditorWindowDelegate::copyPicked(const std::vector<fs::path>& picked,
-                                                 bool rename) {
+std::string PageEditorWindowDelegate::copyPicked(const std::vector<fs::path>& picked, bool rename) {
     const std::string folderStamp = stamp();
     std::string answer;
     for (const fs::path& file : picked) {

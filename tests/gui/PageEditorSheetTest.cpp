@@ -1,8 +1,8 @@
 // The page editor's bridge as the editor page's scripts use it: a test page in
 // the preview folder calls "myconnector" through the web channel and answers
 // the native side's calls of GetPageConfig() and ReName().
-#include "GuiTestSupport.h"
 #include "PageEditorSheet.h"
+#include "GuiTestSupport.h"
 
 #include "archive/ConfigEnvelope.h"
 #include "base/StringUtil.h"
@@ -43,6 +43,15 @@ std::chrono::system_clock::time_point newYearsEve() {
 }
 constexpr const char* kStamp = "311226235958";
 
+// The text of a script expression evaluated in `page`; empty when it does not answer.
+QString evaluate(QWebEnginePage* page, const QString& expression) {
+    auto answer = std::make_shared<std::optional<QString>>();
+    page->runJavaScript(expression, [answer](const QVariant& v) { *answer = v.toString(); });
+    for (int i = 0; i < 200 && !*answer; ++i)
+        QTest::qWait(25);
+    return answer->value_or(QString());
+}
+
 class PageEditorSheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,7 +59,11 @@ protected:
         choosers.openFiles = [this](QWidget*, const QString& caption, const QString&,
                                     const QStringList& extensions) {
             asked.push_back(caption + " " + extensions.join(','));
-            return WindowTest::next(picked, QStringList());
+            if (picked.empty())
+                return QStringList();
+            const QStringList answer = picked.front();
+            picked.pop_front();
+            return answer;
         };
         choosers.openUrl = [this](const QUrl& url) {
             opened.push_back(url);
@@ -73,7 +86,7 @@ protected:
     QString awaitPage(const QString& expression) {
         QString value;
         for (int i = 0; i < 200; ++i) {
-            value = sheet->callPageFunction("String(" + expression + ")");
+            value = evaluate(sheet->webView()->page(), "String(" + expression + ")");
             if (value != "undefined")
                 break;
             QTest::qWait(50);
@@ -127,9 +140,15 @@ TEST_F(PageEditorSheetTest, PickedFilesAreCopiedUnderDateStampsAndAnsweredAsPath
     const std::vector<Row> rows = {
         {"one picture", "SelectImageFile", "NO", {png}, "editor/" + stamp + ".png"},
         {"the same second again", "SelectImageFile", "NO", {png}, "editor/" + stamp + "-2.png"},
-        {"several, own names", "OnSelectImageFiles", "NO", {a, b},
+        {"several, own names",
+         "OnSelectImageFiles",
+         "NO",
+         {a, b},
          "editor/" + stamp + "/a.jpg|editor/" + stamp + "/b.jpg"},
-        {"several, renamed", "OnSelectImageFiles", "YES", {a, b},
+        {"several, renamed",
+         "OnSelectImageFiles",
+         "YES",
+         {a, b},
          "editor/" + stamp + ".jpg|editor/" + stamp + "-2.jpg"},
         {"a Flash clip", "OnSelectSWFFile", "NO", {clip}, "editor/" + stamp + ".swf"},
         {"a movie", "OnSelectMovieFile", "NO", {movie}, "editor/" + stamp + ".mp4"},
@@ -138,9 +157,9 @@ TEST_F(PageEditorSheetTest, PickedFilesAreCopiedUnderDateStampsAndAnsweredAsPath
     };
     for (const Row& row : rows) {
         picked.push_back(row.picked);
-        sheet->callPageFunction(QString("rename = '%1'").arg(row.rename));
+        evaluate(sheet->webView()->page(), QString("rename = '%1'").arg(row.rename));
         const QString answer = bridge(row.call);
-        EXPECT_EQ(answer, row.answer) << row.what;
+        EXPECT_EQ(answer.toStdString(), row.answer.toStdString()) << row.what;
         for (const QString& path : answer.split('|', Qt::SkipEmptyParts))
             EXPECT_TRUE(fs::is_regular_file(files / path.toStdString())) << row.what;
     }
@@ -190,7 +209,8 @@ TEST_F(PageEditorSheetTest, SavingWritesTheRelativePageListAndRefusesEmptyOrFore
     const std::string base = files.string() + "/";
     const std::string open = slurp(preview / "pages.xml");
     ASSERT_NE(open.find("bace=\"" + base + "\""), std::string::npos);
-    const std::string edited = "<Pages bace=\"" + base + "\" width=\"700\">\n  <Page type=\"Image\">\n"
+    const std::string edited = "<Pages bace=\"" + base +
+                               "\" width=\"700\">\n  <Page type=\"Image\">\n"
                                "    <Item name=\"normal\">page/1.jpg</Item>\n"
                                "    <Item name=\"Image\" type=\"rect\" x=\"0.1\" y=\"0.1\" "
                                "width=\"0.5\" height=\"0.5\" src=\"" +
@@ -208,7 +228,8 @@ TEST_F(PageEditorSheetTest, SavingWritesTheRelativePageListAndRefusesEmptyOrFore
         {"a page list", edited, relative},
     };
     for (const auto& row : rows) {
-        sheet->callPageFunction("config = " + quotedJs(QString::fromStdString(row.answer)));
+        evaluate(sheet->webView()->page(),
+                 "config = " + quotedJs(QString::fromStdString(row.answer)));
         bridge("OnSave");
         EXPECT_EQ(slurp(preview / "pages.xml"), row.written) << row.what;
     }
@@ -242,7 +263,15 @@ TEST_F(WindowTest, PageEditorOpensOnThePreviewAndGivesBackTheListItRead) {
               std::string::npos);
     QString answer;
     for (int i = 0; i < 100 && answer.isEmpty(); ++i, QTest::qWait(100))
-        answer = sheet->callPageFunction("typeof GetPageConfig === 'function' ? GetPageConfig() : ''");
+        answer = evaluate(sheet->webView()->page(),
+                          "typeof GetPageConfig === 'function' ? GetPageConfig() : ''");
+    // The pages and thumbnails load from the preview's files by their absolute paths.
+    const QString loaded = "[...document.images].filter(i => i.complete && i.naturalWidth).length";
+    QString pictures;
+    for (int i = 0; i < 100 && pictures != "11"; ++i, QTest::qWait(100))
+        pictures = evaluate(sheet->webView()->page(), loaded);
+    EXPECT_EQ(pictures.toStdString(), "11"); // ten thumbnails and the page shown
+    QTest::qWait(200);
     keepShot(*sheet, "page-editor.png");
     const auto squeezed = [](std::string text) {
         std::erase_if(text, [](unsigned char c) { return std::isspace(c); });
