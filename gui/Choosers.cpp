@@ -27,6 +27,10 @@ Choosers Choosers::platform() {
                            const QStringList& extensions) {
         return QFileDialog::getOpenFileName(parent, caption, start, nameFilter(extensions));
     };
+    choosers.openFiles = [](QWidget* parent, const QString& caption, const QString& start,
+                            const QStringList& extensions) {
+        return QFileDialog::getOpenFileNames(parent, caption, start, nameFilter(extensions));
+    };
     choosers.saveFile = [](QWidget* parent, const QString& caption, const QString& start,
                            const QStringList& extensions) {
         return QFileDialog::getSaveFileName(parent, caption, start, nameFilter(extensions));

@@ -19,6 +19,10 @@ struct Choosers {
     std::function<QString(QWidget* parent, const QString& caption, const QString& start,
                           const QStringList& extensions)>
         openFile;
+    // Existing files to open, several at once; empty when cancelled.
+    std::function<QStringList(QWidget* parent, const QString& caption, const QString& start,
+                              const QStringList& extensions)>
+        openFiles;
     // A file name to save to; the empty text when cancelled.
     std::function<QString(QWidget* parent, const QString& caption, const QString& start,
                           const QStringList& extensions)>

@@ -3,7 +3,9 @@
 #include "AboutBox.h"
 #include "AppImages.h"
 #include "GuiText.h"
+#include "HelpFile.h"
 #include "ImportSheet.h"
+#include "PageEditorSheet.h"
 #include "PreviewPage.h"
 #include "PropertyItemDelegate.h"
 #include "PropertyTreeModel.h"
@@ -147,7 +149,7 @@ void MainWindow::buildActions() {
     applyAct_ = action(tr("&Apply"), QStyle::SP_DialogApplyButton,
                        QKeySequence(Qt::CTRL | Qt::Key_Return), &MainWindow::OnApplyChange);
     pageEditorAct_ = action(tr("Page &Editor..."), QStyle::SP_FileDialogContentsView,
-                            QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
+                            QKeySequence(Qt::CTRL | Qt::Key_K), &MainWindow::OnPageEditor);
     publishAct_ =
         action(tr("&Publish..."), QStyle::SP_DialogSaveButton,
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &MainWindow::OnExportFlipBook);
@@ -164,9 +166,6 @@ void MainWindow::buildActions() {
     quitAct_ = action(tr("&Quit"), QStyle::SP_DialogCloseButton, QKeySequence::Quit, nullptr);
     connect(quitAct_, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
 
-    // The page editor waits for its window.
-    pageEditorAct_->setEnabled(false);
-    pageEditorAct_->setStatusTip(tr("Not available in this version"));
     setApplyImage("apply");
 }
 
@@ -367,18 +366,25 @@ void MainWindow::OnImportTmplSettings() {
 }
 
 void MainWindow::OnOpenHelp() {
-    fs::path manual;
-    try {
-        manual = resourcePath(kHelpFile);
-    } catch (const std::exception&) {
-    }
-    if (manual.empty() || !fs::exists(manual)) {
-        reportProblem(tr("Help"), tr("The manual is missing from this installation."));
+    openHelpFile(this, choosers_, kHelpFile);
+}
+
+void MainWindow::OnPageEditor() {
+    if (pageEditor_) {
+        pageEditor_->raise();
         return;
     }
-    if (!choosers_.openUrl || !choosers_.openUrl(QUrl::fromLocalFile(qpath(manual))))
-        reportProblem(tr("Help"),
-                      tr("No application could open the manual %1.").arg(qpath(manual)));
+    pageEditor_ = new PageEditorSheet(controller_.OnPageEditor(), choosers_, this);
+    connect(pageEditor_, &QDialog::finished, this, &MainWindow::pageEditorWindowDidEnd);
+    pageEditor_->ShowFlashEditorToForm();
+    pageEditor_->open();
+}
+
+void MainWindow::pageEditorWindowDidEnd(int returnCode) {
+    if (PageEditorSheet* sheet = std::exchange(pageEditor_, nullptr))
+        sheet->deleteLater();
+    controller_.pageEditorWindowDidEnd(returnCode);
+    showPreview(controller_.applyError().empty() ? controller_.previewPage() : std::nullopt);
 }
 
 void MainWindow::onOpenAbout() {

@@ -26,6 +26,7 @@ namespace zarvex::gui {
 
 class AboutBox;
 class ImportSheet;
+class PageEditorSheet;
 class PreviewPage;
 class PropertyItemDelegate;
 class PropertyTreeModel;
@@ -60,6 +61,10 @@ public:
     void OnExportTmplSettings();
     void OnImportTmplSettings();
     void OnOpenHelp();
+    // Opens the page editor on the preview book; raises the one that is open.
+    void OnPageEditor();
+    // The page editor ended (1 = saved): the preview is rebuilt with its edits.
+    void pageEditorWindowDidEnd(int returnCode);
     void onOpenAbout();
     // The chooser sheet ended (1 = accepted).
     void selectTmplWindowDidEnd(int returnCode);
@@ -85,6 +90,9 @@ public:
     ImportSheet* importSheet() const { return importSheet_; }
     QAction* importAction() const { return importAct_; }
     PublishSheet* publishSheet() const { return publishSheet_; }
+    // The open page editor; null when none is open.
+    PageEditorSheet* pageEditor() const { return pageEditor_; }
+    QAction* pageEditorAction() const { return pageEditorAct_; }
     QAction* publishAction() const { return publishAct_; }
     // The picture the Apply item shows now ("apply", "apply1"...).
     const QString& applyImageName() const { return applyImageName_; }
@@ -133,6 +141,7 @@ private:
     TemplateChooserDialog* chooser_ = nullptr;
     ImportSheet* importSheet_ = nullptr;
     PublishSheet* publishSheet_ = nullptr;
+    PageEditorSheet* pageEditor_ = nullptr;
     AboutBox* about_ = nullptr;
 
     QAction* importAct_ = nullptr;

@@ -2,6 +2,7 @@
 // Writes the readers' side of the shipped player data from viewer/src:
 //   AppFiles/Templates/<template>/{<htmlPath>, swfobject.js, playerProductInstall.swf, Main.swf, history/}
 //   AppFiles/TmplData/book.swf, AppFiles/TmplData/mobile/{Flip,Slide}, AppFiles/TmplData/mac.app
+//   and the page editor, PageEditor.html (from viewer/editor) and PageEditor.swf
 // The results are committed, so a fresh checkout ships them without running Node.
 // "--check" compares instead of writing and exits 1 when a file is out of date.
 import fs from 'node:fs';
@@ -267,6 +268,21 @@ esac
 put(path.join(macApp, 'Resources', 'en.lproj', 'InfoPlist.strings'), `/* Localised bundle name. */
 CFBundleName = "Book";
 `);
+
+// ---- Page editor: the page the application shows to edit the preview's pages. It is copied
+// alone into the preview folder, so its style and scripts are inlined. ----
+function editorPage() {
+    const part = (name) => fs.readFileSync(path.join(here, name === 'decode.js' ? 'src' : 'editor', name), 'utf8');
+    const page = part('editor.html').replace(/\/\* @include ([\w.-]+) \*\/\n/g, (whole, name) => {
+        const text = part(name);
+        if (/<\/(script|style)|<!--/i.test(text)) throw new Error(`${name} cannot be inlined: it holds "</script", "</style" or "<!--"`);
+        return text.endsWith('\n') ? text : text + '\n';
+    });
+    if (page.includes('@include')) throw new Error('editor.html names a file that was not inlined');
+    return page;
+}
+put(path.join(repo, 'resources', 'PageEditor.html'), editorPage());
+put(path.join(repo, 'resources', 'PageEditor.swf'), placeholderSwf(1440, 720, [0xff, 0xff, 0xff]));
 
 // ---- Write or compare ----
 let stale = 0;

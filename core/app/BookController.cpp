@@ -1,5 +1,7 @@
 #include "app/BookController.h"
 
+#include "app/PageEditorWindowDelegate.h"
+
 #include "base/AppSettings.h"
 #include "base/Error.h"
 #include "base/FileUtil.h"
@@ -9,7 +11,7 @@
 #include "base/StringUtil.h"
 #include "import/FlashOutline.h"
 #include "import/FlashPageSourceImg.h"
-#include "import/FlashPagesAnnotations.h"
+#include "import/FlashPagesAnnotationsPDF.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
 #include "publish/WebText.h"
@@ -270,6 +272,16 @@ void BookController::ReplaceXMLPath(bool flag) {
         replaceAll(*text, "\"" + filesPath + "\"", "\"\"");
     if (!writeFileAtomically(file, *text))
         ZLOG_WARN("page list {} cannot be rewritten", file.string());
+}
+
+std::unique_ptr<PageEditorWindowDelegate> BookController::OnPageEditor() {
+    if (iFlashPreviewFolder_.empty() || !fs::exists(iFlashPreviewFolder_ / "pages.xml"))
+        applyChange();
+    ReplaceXMLPath(true);
+    if (flashPagesAnnotations())
+        setFlashPagesAnnotations(std::make_shared<FlashPagesAnnotationsPDF>());
+    fs::path folder = iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+    return std::make_unique<PageEditorWindowDelegate>("", folder, flashPagesAnnotations());
 }
 
 void BookController::pageEditorWindowDidEnd(int returnCode) {

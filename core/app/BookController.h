@@ -17,6 +17,7 @@ class FlashOutline;
 class FlashPageSource;
 class FlashPagesAnnotations;
 class FlashTemplate;
+class PageEditorWindowDelegate;
 
 // What an accepted import hands to the controller: the three results and the
 // size in points of the first imported page as displayed (0 when unknown).
@@ -115,6 +116,12 @@ public:
     // With `flag` true, gives the preview's page list absolute base paths for the
     // page editor; with false, turns them back. Nothing happens without a list.
     void ReplaceXMLPath(bool flag);
+    // The page editor opens: the preview's page list (built first when missing)
+    // gets absolute base paths, imported links give way to an empty set (the page
+    // list carries them from now on) and the editor's native side is set up in
+    // the preview folder. The front end shows it and ends with
+    // pageEditorWindowDidEnd().
+    std::unique_ptr<PageEditorWindowDelegate> OnPageEditor();
     // The page editor ended: its changes are undone unless code is 1; the preview
     // is rebuilt in any case.
     void pageEditorWindowDidEnd(int returnCode);

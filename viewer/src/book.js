@@ -33,6 +33,7 @@ var ZarvexBook = (function () {
         Info: 'M12 3a9 9 0 1 0 0 18 9 9 0 0 0 0-18zM12 11v6M12 7v1',
         Help: 'M12 3a9 9 0 1 0 0 18 9 9 0 0 0 0-18zM9.5 9.5a2.5 2.5 0 1 1 3.5 2.3c-.7.3-1 .9-1 1.7M12 17v.5',
         Close: 'M6 6l12 12M18 6L6 18',
+        Play: 'M8 5v14l11-7z',
     };
     var DURATION = 650;
 
@@ -82,6 +83,10 @@ var ZarvexBook = (function () {
         this.srcOrder = [];
         this.swfFailed = false;
         this.busy = null;
+        // Media of the pages: playing movies and page music by "page:item" key, the page music
+        // the reader switched off or that has ended, and the files that failed to load.
+        this.movies = {}; this.pageAudio = {}; this.musicOff = {}; this.musicDone = {};
+        this.brokenMedia = {}; this.flashPictures = {};
         this.storeKey = 'zarvex.lastPage:' + (this.opts.bookId || location.pathname);
         if (!this.count) {
             var box = el('div', 'zv-error', { role: 'alert' });
@@ -309,6 +314,7 @@ var ZarvexBook = (function () {
         var img = el('img', 'zv-img', { alt: 'Page ' + n, draggable: 'false' });
         p.appendChild(img);
         this.loadInto(img, page);
+        if (page.media && page.media.length) p.appendChild(this.mediaLayer(page));
         var links = el('div', 'zv-links');
         var self = this;
         page.links.forEach(function (l) {
@@ -335,6 +341,159 @@ var ZarvexBook = (function () {
         });
         p.appendChild(links);
         return p;
+    };
+
+    /* The media the page editor placed on a page, below its link areas: pictures, Flash
+     * pictures, movies behind a play button and the page music's speaker toggle. */
+    Book.prototype.mediaLayer = function (page) {
+        var layer = el('div', 'zv-media'), self = this;
+        page.media.forEach(function (m, k) {
+            if (self.brokenMedia[m.src]) return;
+            var key = page.number + ':' + k;
+            var box = el('div', 'zv-media-item zv-media-' + m.kind, { 'data-media': m.kind });
+            box.style.left = (m.x * 100) + '%';
+            box.style.top = (m.y * 100) + '%';
+            box.style.width = (m.width * 100) + '%';
+            box.style.height = (m.height * 100) + '%';
+            if (m.kind === 'movie') self.moviePlace(box, m, key);
+            else if (m.kind === 'music') self.musicToggle(box, key);
+            else self.mediaPicture(box, m);
+            layer.appendChild(box);
+        });
+        return layer;
+    };
+
+    Book.prototype.mediaFailed = function (src) {
+        this.brokenMedia[src] = true;
+        var boxes = this.root.querySelectorAll('.zv-media-item');
+        for (var i = 0; i < boxes.length; i++) if (boxes[i].zvSrc === src) boxes[i].remove();
+    };
+
+    // A picture, or the picture inside a Flash file; shown once loaded, so a file that cannot
+    // be read leaves the page as it was.
+    Book.prototype.mediaPicture = function (box, m) {
+        var self = this;
+        var img = el('img', 'zv-media-pic', { alt: '', draggable: 'false' });
+        box.zvSrc = m.src;
+        box.appendChild(img);
+        img.onload = function () { box.classList.add('zv-loaded'); };
+        img.onerror = function () { self.mediaFailed(m.src); };
+        if (m.kind !== 'flash') { img.src = this.url(m.src); return; }
+        if (!this.flashPictures[m.src]) {
+            this.flashPictures[m.src] = ZarvexDecode.loadBytes(this.url(m.src)).then(ZarvexDecode.jpegFromSwf)
+                .then(function (blob) { return URL.createObjectURL(blob); }, function () { return ''; });
+        }
+        this.flashPictures[m.src].then(function (src) {
+            if (src) img.src = src; else self.mediaFailed(m.src);
+        });
+    };
+
+    Book.prototype.moviePlace = function (box, m, key) {
+        var self = this;
+        box.zvSrc = m.src;
+        if (this.movies[key]) { box.appendChild(this.movies[key]); return; }
+        var b = el('button', 'zv-media-play', { type: 'button', 'aria-label': 'Play the movie', title: 'Play the movie' });
+        b.appendChild(icon('Play'));
+        b.addEventListener('click', function () { self.playMovie(box, m, key); });
+        box.appendChild(b);
+    };
+    Book.prototype.playMovie = function (box, m, key) {
+        var self = this;
+        var v = el('video', 'zv-media-video', { controls: '', playsinline: '' });
+        v.addEventListener('error', function () {
+            if (self.movies[key] === v) delete self.movies[key];
+            self.mediaFailed(m.src);
+        });
+        // Drags on the movie work its controls instead of turning the page.
+        v.addEventListener('pointerdown', function (ev) { ev.stopPropagation(); });
+        v.src = this.url(m.src);
+        this.movies[key] = v;
+        box.textContent = '';
+        box.appendChild(v);
+        v.focus();
+        var p = v.play();
+        if (p && p.catch) p.catch(function () {});
+    };
+
+    Book.prototype.musicToggle = function (box, key) {
+        var self = this;
+        box.zvSrc = this.musicItem(key).src;
+        var b = el('button', 'zv-media-sound', { type: 'button', 'aria-label': 'Page music', title: 'Page music',
+                                                  'aria-pressed': String(this.musicWanted(key)), 'data-media-key': key });
+        b.appendChild(icon('BackgroundSound'));
+        b.addEventListener('click', function () {
+            if (self.musicWanted(key)) self.musicOff[key] = true;
+            else { delete self.musicOff[key]; delete self.musicDone[key]; }
+            self.syncMedia();
+        });
+        box.appendChild(b);
+    };
+    Book.prototype.musicItem = function (key) {
+        var at = key.split(':');
+        return this.model.pages[at[0] - 1].media[at[1]];
+    };
+    Book.prototype.musicWanted = function (key) {
+        return !this.musicOff[key] && !this.musicDone[key] && !this.brokenMedia[this.musicItem(key).src];
+    };
+
+    /* Media follow the pages on screen: movies and music of pages turned away stop, the music
+     * of the pages shown plays (once the browser allows sound), and the book's own music waits
+     * while page music plays. */
+    Book.prototype.syncMedia = function () {
+        var self = this, shown = {}, playing = false;
+        this.spreadPages(this.spread).pages.forEach(function (n) { shown[n] = true; });
+        Object.keys(this.movies).forEach(function (key) {
+            if (shown[key.split(':')[0]]) return;
+            var v = self.movies[key];
+            delete self.movies[key];
+            v.pause();
+            v.removeAttribute('src');
+            v.load();
+        });
+        Object.keys(this.pageAudio).forEach(function (key) {
+            var a = self.pageAudio[key];
+            if (shown[key.split(':')[0]] && self.musicWanted(key)) return;
+            a.pause();
+            if (!shown[key.split(':')[0]]) {
+                a.currentTime = 0;
+                delete self.musicDone[key];
+            }
+        });
+        Object.keys(shown).forEach(function (n) {
+            (self.model.pages[n - 1].media || []).forEach(function (m, k) {
+                var key = n + ':' + k;
+                if (m.kind !== 'music' || !self.musicWanted(key)) return;
+                playing = true;
+                var a = self.pageAudio[key] || self.pageMusic(key, m);
+                if (!a.paused) return;
+                // Where sound must wait for the reader's first gesture, startMusicOnGesture retries.
+                var p = a.play();
+                if (p && p.catch) p.catch(function () {});
+            });
+        });
+        var toggles = this.root.querySelectorAll('.zv-media-sound');
+        for (var i = 0; i < toggles.length; i++) {
+            toggles[i].setAttribute('aria-pressed', String(this.musicWanted(toggles[i].getAttribute('data-media-key'))));
+        }
+        this.pageMusicWanted = playing;
+        if (!this.audio) return;
+        if (playing) this.audio.pause();
+        else if (this.musicOn && this.musicStarted && this.audio.paused) this.playMusic();
+    };
+    Book.prototype.pageMusic = function (key, m) {
+        var self = this;
+        var a = this.pageAudio[key] = new Audio(this.url(m.src));
+        a.className = 'zv-page-music';
+        a.setAttribute('data-media-key', key);
+        a.addEventListener('ended', function () { self.musicDone[key] = true; self.syncMedia(); });
+        a.addEventListener('error', function () {
+            delete self.pageAudio[key];
+            a.remove();
+            self.mediaFailed(m.src);
+            self.syncMedia();
+        });
+        this.root.appendChild(a);
+        return a;
     };
 
     /* Page picture address: image pages directly, Flash pages through their JPEG. */
@@ -445,6 +604,7 @@ var ZarvexBook = (function () {
         ['First', 'Prev'].forEach(function (b) { this.buttons[b].disabled = atStart; }, this);
         ['Next', 'Last'].forEach(function (b) { this.buttons[b].disabled = atEnd; }, this);
         this.root.setAttribute('data-pages', pages.join(','));
+        this.syncMedia();
         var first = pages[0] || 1;
         if (this.opts.updateHash !== false) {
             try { history.replaceState(null, '', '#p=' + first); } catch (e) { /* sandboxed */ }
@@ -477,6 +637,7 @@ var ZarvexBook = (function () {
         if (this.busy) this.busy.finish();
         var from = this.spread;
         this.spread = i;
+        this.syncMedia();
         if (!animate || i === from || !this.pageW) { this.render(); return; }
         if (this.model.flipSound) this.flipSound();
         if (reducedMotion()) this.fade(); else this.flip(from, i, dir || (i > from ? 1 : -1));
@@ -486,6 +647,7 @@ var ZarvexBook = (function () {
         var old = this.bookEl.cloneNode(true);
         old.classList.add('zv-fadeout');
         old.setAttribute('aria-hidden', 'true');
+        Array.prototype.forEach.call(old.querySelectorAll('video'), function (v) { v.remove(); });
         this.render();
         this.zoomEl.appendChild(old);
         var anim = old.animate ? old.animate([{ opacity: 1 }, { opacity: 0 }], { duration: 200 }) : null;
@@ -579,7 +741,7 @@ var ZarvexBook = (function () {
         case 'AutoPlay': this.setAutoPlay(!this.autoTimer); break;
         case 'BackgroundSound':
             this.musicOn = !this.musicOn;
-            if (this.musicOn) this.playMusic(); else this.audio.pause();
+            if (this.musicOn && !this.pageMusicWanted) this.playMusic(); else this.audio.pause();
             btn.setAttribute('aria-pressed', String(this.musicOn));
             break;
         case 'FullScreen': this.toggleFullScreen(); break;
@@ -682,14 +844,16 @@ var ZarvexBook = (function () {
     Book.prototype.stopAutoPlay = function () { if (this.autoTimer) this.setAutoPlay(false); };
 
     Book.prototype.startMusicOnGesture = function () {
+        // Page music the browser held back starts now.
+        if (this.pageMusicWanted) this.syncMedia();
         if (this.audio && this.musicOn && this.audio.paused && !this.musicStarted) {
             this.musicStarted = true;
-            this.playMusic();
+            if (!this.pageMusicWanted) this.playMusic();
         }
     };
     Book.prototype.playMusic = function () {
-        var p = this.audio.play();
-        if (p && p.catch) p.catch(function () {});
+        var self = this, p = this.audio.play();
+        if (p && p.catch) p.catch(function (e) { if (e && e.name === 'NotAllowedError') self.musicStarted = false; });
     };
     Book.prototype.flipSound = function () {
         var AC = window.AudioContext || window.webkitAudioContext;
@@ -824,7 +988,9 @@ var ZarvexBook = (function () {
     Book.prototype.bindEvents = function () {
         var self = this;
         var gesture = function () { self.hadGesture = true; self.startMusicOnGesture(); };
+        // A mouse press lets sound start; a touch does so only when the finger lifts.
         this.root.addEventListener('pointerdown', gesture, true);
+        this.root.addEventListener('pointerup', gesture, true);
         document.addEventListener('keydown', gesture, true);
 
         this.counter.addEventListener('change', function () {
@@ -854,7 +1020,7 @@ var ZarvexBook = (function () {
             case 'PageDown': self.stopAutoPlay(); self.next(); break;
             case 'PageUp': self.stopAutoPlay(); self.prev(); break;
             case ' ':
-                if (t && /^(BUTTON|A)$/.test(t.tagName)) { handled = false; break; }
+                if (t && /^(BUTTON|A|VIDEO)$/.test(t.tagName)) { handled = false; break; }
                 self.stopAutoPlay(); if (ev.shiftKey) self.prev(); else self.next(); break;
             case 'Home': self.userGo(0); break;
             case 'End': self.userGo(self.spreadCount() - 1); break;
@@ -884,7 +1050,7 @@ var ZarvexBook = (function () {
         }, { passive: false });
 
         this.stage.addEventListener('dblclick', function (ev) {
-            if (ev.target.closest && ev.target.closest('a, .zv-edge')) return;
+            if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video')) return;
             var r = self.stage.getBoundingClientRect();
             self.setZoom(self.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
         });

@@ -1,7 +1,8 @@
 /* Mobile Flip player: the book viewer on the mobile page images, set up from the bookConfig
  * object that the publisher appends to this script. The page numbers and link areas come
  * from the book's own configuration script when it is there (a book made from part of a
- * document numbers its page files by document page), else the pages are 1..totalPageCount. */
+ * document numbers its page files by document page), else the pages are 1..totalPageCount.
+ * The media placed on the pages come from there too. */
 (function () {
     'use strict';
 
@@ -19,6 +20,11 @@
             for (var i = 1; i <= total; i++) pages.push({ number: i, fileIndex: i, links: [] });
             return pages;
         });
+    }
+
+    // The page editor's media files lie in the book's files folder, next to this player's folder.
+    function inFilesFolder(m) {
+        return { kind: m.kind, x: m.x, y: m.y, width: m.width, height: m.height, src: '../files/' + m.src };
     }
 
     function start() {
@@ -55,7 +61,8 @@
                 pageHeight: parseFloat(cfg('largePageHeight', 0)) || 0,
                 pages: pages.map(function (p, k) {
                     return { number: k + 1, normal: dir + p.fileIndex + '.jpg', large: dir + p.fileIndex + '.jpg',
-                             thumb: thumbDir + p.fileIndex + '.jpg', links: p.links || [] };
+                             thumb: thumbDir + p.fileIndex + '.jpg', links: p.links || [],
+                             media: (p.media || []).map(inFilesFolder) };
                 }),
             };
             if (model.title) document.title = model.title;

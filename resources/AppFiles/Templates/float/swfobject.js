@@ -269,6 +269,46 @@ var ZarvexDecode = (function () {
         return h;
     }
 
+    // A media file the page editor placed: a path inside the book's files folder. Scheme
+    // addresses, absolute paths, backslashes and ".." (also percent-encoded, which the browser
+    // reads as "..") are refused, and the browser's parser must agree that it stays inside.
+    function mediaRef(v) {
+        v = fileRef(v);
+        if (!v || /[\u0000-\u001f\u007f\\]/.test(v) || /^([a-z][a-z0-9+.-]*:|\/)/i.test(v)) return '';
+        if (v.split('/').some(function (s) { return /^(\.|%2e){2}$/i.test(s); })) return '';
+        var inside = 'https://book.invalid/files/';
+        try {
+            if (new URL(v, inside).href.indexOf(inside) !== 0) return '';
+        } catch (e) {
+            return '';
+        }
+        return v;
+    }
+
+    /* Media items of a page, as the page editor writes them:
+     *   <Item name="Image|Flash|Movie|Music" type="rect" x="0.1" y="0.2" width="0.3" height="0.25"
+     *         src="editor/071226153012.png"/>
+     * x, y, width and height are fractions of the page (origin top left), src a path relative to
+     * the files folder. Rectangles reaching out of the page are cut to it; empty ones and those
+     * wholly outside are dropped, as are items without a usable file. Document order is the
+     * drawing order. */
+    var MEDIA_KINDS = { Image: 'image', Flash: 'flash', Movie: 'movie', Music: 'music' };
+    function parseMedia(pageEl) {
+        var media = [];
+        for (var it = pageEl.firstElementChild; it; it = it.nextElementSibling) {
+            var kind = it.nodeName === 'Item' && MEDIA_KINDS[it.getAttribute('name')];
+            if (!kind) continue;
+            var src = mediaRef(it.getAttribute('src'));
+            var x = num(it.getAttribute('x'), NaN), y = num(it.getAttribute('y'), NaN);
+            var w = num(it.getAttribute('width'), NaN), h = num(it.getAttribute('height'), NaN);
+            if (!src || !(w > 0 && h > 0) || !isFinite(x) || !isFinite(y)) continue;
+            var x0 = Math.max(0, x), y0 = Math.max(0, y), x1 = Math.min(1, x + w), y1 = Math.min(1, y + h);
+            if (!(x1 > x0 && y1 > y0)) continue;
+            media.push({ kind: kind, x: x0, y: y0, width: x1 - x0, height: y1 - y0, src: src });
+        }
+        return media;
+    }
+
     function parseLinks(pageEl) {
         var links = [];
         for (var it = pageEl.firstElementChild; it; it = it.nextElementSibling) {
@@ -358,7 +398,7 @@ var ZarvexDecode = (function () {
                     number: model.pages.length + 1,
                     fileIndex: m ? parseInt(m[1], 10) : model.pages.length + 1,
                     normal: normal, large: items.large || normal, thumb: items.thumb || normal,
-                    links: parseLinks(p),
+                    links: parseLinks(p), media: parseMedia(p),
                 });
             }
         }
@@ -469,7 +509,7 @@ var ZarvexDecode = (function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums; }\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n";
+    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums; }\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
     (document.head || document.documentElement).appendChild(s);
 })();
 
@@ -508,6 +548,7 @@ var ZarvexBook = (function () {
         Info: 'M12 3a9 9 0 1 0 0 18 9 9 0 0 0 0-18zM12 11v6M12 7v1',
         Help: 'M12 3a9 9 0 1 0 0 18 9 9 0 0 0 0-18zM9.5 9.5a2.5 2.5 0 1 1 3.5 2.3c-.7.3-1 .9-1 1.7M12 17v.5',
         Close: 'M6 6l12 12M18 6L6 18',
+        Play: 'M8 5v14l11-7z',
     };
     var DURATION = 650;
 
@@ -557,6 +598,10 @@ var ZarvexBook = (function () {
         this.srcOrder = [];
         this.swfFailed = false;
         this.busy = null;
+        // Media of the pages: playing movies and page music by "page:item" key, the page music
+        // the reader switched off or that has ended, and the files that failed to load.
+        this.movies = {}; this.pageAudio = {}; this.musicOff = {}; this.musicDone = {};
+        this.brokenMedia = {}; this.flashPictures = {};
         this.storeKey = 'zarvex.lastPage:' + (this.opts.bookId || location.pathname);
         if (!this.count) {
             var box = el('div', 'zv-error', { role: 'alert' });
@@ -784,6 +829,7 @@ var ZarvexBook = (function () {
         var img = el('img', 'zv-img', { alt: 'Page ' + n, draggable: 'false' });
         p.appendChild(img);
         this.loadInto(img, page);
+        if (page.media && page.media.length) p.appendChild(this.mediaLayer(page));
         var links = el('div', 'zv-links');
         var self = this;
         page.links.forEach(function (l) {
@@ -810,6 +856,159 @@ var ZarvexBook = (function () {
         });
         p.appendChild(links);
         return p;
+    };
+
+    /* The media the page editor placed on a page, below its link areas: pictures, Flash
+     * pictures, movies behind a play button and the page music's speaker toggle. */
+    Book.prototype.mediaLayer = function (page) {
+        var layer = el('div', 'zv-media'), self = this;
+        page.media.forEach(function (m, k) {
+            if (self.brokenMedia[m.src]) return;
+            var key = page.number + ':' + k;
+            var box = el('div', 'zv-media-item zv-media-' + m.kind, { 'data-media': m.kind });
+            box.style.left = (m.x * 100) + '%';
+            box.style.top = (m.y * 100) + '%';
+            box.style.width = (m.width * 100) + '%';
+            box.style.height = (m.height * 100) + '%';
+            if (m.kind === 'movie') self.moviePlace(box, m, key);
+            else if (m.kind === 'music') self.musicToggle(box, key);
+            else self.mediaPicture(box, m);
+            layer.appendChild(box);
+        });
+        return layer;
+    };
+
+    Book.prototype.mediaFailed = function (src) {
+        this.brokenMedia[src] = true;
+        var boxes = this.root.querySelectorAll('.zv-media-item');
+        for (var i = 0; i < boxes.length; i++) if (boxes[i].zvSrc === src) boxes[i].remove();
+    };
+
+    // A picture, or the picture inside a Flash file; shown once loaded, so a file that cannot
+    // be read leaves the page as it was.
+    Book.prototype.mediaPicture = function (box, m) {
+        var self = this;
+        var img = el('img', 'zv-media-pic', { alt: '', draggable: 'false' });
+        box.zvSrc = m.src;
+        box.appendChild(img);
+        img.onload = function () { box.classList.add('zv-loaded'); };
+        img.onerror = function () { self.mediaFailed(m.src); };
+        if (m.kind !== 'flash') { img.src = this.url(m.src); return; }
+        if (!this.flashPictures[m.src]) {
+            this.flashPictures[m.src] = ZarvexDecode.loadBytes(this.url(m.src)).then(ZarvexDecode.jpegFromSwf)
+                .then(function (blob) { return URL.createObjectURL(blob); }, function () { return ''; });
+        }
+        this.flashPictures[m.src].then(function (src) {
+            if (src) img.src = src; else self.mediaFailed(m.src);
+        });
+    };
+
+    Book.prototype.moviePlace = function (box, m, key) {
+        var self = this;
+        box.zvSrc = m.src;
+        if (this.movies[key]) { box.appendChild(this.movies[key]); return; }
+        var b = el('button', 'zv-media-play', { type: 'button', 'aria-label': 'Play the movie', title: 'Play the movie' });
+        b.appendChild(icon('Play'));
+        b.addEventListener('click', function () { self.playMovie(box, m, key); });
+        box.appendChild(b);
+    };
+    Book.prototype.playMovie = function (box, m, key) {
+        var self = this;
+        var v = el('video', 'zv-media-video', { controls: '', playsinline: '' });
+        v.addEventListener('error', function () {
+            if (self.movies[key] === v) delete self.movies[key];
+            self.mediaFailed(m.src);
+        });
+        // Drags on the movie work its controls instead of turning the page.
+        v.addEventListener('pointerdown', function (ev) { ev.stopPropagation(); });
+        v.src = this.url(m.src);
+        this.movies[key] = v;
+        box.textContent = '';
+        box.appendChild(v);
+        v.focus();
+        var p = v.play();
+        if (p && p.catch) p.catch(function () {});
+    };
+
+    Book.prototype.musicToggle = function (box, key) {
+        var self = this;
+        box.zvSrc = this.musicItem(key).src;
+        var b = el('button', 'zv-media-sound', { type: 'button', 'aria-label': 'Page music', title: 'Page music',
+                                                  'aria-pressed': String(this.musicWanted(key)), 'data-media-key': key });
+        b.appendChild(icon('BackgroundSound'));
+        b.addEventListener('click', function () {
+            if (self.musicWanted(key)) self.musicOff[key] = true;
+            else { delete self.musicOff[key]; delete self.musicDone[key]; }
+            self.syncMedia();
+        });
+        box.appendChild(b);
+    };
+    Book.prototype.musicItem = function (key) {
+        var at = key.split(':');
+        return this.model.pages[at[0] - 1].media[at[1]];
+    };
+    Book.prototype.musicWanted = function (key) {
+        return !this.musicOff[key] && !this.musicDone[key] && !this.brokenMedia[this.musicItem(key).src];
+    };
+
+    /* Media follow the pages on screen: movies and music of pages turned away stop, the music
+     * of the pages shown plays (once the browser allows sound), and the book's own music waits
+     * while page music plays. */
+    Book.prototype.syncMedia = function () {
+        var self = this, shown = {}, playing = false;
+        this.spreadPages(this.spread).pages.forEach(function (n) { shown[n] = true; });
+        Object.keys(this.movies).forEach(function (key) {
+            if (shown[key.split(':')[0]]) return;
+            var v = self.movies[key];
+            delete self.movies[key];
+            v.pause();
+            v.removeAttribute('src');
+            v.load();
+        });
+        Object.keys(this.pageAudio).forEach(function (key) {
+            var a = self.pageAudio[key];
+            if (shown[key.split(':')[0]] && self.musicWanted(key)) return;
+            a.pause();
+            if (!shown[key.split(':')[0]]) {
+                a.currentTime = 0;
+                delete self.musicDone[key];
+            }
+        });
+        Object.keys(shown).forEach(function (n) {
+            (self.model.pages[n - 1].media || []).forEach(function (m, k) {
+                var key = n + ':' + k;
+                if (m.kind !== 'music' || !self.musicWanted(key)) return;
+                playing = true;
+                var a = self.pageAudio[key] || self.pageMusic(key, m);
+                if (!a.paused) return;
+                // Where sound must wait for the reader's first gesture, startMusicOnGesture retries.
+                var p = a.play();
+                if (p && p.catch) p.catch(function () {});
+            });
+        });
+        var toggles = this.root.querySelectorAll('.zv-media-sound');
+        for (var i = 0; i < toggles.length; i++) {
+            toggles[i].setAttribute('aria-pressed', String(this.musicWanted(toggles[i].getAttribute('data-media-key'))));
+        }
+        this.pageMusicWanted = playing;
+        if (!this.audio) return;
+        if (playing) this.audio.pause();
+        else if (this.musicOn && this.musicStarted && this.audio.paused) this.playMusic();
+    };
+    Book.prototype.pageMusic = function (key, m) {
+        var self = this;
+        var a = this.pageAudio[key] = new Audio(this.url(m.src));
+        a.className = 'zv-page-music';
+        a.setAttribute('data-media-key', key);
+        a.addEventListener('ended', function () { self.musicDone[key] = true; self.syncMedia(); });
+        a.addEventListener('error', function () {
+            delete self.pageAudio[key];
+            a.remove();
+            self.mediaFailed(m.src);
+            self.syncMedia();
+        });
+        this.root.appendChild(a);
+        return a;
     };
 
     /* Page picture address: image pages directly, Flash pages through their JPEG. */
@@ -920,6 +1119,7 @@ var ZarvexBook = (function () {
         ['First', 'Prev'].forEach(function (b) { this.buttons[b].disabled = atStart; }, this);
         ['Next', 'Last'].forEach(function (b) { this.buttons[b].disabled = atEnd; }, this);
         this.root.setAttribute('data-pages', pages.join(','));
+        this.syncMedia();
         var first = pages[0] || 1;
         if (this.opts.updateHash !== false) {
             try { history.replaceState(null, '', '#p=' + first); } catch (e) { /* sandboxed */ }
@@ -952,6 +1152,7 @@ var ZarvexBook = (function () {
         if (this.busy) this.busy.finish();
         var from = this.spread;
         this.spread = i;
+        this.syncMedia();
         if (!animate || i === from || !this.pageW) { this.render(); return; }
         if (this.model.flipSound) this.flipSound();
         if (reducedMotion()) this.fade(); else this.flip(from, i, dir || (i > from ? 1 : -1));
@@ -961,6 +1162,7 @@ var ZarvexBook = (function () {
         var old = this.bookEl.cloneNode(true);
         old.classList.add('zv-fadeout');
         old.setAttribute('aria-hidden', 'true');
+        Array.prototype.forEach.call(old.querySelectorAll('video'), function (v) { v.remove(); });
         this.render();
         this.zoomEl.appendChild(old);
         var anim = old.animate ? old.animate([{ opacity: 1 }, { opacity: 0 }], { duration: 200 }) : null;
@@ -1054,7 +1256,7 @@ var ZarvexBook = (function () {
         case 'AutoPlay': this.setAutoPlay(!this.autoTimer); break;
         case 'BackgroundSound':
             this.musicOn = !this.musicOn;
-            if (this.musicOn) this.playMusic(); else this.audio.pause();
+            if (this.musicOn && !this.pageMusicWanted) this.playMusic(); else this.audio.pause();
             btn.setAttribute('aria-pressed', String(this.musicOn));
             break;
         case 'FullScreen': this.toggleFullScreen(); break;
@@ -1157,14 +1359,16 @@ var ZarvexBook = (function () {
     Book.prototype.stopAutoPlay = function () { if (this.autoTimer) this.setAutoPlay(false); };
 
     Book.prototype.startMusicOnGesture = function () {
+        // Page music the browser held back starts now.
+        if (this.pageMusicWanted) this.syncMedia();
         if (this.audio && this.musicOn && this.audio.paused && !this.musicStarted) {
             this.musicStarted = true;
-            this.playMusic();
+            if (!this.pageMusicWanted) this.playMusic();
         }
     };
     Book.prototype.playMusic = function () {
-        var p = this.audio.play();
-        if (p && p.catch) p.catch(function () {});
+        var self = this, p = this.audio.play();
+        if (p && p.catch) p.catch(function (e) { if (e && e.name === 'NotAllowedError') self.musicStarted = false; });
     };
     Book.prototype.flipSound = function () {
         var AC = window.AudioContext || window.webkitAudioContext;
@@ -1299,7 +1503,9 @@ var ZarvexBook = (function () {
     Book.prototype.bindEvents = function () {
         var self = this;
         var gesture = function () { self.hadGesture = true; self.startMusicOnGesture(); };
+        // A mouse press lets sound start; a touch does so only when the finger lifts.
         this.root.addEventListener('pointerdown', gesture, true);
+        this.root.addEventListener('pointerup', gesture, true);
         document.addEventListener('keydown', gesture, true);
 
         this.counter.addEventListener('change', function () {
@@ -1329,7 +1535,7 @@ var ZarvexBook = (function () {
             case 'PageDown': self.stopAutoPlay(); self.next(); break;
             case 'PageUp': self.stopAutoPlay(); self.prev(); break;
             case ' ':
-                if (t && /^(BUTTON|A)$/.test(t.tagName)) { handled = false; break; }
+                if (t && /^(BUTTON|A|VIDEO)$/.test(t.tagName)) { handled = false; break; }
                 self.stopAutoPlay(); if (ev.shiftKey) self.prev(); else self.next(); break;
             case 'Home': self.userGo(0); break;
             case 'End': self.userGo(self.spreadCount() - 1); break;
@@ -1359,7 +1565,7 @@ var ZarvexBook = (function () {
         }, { passive: false });
 
         this.stage.addEventListener('dblclick', function (ev) {
-            if (ev.target.closest && ev.target.closest('a, .zv-edge')) return;
+            if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video')) return;
             var r = self.stage.getBoundingClientRect();
             self.setZoom(self.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
         });

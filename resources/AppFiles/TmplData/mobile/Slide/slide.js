@@ -269,6 +269,46 @@ var ZarvexDecode = (function () {
         return h;
     }
 
+    // A media file the page editor placed: a path inside the book's files folder. Scheme
+    // addresses, absolute paths, backslashes and ".." (also percent-encoded, which the browser
+    // reads as "..") are refused, and the browser's parser must agree that it stays inside.
+    function mediaRef(v) {
+        v = fileRef(v);
+        if (!v || /[\u0000-\u001f\u007f\\]/.test(v) || /^([a-z][a-z0-9+.-]*:|\/)/i.test(v)) return '';
+        if (v.split('/').some(function (s) { return /^(\.|%2e){2}$/i.test(s); })) return '';
+        var inside = 'https://book.invalid/files/';
+        try {
+            if (new URL(v, inside).href.indexOf(inside) !== 0) return '';
+        } catch (e) {
+            return '';
+        }
+        return v;
+    }
+
+    /* Media items of a page, as the page editor writes them:
+     *   <Item name="Image|Flash|Movie|Music" type="rect" x="0.1" y="0.2" width="0.3" height="0.25"
+     *         src="editor/071226153012.png"/>
+     * x, y, width and height are fractions of the page (origin top left), src a path relative to
+     * the files folder. Rectangles reaching out of the page are cut to it; empty ones and those
+     * wholly outside are dropped, as are items without a usable file. Document order is the
+     * drawing order. */
+    var MEDIA_KINDS = { Image: 'image', Flash: 'flash', Movie: 'movie', Music: 'music' };
+    function parseMedia(pageEl) {
+        var media = [];
+        for (var it = pageEl.firstElementChild; it; it = it.nextElementSibling) {
+            var kind = it.nodeName === 'Item' && MEDIA_KINDS[it.getAttribute('name')];
+            if (!kind) continue;
+            var src = mediaRef(it.getAttribute('src'));
+            var x = num(it.getAttribute('x'), NaN), y = num(it.getAttribute('y'), NaN);
+            var w = num(it.getAttribute('width'), NaN), h = num(it.getAttribute('height'), NaN);
+            if (!src || !(w > 0 && h > 0) || !isFinite(x) || !isFinite(y)) continue;
+            var x0 = Math.max(0, x), y0 = Math.max(0, y), x1 = Math.min(1, x + w), y1 = Math.min(1, y + h);
+            if (!(x1 > x0 && y1 > y0)) continue;
+            media.push({ kind: kind, x: x0, y: y0, width: x1 - x0, height: y1 - y0, src: src });
+        }
+        return media;
+    }
+
     function parseLinks(pageEl) {
         var links = [];
         for (var it = pageEl.firstElementChild; it; it = it.nextElementSibling) {
@@ -358,7 +398,7 @@ var ZarvexDecode = (function () {
                     number: model.pages.length + 1,
                     fileIndex: m ? parseInt(m[1], 10) : model.pages.length + 1,
                     normal: normal, large: items.large || normal, thumb: items.thumb || normal,
-                    links: parseLinks(p),
+                    links: parseLinks(p), media: parseMedia(p),
                 });
             }
         }
