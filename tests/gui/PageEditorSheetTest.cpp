@@ -271,7 +271,8 @@ TEST_F(WindowTest, PageEditorOpensOnThePreviewAndGivesBackTheListItRead) {
     for (int i = 0; i < 100 && pictures != "11"; ++i, QTest::qWait(100))
         pictures = evaluate(sheet->webView()->page(), loaded);
     EXPECT_EQ(pictures.toStdString(), "11"); // ten thumbnails and the page shown
-    QTest::qWait(200);
+    sheet->resize(gui::PageEditorSheet::kMaximumSize);
+    QTest::qWait(500);
     keepShot(*sheet, "page-editor.png");
     const auto squeezed = [](std::string text) {
         std::erase_if(text, [](unsigned char c) { return std::isspace(c); });
