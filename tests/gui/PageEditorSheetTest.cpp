@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 
 #include "archive/ConfigEnvelope.h"
+#include "base/Resources.h"
 #include "base/StringUtil.h"
 #include "base/Xml.h"
 
@@ -259,6 +260,7 @@ TEST_F(WindowTest, PageEditorOpensOnThePreviewAndGivesBackTheListItRead) {
     QSignalSpy shown(sheet, &gui::PageEditorSheet::editorShown);
     ASSERT_TRUE(shown.wait(30000));
     EXPECT_TRUE(shown[0][0].toBool());
+    EXPECT_EQ(slurp(preview / "PageEditor.swf"), slurp(resourcePath("PageEditor.swf")));
     EXPECT_NE(slurp(preview / "pages.xml").find("bace=\"" + (preview / "files").string() + "/\""),
               std::string::npos);
     QString answer;
