@@ -1,0 +1,139 @@
+/* Reader input: the first gesture (which lets sound start), the keyboard, the wheel, double
+ * clicks, swipes, pans and pinches on the stage, and the page edges that turn pages. Pages
+ * turn only from these and the buttons, so link areas inside a page stay clickable. */
+var BookInput = (function () {
+    var el = BookDom.el, nav = BookNavigation;
+
+    function watchGestures(ctx) {
+        var gesture = function () { ctx.hadGesture = true; BookSound.startOnGesture(ctx); };
+        // A mouse press lets sound start; a touch does so only when the finger lifts.
+        ctx.root.addEventListener('pointerdown', gesture, true);
+        ctx.root.addEventListener('pointerup', gesture, true);
+        document.addEventListener('keydown', gesture, true);
+    }
+
+    function watchKeys(ctx) {
+        document.addEventListener('keydown', function (ev) {
+            if (ev.defaultPrevented) return;
+            var t = ev.target;
+            if (ev.key === 'Escape') {
+                if (BookPanels.closeDialog(ctx)) return;
+                if (ctx.zoom > 1) { BookZoom.set(ctx, 1); return; }
+                if (!ctx.thumbs.hidden) BookPanels.toggleThumbs(ctx, false);
+                return;
+            }
+            if (!ctx.dialog.hidden) return;
+            if (t && (t.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName))) return;
+            if (ev.altKey || ev.metaKey || (ev.ctrlKey && !/^[+=\-0]$/.test(ev.key))) return;
+            var handled = true;
+            switch (ev.key) {
+            case 'ArrowRight': if (ctx.zoom > 1) BookZoom.pan(ctx, -60, 0); else nav.visualTurn(ctx, 'right'); break;
+            case 'ArrowLeft': if (ctx.zoom > 1) BookZoom.pan(ctx, 60, 0); else nav.visualTurn(ctx, 'left'); break;
+            case 'ArrowUp': if (ctx.zoom > 1) BookZoom.pan(ctx, 0, 60); else handled = false; break;
+            case 'ArrowDown': if (ctx.zoom > 1) BookZoom.pan(ctx, 0, -60); else handled = false; break;
+            case 'PageDown': nav.stopAutoPlay(ctx); nav.next(ctx); break;
+            case 'PageUp': nav.stopAutoPlay(ctx); nav.prev(ctx); break;
+            case ' ':
+                if (t && /^(BUTTON|A|VIDEO)$/.test(t.tagName)) { handled = false; break; }
+                nav.stopAutoPlay(ctx); if (ev.shiftKey) nav.prev(ctx); else nav.next(ctx); break;
+            case 'Home': nav.userGo(ctx, 0); break;
+            case 'End': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
+            case '+': case '=': BookZoom.set(ctx, ctx.zoom * 1.5); break;
+            case '-': BookZoom.set(ctx, ctx.zoom / 1.5); break;
+            case '0': BookZoom.set(ctx, 1); break;
+            default: handled = false;
+            }
+            if (handled) ev.preventDefault();
+        });
+    }
+
+    // The wheel turns one page per notch-sized stroke, pans when zoomed in, zooms with Ctrl.
+    function watchWheel(ctx) {
+        var wheelAcc = 0, wheelAt = 0;
+        ctx.stage.addEventListener('wheel', function (ev) {
+            ev.preventDefault();
+            var r = ctx.stage.getBoundingClientRect();
+            if (ev.ctrlKey) { BookZoom.set(ctx, ctx.zoom * (ev.deltaY < 0 ? 1.2 : 1 / 1.2), ev.clientX - r.left, ev.clientY - r.top); return; }
+            if (ctx.zoom > 1) { BookZoom.pan(ctx, -ev.deltaX, -ev.deltaY); return; }
+            var now = Date.now();
+            if (now - wheelAt > 300) wheelAcc = 0;
+            wheelAcc += Math.abs(ev.deltaY) > Math.abs(ev.deltaX) ? ev.deltaY : ev.deltaX;
+            if (Math.abs(wheelAcc) >= 40 && now - wheelAt > 450) {
+                wheelAt = now;
+                nav.stopAutoPlay(ctx);
+                if (wheelAcc > 0) nav.next(ctx); else nav.prev(ctx);
+                wheelAcc = 0;
+            }
+        }, { passive: false });
+    }
+
+    function watchPointer(ctx) {
+        var stage = ctx.stage;
+        stage.addEventListener('dblclick', function (ev) {
+            if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video')) return;
+            var r = stage.getBoundingClientRect();
+            BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
+        });
+
+        // One pointer swipes (or pans when zoomed in); two pointers pinch.
+        var pts = {}, start = null, pinch = null;
+        stage.addEventListener('pointerdown', function (ev) {
+            pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
+            var ids = Object.keys(pts);
+            if (ids.length === 1) {
+                start = { x: ev.clientX, y: ev.clientY, px: ctx.panX, py: ctx.panY, t: Date.now() };
+            } else if (ids.length === 2) {
+                var a = pts[ids[0]], b = pts[ids[1]];
+                pinch = { d: Math.hypot(a.x - b.x, a.y - b.y), z: ctx.zoom };
+                start = null;
+            }
+        });
+        stage.addEventListener('pointermove', function (ev) {
+            if (!pts[ev.pointerId]) return;
+            pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
+            var ids = Object.keys(pts);
+            if (pinch && ids.length === 2) {
+                var a = pts[ids[0]], b = pts[ids[1]];
+                var r = stage.getBoundingClientRect();
+                BookZoom.set(ctx, pinch.z * Math.hypot(a.x - b.x, a.y - b.y) / (pinch.d || 1),
+                             (a.x + b.x) / 2 - r.left, (a.y + b.y) / 2 - r.top);
+            } else if (start && ctx.zoom > 1) {
+                ctx.panX = start.px + ev.clientX - start.x;
+                ctx.panY = start.py + ev.clientY - start.y;
+                BookZoom.apply(ctx);
+            }
+        });
+        var end = function (ev) {
+            if (!pts[ev.pointerId]) return;
+            delete pts[ev.pointerId];
+            if (Object.keys(pts).length < 2) pinch = null;
+            if (start && ctx.zoom === 1 && ev.type === 'pointerup') {
+                var dx = ev.clientX - start.x, dy = ev.clientY - start.y;
+                if (Math.abs(dx) > 50 && Math.abs(dx) > 1.5 * Math.abs(dy) && Date.now() - start.t < 1000) {
+                    nav.visualTurn(ctx, dx < 0 ? 'right' : 'left');
+                }
+            }
+            start = null;
+        };
+        stage.addEventListener('pointerup', end);
+        stage.addEventListener('pointercancel', end);
+    }
+
+    // The outer edges of the spread turn pages; the rest of a page is left to its links.
+    function addEdges(ctx, slot, side) {
+        var page = slot.firstChild;
+        if (!page || page.classList.contains('zv-blank')) return;
+        var edge = el('div', 'zv-edge zv-edge-' + side, { 'aria-hidden': 'true' });
+        edge.addEventListener('click', function (ev) {
+            ev.stopPropagation();
+            if (ctx.zoom > 1) return;
+            nav.visualTurn(ctx, side);
+        });
+        page.appendChild(edge);
+    }
+
+    return {
+        watchGestures: watchGestures, watchKeys: watchKeys, watchWheel: watchWheel, watchPointer: watchPointer,
+        addEdges: addEdges,
+    };
+})();

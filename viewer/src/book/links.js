@@ -1,0 +1,33 @@
+/* The link areas of a page: a page number turns to that page, an address opens in a new tab. */
+var BookLinks = (function () {
+    var el = BookDom.el;
+
+    function layer(ctx, page) {
+        var links = el('div', 'zv-links');
+        page.links.forEach(function (l) {
+            var a = el('a', 'zv-link');
+            a.style.left = (l.x * 100) + '%';
+            a.style.top = (l.y * 100) + '%';
+            a.style.width = (l.width * 100) + '%';
+            a.style.height = (l.height * 100) + '%';
+            if (l.page) {
+                a.href = '#p=' + l.page;
+                a.setAttribute('aria-label', 'Go to page ' + l.page);
+                a.setAttribute('data-link-page', String(l.page));
+                a.addEventListener('click', function (ev) {
+                    ev.preventDefault();
+                    BookNavigation.userGo(ctx, BookLayout.spreadOf(ctx, l.page));
+                });
+            } else {
+                a.href = l.href;
+                a.target = '_blank';
+                a.rel = 'noopener noreferrer';
+                a.setAttribute('aria-label', 'Link: ' + l.href);
+            }
+            links.appendChild(a);
+        });
+        return links;
+    }
+
+    return { layer: layer };
+})();

@@ -1,0 +1,48 @@
+/* What the viewer remembers: the page in the address (#p=N), the last page read and the
+ * bookmarks, both kept in the browser's storage under ctx.storeKey. */
+var BookState = (function () {
+    function storage() {
+        try { return window.localStorage; } catch (e) { return null; }
+    }
+
+    function pageFromHash(ctx) {
+        var m = /[#&]p=(\d+)/.exec(location.hash);
+        return m ? Math.max(1, Math.min(ctx.count, parseInt(m[1], 10))) : 0;
+    }
+    function savedPage(ctx) {
+        var st = storage(), v = st && st.getItem(ctx.storeKey);
+        var n = parseInt(v, 10);
+        return n >= 1 && n <= ctx.count ? n : 0;
+    }
+    // The first page on screen goes into the address (unless the host says otherwise) and storage.
+    function remember(ctx, first) {
+        if (ctx.opts.updateHash !== false) {
+            try { history.replaceState(null, '', '#p=' + first); } catch (e) { /* sandboxed */ }
+        }
+        var st = storage();
+        if (st) try { st.setItem(ctx.storeKey, String(first)); } catch (e) { /* full or denied */ }
+    }
+
+    function bookmarks(ctx) {
+        var st = storage(), list = [];
+        try { list = JSON.parse(st && st.getItem(ctx.storeKey + ':marks') || '[]'); } catch (e) { list = []; }
+        return Array.isArray(list) ? list.filter(function (n) { return typeof n === 'number'; }) : [];
+    }
+    function saveBookmarks(ctx, marks) {
+        var st = storage();
+        if (st) try { st.setItem(ctx.storeKey + ':marks', JSON.stringify(marks)); } catch (e) { /* denied */ }
+    }
+
+    // A page typed into the address, or reached with the back button, is turned to.
+    function watchHash(ctx) {
+        window.addEventListener('hashchange', function () {
+            var n = pageFromHash(ctx);
+            if (n && BookLayout.currentPages(ctx).indexOf(n) < 0) BookNavigation.show(ctx, BookLayout.spreadOf(ctx, n), true);
+        });
+    }
+
+    return {
+        pageFromHash: pageFromHash, savedPage: savedPage, remember: remember,
+        bookmarks: bookmarks, saveBookmarks: saveBookmarks, watchHash: watchHash,
+    };
+})();
