@@ -19,8 +19,7 @@ function Book(host, model, opts) {
     (model.hidden || []).forEach(function (h) { ctx.hidden[h] = true; });
     ctx.spread = 0; // the spread on screen (navigation); ctx.mode, pageW, pageH: layout
     ctx.zoom = 1; ctx.panX = 0; ctx.panY = 0; // zoom
-    ctx.srcCache = {}; // loading: the pictures of Flash pages by file, oldest first in srcOrder
-    ctx.srcOrder = [];
+    ctx.pictures = {}; // loading: the page pictures loading or kept, by page number
     ctx.swfFailed = false;
     ctx.busy = null; // turning: the turn under way
     // Media of the pages: playing movies and page music by "page:item" key, the page music

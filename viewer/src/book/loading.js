@@ -1,8 +1,13 @@
-/* Page pictures: image pages directly, Flash pages through the JPEG taken out of them (kept
- * for the pages around the reader), the notice when Flash pages cannot be read, and the
- * preloading of the neighbouring spreads. */
+/* Page pictures: image pages directly, Flash pages through the JPEG taken out of them, the
+ * notice when Flash pages cannot be read, and the order of loading: the pages on screen first,
+ * the spreads on each side after them at a lower priority, nothing further away. Pictures are
+ * decoded before they are shown and kept for the pages around the reader, so a turn moves
+ * ready pictures into place instead of waiting for them.
+ * ctx.pictures: page number -> { n, state: 'wait' | 'loading' | 'ready' | 'failed', img,
+ * blob (address to release), cancel, holders (page elements waiting for the picture) }. */
 var BookLoading = (function () {
     var el = BookDom.el;
+    var KEEP = 2; // spreads on each side whose decoded pictures are kept
 
     function notice(ctx) {
         ctx.notice = el('div', 'zv-notice', { role: 'alert' });
@@ -10,56 +15,128 @@ var BookLoading = (function () {
         return ctx.notice;
     }
 
-    /* Page picture address: image pages directly, Flash pages through their JPEG. */
-    function pageSrc(ctx, page) {
-        var rel = page.normal;
-        if (!/\.swf$/i.test(rel)) return Promise.resolve(BookDom.url(ctx, rel));
-        if (ctx.srcCache[rel]) return ctx.srcCache[rel];
-        var p = ZarvexDecode.loadBytes(BookDom.url(ctx, rel)).then(ZarvexDecode.jpegFromSwf).then(function (blob) {
-            return URL.createObjectURL(blob);
-        }).catch(function (e) {
+    function isSwf(rel) { return /\.swf$/i.test(rel || ''); }
+
+    /* The picture inside a Flash file as a blob address; job.cancelled stops it. */
+    function swfPicture(ctx, rel, job) {
+        var abort = window.AbortController ? new AbortController() : null;
+        job.abort = function () { if (abort) abort.abort(); };
+        return ZarvexDecode.loadBytes(BookDom.url(ctx, rel), { signal: abort && abort.signal, priority: job.priority })
+            .then(ZarvexDecode.jpegFromSwf).then(function (blob) {
+                var u = URL.createObjectURL(blob);
+                if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
+                job.blob = u;
+                return u;
+            });
+    }
+
+    /* Page picture address: image pages directly, Flash pages through their JPEG, or their
+     * thumbnail when the Flash file cannot be read. */
+    function pageSrc(ctx, page, job) {
+        if (!isSwf(page.normal)) return Promise.resolve(BookDom.url(ctx, page.normal));
+        return swfPicture(ctx, page.normal, job).catch(function (e) {
+            if (job.cancelled) throw e;
             swfUnreadable(ctx, e);
-            return BookDom.url(ctx, page.thumb && !/\.swf$/i.test(page.thumb) ? page.thumb : '');
+            if (!page.thumb || isSwf(page.thumb)) throw e;
+            return BookDom.url(ctx, page.thumb);
         });
-        ctx.srcCache[rel] = p;
-        ctx.srcOrder.push(rel);
-        trimCache(ctx);
-        return p;
     }
 
-    // Pictures taken out of Flash pages are kept for the pages around the reader only, so a
-    // long book read to the end does not hold every page in memory.
-    function trimCache(ctx) {
-        var keep = {}, limit = 40;
-        for (var d = -3; d <= 3; d++) {
-            var i = ctx.spread + d;
-            if (i >= 0 && i < BookLayout.spreadCount(ctx)) {
-                BookLayout.spreadPages(ctx, i).pages.forEach(function (n) { keep[ctx.model.pages[n - 1].normal] = true; });
-            }
-        }
-        for (var k = 0; k < ctx.srcOrder.length && ctx.srcOrder.length > limit;) {
-            var rel = ctx.srcOrder[k];
-            if (keep[rel]) { k++; continue; }
-            ctx.srcOrder.splice(k, 1);
-            var old = ctx.srcCache[rel];
-            delete ctx.srcCache[rel];
-            old.then(function (u) { if (/^blob:/.test(u)) URL.revokeObjectURL(u); });
-        }
+    function entry(ctx, n) {
+        return ctx.pictures[n] || (ctx.pictures[n] = { n: n, state: 'wait', holders: [] });
     }
 
-    // The first picture loaded gives the page shape when the model has none.
-    function loadInto(ctx, img, page) {
-        pageSrc(ctx, page).then(function (src) {
-            if (!src) return;
-            img.onload = function () {
-                if (!ctx.naturalRatio && img.naturalHeight) {
-                    ctx.naturalRatio = img.naturalWidth / img.naturalHeight;
-                    if (!(ctx.model.pageWidth > 0)) BookLayout.layout(ctx);
-                }
-                img.parentNode && img.parentNode.classList.add('zv-loaded');
-            };
+    function start(ctx, e, high) {
+        var job = e.job = { priority: high ? 'high' : 'low', cancelled: false };
+        var img = el('img', 'zv-img', { alt: 'Page ' + e.n, draggable: 'false', fetchpriority: job.priority });
+        e.state = 'loading';
+        e.cancel = function () {
+            job.cancelled = true;
+            if (job.abort) job.abort();
+            img.removeAttribute('src'); // stops the download
+        };
+        pageSrc(ctx, ctx.model.pages[e.n - 1], job).then(function (src) {
+            if (job.cancelled) return null;
             img.src = src;
+            return img.decode();
+        }).then(function () {
+            if (job.cancelled) return;
+            e.state = 'ready'; e.img = img; e.blob = job.blob;
+            if (!ctx.naturalRatio && img.naturalHeight) {
+                ctx.naturalRatio = img.naturalWidth / img.naturalHeight;
+                if (!(ctx.model.pageWidth > 0)) BookLayout.layout(ctx);
+            }
+            settle(ctx, e);
+        }, function () {
+            if (job.cancelled) return;
+            e.state = 'failed';
+            if (job.blob) URL.revokeObjectURL(job.blob);
+            settle(ctx, e);
         });
+    }
+
+    function settle(ctx, e) {
+        var holders = e.holders;
+        e.holders = [];
+        holders.forEach(function (p) { if (p.isConnected) fill(ctx, p, e.n); });
+        update(ctx);
+    }
+
+    /* Fills the page element p of page n with its picture: the kept one at once, a short
+     * message when it cannot be loaded, else when it arrives. */
+    function fill(ctx, p, n) {
+        var e = entry(ctx, n);
+        if (e.state === 'ready') {
+            // One picture element per page: the page element on screen takes it over.
+            p.insertBefore(e.img, p.firstChild);
+            p.classList.add('zv-loaded');
+        } else if (e.state === 'failed') {
+            p.insertBefore(missing('Page ' + n + ' could not be loaded.'), p.firstChild);
+            p.classList.add('zv-loaded', 'zv-failed');
+        } else {
+            e.holders.push(p);
+        }
+    }
+
+    function missing(text) {
+        var m = el('div', 'zv-missing', { role: 'img', 'aria-label': text });
+        m.textContent = text;
+        return m;
+    }
+
+    function spreadsAround(ctx, reach) {
+        var groups = [];
+        [0, 1, -1].concat(reach > 1 ? [2, -2] : []).forEach(function (d) {
+            var i = ctx.spread + d;
+            if (i >= 0 && i < BookLayout.spreadCount(ctx)) groups.push(BookLayout.spreadPages(ctx, i).pages);
+        });
+        return groups;
+    }
+
+    /* Loads what the spread on screen needs: its own pages first, the spreads on each side once
+     * those are there; stops the loads of pages no longer near and lets go of far pictures. */
+    function update(ctx) {
+        var groups = spreadsAround(ctx, 1), near = {}, keep = {};
+        groups.forEach(function (g) { g.forEach(function (n) { near[n] = true; }); });
+        spreadsAround(ctx, KEEP).forEach(function (g) { g.forEach(function (n) { keep[n] = true; }); });
+        Object.keys(ctx.pictures).forEach(function (k) {
+            var e = ctx.pictures[k];
+            if (e.state === 'ready' || e.state === 'failed' ? keep[e.n] : near[e.n]) return;
+            if (e.state === 'loading') e.cancel();
+            if (e.blob) URL.revokeObjectURL(e.blob);
+            delete ctx.pictures[k];
+        });
+        var visible = groups[0] || [];
+        visible.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, true); });
+        var settled = visible.every(function (n) { var s = ctx.pictures[n].state; return s === 'ready' || s === 'failed'; });
+        if (settled) {
+            groups.slice(1).forEach(function (g) {
+                g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
+            });
+        }
+        // How many pictures are still on their way, for scripts that wait for a quiet book.
+        var pending = Object.keys(ctx.pictures).filter(function (k) { return ctx.pictures[k].state === 'loading'; });
+        ctx.root.setAttribute('data-pending', String(pending.length));
     }
 
     function swfUnreadable(ctx, err) {
@@ -77,18 +154,19 @@ var BookLoading = (function () {
         BookLayout.layout(ctx);
     }
 
-    function preload(ctx) {
-        var want = [];
-        for (var d = -2; d <= 2; d++) {
-            var i = ctx.spread + d;
-            if (i >= 0 && i < BookLayout.spreadCount(ctx)) want = want.concat(BookLayout.spreadPages(ctx, i).pages);
-        }
-        want.forEach(function (n) {
-            pageSrc(ctx, ctx.model.pages[n - 1]).then(function (src) {
-                if (src && !/^blob:/.test(src)) { var im = new Image(); im.src = src; }
-            });
-        });
+    /* The thumbnail picture of a page into img, or a short message in its place: the thumbnail
+     * file, and for a Flash thumbnail the picture inside it. */
+    function loadThumb(ctx, img, page) {
+        var job = { priority: 'low' };
+        var src = isSwf(page.thumb) ? swfPicture(ctx, page.thumb, job) : Promise.resolve(BookDom.url(ctx, page.thumb));
+        var failed = function () {
+            img.replaceWith(missing('Unavailable'));
+        };
+        src.then(function (u) {
+            img.onerror = failed;
+            img.src = u;
+        }, failed);
     }
 
-    return { notice: notice, loadInto: loadInto, preload: preload };
+    return { notice: notice, fill: fill, update: update, loadThumb: loadThumb };
 })();

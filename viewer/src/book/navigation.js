@@ -34,7 +34,7 @@ var BookNavigation = (function () {
         BookMedia.sync(ctx);
         BookState.remember(ctx, pages[0] || 1);
         BookPanels.markThumbs(ctx, pages);
-        BookLoading.preload(ctx);
+        BookLoading.update(ctx);
     }
 
     function userGo(ctx, i) {

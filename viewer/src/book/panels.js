@@ -8,13 +8,25 @@ var BookPanels = (function () {
         ctx.thumbs.hidden = true;
         return ctx.thumbs;
     }
+    // The thumbnail files load as they scroll into the strip (from disk as well, where the
+    // browser's own lazy loading does not hold them back); until then the page shape holds
+    // their place.
     function fillThumbs(ctx) {
-        var list = el('ol', 'zv-thumblist');
-        ctx.model.pages.forEach(function (page, k) {
+        var list = el('ol', 'zv-thumblist'), m = ctx.model;
+        var ratio = m.pageWidth > 0 && m.pageHeight > 0 ? m.pageWidth / m.pageHeight : 0.75;
+        var seen = window.IntersectionObserver ? new IntersectionObserver(function (entries) {
+            entries.forEach(function (en) {
+                if (!en.isIntersecting) return;
+                seen.unobserve(en.target);
+                BookLoading.loadThumb(ctx, en.target, m.pages[+en.target.getAttribute('data-index')]);
+            });
+        }, { root: ctx.thumbs, rootMargin: '0px 100px' }) : null;
+        m.pages.forEach(function (page, k) {
             var li = el('li');
             var b = el('button', 'zv-thumb', { type: 'button', 'aria-label': 'Page ' + (k + 1) });
-            var img = el('img', '', { alt: '', loading: 'lazy', draggable: 'false' });
-            img.src = BookDom.url(ctx, page.thumb);
+            var img = el('img', '', { alt: '', draggable: 'false', 'data-index': String(k) });
+            img.style.aspectRatio = 'auto ' + ratio;
+            if (seen) seen.observe(img); else BookLoading.loadThumb(ctx, img, page);
             var cap = el('span');
             cap.textContent = String(k + 1);
             b.appendChild(img); b.appendChild(cap);

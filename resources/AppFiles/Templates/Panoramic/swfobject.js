@@ -450,8 +450,10 @@ var ZarvexDecode = (function () {
     }
 
     /* Bytes of a file of the book. fetch() does not read file addresses; XMLHttpRequest does
-     * where the browser allows it (web views with local file access), and fails otherwise. */
-    function loadBytes(url) {
+     * where the browser allows it (web views with local file access), and fails otherwise.
+     * opts.signal (an AbortSignal) stops the download; opts.priority: 'high' or 'low'. */
+    function loadBytes(url, opts) {
+        opts = opts || {};
         if (/^file:/i.test(url) || (location.protocol === 'file:' && !/^[a-z]+:/i.test(url))) {
             return new Promise(function (resolve, reject) {
                 var x = new XMLHttpRequest();
@@ -462,10 +464,14 @@ var ZarvexDecode = (function () {
                     else reject(new Error('cannot read ' + url));
                 };
                 x.onerror = function () { reject(new Error('cannot read ' + url)); };
+                if (opts.signal) opts.signal.addEventListener('abort', function () { x.abort(); reject(new Error('cancelled')); });
                 try { x.send(); } catch (e) { reject(e); }
             });
         }
-        return fetch(url).then(function (r) {
+        var init = {};
+        if (opts.signal) init.signal = opts.signal;
+        if (opts.priority) init.priority = opts.priority;
+        return fetch(url, init).then(function (r) {
             if (!r.ok) throw new Error('cannot read ' + url + ' (' + r.status + ')');
             return r.arrayBuffer();
         }).then(function (b) { return new Uint8Array(b); });
@@ -509,7 +515,7 @@ var ZarvexDecode = (function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums; }\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
+    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\n  background: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums; }\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
     (document.head || document.documentElement).appendChild(s);
 })();
 
@@ -788,11 +794,16 @@ var BookLayout = (function () {
     };
 })();
 
-/* Page pictures: image pages directly, Flash pages through the JPEG taken out of them (kept
- * for the pages around the reader), the notice when Flash pages cannot be read, and the
- * preloading of the neighbouring spreads. */
+/* Page pictures: image pages directly, Flash pages through the JPEG taken out of them, the
+ * notice when Flash pages cannot be read, and the order of loading: the pages on screen first,
+ * the spreads on each side after them at a lower priority, nothing further away. Pictures are
+ * decoded before they are shown and kept for the pages around the reader, so a turn moves
+ * ready pictures into place instead of waiting for them.
+ * ctx.pictures: page number -> { n, state: 'wait' | 'loading' | 'ready' | 'failed', img,
+ * blob (address to release), cancel, holders (page elements waiting for the picture) }. */
 var BookLoading = (function () {
     var el = BookDom.el;
+    var KEEP = 2; // spreads on each side whose decoded pictures are kept
 
     function notice(ctx) {
         ctx.notice = el('div', 'zv-notice', { role: 'alert' });
@@ -800,56 +811,128 @@ var BookLoading = (function () {
         return ctx.notice;
     }
 
-    /* Page picture address: image pages directly, Flash pages through their JPEG. */
-    function pageSrc(ctx, page) {
-        var rel = page.normal;
-        if (!/\.swf$/i.test(rel)) return Promise.resolve(BookDom.url(ctx, rel));
-        if (ctx.srcCache[rel]) return ctx.srcCache[rel];
-        var p = ZarvexDecode.loadBytes(BookDom.url(ctx, rel)).then(ZarvexDecode.jpegFromSwf).then(function (blob) {
-            return URL.createObjectURL(blob);
-        }).catch(function (e) {
+    function isSwf(rel) { return /\.swf$/i.test(rel || ''); }
+
+    /* The picture inside a Flash file as a blob address; job.cancelled stops it. */
+    function swfPicture(ctx, rel, job) {
+        var abort = window.AbortController ? new AbortController() : null;
+        job.abort = function () { if (abort) abort.abort(); };
+        return ZarvexDecode.loadBytes(BookDom.url(ctx, rel), { signal: abort && abort.signal, priority: job.priority })
+            .then(ZarvexDecode.jpegFromSwf).then(function (blob) {
+                var u = URL.createObjectURL(blob);
+                if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
+                job.blob = u;
+                return u;
+            });
+    }
+
+    /* Page picture address: image pages directly, Flash pages through their JPEG, or their
+     * thumbnail when the Flash file cannot be read. */
+    function pageSrc(ctx, page, job) {
+        if (!isSwf(page.normal)) return Promise.resolve(BookDom.url(ctx, page.normal));
+        return swfPicture(ctx, page.normal, job).catch(function (e) {
+            if (job.cancelled) throw e;
             swfUnreadable(ctx, e);
-            return BookDom.url(ctx, page.thumb && !/\.swf$/i.test(page.thumb) ? page.thumb : '');
+            if (!page.thumb || isSwf(page.thumb)) throw e;
+            return BookDom.url(ctx, page.thumb);
         });
-        ctx.srcCache[rel] = p;
-        ctx.srcOrder.push(rel);
-        trimCache(ctx);
-        return p;
     }
 
-    // Pictures taken out of Flash pages are kept for the pages around the reader only, so a
-    // long book read to the end does not hold every page in memory.
-    function trimCache(ctx) {
-        var keep = {}, limit = 40;
-        for (var d = -3; d <= 3; d++) {
-            var i = ctx.spread + d;
-            if (i >= 0 && i < BookLayout.spreadCount(ctx)) {
-                BookLayout.spreadPages(ctx, i).pages.forEach(function (n) { keep[ctx.model.pages[n - 1].normal] = true; });
-            }
-        }
-        for (var k = 0; k < ctx.srcOrder.length && ctx.srcOrder.length > limit;) {
-            var rel = ctx.srcOrder[k];
-            if (keep[rel]) { k++; continue; }
-            ctx.srcOrder.splice(k, 1);
-            var old = ctx.srcCache[rel];
-            delete ctx.srcCache[rel];
-            old.then(function (u) { if (/^blob:/.test(u)) URL.revokeObjectURL(u); });
-        }
+    function entry(ctx, n) {
+        return ctx.pictures[n] || (ctx.pictures[n] = { n: n, state: 'wait', holders: [] });
     }
 
-    // The first picture loaded gives the page shape when the model has none.
-    function loadInto(ctx, img, page) {
-        pageSrc(ctx, page).then(function (src) {
-            if (!src) return;
-            img.onload = function () {
-                if (!ctx.naturalRatio && img.naturalHeight) {
-                    ctx.naturalRatio = img.naturalWidth / img.naturalHeight;
-                    if (!(ctx.model.pageWidth > 0)) BookLayout.layout(ctx);
-                }
-                img.parentNode && img.parentNode.classList.add('zv-loaded');
-            };
+    function start(ctx, e, high) {
+        var job = e.job = { priority: high ? 'high' : 'low', cancelled: false };
+        var img = el('img', 'zv-img', { alt: 'Page ' + e.n, draggable: 'false', fetchpriority: job.priority });
+        e.state = 'loading';
+        e.cancel = function () {
+            job.cancelled = true;
+            if (job.abort) job.abort();
+            img.removeAttribute('src'); // stops the download
+        };
+        pageSrc(ctx, ctx.model.pages[e.n - 1], job).then(function (src) {
+            if (job.cancelled) return null;
             img.src = src;
+            return img.decode();
+        }).then(function () {
+            if (job.cancelled) return;
+            e.state = 'ready'; e.img = img; e.blob = job.blob;
+            if (!ctx.naturalRatio && img.naturalHeight) {
+                ctx.naturalRatio = img.naturalWidth / img.naturalHeight;
+                if (!(ctx.model.pageWidth > 0)) BookLayout.layout(ctx);
+            }
+            settle(ctx, e);
+        }, function () {
+            if (job.cancelled) return;
+            e.state = 'failed';
+            if (job.blob) URL.revokeObjectURL(job.blob);
+            settle(ctx, e);
         });
+    }
+
+    function settle(ctx, e) {
+        var holders = e.holders;
+        e.holders = [];
+        holders.forEach(function (p) { if (p.isConnected) fill(ctx, p, e.n); });
+        update(ctx);
+    }
+
+    /* Fills the page element p of page n with its picture: the kept one at once, a short
+     * message when it cannot be loaded, else when it arrives. */
+    function fill(ctx, p, n) {
+        var e = entry(ctx, n);
+        if (e.state === 'ready') {
+            // One picture element per page: the page element on screen takes it over.
+            p.insertBefore(e.img, p.firstChild);
+            p.classList.add('zv-loaded');
+        } else if (e.state === 'failed') {
+            p.insertBefore(missing('Page ' + n + ' could not be loaded.'), p.firstChild);
+            p.classList.add('zv-loaded', 'zv-failed');
+        } else {
+            e.holders.push(p);
+        }
+    }
+
+    function missing(text) {
+        var m = el('div', 'zv-missing', { role: 'img', 'aria-label': text });
+        m.textContent = text;
+        return m;
+    }
+
+    function spreadsAround(ctx, reach) {
+        var groups = [];
+        [0, 1, -1].concat(reach > 1 ? [2, -2] : []).forEach(function (d) {
+            var i = ctx.spread + d;
+            if (i >= 0 && i < BookLayout.spreadCount(ctx)) groups.push(BookLayout.spreadPages(ctx, i).pages);
+        });
+        return groups;
+    }
+
+    /* Loads what the spread on screen needs: its own pages first, the spreads on each side once
+     * those are there; stops the loads of pages no longer near and lets go of far pictures. */
+    function update(ctx) {
+        var groups = spreadsAround(ctx, 1), near = {}, keep = {};
+        groups.forEach(function (g) { g.forEach(function (n) { near[n] = true; }); });
+        spreadsAround(ctx, KEEP).forEach(function (g) { g.forEach(function (n) { keep[n] = true; }); });
+        Object.keys(ctx.pictures).forEach(function (k) {
+            var e = ctx.pictures[k];
+            if (e.state === 'ready' || e.state === 'failed' ? keep[e.n] : near[e.n]) return;
+            if (e.state === 'loading') e.cancel();
+            if (e.blob) URL.revokeObjectURL(e.blob);
+            delete ctx.pictures[k];
+        });
+        var visible = groups[0] || [];
+        visible.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, true); });
+        var settled = visible.every(function (n) { var s = ctx.pictures[n].state; return s === 'ready' || s === 'failed'; });
+        if (settled) {
+            groups.slice(1).forEach(function (g) {
+                g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
+            });
+        }
+        // How many pictures are still on their way, for scripts that wait for a quiet book.
+        var pending = Object.keys(ctx.pictures).filter(function (k) { return ctx.pictures[k].state === 'loading'; });
+        ctx.root.setAttribute('data-pending', String(pending.length));
     }
 
     function swfUnreadable(ctx, err) {
@@ -867,20 +950,21 @@ var BookLoading = (function () {
         BookLayout.layout(ctx);
     }
 
-    function preload(ctx) {
-        var want = [];
-        for (var d = -2; d <= 2; d++) {
-            var i = ctx.spread + d;
-            if (i >= 0 && i < BookLayout.spreadCount(ctx)) want = want.concat(BookLayout.spreadPages(ctx, i).pages);
-        }
-        want.forEach(function (n) {
-            pageSrc(ctx, ctx.model.pages[n - 1]).then(function (src) {
-                if (src && !/^blob:/.test(src)) { var im = new Image(); im.src = src; }
-            });
-        });
+    /* The thumbnail picture of a page into img, or a short message in its place: the thumbnail
+     * file, and for a Flash thumbnail the picture inside it. */
+    function loadThumb(ctx, img, page) {
+        var job = { priority: 'low' };
+        var src = isSwf(page.thumb) ? swfPicture(ctx, page.thumb, job) : Promise.resolve(BookDom.url(ctx, page.thumb));
+        var failed = function () {
+            img.replaceWith(missing('Unavailable'));
+        };
+        src.then(function (u) {
+            img.onerror = failed;
+            img.src = u;
+        }, failed);
     }
 
-    return { notice: notice, loadInto: loadInto, preload: preload };
+    return { notice: notice, fill: fill, update: update, loadThumb: loadThumb };
 })();
 
 /* The media the page editor placed on a page, below its link areas: pictures, Flash
@@ -1147,9 +1231,7 @@ var BookPages = (function () {
         var page = ctx.model.pages[n - 1];
         p.setAttribute('data-page', String(n));
         p.classList.add(n % 2 === 0 ? 'zv-even' : 'zv-odd');
-        var img = el('img', 'zv-img', { alt: 'Page ' + n, draggable: 'false' });
-        p.appendChild(img);
-        BookLoading.loadInto(ctx, img, page);
+        BookLoading.fill(ctx, p, n);
         if (page.media && page.media.length) p.appendChild(BookMedia.layer(ctx, page));
         p.appendChild(BookLinks.layer(ctx, page));
         return p;
@@ -1296,7 +1378,7 @@ var BookNavigation = (function () {
         BookMedia.sync(ctx);
         BookState.remember(ctx, pages[0] || 1);
         BookPanels.markThumbs(ctx, pages);
-        BookLoading.preload(ctx);
+        BookLoading.update(ctx);
     }
 
     function userGo(ctx, i) {
@@ -1391,13 +1473,25 @@ var BookPanels = (function () {
         ctx.thumbs.hidden = true;
         return ctx.thumbs;
     }
+    // The thumbnail files load as they scroll into the strip (from disk as well, where the
+    // browser's own lazy loading does not hold them back); until then the page shape holds
+    // their place.
     function fillThumbs(ctx) {
-        var list = el('ol', 'zv-thumblist');
-        ctx.model.pages.forEach(function (page, k) {
+        var list = el('ol', 'zv-thumblist'), m = ctx.model;
+        var ratio = m.pageWidth > 0 && m.pageHeight > 0 ? m.pageWidth / m.pageHeight : 0.75;
+        var seen = window.IntersectionObserver ? new IntersectionObserver(function (entries) {
+            entries.forEach(function (en) {
+                if (!en.isIntersecting) return;
+                seen.unobserve(en.target);
+                BookLoading.loadThumb(ctx, en.target, m.pages[+en.target.getAttribute('data-index')]);
+            });
+        }, { root: ctx.thumbs, rootMargin: '0px 100px' }) : null;
+        m.pages.forEach(function (page, k) {
             var li = el('li');
             var b = el('button', 'zv-thumb', { type: 'button', 'aria-label': 'Page ' + (k + 1) });
-            var img = el('img', '', { alt: '', loading: 'lazy', draggable: 'false' });
-            img.src = BookDom.url(ctx, page.thumb);
+            var img = el('img', '', { alt: '', draggable: 'false', 'data-index': String(k) });
+            img.style.aspectRatio = 'auto ' + ratio;
+            if (seen) seen.observe(img); else BookLoading.loadThumb(ctx, img, page);
             var cap = el('span');
             cap.textContent = String(k + 1);
             b.appendChild(img); b.appendChild(cap);
@@ -1799,8 +1893,7 @@ function Book(host, model, opts) {
     (model.hidden || []).forEach(function (h) { ctx.hidden[h] = true; });
     ctx.spread = 0; // the spread on screen (navigation); ctx.mode, pageW, pageH: layout
     ctx.zoom = 1; ctx.panX = 0; ctx.panY = 0; // zoom
-    ctx.srcCache = {}; // loading: the pictures of Flash pages by file, oldest first in srcOrder
-    ctx.srcOrder = [];
+    ctx.pictures = {}; // loading: the page pictures loading or kept, by page number
     ctx.swfFailed = false;
     ctx.busy = null; // turning: the turn under way
     // Media of the pages: playing movies and page music by "page:item" key, the page music

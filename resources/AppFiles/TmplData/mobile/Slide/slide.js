@@ -450,8 +450,10 @@ var ZarvexDecode = (function () {
     }
 
     /* Bytes of a file of the book. fetch() does not read file addresses; XMLHttpRequest does
-     * where the browser allows it (web views with local file access), and fails otherwise. */
-    function loadBytes(url) {
+     * where the browser allows it (web views with local file access), and fails otherwise.
+     * opts.signal (an AbortSignal) stops the download; opts.priority: 'high' or 'low'. */
+    function loadBytes(url, opts) {
+        opts = opts || {};
         if (/^file:/i.test(url) || (location.protocol === 'file:' && !/^[a-z]+:/i.test(url))) {
             return new Promise(function (resolve, reject) {
                 var x = new XMLHttpRequest();
@@ -462,10 +464,14 @@ var ZarvexDecode = (function () {
                     else reject(new Error('cannot read ' + url));
                 };
                 x.onerror = function () { reject(new Error('cannot read ' + url)); };
+                if (opts.signal) opts.signal.addEventListener('abort', function () { x.abort(); reject(new Error('cancelled')); });
                 try { x.send(); } catch (e) { reject(e); }
             });
         }
-        return fetch(url).then(function (r) {
+        var init = {};
+        if (opts.signal) init.signal = opts.signal;
+        if (opts.priority) init.priority = opts.priority;
+        return fetch(url, init).then(function (r) {
             if (!r.ok) throw new Error('cannot read ' + url + ' (' + r.status + ')');
             return r.arrayBuffer();
         }).then(function (b) { return new Uint8Array(b); });

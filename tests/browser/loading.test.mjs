@@ -1,0 +1,206 @@
+// Browser tests of how the viewer loads a book: the pages on screen first and the spreads on
+// each side after them, nothing further away, loads cancelled when the reader jumps; the
+// thumbnail strip loading its thumbnail files as they scroll into view; turns that never show
+// an unloaded page; and a short message where a page or thumbnail file is missing or broken.
+// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
+// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { spawnSync } from 'node:child_process';
+import { pathToFileURL } from 'node:url';
+import { chromium } from 'playwright-core';
+import { editConfig } from './support/envelope.mjs';
+import { serve } from './support/server.mjs';
+import { goTo, openBook, spread } from './support/viewer.mjs';
+
+const env = process.env;
+const built = (file) => (file && fs.existsSync(file) ? file : null);
+const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
+const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'loading');
+const www = path.join(out, 'www');
+const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
+
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-loading-home-'));
+for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
+                                      XDG_DATA_HOME: '.local/share' })) {
+    env[k] = path.join(home, v);
+}
+env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+
+const PAGES = 30;
+const run = (command, args) => {
+    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
+    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
+};
+
+let browser, server;
+before(async () => {
+    if (!(cli && makeFixture)) return;
+    fs.rmSync(out, { recursive: true, force: true });
+    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
+    const pdf = path.join(out, 'plain.pdf');
+    run(makeFixture, ['plain', String(PAGES), pdf]);
+    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'image'), '--format', 'image']);
+    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'flash'), '--format', 'flash']);
+    // The same Flash book listing its Flash pages as thumbnails too.
+    fs.cpSync(path.join(www, 'flash'), path.join(www, 'flash-thumbs'), { recursive: true });
+    await editConfig(path.join(www, 'flash-thumbs'), (xml) =>
+        xml.replace(/(<Item name="thumb"[^>]*>)[^<]*thumb\/(\d+)\.jpg/g, '$1page/$2.swf'));
+    // A copy with page 2 missing, page 3 not a picture, and their thumbnails likewise.
+    fs.cpSync(path.join(www, 'image'), path.join(www, 'broken'), { recursive: true });
+    const files = path.join(www, 'broken', 'files');
+    for (const dir of ['page', 'thumb']) {
+        fs.rmSync(path.join(files, dir, '2.jpg'));
+        fs.writeFileSync(path.join(files, dir, '3.jpg'), 'not a picture');
+    }
+    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    server = await serve(www);
+});
+after(async () => {
+    await browser?.close();
+    await server?.close();
+    fs.rmSync(home, { recursive: true, force: true });
+});
+
+function it(name, fn) {
+    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+        const context = await browser.newContext();
+        try {
+            await fn(context);
+        } finally {
+            await context.close();
+        }
+    });
+}
+
+const pageNumber = (url, dir) => { const m = new RegExp(`/files/${dir}/(\\d+)\\.\\w+$`).exec(url); return m ? +m[1] : 0; };
+const range = (a, b) => Array.from({ length: b - a + 1 }, (_, k) => a + k);
+const sorted = (set) => [...set].sort((a, b) => a - b);
+
+it('pages on screen load first, the spreads on each side after them, and a jump cancels what is no longer near', async (context) => {
+    // The page files answer only when the test lets them, so each stage can be seen in turn.
+    const held = [], requested = [], cancelled = new Set();
+    let inFlight = 0, most = 0, holding = true;
+    await context.route('**/files/page/*', (route) => (holding ? held.push(route) : route.continue()));
+    context.on('request', (r) => {
+        const n = pageNumber(r.url(), 'page');
+        if (!n) return;
+        requested.push(n);
+        most = Math.max(most, ++inFlight);
+    });
+    context.on('requestfinished', (r) => { if (pageNumber(r.url(), 'page')) inFlight--; });
+    context.on('requestfailed', (r) => {
+        const n = pageNumber(r.url(), 'page');
+        if (n) { inFlight--; cancelled.add(n); }
+    });
+    const release = () => { held.splice(0).forEach((r) => r.continue().catch(() => {})); };
+    const until = async (what, ok) => {
+        for (let i = 0; i < 300 && !ok(); i++) await new Promise((r) => setTimeout(r, 50));
+        assert.ok(ok(), `${what}: requested ${requested.join(',')}, cancelled ${sorted(cancelled).join(',')}`);
+    };
+
+    const page = await openBook(context, server.url + 'image/index.html#p=10');
+    await until('the pages on screen are requested', () => held.length === 2);
+    assert.deepEqual(sorted(requested), [10, 11], 'only the spread on screen loads before it is shown');
+    release();
+    await until('the spreads on each side are requested', () => held.length === 4);
+    assert.deepEqual(sorted(requested.slice(2)), [8, 9, 12, 13]);
+
+    // A jump leaves 8, 9, 12 and 13 far behind: their loads stop.
+    await goTo(page, 25);
+    await until('the loads far behind are cancelled', () => cancelled.size === 4 && requested.length === 8);
+    assert.deepEqual(sorted(cancelled), [8, 9, 12, 13]);
+    assert.deepEqual(sorted(requested.slice(6)), [24, 25]);
+    holding = false;
+    release();
+    await until('the spreads around page 25 are requested', () => requested.length === 12 && inFlight === 0);
+    assert.deepEqual(sorted(requested.slice(8)), [22, 23, 26, 27]);
+    assert.ok(most <= 6, `at most the spread on screen and one spread each side load at once, not ${most}`);
+});
+
+it('the thumbnail strip loads the thumbnail files of the thumbnails in view, for Flash books also from disk', async (context) => {
+    const cases = [
+        ['image book', server.url + 'image/index.html'],
+        ['Flash book from disk', pathToFileURL(path.join(www, 'flash', 'index.html')).href],
+        ['Flash book whose thumbnails are its Flash pages', server.url + 'flash-thumbs/index.html'],
+    ];
+    for (const [name, url] of cases) {
+        const thumbFiles = new Set();
+        context.on('request', (r) => { if (r.url().startsWith(url.replace(/index\.html$/, ''))) { const n = pageNumber(r.url(), 'thumb'); if (n) thumbFiles.add(n); } });
+        const page = await openBook(context, url);
+        await page.click('[data-button=Thumbnail]');
+        // The thumbnails inside the strip's view show their pictures; those far outside have none.
+        const inView = await page.evaluate(() => {
+            const strip = document.querySelector('.zv-thumbs').getBoundingClientRect();
+            return [...document.querySelectorAll('.zv-thumb')].map((b, k) => [k + 1, b.getBoundingClientRect()])
+                .filter(([, r]) => r.right > strip.left && r.left < strip.right).map(([n]) => n);
+        });
+        assert.ok(inView.length >= 3 && inView.length < PAGES, `${name}: thumbnails in view ${inView}`);
+        await page.waitForFunction((ns) => ns.every((n) => {
+            const img = document.querySelectorAll('.zv-thumb img')[n - 1];
+            return img && img.complete && img.naturalWidth > 0;
+        }), inView, { timeout: 15000 }).catch(async () => {
+            await page.screenshot(shot(`thumbs-${name}`));
+            assert.fail(`${name}: the thumbnails in view ${inView} show no pictures`);
+        });
+        const loaded = await page.evaluate(() => [...document.querySelectorAll('.zv-thumb img')]
+            .map((img, k) => (img.getAttribute('src') ? k + 1 : 0)).filter(Boolean));
+        assert.ok(loaded.length <= inView.length + 4 && !loaded.includes(PAGES), `${name}: thumbnails loaded ${loaded}`);
+        if (url.startsWith('http') && name === 'image book') {
+            assert.deepEqual(sorted(thumbFiles), loaded, `${name}: the thumbnail files are what the strip loads`);
+        }
+        // Scrolled to the end, the last thumbnails load.
+        await page.evaluate(() => { const s = document.querySelector('.zv-thumbs'); s.scrollLeft = s.scrollWidth; });
+        await page.waitForFunction((n) => {
+            const img = document.querySelectorAll('.zv-thumb img')[n - 1];
+            return img.complete && img.naturalWidth > 0;
+        }, PAGES, { timeout: 15000 });
+        if (name === 'Flash book from disk') await page.screenshot(shot('flash-thumbnails-from-disk'));
+        await page.close();
+    }
+});
+
+it('a turn shows decoded pictures on every frame, and missing or broken page files say so on the page and thumbnail', async (context) => {
+    const page = await openBook(context, server.url + 'image/index.html#p=10');
+    await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pending === '0', null, { timeout: 15000 });
+    // Every frame from the click to the end of the turn, every page on the stage shows its picture.
+    await page.evaluate(() => {
+        window.frames_ = [];
+        const sample = () => {
+            window.frames_.push([...document.querySelectorAll('.zv-book .zv-page[data-page]')].map((p) => {
+                const img = p.querySelector('img.zv-img');
+                return img && img.complete && img.naturalWidth > 0 ? '' : p.dataset.page;
+            }).filter(Boolean));
+            requestAnimationFrame(sample);
+        };
+        requestAnimationFrame(sample);
+    });
+    for (const button of ['Next', 'Prev', 'Prev']) {
+        const before = await spread(page);
+        await page.click(`[data-button=${button}]`);
+        await page.waitForFunction((b) => document.querySelector('.zv-root').dataset.pages !== b, before.join(','));
+        await spread(page);
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pending === '0', null, { timeout: 15000 });
+    }
+    const frames = await page.evaluate(() => window.frames_);
+    assert.ok(frames.length > 10, `only ${frames.length} frames sampled`);
+    const blank = frames.filter((f) => f.length);
+    assert.deepEqual(blank, [], `frames with an unloaded page: ${blank.length} of ${frames.length}`);
+
+    const broken = await openBook(context, server.url + 'broken/index.html#p=2');
+    await broken.click('[data-button=Thumbnail]');
+    await broken.waitForFunction(() => document.querySelectorAll('.zv-missing').length === 4, null, { timeout: 15000 })
+        .catch(() => {});
+    const state = await broken.evaluate(() => [2, 3].map((n) => ({
+        page: document.querySelector(`.zv-slot .zv-page[data-page="${n}"]`).textContent.trim(),
+        pageImages: document.querySelectorAll(`.zv-slot .zv-page[data-page="${n}"] img`).length,
+        thumb: document.querySelectorAll('.zv-thumb')[n - 1].textContent.trim(),
+        thumbImages: document.querySelectorAll('.zv-thumb')[n - 1].querySelectorAll('img').length,
+    })));
+    await broken.screenshot(shot('missing-pages'));
+    assert.deepEqual(state, [2, 3].map((n) => ({ page: `Page ${n} could not be loaded.`, pageImages: 0,
+                                                 thumb: `Unavailable${n}`, thumbImages: 0 })));
+});
