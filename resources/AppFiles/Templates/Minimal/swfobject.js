@@ -509,7 +509,7 @@ var ZarvexDecode = (function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums; }\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
+    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\n  direction: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n  /* The pages chosen in the print dialog, one per sheet, instead of the book on screen. */\n  .zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n  .zv-printing-pages .zv-host { position: static; }\n  .zv-printing-pages .zv-root { display: block; overflow: visible; }\n  .zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n  .zv-printing-pages .zv-print { display: block; }\n  .zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n  .zv-print-page:last-child { break-after: auto; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
     (document.head || document.documentElement).appendChild(s);
 })();
 
@@ -1341,22 +1341,35 @@ var BookZoom = (function () {
     function set(ctx, z, cx, cy) {
         z = Math.max(1, Math.min(4, z));
         var r = ctx.stage.getBoundingClientRect();
-        if (cx === undefined) { cx = r.width / 2; cy = r.height / 2; }
-        // Keep the point under the pointer where it is.
-        var k = z / ctx.zoom;
-        ctx.panX = cx - r.width / 2 - (cx - r.width / 2 - ctx.panX) * k;
-        ctx.panY = cy - r.height / 2 - (cy - r.height / 2 - ctx.panY) * k;
+        if (cx === undefined && ctx.zoom === 1) {
+            // Zooming in from the whole book without a point: the pages shown fill the middle.
+            ctx.panX = -shownCentre(ctx) * z; ctx.panY = 0;
+        } else {
+            if (cx === undefined) { cx = r.width / 2; cy = r.height / 2; }
+            // Keep the point under the pointer where it is.
+            var k = z / ctx.zoom;
+            ctx.panX = cx - r.width / 2 - (cx - r.width / 2 - ctx.panX) * k;
+            ctx.panY = cy - r.height / 2 - (cy - r.height / 2 - ctx.panY) * k;
+        }
         ctx.zoom = z;
         if (z === 1) { ctx.panX = 0; ctx.panY = 0; }
         apply(ctx);
     }
-    // Keeps the pan within the book's edges and draws the zoom.
+    // Where the middle of the pages shown lies, from the middle of the book: a page alone in a
+    // two-page spread (the cover, an even book's last page) sits half a page to its side.
+    function shownCentre(ctx) {
+        if (!BookLayout.twoUp(ctx) || BookLayout.currentPages(ctx).length !== 1) return 0;
+        return BookLayout.sidePage(ctx, ctx.spread, 'right') ? ctx.bookEl.offsetWidth / 4 : -ctx.bookEl.offsetWidth / 4;
+    }
+    // Keeps the pan within the edges of the pages shown and draws the zoom.
     function apply(ctx) {
         var r = ctx.stage.getBoundingClientRect();
-        var mx = Math.max(0, (ctx.bookEl.offsetWidth * ctx.zoom - r.width) / 2 + 40);
+        var single = shownCentre(ctx) !== 0;
+        var w = single ? ctx.bookEl.offsetWidth / 2 : ctx.bookEl.offsetWidth;
+        var mx = Math.max(0, (w * ctx.zoom - r.width) / 2 + 40), cx = -shownCentre(ctx) * ctx.zoom;
         var my = Math.max(0, (ctx.bookEl.offsetHeight * ctx.zoom - r.height) / 2 + 40);
-        ctx.panX = Math.max(-mx, Math.min(mx, ctx.panX));
-        ctx.panY = Math.max(-my, Math.min(my, ctx.panY));
+        ctx.panX = ctx.zoom === 1 ? 0 : Math.max(cx - mx, Math.min(cx + mx, ctx.panX));
+        ctx.panY = ctx.zoom === 1 ? 0 : Math.max(-my, Math.min(my, ctx.panY));
         ctx.zoomEl.style.transform = ctx.zoom === 1 ? '' :
             'translate(' + ctx.panX + 'px,' + ctx.panY + 'px) scale(' + ctx.zoom + ')';
         ctx.root.classList.toggle('zv-zoomed', ctx.zoom > 1);
@@ -1537,9 +1550,132 @@ var BookPanels = (function () {
 
     return {
         thumbsPanel: thumbsPanel, fillThumbs: fillThumbs, toggleThumbs: toggleThumbs, markThumbs: markThumbs,
-        dialog: dialog, closeDialog: closeDialog, showInfo: showInfo, showHelp: showHelp,
+        dialog: dialog, openDialog: openDialog, closeDialog: closeDialog, showInfo: showInfo, showHelp: showHelp,
         showBookmarks: showBookmarks, toast: toast, share: share,
     };
+})();
+
+/* Printing: the reader chooses the pages on screen, the whole book or a range of pages, and
+ * the chosen page pictures go to paper one per sheet through a layout that only print shows.
+ * Printing the browser's own way (Ctrl+P) still prints the spread on screen. */
+var BookPrint = (function () {
+    var el = BookDom.el;
+
+    function showDialog(ctx) {
+        var shown = BookLayout.currentPages(ctx), n = ctx.count;
+        var form = el('form', 'zv-printform');
+        var choices = el('fieldset', 'zv-printchoices');
+        var legend = el('legend');
+        legend.textContent = 'Pages to print';
+        choices.appendChild(legend);
+        var radio = function (value, text, checked) {
+            var label = el('label', 'zv-printchoice');
+            var r = el('input', '', { type: 'radio', name: 'zv-print', value: value });
+            r.checked = !!checked;
+            label.appendChild(r);
+            label.appendChild(document.createTextNode(' ' + text));
+            choices.appendChild(label);
+            return label;
+        };
+        radio('shown', (shown.length > 1 ? 'Pages on screen (' : 'Page on screen (') + shown.join('-') + ')', true);
+        radio('all', 'All pages (1-' + n + ')');
+        var rangeLabel = radio('range', 'Pages:');
+        var range = el('input', 'zv-printrange', { type: 'text', inputmode: 'numeric', 'aria-label': 'Pages to print, for example 3-7',
+                                                   placeholder: '3-7' });
+        rangeLabel.appendChild(document.createTextNode(' '));
+        rangeLabel.appendChild(range);
+        range.addEventListener('focus', function () { form.querySelector('[value=range]').checked = true; });
+        form.appendChild(choices);
+        var error = el('p', 'zv-printerror', { role: 'alert' });
+        form.appendChild(error);
+        var go = el('button', 'zv-textbtn', { type: 'submit' });
+        go.textContent = 'Print';
+        form.appendChild(go);
+        form.addEventListener('submit', function (ev) {
+            ev.preventDefault();
+            var choice = form.querySelector('input[name=zv-print]:checked').value;
+            var pages = choice === 'shown' ? shown : choice === 'all' ? allPages(n) : parseRange(range.value, n);
+            if (!pages) {
+                error.textContent = 'Type pages between 1 and ' + n + ', such as 3-7 or 1,4,9-12.';
+                range.focus();
+                return;
+            }
+            BookPanels.closeDialog(ctx);
+            printPages(ctx, pages);
+        });
+        BookPanels.openDialog(ctx, 'Print', form);
+    }
+
+    function allPages(n) {
+        var pages = [];
+        for (var i = 1; i <= n; i++) pages.push(i);
+        return pages;
+    }
+
+    // "3-7", "5", "1,4,9-12" (spaces allowed) into page numbers in order; null when any part is
+    // not a page of the book.
+    function parseRange(text, n) {
+        var pages = [], parts = String(text).split(',');
+        for (var i = 0; i < parts.length; i++) {
+            var m = /^\s*(\d+)\s*(?:-\s*(\d+)\s*)?$/.exec(parts[i]);
+            if (!m) return null;
+            var a = parseInt(m[1], 10), b = m[2] ? parseInt(m[2], 10) : a;
+            if (a < 1 || b > n || a > b) return null;
+            for (var p = a; p <= b; p++) if (pages.indexOf(p) < 0) pages.push(p);
+        }
+        return pages.length ? pages : null;
+    }
+
+    // The picture of a page for paper: image pages directly; Flash pages through their JPEG,
+    // taken out here rather than through the reading cache, which drops pages far from the reader.
+    function pictureOf(ctx, page) {
+        var rel = page.normal;
+        if (!/\.swf$/i.test(rel)) return Promise.resolve(BookDom.url(ctx, rel));
+        return ZarvexDecode.loadBytes(BookDom.url(ctx, rel)).then(ZarvexDecode.jpegFromSwf).then(function (blob) {
+            return URL.createObjectURL(blob);
+        }).catch(function () {
+            return page.thumb && !/\.swf$/i.test(page.thumb) ? BookDom.url(ctx, page.thumb) : '';
+        });
+    }
+
+    // Fills the print layout with the pages and prints once their pictures are ready.
+    function printPages(ctx, pages) {
+        clear(ctx);
+        var sheet = ctx.printEl = el('div', 'zv-print', { 'aria-hidden': 'true' });
+        ctx.root.appendChild(sheet);
+        var ready = pages.map(function (n) {
+            var img = el('img', 'zv-print-page', { alt: 'Page ' + n, 'data-page': String(n) });
+            sheet.appendChild(img);
+            return pictureOf(ctx, ctx.model.pages[n - 1]).then(function (src) {
+                if (!src) return null;
+                return new Promise(function (resolve) {
+                    img.onload = img.onerror = resolve;
+                    img.src = src;
+                });
+            });
+        });
+        Promise.all(ready).then(function () {
+            if (ctx.printEl !== sheet) return;
+            document.documentElement.classList.add('zv-printing-pages');
+            window.addEventListener('afterprint', function done() {
+                window.removeEventListener('afterprint', done);
+                if (ctx.printEl === sheet) clear(ctx);
+            });
+            window.print();
+        });
+    }
+
+    function clear(ctx) {
+        if (!ctx.printEl) return;
+        ctx.printEl.querySelectorAll('img').forEach(function (img) {
+            if (/^blob:/.test(img.src)) URL.revokeObjectURL(img.src);
+        });
+        ctx.printEl.remove();
+        ctx.printEl = null;
+        document.documentElement.classList.remove('zv-printing-pages');
+    }
+
+    return { showDialog: showDialog };
 })();
 
 /* The toolbar: the page buttons around the page number field, the tool buttons the book does
@@ -1614,7 +1750,7 @@ var BookToolbar = (function () {
         case 'FullScreen': BookZoom.toggleFullScreen(ctx); break;
         case 'Bookmark': BookPanels.showBookmarks(ctx); break;
         case 'Share': BookPanels.share(ctx); break;
-        case 'Print': window.print(); break;
+        case 'Print': BookPrint.showDialog(ctx); break;
         case 'Download': download(ctx); break;
         case 'Info': BookPanels.showInfo(ctx); break;
         case 'Help': BookPanels.showHelp(ctx); break;
