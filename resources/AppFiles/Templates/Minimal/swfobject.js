@@ -1580,7 +1580,7 @@ var BookPrint = (function () {
         radio('shown', (shown.length > 1 ? 'Pages on screen (' : 'Page on screen (') + shown.join('-') + ')', true);
         radio('all', 'All pages (1-' + n + ')');
         var rangeLabel = radio('range', 'Pages:');
-        var range = el('input', 'zv-printrange', { type: 'text', inputmode: 'numeric', 'aria-label': 'Pages to print, for example 3-7',
+        var range = el('input', 'zv-printrange', { type: 'text', inputmode: 'numeric', dir: 'ltr', 'aria-label': 'Pages to print, for example 3-7',
                                                    placeholder: '3-7' });
         rangeLabel.appendChild(document.createTextNode(' '));
         rangeLabel.appendChild(range);
