@@ -166,7 +166,7 @@ var BookPanels = (function () {
 
     return {
         thumbsPanel: thumbsPanel, fillThumbs: fillThumbs, toggleThumbs: toggleThumbs, markThumbs: markThumbs,
-        dialog: dialog, closeDialog: closeDialog, showInfo: showInfo, showHelp: showHelp,
+        dialog: dialog, openDialog: openDialog, closeDialog: closeDialog, showInfo: showInfo, showHelp: showHelp,
         showBookmarks: showBookmarks, toast: toast, share: share,
     };
 })();

@@ -70,7 +70,7 @@ var BookToolbar = (function () {
         case 'FullScreen': BookZoom.toggleFullScreen(ctx); break;
         case 'Bookmark': BookPanels.showBookmarks(ctx); break;
         case 'Share': BookPanels.share(ctx); break;
-        case 'Print': window.print(); break;
+        case 'Print': BookPrint.showDialog(ctx); break;
         case 'Download': download(ctx); break;
         case 'Info': BookPanels.showInfo(ctx); break;
         case 'Help': BookPanels.showHelp(ctx); break;
