@@ -223,7 +223,7 @@ Publish options:
   PDF                  the document to publish; without it the demo book is published
   --out DIR            the book folder (created; an existing non-empty folder needs --overwrite)
   --pages RANGE        ALL (default) or a list such as 1-5,8
-  --quality 0..4       JPEG quality level: 0=100 (default), 1=85, 2=65, 3=45, 4=25
+  --quality 0..4       JPEG quality level: 0=100, 1=85 (default), 2=65, 3=45, 4=25
   --format flash|image page files: Flash pages (default) or JPEG images
   --links              import the PDF's links
   --bookmarks          import the PDF's bookmarks
@@ -232,7 +232,8 @@ Publish options:
   --settings FILE      template settings text to apply (as exported by the application)
   --set KEY=VALUE      set one template property; may be repeated
   --name NAME          name of the HTML page without .html (default: index)
-  --title TEXT         title of the HTML page
+  --title TEXT         title of the HTML page, and of the book unless the settings
+                       or --set give its Title
   --app                write the application form (NAME.app) instead of a folder book
   --mobile flip|slide  also write the mobile version
   --overwrite          replace an existing output folder that holds an earlier book

@@ -249,6 +249,10 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
                                       resourcePath("DemoImgs_standard/large").string() + ")");
 
     FlashTemplate& tmpl = *controller.flashTmpl();
+    // The title given is the player's too, unless the settings or a --set name
+    // the book's title themselves: they are applied after it.
+    if (request.title)
+        tmpl.setPropertyValue("Title", *request.title);
     if (request.settingsFile && !tmpl.importPropertiesSettingsFrom(*request.settingsFile))
         throw Error("the settings file " + quoted(*request.settingsFile) + " cannot be read");
     for (const auto& [key, value] : request.sets)

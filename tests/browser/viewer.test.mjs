@@ -214,7 +214,10 @@ it('from disk, image books and the application form\'s page work and Flash books
     assert.match(await flash.getAttribute('.zv-page[data-page="1"] img', 'src'), /thumb\/2\.jpg$/);
 });
 
-it('every template\'s page starts the viewer in the template\'s look', {}, async (context) => {
+it('every template\'s page starts the viewer in the template\'s look, also where a Flash Player is installed', {}, async (context) => {
+    // The book's own Flash player is a placeholder: a reader gets it only by asking for it.
+    await context.addInitScript(() => Object.defineProperty(navigator, 'plugins', {
+        get: () => ({ 'Shockwave Flash': { description: 'Shockwave Flash 32.0 r0', filename: 'libpepflashplayer.so' } }) }));
     const bookOf = { Classic: 'flash', Minimal: 'demo', Panoramic: 'rtl', float: 'image' };
     assert.deepEqual(Object.keys(bookOf), templates, 'a book for every template');
     for (const [template, name] of Object.entries(bookOf)) {
@@ -225,6 +228,9 @@ it('every template\'s page starts the viewer in the template\'s look', {}, async
         await page.screenshot(shot(`template-${template}`));
         await page.close();
     }
+    const asked = await context.newPage();
+    await asked.goto(url('demo', 'index.html?viewer=flash'));
+    await asked.waitForSelector('object[type="application/x-shockwave-flash"][data="files/book.swf"]', { state: 'attached' });
 });
 
 it('a right-to-left book puts the cover on the left and turns towards the right', {}, async (context) => {

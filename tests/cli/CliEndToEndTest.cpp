@@ -73,14 +73,51 @@ std::string controlsIn(const std::string& text) {
     return found;
 }
 
+// The quality, on libjpeg's scale of 1 to 100, whose standard luminance table
+// is the first quantization table of the JPEG `bytes`; 0 when none is.
+int jpegQuality(const std::string& bytes) {
+    static constexpr int kLuminance[64] = {
+        16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+        14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+        18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+        49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes.at(at)); };
+    std::vector<int> table;
+    for (std::size_t at = 2; at + 4 <= bytes.size() && byte(at) == 0xFF;
+         at += 2 + (byte(at + 2) << 8 | byte(at + 3))) {
+        if (byte(at + 1) == 0xDB && byte(at + 4) >> 4 == 0 && at + 5 + 64 <= bytes.size()) {
+            for (std::size_t i = 0; i < 64; ++i)
+                table.push_back(byte(at + 5 + i));
+            break;
+        }
+    }
+    // The table is stored in zigzag order: compared as sorted values.
+    std::sort(table.begin(), table.end());
+    for (int quality = 100; quality >= 1; --quality) {
+        const int scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
+        std::vector<int> scaled;
+        for (const int base : kLuminance)
+            scaled.push_back(std::clamp((base * scale + 50) / 100, 1, 255));
+        std::sort(scaled.begin(), scaled.end());
+        if (scaled == table)
+            return quality;
+    }
+    return 0;
+}
+
 // What a published book holds, one fact a line, for the tables to search:
-// "files/page: 1.jpg 2.jpg" (and thumb, extfiles), "size: 1000x800", and per
+// "files/page: 1.jpg 2.jpg" (and thumb, extfiles), "page quality: 85" (of the
+// first page picture, when the pages are pictures), "size: 1000x800", and per
 // item name of the page list "normal: page/1.jpg ..." in page order (links by
 // their href), then the decoded configuration itself.
 std::string bookSummary(const fs::path& book) {
     std::string text;
     for (const char* folder : {"files/page", "files/thumb", "files/extfiles"})
         text += std::string(folder) + ":" + joined(listFolder(book / folder)) + "\n";
+    if (const auto pages = listFolder(book / "files/page");
+        !pages.empty() && pages.front().ends_with(".jpg"))
+        text += "page quality: " +
+                std::to_string(jpegQuality(slurp(book / "files/page" / pages.front()))) + "\n";
     const auto envelope = xml::Document::parseFile(book / "files/config.xml");
     const auto config = xml::Document::parse(
         unscrambleConfig(envelope ? envelope->root().text() : "").value_or(""));
@@ -248,27 +285,31 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
          .files = {"index.html", "files/book.swf"},
          .summary = {"files/page:" + joined(demoPages) + "\n"}},
         {.what = "a PDF's pages, thumbnails, links and title, each pass and step shown",
-         .args = "publish " + links + " --format image --links --bookmarks --quality 1 --title Ln",
+         .args = "publish " + links + " --format image --links --bookmarks --quality 0 --title Ln",
          .printed = {"Importing pages: 5 of 5\nMaking thumbnails: 1 of 5\n",
                      "Making thumbnails: 5 of 5\nMaking mobile images: 1 of 5\n",
                      "Making mobile images: 5 of 5\nCollecting pages: 1 of 5\n",
                      "Collecting pages: 5 of 5\nBuilding the preview\nWriting the book: 1 of "},
          .files = {"index.html~<title>Ln</title>"},
-         .summary = {"normal: page/1.jpg page/2.jpg page/3.jpg page/4.jpg page/5.jpg\n",
+         // the title is the player's too, and the quality asked wins
+         .summary = {"<Title>Ln</Title>", "page quality: 100\n",
+                     "normal: page/1.jpg page/2.jpg page/3.jpg page/4.jpg page/5.jpg\n",
                      // the thumbnail strip reads the thumbnails, not the full pages
                      "thumb: thumb/1.jpg thumb/2.jpg thumb/3.jpg thumb/4.jpg thumb/5.jpg\n",
                      "files/thumb: 1.jpg 2.jpg 3.jpg 4.jpg 5.jpg\n",
                      "Link: https://example.com/a 3 https://example.com/b 1 "
                      "https://example.com/c 5\n"}},
         // Twice the points of page 2 as displayed, the size of its picture.
-        {.what = "image pages take their size from the first imported page",
+        {.what = "image pages take their size from the first imported page, at quality 85",
          .args = "publish " + mixed + " --format image --pages 2-3",
-         .summary = {"size: 1000x800\n"}},
+         .summary = {"size: 1000x800\n", "page quality: 85\n", "<Title>My Flip Book</Title>"}},
         {.what = "the mobile flip version under another name, with a sound number",
-         .args = "publish --mobile flip --name mybook --set GradientAngle=-45",
+         .args = "publish --mobile flip --name mybook --set GradientAngle=-45 --title Page "
+                 "--set Title=Player",
          .printed = {"Mobile version: " + (book / "mobile/index.html").string() + "\n"},
-         .files = {"mybook.html", "mobile/javascript/main.js~bgMRotation:-45,",
-                   "files/mobile/1.jpg"}},
+         .files = {"mybook.html~<title>Page</title>", "mobile/javascript/main.js~bgMRotation:-45,",
+                   "files/mobile/1.jpg"},
+         .summary = {"<Title>Player</Title>"}},
         {.what = "the application form",
          .args = "publish --app --name mybook",
          .printed = {"Application written to " + (book / "mybook.app").string() + "\n",
@@ -277,10 +318,10 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                    "mybook.app/Contents/Resources/files/config.xml", "!mobile"}},
         {.what = "template, style, settings file and --set values, --set last; mobile slides",
          .args = "publish --template Panoramic --style Dusk --settings " + settings +
-                 " --set AuthorName=Bob --mobile slide",
+                 " --set AuthorName=Bob --mobile slide --title Page",
          .files = {"files/extfiles/b.jpg", "mobile/index.html~!${index.title}",
                    "mobile/index.html~!${fbbook.options}"},
-         .summary = {"From the settings file", "<Name>Bob</Name>"}},
+         .summary = {"<Title>From the settings file</Title>", "<Name>Bob</Name>"}},
         {.what = "missing named files are left out, a file from elsewhere is named, also quiet",
          .args = "publish --quiet --settings " + (work / "missing.txt").string(),
          .printed = {"zarvex-cli: warning: " + gone + "/logo.png (LogoFile) is missing",

@@ -2109,9 +2109,10 @@ function open(host, opts) {
 return { Book: Book, open: open };
 })();
 
-/* Embedding: the Flash book player where a Flash Player is installed, the HTML book viewer
- * everywhere else. The small swfobject interface (hasFlashPlayerVersion, embedSWF) is kept
- * for pages written against it. */
+/* Embedding: the HTML book viewer for every reader; the Flash book player only when the
+ * reader asks for it with "?viewer=flash" (the book.swf shipped today is an empty stage, so an
+ * installed Flash Player alone must not choose it). The small swfobject interface
+ * (hasFlashPlayerVersion, embedSWF) is kept for pages written against it. */
 var swfobject = (function () {
     'use strict';
 
@@ -2185,14 +2186,14 @@ var ZarvexEmbed = (function () {
     'use strict';
 
     /* opts: target (element id), base (the book's resource folder, "files/"), swf, look.
-     * "?viewer=html" or "?viewer=flash" in the address overrides the choice. */
+     * "?viewer=flash" in the address asks for the Flash player where one is installed;
+     * "?viewer=html" is the default. */
     function start(opts) {
         opts = opts || {};
         var base = opts.base || 'files/';
         var host = document.getElementById(opts.target || 'zarvex-book');
         var choice = (/[?&]viewer=(html|flash)/.exec(location.search) || [])[1];
-        var useFlash = choice === 'flash' || (choice !== 'html' && swfobject.hasFlashPlayerVersion('9.0.0'));
-        if (useFlash) {
+        if (choice === 'flash') {
             var slot = document.createElement('div');
             slot.id = (opts.target || 'zarvex-book') + '-swf';
             host.appendChild(slot);
