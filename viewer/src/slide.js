@@ -14,10 +14,25 @@
         var live = root.querySelector('.zs-live');
         var prevB = root.querySelector('.zs-prev'), nextB = root.querySelector('.zs-next');
         var pages = [], index = 0;
+        var t = ZarvexText.translator('');
+        // The page's labels in the interface language: the browser's until the book names one.
+        function speak(language) {
+            t = ZarvexText.translator(language);
+            root.setAttribute('lang', t.lang);
+            root.setAttribute('aria-label', t('book'));
+            root.setAttribute('aria-roledescription', t('slideShow'));
+            prevB.setAttribute('aria-label', t('Prev'));
+            prevB.title = t('Prev');
+            nextB.setAttribute('aria-label', t('Next'));
+            nextB.title = t('Next');
+            pages.forEach(function (slide, k) { slide.querySelector('img').alt = t('page', { n: k + 1 }); });
+        }
+        speak('');
 
         function numbers() {
             return ZarvexDecode.loadBook('../files/').then(function (book) {
                 if (!book.pages.length) throw new Error('no pages');
+                speak(book.language);
                 return book.pages.map(function (p) { return p.fileIndex; });
             }).catch(function () {
                 var list = [];
@@ -30,7 +45,7 @@
             index = Math.max(0, Math.min(pages.length - 1, i));
             track.style.transform = 'translateX(' + (-100 * index) + '%)';
             counter.textContent = (index + 1) + ' / ' + pages.length;
-            live.textContent = 'Page ' + (index + 1) + ' of ' + pages.length;
+            live.textContent = t('pageOf', { a: index + 1, n: pages.length });
             prevB.disabled = index === 0;
             nextB.disabled = index >= pages.length - 1;
             root.setAttribute('data-page', String(index + 1));
@@ -46,7 +61,7 @@
                 var slide = document.createElement('figure');
                 slide.className = 'zs-slide';
                 var img = document.createElement('img');
-                img.alt = 'Page ' + (k + 1);
+                img.alt = t('page', { n: k + 1 });
                 img.setAttribute('data-src', dir + n + '.jpg');
                 slide.appendChild(img);
                 track.appendChild(slide);

@@ -67,12 +67,8 @@ var BookLoading = (function () {
         ctx.swfFailed = true;
         var fromDisk = location.protocol === 'file:';
         ctx.notice.hidden = false;
-        ctx.notice.textContent = fromDisk
-            ? 'The pages of this book are Flash files, which a browser cannot read from a folder on disk. ' +
-              'Open the book through a web server to read it in full: for example run "python3 -m http.server" ' +
-              'in the book\'s folder and open http://localhost:8000/ in the browser. The small page pictures are shown meanwhile.'
-            : 'Some pages of this book could not be read (' + (err && err.message || 'unknown error') + '). ' +
-              'The small page pictures are shown instead.';
+        ctx.notice.textContent = fromDisk ? ctx.t('flashFromDisk')
+            : ctx.t('pagesUnreadable', { why: err && err.message || ctx.t('unknownError') });
         ctx.root.classList.add('zv-has-notice');
         BookLayout.layout(ctx);
     }

@@ -9,7 +9,7 @@ var BookPages = (function () {
         var page = ctx.model.pages[n - 1];
         p.setAttribute('data-page', String(n));
         p.classList.add(n % 2 === 0 ? 'zv-even' : 'zv-odd');
-        var img = el('img', 'zv-img', { alt: 'Page ' + n, draggable: 'false' });
+        var img = el('img', 'zv-img', { alt: ctx.t('page', { n: n }), draggable: 'false' });
         p.appendChild(img);
         BookLoading.loadInto(ctx, img, page);
         if (page.media && page.media.length) p.appendChild(BookMedia.layer(ctx, page));
