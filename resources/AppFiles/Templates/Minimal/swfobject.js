@@ -1582,15 +1582,13 @@ var BookNavigation = (function () {
     // A focused button that becomes disabled would drop the focus to the document: at the end
     // of the book it moves to the button going back, at the start to the one going on, else to
     // the page field.
-    function setDisabled(ctx, names, off, instead) {
-        var had = null;
-        names.forEach(function (b) {
-            if (off && document.activeElement === ctx.buttons[b]) had = b;
-            ctx.buttons[b].disabled = off;
-        });
-        if (!had) return;
-        var to = ctx.buttons[instead];
-        (to && !to.disabled ? to : ctx.counter).focus();
+    function enableButtons(ctx, atStart, atEnd) {
+        var had = document.activeElement, b = ctx.buttons;
+        b.First.disabled = b.Prev.disabled = atStart;
+        b.Next.disabled = b.Last.disabled = atEnd;
+        if (!had || !had.disabled || !ctx.bar.contains(had)) return;
+        var to = had === b.Next || had === b.Last ? b.Prev : b.Next;
+        (to.disabled ? ctx.counter : to).focus();
     }
 
     function afterChange(ctx) {
@@ -1601,8 +1599,7 @@ var BookNavigation = (function () {
             ? ctx.t('pagesOf', { a: pages[0], b: pages[1], n: n })
             : ctx.t('pageOf', { a: pages[0] || 1, n: n });
         var atStart = ctx.spread === 0, atEnd = ctx.spread >= BookLayout.spreadCount(ctx) - 1;
-        setDisabled(ctx, ['First', 'Prev'], atStart, 'Next');
-        setDisabled(ctx, ['Next', 'Last'], atEnd, 'Prev');
+        enableButtons(ctx, atStart, atEnd);
         ctx.root.setAttribute('data-pages', pages.join(','));
         BookMedia.sync(ctx);
         BookState.remember(ctx, pages[0] || 1);
