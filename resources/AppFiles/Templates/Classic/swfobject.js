@@ -1704,7 +1704,7 @@ var BookPanels = (function () {
             var items = Array.prototype.filter.call(all, function (e) { return e.getClientRects().length > 0; });
             if (!items.length) { ev.preventDefault(); return; }
             var first = items[0], last = items[items.length - 1], at = items.indexOf(document.activeElement);
-            if (ev.shiftKey && (at <= 0)) { ev.preventDefault(); last.focus(); }
+            if (ev.shiftKey && at <= 0) { ev.preventDefault(); last.focus(); }
             else if (!ev.shiftKey && (at < 0 || at === items.length - 1)) { ev.preventDefault(); first.focus(); }
         });
     }
