@@ -74,10 +74,11 @@ ${bookParts.map((name) => src(path.join('book', name))).join('\n')}
 return { Book: Book, open: open };
 })();
 `;
-const viewerCore = [src('decode.js'), cssModule, bookJs].join('\n');
+// The words in each language come first: every part of the players speaks through them.
+const viewerCore = [src('i18n.js'), src('decode.js'), cssModule, bookJs].join('\n');
 const swfobjectJs = banner('embedding script and book viewer') + viewerCore + '\n' + src('embed.js');
 const flipJs = banner('mobile Flip player') + viewerCore + '\n' + src('mobile-flip.js') + '\n';
-const slideJs = banner('mobile Slide player') + src('decode.js') + '\n' + src('slide.js');
+const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('slide.js')].join('\n');
 
 // ---- HTML page template of each template. Only the three placeholders may contain "${":
 // the page generator treats every "${" as a placeholder. ----

@@ -250,6 +250,11 @@ xml::Document FlashBookOutput::bookXML() {
     // own, which readers that know it follow and others ignore.
     if (value("direction", "Right") == "Left")
         AddChildToParent("Direction", "Left", setting);
+    // Likewise the player's language, when the book names one; without the row (or with
+    // "Auto") the player speaks the reader's browser language.
+    if (const std::string language = value("languageSetting", "");
+        !language.empty() && language != "Auto")
+        AddChildToParent("Language", language, setting);
 
     xml::Node tmpl = setting.appendElement("Template");
     xml::Node panorama = tmpl.appendElement("PanoramicImage");

@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
     auto* combo = qobject_cast<QComboBox*>(editor.get());
     ASSERT_NE(combo, nullptr);
     cells->setEditorData(combo, language);
-    EXPECT_EQ(combo->currentText(), "English");
+    EXPECT_EQ(combo->currentText(), "Auto");
     combo->setCurrentIndex(2);
     cells->setModelData(combo, model, language);
     EXPECT_EQ(value("languageSetting"), combo->itemText(2).toStdString());

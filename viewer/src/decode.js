@@ -372,6 +372,7 @@ var ZarvexDecode = (function () {
             tilt: num(text(F, 'TiltAngle'), 0),
             flipSound: text(F, 'PlayFlipSound', 'Yes') === 'Yes',
             rtl: /\bleft\b/.test(direction) || /\brtl\b/.test(direction),
+            language: text(S, 'Language'), // the player's language; empty: the browser's
             pageWidth: num(pagesEl && pagesEl.getAttribute('width'), 0),
             pageHeight: num(pagesEl && pagesEl.getAttribute('height'), 0),
             pages: [],

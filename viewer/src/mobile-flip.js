@@ -11,9 +11,12 @@
         return c[name] === undefined || c[name] === null ? def : c[name];
     }
 
+    var language = ''; // the book's player language, from its configuration when there is one
+
     function pageList(total) {
         return ZarvexDecode.loadBook('../files/').then(function (book) {
             if (!book.pages.length) throw new Error('no pages');
+            language = book.language || '';
             return book.pages;
         }).catch(function () {
             var pages = [];
@@ -57,6 +60,7 @@
                             loop: parseInt(cfg('autoPlayLoopCount', 0), 10) || 0 },
                 flipSound: false,
                 rtl: cfg('RightToLeft', 'No') === 'Yes',
+                language: language,
                 pageWidth: parseFloat(cfg('largePageWidth', 0)) || 0,
                 pageHeight: parseFloat(cfg('largePageHeight', 0)) || 0,
                 pages: pages.map(function (p, k) {

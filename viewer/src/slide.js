@@ -19,11 +19,26 @@
         var prevB = root.querySelector('.zs-prev'), nextB = root.querySelector('.zs-next');
         var pages = [], index = 0;
         var zoom = { z: 1, x: 0, y: 0 }; // of the page on screen
+        var t = ZarvexText.translator('');
+        // The page's labels in the interface language: the browser's until the book names one.
+        function speak(language) {
+            t = ZarvexText.translator(language);
+            root.setAttribute('lang', t.lang);
+            root.setAttribute('aria-label', t('book'));
+            root.setAttribute('aria-roledescription', t('slideShow'));
+            prevB.setAttribute('aria-label', t('Prev'));
+            prevB.title = t('Prev');
+            nextB.setAttribute('aria-label', t('Next'));
+            nextB.title = t('Next');
+            pages.forEach(function (slide, k) { slide.querySelector('img').alt = t('page', { n: k + 1 }); });
+        }
+        speak('');
 
         // The page files and link areas from the book's configuration, else numbered files.
         function bookPages() {
             return ZarvexDecode.loadBook('../files/').then(function (book) {
                 if (!book.pages.length) throw new Error('no pages');
+                speak(book.language);
                 return book.pages.map(function (p) { return { file: p.fileIndex, links: p.links || [] }; });
             }).catch(function () {
                 var list = [];
@@ -38,7 +53,7 @@
             index = i;
             track.style.transform = 'translateX(' + (-100 * index) + '%)';
             counter.textContent = (index + 1) + ' / ' + pages.length;
-            live.textContent = 'Page ' + (index + 1) + ' of ' + pages.length;
+            live.textContent = t('pageOf', { a: index + 1, n: pages.length });
             prevB.disabled = index === 0;
             nextB.disabled = index >= pages.length - 1;
             root.setAttribute('data-page', String(index + 1));
@@ -119,7 +134,7 @@
                 var box = document.createElement('div');
                 box.className = 'zs-page';
                 var img = document.createElement('img');
-                img.alt = 'Page ' + (k + 1);
+                img.alt = t('page', { n: k + 1 });
                 img.draggable = false;
                 img.setAttribute('data-src', dir + p.file + '.jpg');
                 img.addEventListener('load', function () { fit(slide); });

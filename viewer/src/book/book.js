@@ -7,12 +7,15 @@
 /* host: the element the viewer fills. model: from ZarvexDecode.parseBook (or an adapter).
  * opts.base: address of the resource folder that the model's addresses are relative to;
  * opts.look: template name; opts.mobile: prefer a single page in portrait. */
+var bookCount = 0;
 function Book(host, model, opts) {
     var ctx = this;
     ctx.host = host;
     ctx.model = model;
     ctx.opts = opts || {};
     ctx.base = ctx.opts.base || '';
+    ctx.t = ZarvexText.translator(model.language); // the interface's words: ctx.t('Next')
+    ctx.uid = ++bookCount; // tells apart the element ids of several books on one page
     ctx.count = model.pages.length;
     ctx.rtl = !!model.rtl;
     ctx.hidden = {}; // toolbar buttons the book hides
@@ -29,7 +32,7 @@ function Book(host, model, opts) {
     ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
     if (!ctx.count) {
         var box = BookDom.el('div', 'zv-error', { role: 'alert' });
-        box.textContent = 'This book has no pages.';
+        box.textContent = ctx.t('noPages');
         host.textContent = '';
         host.appendChild(box);
         host.setAttribute('data-zarvex-error', 'no pages');
@@ -89,7 +92,7 @@ function open(host, opts) {
         host.removeAttribute('aria-busy');
         host.setAttribute('data-zarvex-error', String(e && e.message || e));
         var box = BookDom.el('div', 'zv-error', { role: 'alert' });
-        box.textContent = 'This book could not be opened: ' + (e && e.message || e) + '.';
+        box.textContent = ZarvexText.translator('')('cannotOpen', { why: e && e.message || e });
         host.textContent = '';
         host.appendChild(box);
         throw e;

@@ -1,13 +1,7 @@
-/* Element helpers shared by the viewer's parts: elements, the toolbar's icons and labels,
- * colour brightness and the addresses of the book's files. */
+/* Element helpers shared by the viewer's parts: elements, the toolbar's icons, colour
+ * brightness and the addresses of the book's files. (The buttons' labels, in each language,
+ * are in ZarvexText under the buttons' names.) */
 var BookDom = (function () {
-    var LABELS = {
-        First: 'First page', Prev: 'Previous page', Next: 'Next page', Last: 'Last page',
-        Thumbnail: 'Thumbnails', Zoom: 'Zoom', TiltAngle: 'Tilt the book', AutoPlay: 'Auto flip',
-        BackgroundSound: 'Background music', FullScreen: 'Full screen', Bookmark: 'Bookmarks',
-        Share: 'Share a link to this page', Print: 'Print', Download: 'Download', Info: 'About this book',
-        Help: 'Help',
-    };
     var ICONS = {
         First: 'M6 5v14M19 5l-9 7 9 7z',
         Prev: 'M15 5l-8 7 8 7',
@@ -56,5 +50,5 @@ var BookDom = (function () {
         return ctx.base + rel;
     }
 
-    return { LABELS: LABELS, el: el, icon: icon, luminance: luminance, url: url };
+    return { el: el, icon: icon, luminance: luminance, url: url };
 })();

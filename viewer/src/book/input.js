@@ -17,7 +17,9 @@ var BookInput = (function () {
             if (ev.defaultPrevented) return;
             var t = ev.target;
             if (ev.key === 'Escape') {
+                // The panel that holds the keyboard closes first.
                 if (BookPanels.closeDialog(ctx)) return;
+                if (!ctx.thumbs.hidden && ctx.thumbs.contains(t)) { BookPanels.toggleThumbs(ctx, false); return; }
                 if (ctx.zoom > 1) { BookZoom.set(ctx, 1); return; }
                 if (!ctx.thumbs.hidden) BookPanels.toggleThumbs(ctx, false);
                 return;

@@ -7,7 +7,7 @@ var BookLayout = (function () {
     function stage(ctx) {
         var s = ctx.stage = el('div', 'zv-stage');
         ctx.zoomEl = el('div', 'zv-zoom');
-        ctx.bookEl = el('div', 'zv-book', { role: 'region', 'aria-label': 'Book' });
+        ctx.bookEl = el('div', 'zv-book', { role: 'region', 'aria-label': ctx.t('book') });
         ctx.leftSlot = el('div', 'zv-slot zv-left');
         ctx.rightSlot = el('div', 'zv-slot zv-right');
         ctx.bookEl.appendChild(ctx.leftSlot);

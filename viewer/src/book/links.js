@@ -12,7 +12,7 @@ var BookLinks = (function () {
             a.style.height = (l.height * 100) + '%';
             if (l.page) {
                 a.href = '#p=' + l.page;
-                a.setAttribute('aria-label', 'Go to page ' + l.page);
+                a.setAttribute('aria-label', ctx.t('goToPage', { n: l.page }));
                 a.setAttribute('data-link-page', String(l.page));
                 a.addEventListener('click', function (ev) {
                     ev.preventDefault();
@@ -22,7 +22,7 @@ var BookLinks = (function () {
                 a.href = l.href;
                 a.target = '_blank';
                 a.rel = 'noopener noreferrer';
-                a.setAttribute('aria-label', 'Link: ' + l.href);
+                a.setAttribute('aria-label', ctx.t('webLink', { href: l.href }));
             }
             links.appendChild(a);
         });

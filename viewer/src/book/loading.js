@@ -48,7 +48,7 @@ var BookLoading = (function () {
 
     function start(ctx, e, high) {
         var job = e.job = { priority: high ? 'high' : 'low', cancelled: false };
-        var img = el('img', 'zv-img', { alt: 'Page ' + e.n, draggable: 'false', fetchpriority: job.priority });
+        var img = el('img', 'zv-img', { alt: ctx.t('page', { n: e.n }), draggable: 'false', fetchpriority: job.priority });
         e.state = 'loading';
         e.cancel = function () {
             job.cancelled = true;
@@ -91,7 +91,7 @@ var BookLoading = (function () {
             p.insertBefore(e.img, p.firstChild);
             p.classList.add('zv-loaded');
         } else if (e.state === 'failed') {
-            p.insertBefore(missing('Page ' + n + ' could not be loaded.'), p.firstChild);
+            p.insertBefore(missing(ctx.t('pageMissing', { n: n })), p.firstChild);
             p.classList.add('zv-loaded', 'zv-failed');
         } else {
             e.holders.push(p);
@@ -144,12 +144,8 @@ var BookLoading = (function () {
         ctx.swfFailed = true;
         var fromDisk = location.protocol === 'file:';
         ctx.notice.hidden = false;
-        ctx.notice.textContent = fromDisk
-            ? 'The pages of this book are Flash files, which a browser cannot read from a folder on disk. ' +
-              'Open the book through a web server to read it in full: for example run "python3 -m http.server" ' +
-              'in the book\'s folder and open http://localhost:8000/ in the browser. The small page pictures are shown meanwhile.'
-            : 'Some pages of this book could not be read (' + (err && err.message || 'unknown error') + '). ' +
-              'The small page pictures are shown instead.';
+        ctx.notice.textContent = fromDisk ? ctx.t('flashFromDisk')
+            : ctx.t('pagesUnreadable', { why: err && err.message || ctx.t('unknownError') });
         ctx.root.classList.add('zv-has-notice');
         BookLayout.layout(ctx);
     }
@@ -160,7 +156,7 @@ var BookLoading = (function () {
         var job = { priority: 'low' };
         var src = isSwf(page.thumb) ? swfPicture(ctx, page.thumb, job) : Promise.resolve(BookDom.url(ctx, page.thumb));
         var failed = function () {
-            img.replaceWith(missing('Unavailable'));
+            img.replaceWith(missing(ctx.t('thumbMissing')));
         };
         src.then(function (u) {
             img.onerror = failed;

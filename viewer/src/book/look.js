@@ -8,7 +8,7 @@ var BookLook = (function () {
         var r = ctx.root = el('div', 'zv-root zv-look-' + (ctx.opts.look || 'classic') +
                                (ctx.opts.mobile ? ' zv-mobile' : ''));
         r.setAttribute('dir', ctx.rtl ? 'rtl' : 'ltr');
-        r.setAttribute('lang', document.documentElement.lang || 'en');
+        r.setAttribute('lang', ctx.t.lang);
         r.style.setProperty('--zv-base', m.baseColor || '#804000');
         var baseN = parseInt((m.baseColor || '#804000').slice(1), 16);
         r.style.setProperty('--zv-base-rgb', [(baseN >> 16) & 255, (baseN >> 8) & 255, baseN & 255].join(', '));
@@ -48,7 +48,7 @@ var BookLook = (function () {
         if (m.logo && m.logo.src && m.logo.show) {
             var logo = el(m.logo.link ? 'a' : 'span', 'zv-logo');
             if (m.logo.link) { logo.href = m.logo.link; logo.target = '_blank'; logo.rel = 'noopener'; }
-            var li = el('img', '', { alt: m.logo.link ? 'Logo (opens the web site)' : 'Logo' });
+            var li = el('img', '', { alt: ctx.t(m.logo.link ? 'logoLink' : 'logo') });
             li.src = BookDom.url(ctx, m.logo.src);
             logo.appendChild(li);
             top.appendChild(logo);

@@ -49,7 +49,7 @@ var BookMedia = (function () {
     function moviePlace(ctx, box, m, key) {
         box.zvSrc = m.src;
         if (ctx.movies[key]) { box.appendChild(ctx.movies[key]); return; }
-        var b = el('button', 'zv-media-play', { type: 'button', 'aria-label': 'Play the movie', title: 'Play the movie' });
+        var b = el('button', 'zv-media-play', { type: 'button', 'aria-label': ctx.t('playMovie'), title: ctx.t('playMovie') });
         b.appendChild(icon('Play'));
         b.addEventListener('click', function () { playMovie(ctx, box, m, key); });
         box.appendChild(b);
@@ -73,7 +73,7 @@ var BookMedia = (function () {
 
     function musicToggle(ctx, box, key) {
         box.zvSrc = musicItem(ctx, key).src;
-        var b = el('button', 'zv-media-sound', { type: 'button', 'aria-label': 'Page music', title: 'Page music',
+        var b = el('button', 'zv-media-sound', { type: 'button', 'aria-label': ctx.t('pageMusic'), title: ctx.t('pageMusic'),
                                                   'aria-pressed': String(musicWanted(ctx, key)), 'data-media-key': key });
         b.appendChild(icon('BackgroundSound'));
         b.addEventListener('click', function () {

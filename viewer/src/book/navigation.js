@@ -1,5 +1,6 @@
 /* Moving through the book: showing a spread (animated or not), the page counter, the live
- * announcement and the buttons that follow it, and auto flip. */
+ * announcement and the buttons that follow it, where the keyboard focus goes when the page
+ * or button it was on goes away, and auto flip. */
 var BookNavigation = (function () {
     var el = BookDom.el;
 
@@ -11,13 +12,38 @@ var BookNavigation = (function () {
 
     function show(ctx, i, animate, dir) {
         i = Math.max(0, Math.min(BookLayout.spreadCount(ctx) - 1, i));
+        var focusInPage = ctx.bookEl.contains(document.activeElement);
         if (ctx.busy) ctx.busy.finish();
         var from = ctx.spread;
         ctx.spread = i;
         BookMedia.sync(ctx);
-        if (!animate || i === from || !ctx.pageW) { BookPages.render(ctx); return; }
-        if (ctx.model.flipSound) BookSound.flip(ctx);
-        BookTurning.turn(ctx, from, i, dir || (i > from ? 1 : -1));
+        if (!animate || i === from || !ctx.pageW) BookPages.render(ctx);
+        else {
+            if (ctx.model.flipSound) BookSound.flip(ctx);
+            BookTurning.turn(ctx, from, i, dir || (i > from ? 1 : -1));
+        }
+        if (focusInPage) keepFocusInBook(ctx);
+    }
+
+    // A link or button on a page that was turned away took the focus with it: the book itself
+    // takes it, so the keyboard goes on from the pages now shown instead of from the document.
+    function keepFocusInBook(ctx) {
+        var a = document.activeElement;
+        if (a && a !== document.body && a.isConnected) return;
+        ctx.bookEl.setAttribute('tabindex', '-1');
+        ctx.bookEl.focus({ preventScroll: true });
+    }
+
+    // A focused button that becomes disabled would drop the focus to the document: at the end
+    // of the book it moves to the button going back, at the start to the one going on, else to
+    // the page field.
+    function enableButtons(ctx, atStart, atEnd) {
+        var had = document.activeElement, b = ctx.buttons;
+        b.First.disabled = b.Prev.disabled = atStart;
+        b.Next.disabled = b.Last.disabled = atEnd;
+        if (!had || !had.disabled || !ctx.bar.contains(had)) return;
+        var to = had === b.Next || had === b.Last ? b.Prev : b.Next;
+        (to.disabled ? ctx.counter : to).focus();
     }
 
     function afterChange(ctx) {
@@ -25,11 +51,10 @@ var BookNavigation = (function () {
         var pages = s.pages;
         ctx.counter.value = pages.length > 1 ? pages[0] + '-' + pages[1] : String(pages[0] || 1);
         ctx.live.textContent = pages.length > 1
-            ? 'Pages ' + pages[0] + ' and ' + pages[1] + ' of ' + n
-            : 'Page ' + (pages[0] || 1) + ' of ' + n;
+            ? ctx.t('pagesOf', { a: pages[0], b: pages[1], n: n })
+            : ctx.t('pageOf', { a: pages[0] || 1, n: n });
         var atStart = ctx.spread === 0, atEnd = ctx.spread >= BookLayout.spreadCount(ctx) - 1;
-        ['First', 'Prev'].forEach(function (b) { ctx.buttons[b].disabled = atStart; });
-        ['Next', 'Last'].forEach(function (b) { ctx.buttons[b].disabled = atEnd; });
+        enableButtons(ctx, atStart, atEnd);
         ctx.root.setAttribute('data-pages', pages.join(','));
         BookMedia.sync(ctx);
         BookState.remember(ctx, pages[0] || 1);

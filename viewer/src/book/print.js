@@ -9,7 +9,7 @@ var BookPrint = (function () {
         var form = el('form', 'zv-printform');
         var choices = el('fieldset', 'zv-printchoices');
         var legend = el('legend');
-        legend.textContent = 'Pages to print';
+        legend.textContent = ctx.t('printWhich');
         choices.appendChild(legend);
         var radio = function (value, text, checked) {
             var label = el('label', 'zv-printchoice');
@@ -20,10 +20,10 @@ var BookPrint = (function () {
             choices.appendChild(label);
             return label;
         };
-        radio('shown', (shown.length > 1 ? 'Pages on screen (' : 'Page on screen (') + shown.join('-') + ')', true);
-        radio('all', 'All pages (1-' + n + ')');
-        var rangeLabel = radio('range', 'Pages:');
-        var range = el('input', 'zv-printrange', { type: 'text', inputmode: 'numeric', dir: 'ltr', 'aria-label': 'Pages to print, for example 3-7',
+        radio('shown', ctx.t(shown.length > 1 ? 'printShownMany' : 'printShown', { p: shown.join('-') }), true);
+        radio('all', ctx.t('printAll', { n: n }));
+        var rangeLabel = radio('range', ctx.t('printRange'));
+        var range = el('input', 'zv-printrange', { type: 'text', inputmode: 'numeric', dir: 'ltr', 'aria-label': ctx.t('printRangeLabel'),
                                                    placeholder: '3-7' });
         rangeLabel.appendChild(document.createTextNode(' '));
         rangeLabel.appendChild(range);
@@ -32,21 +32,21 @@ var BookPrint = (function () {
         var error = el('p', 'zv-printerror', { role: 'alert' });
         form.appendChild(error);
         var go = el('button', 'zv-textbtn', { type: 'submit' });
-        go.textContent = 'Print';
+        go.textContent = ctx.t('Print');
         form.appendChild(go);
         form.addEventListener('submit', function (ev) {
             ev.preventDefault();
             var choice = form.querySelector('input[name=zv-print]:checked').value;
             var pages = choice === 'shown' ? shown : choice === 'all' ? allPages(n) : parseRange(range.value, n);
             if (!pages) {
-                error.textContent = 'Type pages between 1 and ' + n + ', such as 3-7 or 1,4,9-12.';
+                error.textContent = ctx.t('printError', { n: n });
                 range.focus();
                 return;
             }
             BookPanels.closeDialog(ctx);
             printPages(ctx, pages);
         });
-        BookPanels.openDialog(ctx, 'Print', form);
+        BookPanels.openDialog(ctx, ctx.t('Print'), form);
     }
 
     function allPages(n) {
@@ -87,7 +87,7 @@ var BookPrint = (function () {
         var sheet = ctx.printEl = el('div', 'zv-print', { 'aria-hidden': 'true' });
         ctx.root.appendChild(sheet);
         var ready = pages.map(function (n) {
-            var img = el('img', 'zv-print-page', { alt: 'Page ' + n, 'data-page': String(n) });
+            var img = el('img', 'zv-print-page', { alt: ctx.t('page', { n: n }), 'data-page': String(n) });
             sheet.appendChild(img);
             return pictureOf(ctx, ctx.model.pages[n - 1]).then(function (src) {
                 if (!src) return null;

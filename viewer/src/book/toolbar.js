@@ -7,12 +7,12 @@ var BookToolbar = (function () {
 
     function build(ctx) {
         var m = ctx.model;
-        var bar = ctx.bar = el('div', 'zv-bar', { role: 'toolbar', 'aria-label': 'Book controls' });
+        var bar = ctx.bar = el('div', 'zv-bar', { role: 'toolbar', 'aria-label': ctx.t('controls') });
         ctx.buttons = {};
         var nav = el('div', 'zv-nav');
         // In a right-to-left book the page's direction mirrors this row, so Next sits on the left.
         ['First', 'Prev', 'Next', 'Last'].forEach(function (n) { nav.appendChild(button(ctx, n)); });
-        ctx.counter = el('input', 'zv-counter', { type: 'text', inputmode: 'numeric', 'aria-label': 'Page number' });
+        ctx.counter = el('input', 'zv-counter', { type: 'text', inputmode: 'numeric', 'aria-label': ctx.t('pageField') });
         ctx.total = el('span', 'zv-total');
         ctx.total.textContent = '/ ' + ctx.count;
         var counterBox = el('label', 'zv-counterbox');
@@ -33,7 +33,7 @@ var BookToolbar = (function () {
     }
 
     function button(ctx, name) {
-        var label = BookDom.LABELS[name] || name;
+        var label = ctx.t(name);
         var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
                    { type: 'button', 'data-button': name, 'aria-label': label, title: label });
         b.appendChild(BookDom.icon(name));
