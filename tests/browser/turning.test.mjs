@@ -112,14 +112,14 @@ it('a drag that starts on a link turns the page and follows no link; a plain cli
     assert.deepEqual(await spread(page), [2, 3], 'a drag from a link turns the page');
     assert.equal(opened.length, 0, 'and opens no link');
 
-    // A link over the whole page leaves the page's edges to turning.
+    // A link over the whole page (marked wide, as the viewer marks such links) leaves the edges to turning.
     const edgeUnderLink = await page.evaluate(() => {
         const layer = document.querySelector('.zv-right .zv-links');
-        const a = Object.assign(document.createElement('a'), { className: 'zv-link', href: '#p=1' });
+        const a = Object.assign(document.createElement('a'), { className: 'zv-link zv-link-wide', href: '#p=1' });
         Object.assign(a.style, { left: '0', top: '0', width: '100%', height: '100%' });
         layer.appendChild(a);
         const r = layer.getBoundingClientRect();
-        return !!document.elementFromPoint(r.right - 5, r.top + r.height / 2).closest('.zv-edge');
+        return [r.top + 5, r.top + r.height / 2, r.bottom - 5].every((y) => !!document.elementFromPoint(r.right - 5, y).closest('.zv-edge'));
     });
     assert.ok(edgeUnderLink, 'the page edge lies above a full-page link');
 

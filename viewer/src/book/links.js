@@ -6,7 +6,7 @@ var BookLinks = (function () {
         var links = el('div', 'zv-links');
         page.links.forEach(function (l) {
             // draggable=false: a drag that starts on a link turns the page.
-            var a = el('a', 'zv-link', { draggable: 'false' });
+            var a = el('a', 'zv-link' + (l.width * l.height > 0.5 ? ' zv-link-wide' : ''), { draggable: 'false' });
             a.style.left = (l.x * 100) + '%';
             a.style.top = (l.y * 100) + '%';
             a.style.width = (l.width * 100) + '%';
