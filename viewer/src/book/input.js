@@ -77,17 +77,29 @@ var BookInput = (function () {
             BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
         });
 
-        // One pointer swipes (or pans when zoomed in); two pointers pinch.
-        var pts = {}, start = null, pinch = null;
+        // One pointer takes the page and turns it (or pans when zoomed in); two pointers pinch.
+        // A drag that starts on a link turns the page too: the browser's own drag of links and
+        // pictures is off, and the click that ends a drag follows no link.
+        var pts = {}, start = null, pinch = null, drag = null, dragged = false;
+        stage.addEventListener('dragstart', function (ev) { ev.preventDefault(); });
+        stage.addEventListener('click', function (ev) {
+            if (!dragged) return;
+            dragged = false;
+            ev.preventDefault();
+            ev.stopPropagation();
+        }, true);
+        var dropDrag = function () { if (drag) drag.cancel(); drag = null; };
         stage.addEventListener('pointerdown', function (ev) {
             pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
             var ids = Object.keys(pts);
+            dragged = false;
             if (ids.length === 1) {
-                start = { x: ev.clientX, y: ev.clientY, px: ctx.panX, py: ctx.panY, t: Date.now() };
+                start = { x: ev.clientX, y: ev.clientY, px: ctx.panX, py: ctx.panY, id: ev.pointerId };
             } else if (ids.length === 2) {
                 var a = pts[ids[0]], b = pts[ids[1]];
                 pinch = { d: Math.hypot(a.x - b.x, a.y - b.y), z: ctx.zoom };
                 start = null;
+                dropDrag();
             }
         });
         stage.addEventListener('pointermove', function (ev) {
@@ -103,17 +115,25 @@ var BookInput = (function () {
                 ctx.panX = start.px + ev.clientX - start.x;
                 ctx.panY = start.py + ev.clientY - start.y;
                 BookZoom.apply(ctx);
+            } else if (start) {
+                var dx = ev.clientX - start.x, dy = ev.clientY - start.y;
+                // A mostly sideways move takes the page; the side it moves away from turns.
+                if (!drag && !start.taken && Math.abs(dx) > 6 && Math.abs(dx) > Math.abs(dy)) {
+                    start.taken = true;
+                    drag = BookTurning.grab(ctx, dx < 0 ? 'right' : 'left', start.x, start.y);
+                    if (drag) try { stage.setPointerCapture(ev.pointerId); } catch (e) { /* pointer gone */ }
+                }
+                if (drag) drag.move(ev.clientX, ev.clientY);
             }
         });
         var end = function (ev) {
             if (!pts[ev.pointerId]) return;
             delete pts[ev.pointerId];
             if (Object.keys(pts).length < 2) pinch = null;
-            if (start && ctx.zoom === 1 && ev.type === 'pointerup') {
-                var dx = ev.clientX - start.x, dy = ev.clientY - start.y;
-                if (Math.abs(dx) > 50 && Math.abs(dx) > 1.5 * Math.abs(dy) && Date.now() - start.t < 1000) {
-                    nav.visualTurn(ctx, dx < 0 ? 'right' : 'left');
-                }
+            if (drag && start && start.id === ev.pointerId) {
+                dragged = true;
+                if (ev.type === 'pointerup') drag.release(); else drag.cancel();
+                drag = null;
             }
             start = null;
         };

@@ -5,7 +5,8 @@ var BookLinks = (function () {
     function layer(ctx, page) {
         var links = el('div', 'zv-links');
         page.links.forEach(function (l) {
-            var a = el('a', 'zv-link');
+            // draggable=false: a drag that starts on a link turns the page.
+            var a = el('a', 'zv-link' + (l.width * l.height > 0.5 ? ' zv-link-wide' : ''), { draggable: 'false' });
             a.style.left = (l.x * 100) + '%';
             a.style.top = (l.y * 100) + '%';
             a.style.width = (l.width * 100) + '%';

@@ -1,5 +1,5 @@
 /* The book's look: the root element with the template and colours, the background, the
- * header with logo and title, and the panorama cube of the Panoramic template. */
+ * header with logo and title, and the panorama of the Panoramic template. */
 var BookLook = (function () {
     var el = BookDom.el, luminance = BookDom.luminance;
 
@@ -59,17 +59,13 @@ var BookLook = (function () {
         return top;
     }
 
-    // A slowly turning cube of the six panorama faces behind the book.
+    // The panorama behind the book: its front face (or the first one there is), drawn once as
+    // a still picture; a turning 3D cube would cost every frame, also while the reader reads.
     function panorama(ctx, faces) {
+        var face = ['front', 'left', 'right', 'back', 'top', 'bottom'].filter(function (f) { return faces[f]; })[0];
+        if (!face) return;
         var pano = el('div', 'zv-pano', { 'aria-hidden': 'true' });
-        var cube = el('div', 'zv-cube');
-        ['front', 'back', 'left', 'right', 'top', 'bottom'].forEach(function (f) {
-            if (!faces[f]) return;
-            var face = el('div', 'zv-cube-face zv-cube-' + f);
-            face.style.backgroundImage = 'url("' + BookDom.url(ctx, faces[f]).replace(/"/g, '%22') + '")';
-            cube.appendChild(face);
-        });
-        pano.appendChild(cube);
+        pano.style.backgroundImage = 'url("' + BookDom.url(ctx, faces[face]).replace(/"/g, '%22') + '")';
         ctx.root.insertBefore(pano, ctx.root.firstChild);
         ctx.root.classList.add('zv-has-pano');
     }

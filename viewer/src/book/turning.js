@@ -1,5 +1,14 @@
-/* The turn animation: a leaf that turns over the spine (or lifts a single page away), or a
- * plain fade where the reader asked for reduced motion. ctx.busy finishes a running turn. */
+/* The page turn: a leaf folded over a straight line, or a plain fade where the reader asked
+ * for reduced motion. The reader can drag the leaf by its corner or edge (grab), or a button
+ * turns it by itself (turn). ctx.busy finishes a running turn.
+ *
+ * The geometry, in the book's pixels: the leaf hinges on a vertical line (the spine, or the
+ * binding edge of a single page). The grabbed point G of its outer edge goes to the pointer P.
+ * The fold is the perpendicular bisector of G and P; the part of the leaf on G's side lies
+ * mirrored across it, showing the leaf's back. Both the visible front and the folded flap lie
+ * on the far side of the fold from G, so one clipping box, turned to the fold, holds both.
+ * The back's place is its final place (across the hinge) reflected across the fold: two
+ * reflections, so a rotation. Only transforms and opacity change from frame to frame. */
 var BookTurning = (function () {
     var el = BookDom.el;
     var DURATION = 650;
@@ -10,7 +19,11 @@ var BookTurning = (function () {
 
     // Shows spread "to", which ctx.spread already names, with an animation from spread "from".
     function turn(ctx, from, to, dir) {
-        if (reducedMotion()) fade(ctx); else flip(ctx, from, to, dir);
+        if (reducedMotion()) { fade(ctx); return; }
+        var leaf = curl(ctx, from, to, dir, ctx.pageH);
+        ctx.busy = { finish: leaf.finish };
+        leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
+        BookNavigation.afterChange(ctx);
     }
 
     function fade(ctx) {
@@ -25,61 +38,202 @@ var BookTurning = (function () {
         if (anim) anim.onfinish = done; else done();
     }
 
-    function flip(ctx, from, to, dir) {
-        var two = BookLayout.twoUp(ctx), pageEl = BookPages.pageEl;
-        var forward = dir > 0;
-        var side = two ? ((forward !== ctx.rtl) ? 'right' : 'left') : 'right';
-        var other = side === 'right' ? 'left' : 'right';
-        var slot = side === 'right' ? ctx.rightSlot : ctx.leftSlot;
-        var leaf = el('div', 'zv-leaf zv-leaf-' + side);
-        leaf.style.left = (two && side === 'right' ? ctx.pageW : 0) + 'px';
-        leaf.style.width = ctx.pageW + 'px';
-        var front = el('div', 'zv-face zv-front'), back = el('div', 'zv-face zv-back');
-        var shade = el('div', 'zv-shade');
+    /* Affine maps [a, b, c, d, e, f] as CSS matrix(): (x, y) -> (a x + c y + e, b x + d y + f). */
+    function mul(m, n) {
+        return [m[0] * n[0] + m[2] * n[1], m[1] * n[0] + m[3] * n[1], m[0] * n[2] + m[2] * n[3],
+                m[1] * n[2] + m[3] * n[3], m[0] * n[4] + m[2] * n[5] + m[4], m[1] * n[4] + m[3] * n[5] + m[5]];
+    }
+    function chain() { return Array.prototype.reduce.call(arguments, mul); }
+    function shift(x, y) { return [1, 0, 0, 1, x, y]; }
+    function rotate(a) { var c = Math.cos(a), s = Math.sin(a); return [c, s, -s, c, 0, 0]; }
+    function stretch(sx) { return [sx, 0, 0, 1, 0, 0]; }
+    function invert(m) {
+        var det = m[0] * m[3] - m[1] * m[2];
+        return [m[3] / det, -m[1] / det, -m[2] / det, m[0] / det,
+                (m[2] * m[5] - m[3] * m[4]) / det, (m[1] * m[4] - m[0] * m[5]) / det];
+    }
+    // The reflection across the line through M whose unit normal is n.
+    function reflect(M, n) {
+        var k = 2 * (M.x * n.x + M.y * n.y);
+        return [1 - 2 * n.x * n.x, -2 * n.x * n.y, -2 * n.x * n.y, 1 - 2 * n.y * n.y, k * n.x, k * n.y];
+    }
+    function css(m) { return 'matrix(' + m.map(function (v) { return Math.round(v * 1e4) / 1e4; }).join(',') + ')'; }
+    function place(e, x, y, w, h) {
+        e.style.left = x + 'px'; e.style.top = y + 'px'; e.style.width = w + 'px'; e.style.height = h + 'px';
+    }
+    // The point moved onto the disc around c of radius r, if it lies outside.
+    function within(p, c, r) {
+        var dx = p.x - c.x, dy = p.y - c.y, d = Math.hypot(dx, dy);
+        return d <= r ? p : { x: c.x + dx * r / d, y: c.y + dy * r / d };
+    }
+
+    /* Builds the leaf of a turn from spread "from" to "to" (dir +1 forward), grabbed at height
+     * gy of its outer edge, shown unturned (or fully turned when the leaf is the page coming
+     * back in single-page mode). The slot under it already shows what the turn uncovers. */
+    function curl(ctx, from, to, dir, gy) {
+        var two = BookLayout.twoUp(ctx), pageEl = BookPages.pageEl, sidePage = BookLayout.sidePage;
+        var W = ctx.pageW, H = ctx.pageH, forward = dir > 0;
+        var x0, hinge, outer, front, back, under, reversed = false, slot = ctx.rightSlot;
         if (two) {
-            front.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, from, side)));
-            back.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, other)));
-            slot.textContent = '';
-            slot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, side)));
+            var side = (forward !== ctx.rtl) ? 'right' : 'left', other = side === 'right' ? 'left' : 'right';
+            x0 = side === 'right' ? W : 0; hinge = W; outer = side === 'right' ? 2 * W : 0;
+            front = pageEl(ctx, sidePage(ctx, from, side));
+            back = pageEl(ctx, sidePage(ctx, to, other));
+            under = pageEl(ctx, sidePage(ctx, to, side));
+            if (side === 'left') slot = ctx.leftSlot;
         } else {
             // One page at a time: forward lifts the old page away, backward lays the new one down.
             var oldP = BookLayout.spreadPages(ctx, from).first, newP = BookLayout.spreadPages(ctx, to).first;
-            front.appendChild(pageEl(ctx, forward ? oldP : newP));
-            slot.textContent = '';
-            slot.appendChild(pageEl(ctx, forward ? newP : oldP));
+            x0 = 0; hinge = ctx.rtl ? W : 0; outer = ctx.rtl ? 0 : W;
+            reversed = !forward;
+            front = pageEl(ctx, forward ? oldP : newP);
+            back = el('div', 'zv-page zv-paper');
+            under = pageEl(ctx, forward ? newP : oldP);
         }
-        front.appendChild(shade);
-        leaf.appendChild(front);
-        leaf.appendChild(back);
+        slot.textContent = '';
+        slot.appendChild(under);
+
+        var S = 2 * (3 * W + 2 * H); // the clipping box: wide enough for the spread and the flap
+        var leaf = el('div', 'zv-leaf', { 'aria-hidden': 'true' });
+        leaf.style.width = (two ? 2 * W : W) + 'px';
+        var shadowBox = el('div', 'zv-curl-under'), cast = el('div', 'zv-curl-shade');
+        place(shadowBox, x0, 0, W, H);
+        shadowBox.appendChild(cast);
+        var mask = el('div', 'zv-curl-mask'), inner = el('div', 'zv-curl-inner');
+        place(mask, 0, 0, S, S);
+        var frontFace = el('div', 'zv-curl-face'), backFace = el('div', 'zv-curl-face zv-curl-back');
+        var fold = el('div', 'zv-curl-shade zv-curl-fold');
+        place(frontFace, x0, 0, W, H);
+        place(backFace, 0, 0, W, H);
+        place(cast, 0, 0, W, 2 * S);
+        place(fold, 0, 0, W, 2 * S);
+        frontFace.appendChild(front);
+        backFace.appendChild(back);
+        backFace.appendChild(fold);
+        inner.appendChild(frontFace);
+        inner.appendChild(backFace);
+        mask.appendChild(inner);
+        leaf.appendChild(shadowBox);
+        leaf.appendChild(mask);
         ctx.bookEl.appendChild(leaf);
-        // The leaf hinges on the spine; a single page hinges on its binding edge.
-        var hingeLeft = two ? side === 'right' : !ctx.rtl;
-        var sign = hingeLeft ? -1 : 1;
-        leaf.style.transformOrigin = (hingeLeft ? 'left' : 'right') + ' center';
-        var frames, shadeFrames;
-        if (two) {
-            frames = [{ transform: 'perspective(3200px) rotateY(0deg)' }, { transform: 'perspective(3200px) rotateY(' + (sign * 180) + 'deg)' }];
-        } else if (forward) {
-            frames = [{ transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }, { transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
-        } else {
-            frames = [{ transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }];
+
+        gy = Math.max(0, Math.min(H, gy));
+        var G = { x: outer, y: gy }, turned = { x: 2 * hinge - outer, y: gy };
+        var top = { x: hinge, y: 0 }, bottom = { x: hinge, y: H };
+        var rTop = Math.hypot(G.x - top.x, G.y), rBottom = Math.hypot(G.x - bottom.x, G.y - H);
+        var travel = 2 * Math.abs(outer - hinge), out = outer > hinge ? 1 : -1;
+        // The back's final place (across the hinge) in the book, from its own top left corner.
+        var backHome = chain([-1, 0, 0, 1, 2 * hinge, 0], shift(2 * hinge - x0 - W, 0));
+        var state = { P: reversed ? turned : G, start: reversed ? turned : G, end: reversed ? G : turned, reversed: reversed };
+
+        function set(p) {
+            // The leaf stays fixed along its hinge: no point moves farther from the hinge's ends.
+            for (var i = 0; i < 3; i++) p = within(within(p, top, rTop), bottom, rBottom);
+            state.P = p;
+            var dx = G.x - p.x, dy = G.y - p.y, len = Math.hypot(dx, dy);
+            if (len < 0.5) { dx = out * 0.5; dy = 0; len = 0.5; }
+            var n = { x: dx / len, y: dy / len }, M = { x: (G.x + p.x) / 2, y: (G.y + p.y) / 2 };
+            var a = Math.atan2(n.y, n.x);
+            var box = chain(shift(M.x, M.y), rotate(a), shift(-S, -S / 2));
+            mask.style.transform = css(box);
+            inner.style.transform = css(invert(box));
+            var backAt = chain(reflect(M, n), backHome);
+            backFace.style.transform = css(backAt);
+            // Shadows along the fold: cast on the uncovered page and on the flap, deepest mid-turn.
+            var depth = Math.sin(Math.PI * Math.min(1, len / travel)), width = Math.min(len / 2, W * 0.35) / W + 0.001;
+            cast.style.transform = css(chain(shift(M.x - x0, M.y), rotate(a), shift(0, -S), stretch(width)));
+            var toBack = invert(backAt), m = [toBack[0], toBack[1], toBack[2], toBack[3], 0, 0];
+            var Mb = chain(toBack, shift(M.x, M.y)), inward = chain(m, shift(-n.x, -n.y));
+            fold.style.transform = css(chain(shift(Mb[4], Mb[5]), rotate(Math.atan2(inward[5], inward[4])), shift(0, -S), stretch(width * 0.8)));
+            cast.style.opacity = fold.style.opacity = String(Math.round(depth * 100) / 100);
         }
-        shadeFrames = [{ opacity: 0 }, { opacity: 0.45 }];
-        var finished = false;
-        var finish = function () {
+
+        var raf = 0, timer = 0, finished = false;
+        state.set = set;
+        // Moves the grabbed point to "to" in ms, raised by "lift" half way, then finishes.
+        state.play = function (to, ms, lift, then) {
+            cancelAnimationFrame(raf);
+            clearTimeout(timer);
+            var from = state.P, t0 = null;
+            var step = function (now) {
+                if (finished) return;
+                if (t0 === null) t0 = now;
+                var k = Math.min(1, (now - t0) / ms), e = k < 0.5 ? 2 * k * k : 1 - Math.pow(-2 * k + 2, 2) / 2;
+                set({ x: from.x + (to.x - from.x) * e, y: from.y + (to.y - from.y) * e - lift * Math.sin(Math.PI * e) });
+                if (k < 1) raf = requestAnimationFrame(step); else state.finish(then);
+            };
+            raf = requestAnimationFrame(step);
+            // A hidden page draws no frames: the turn still ends.
+            timer = setTimeout(function () { state.finish(then); }, ms + 400);
+        };
+        state.finish = function (then) {
             if (finished) return;
             finished = true;
-            if (anim) try { anim.cancel(); } catch (e) { /* already done */ }
+            cancelAnimationFrame(raf);
+            clearTimeout(timer);
             leaf.remove();
             ctx.busy = null;
+            if (typeof then === 'function') then();
             BookPages.render(ctx);
         };
-        var anim = leaf.animate ? leaf.animate(frames, { duration: DURATION, easing: 'ease-in-out', fill: 'forwards' }) : null;
-        if (shade.animate) shade.animate(shadeFrames, { duration: DURATION, fill: 'forwards' });
-        ctx.busy = { finish: finish };
-        if (anim) anim.onfinish = finish; else finish();
-        BookNavigation.afterChange(ctx);
+        // Where the grabbed point is between unturned (1) and turned (-1).
+        state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
+        state.alive = function () { return !finished; };
+        set(state.P);
+        return state;
     }
 
-    return { turn: turn };
+    /* The reader takes the page at the pointer (clientX, clientY) to turn it towards the other
+     * side of the screen (side: the side of the page that turns). Returns the drag, with
+     * move(x, y), release() and cancel(), or null where there is no page to turn. */
+    function grab(ctx, side, clientX, clientY) {
+        if (ctx.busy) ctx.busy.finish();
+        var dir = ((side === 'right') !== ctx.rtl) ? 1 : -1;
+        var from = ctx.spread, to = from + dir;
+        if (to < 0 || to >= BookLayout.spreadCount(ctx) || !ctx.pageW) return null;
+        BookNavigation.stopAutoPlay(ctx);
+        var two = BookLayout.twoUp(ctx);
+        var origin = (two ? ctx.leftSlot : ctx.rightSlot).getBoundingClientRect();
+        var reduced = reducedMotion();
+        var leaf = reduced ? null : curl(ctx, from, to, dir, clientY - origin.top);
+        // One page at a time, the pointer crosses half the page while the corner crosses all of it.
+        var gain = two ? 1 : 2, last = { x: clientX, y: clientY };
+        var drop = function () { if (leaf) leaf.finish(); };
+        if (leaf) ctx.busy = { finish: drop };
+        var commit = function () {
+            ctx.spread = to;
+            BookMedia.sync(ctx);
+            if (ctx.model.flipSound) BookSound.flip(ctx);
+        };
+        return {
+            move: function (x, y) {
+                last = { x: x, y: y };
+                if (leaf && leaf.alive()) leaf.set({ x: leaf.start.x + gain * (x - clientX), y: leaf.start.y + (y - clientY) });
+            },
+            // Past the middle the turn completes, short of it the page falls back.
+            release: function () {
+                if (!leaf) {
+                    var moved = last.x - clientX;
+                    if (Math.abs(moved) > 50 && (moved < 0) === (side === 'right')) BookNavigation.show(ctx, to, true, dir);
+                    return;
+                }
+                if (!leaf.alive()) return;
+                var p = leaf.progress(), done = leaf.reversed ? p > 0 : p < 0;
+                var target = done ? leaf.end : leaf.start;
+                var rest = Math.hypot(target.x - leaf.P.x, target.y - leaf.P.y);
+                var ms = Math.max(120, DURATION * rest / (2 * ctx.pageW));
+                if (done) {
+                    leaf.play(target, ms, 0);
+                    commit();
+                    ctx.busy = { finish: leaf.finish };
+                    BookNavigation.afterChange(ctx);
+                } else {
+                    leaf.play(target, ms, 0);
+                }
+            },
+            cancel: drop,
+        };
+    }
+
+    return { turn: turn, grab: grab };
 })();

@@ -851,7 +851,7 @@ var ZarvexDecode = (function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\n  background: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; top: 0; height: 100%; transform-style: preserve-3d; z-index: 5; pointer-events: none; }\n.zv-face { position: absolute; inset: 0; backface-visibility: hidden; -webkit-backface-visibility: hidden; }\n.zv-back { transform: rotateY(180deg); }\n.zv-shade { position: absolute; inset: 0; background: linear-gradient(to right, rgba(0,0,0,.5), rgba(0,0,0,0)); opacity: 0; }\n.zv-leaf-left .zv-shade { background: linear-gradient(to left, rgba(0,0,0,.5), rgba(0,0,0,0)); }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\n  direction: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n  /* The pages chosen in the print dialog, one per sheet, instead of the book on screen. */\n  .zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n  .zv-printing-pages .zv-host { position: static; }\n  .zv-printing-pages .zv-root { display: block; overflow: visible; }\n  .zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n  .zv-printing-pages .zv-print { display: block; }\n  .zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n  .zv-print-page:last-child { break-after: auto; }\n}\n\n/* Panorama: the six cube faces around the reader, turning slowly. */\n.zv-pano { position: absolute; inset: 0; perspective: 420px; overflow: hidden; pointer-events: none; }\n.zv-cube { position: absolute; left: 50%; top: 50%; width: 0; height: 0; transform-style: preserve-3d;\n  animation: zv-pan 120s linear infinite; }\n.zv-cube-face { position: absolute; left: -600px; top: -600px; width: 1200px; height: 1200px;\n  background-size: cover; backface-visibility: hidden; }\n.zv-cube-front { transform: translateZ(-599px); }\n.zv-cube-back { transform: rotateY(180deg) translateZ(-599px); }\n.zv-cube-left { transform: rotateY(90deg) translateZ(-599px); }\n.zv-cube-right { transform: rotateY(-90deg) translateZ(-599px); }\n.zv-cube-top { transform: rotateX(-90deg) translateZ(-599px); }\n.zv-cube-bottom { transform: rotateX(90deg) translateZ(-599px); }\n@keyframes zv-pan { from { transform: rotateX(-8deg) rotateY(0deg); } to { transform: rotateX(-8deg) rotateY(360deg); } }\n@media (prefers-reduced-motion: reduce) { .zv-cube { animation: none; transform: rotateX(-8deg); } }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-book { filter: drop-shadow(0 28px 24px rgba(0,0,0,.35)); }\n.zv-look-float .zv-page { box-shadow: none; }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .70); backdrop-filter: blur(6px); }\n.zv-look-Panoramic .zv-book { filter: drop-shadow(0 30px 30px rgba(0,0,0,.55)); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
+    s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n  --zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n  --zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\n  position: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\n  font: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\n  color: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\n  background-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\n  background-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\n  color: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\n  text-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\n  color: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\n  justify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\n  transform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transform-style: preserve-3d; perspective: 2200px;\n  transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\n  user-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\n  background: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\n  width: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\n  background: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\n  outline-offset: 2px; transition: background .15s; z-index: 2; }\n/* A link over most of the page lies below the page's edges, which keep turning it. */\n.zv-link.zv-link-wide { z-index: 0; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; left: 0; top: 0; height: 100%; z-index: 5; pointer-events: none; }\n/* The turning leaf: only transforms and opacity change while it turns, each part on its own layer. */\n.zv-curl-mask { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-inner { position: absolute; left: 0; top: 0; width: 0; height: 0; transform-origin: 0 0; will-change: transform; }\n.zv-curl-face { position: absolute; overflow: hidden; }\n.zv-curl-back { transform-origin: 0 0; will-change: transform; box-shadow: 0 0 14px rgba(0,0,0,.28); }\n.zv-curl-under { position: absolute; overflow: hidden; }\n.zv-curl-shade { position: absolute; transform-origin: 0 0; will-change: transform, opacity; opacity: 0;\n  background: linear-gradient(to right, rgba(0,0,0,.42), rgba(0,0,0,.12) 45%, rgba(0,0,0,0)); }\n.zv-curl-fold { background: linear-gradient(to right, rgba(0,0,0,.3), rgba(255,255,255,.22) 30%, rgba(0,0,0,.06) 70%, rgba(0,0,0,0)); }\n.zv-curl-face .zv-page { box-shadow: none; }\n.zv-page.zv-paper { background: #f6f4ef; }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\n  background: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\n  border-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\n  padding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\n  border: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\n  stroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\n  outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\n  direction: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\n  border-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\n  background: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\n  padding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\n  max-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\n  pointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\n  font: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n  .zv-root { --zv-top-h: 40px; }\n  .zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n  .zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n  .zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n  .zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n  .zv-root { position: static; background: none; }\n  .zv-stage { perspective: none; height: 100vh; }\n  .zv-page { box-shadow: none; }\n  /* The pages chosen in the print dialog, one per sheet, instead of the book on screen. */\n  .zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n  .zv-printing-pages .zv-host { position: static; }\n  .zv-printing-pages .zv-root { display: block; overflow: visible; }\n  .zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n  .zv-printing-pages .zv-print { display: block; }\n  .zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n  .zv-print-page:last-child { break-after: auto; }\n}\n\n/* Panorama: a still view, drawn once, so an idle page costs no frames. */\n.zv-pano { position: absolute; inset: 0; overflow: hidden; pointer-events: none; background: center / cover no-repeat; }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n\n/* Template looks. */\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\n  padding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n/* The book's shadow falls from each page (a filter on the book would be drawn again on every frame of a turn). */\n.zv-look-float .zv-page:not(.zv-blank) { box-shadow: 0 28px 24px -10px rgba(0,0,0,.35); }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\n  background: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\n  box-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\n  border-top: 1px solid rgba(255,255,255,.15); }\n\n/* Minimal: no chrome of its own; the controls sit on the background in a contrasting tone. */\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .86); }\n.zv-look-Panoramic .zv-page:not(.zv-blank) { box-shadow: 0 30px 30px -8px rgba(0,0,0,.55); }\n/* Media placed on a page: below its link areas, which stay clickable. */\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\n  padding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\n  box-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\n  stroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
     (document.head || document.documentElement).appendChild(s);
 })();
 
@@ -963,7 +963,7 @@ var BookState = (function () {
 })();
 
 /* The book's look: the root element with the template and colours, the background, the
- * header with logo and title, and the panorama cube of the Panoramic template. */
+ * header with logo and title, and the panorama of the Panoramic template. */
 var BookLook = (function () {
     var el = BookDom.el, luminance = BookDom.luminance;
 
@@ -1023,17 +1023,13 @@ var BookLook = (function () {
         return top;
     }
 
-    // A slowly turning cube of the six panorama faces behind the book.
+    // The panorama behind the book: its front face (or the first one there is), drawn once as
+    // a still picture; a turning 3D cube would cost every frame, also while the reader reads.
     function panorama(ctx, faces) {
+        var face = ['front', 'left', 'right', 'back', 'top', 'bottom'].filter(function (f) { return faces[f]; })[0];
+        if (!face) return;
         var pano = el('div', 'zv-pano', { 'aria-hidden': 'true' });
-        var cube = el('div', 'zv-cube');
-        ['front', 'back', 'left', 'right', 'top', 'bottom'].forEach(function (f) {
-            if (!faces[f]) return;
-            var face = el('div', 'zv-cube-face zv-cube-' + f);
-            face.style.backgroundImage = 'url("' + BookDom.url(ctx, faces[f]).replace(/"/g, '%22') + '")';
-            cube.appendChild(face);
-        });
-        pano.appendChild(cube);
+        pano.style.backgroundImage = 'url("' + BookDom.url(ctx, faces[face]).replace(/"/g, '%22') + '")';
         ctx.root.insertBefore(pano, ctx.root.firstChild);
         ctx.root.classList.add('zv-has-pano');
     }
@@ -1519,7 +1515,8 @@ var BookLinks = (function () {
     function layer(ctx, page) {
         var links = el('div', 'zv-links');
         page.links.forEach(function (l) {
-            var a = el('a', 'zv-link');
+            // draggable=false: a drag that starts on a link turns the page.
+            var a = el('a', 'zv-link' + (l.width * l.height > 0.5 ? ' zv-link-wide' : ''), { draggable: 'false' });
             a.style.left = (l.x * 100) + '%';
             a.style.top = (l.y * 100) + '%';
             a.style.width = (l.width * 100) + '%';
@@ -1582,8 +1579,17 @@ var BookPages = (function () {
     return { pageEl: pageEl, render: render };
 })();
 
-/* The turn animation: a leaf that turns over the spine (or lifts a single page away), or a
- * plain fade where the reader asked for reduced motion. ctx.busy finishes a running turn. */
+/* The page turn: a leaf folded over a straight line, or a plain fade where the reader asked
+ * for reduced motion. The reader can drag the leaf by its corner or edge (grab), or a button
+ * turns it by itself (turn). ctx.busy finishes a running turn.
+ *
+ * The geometry, in the book's pixels: the leaf hinges on a vertical line (the spine, or the
+ * binding edge of a single page). The grabbed point G of its outer edge goes to the pointer P.
+ * The fold is the perpendicular bisector of G and P; the part of the leaf on G's side lies
+ * mirrored across it, showing the leaf's back. Both the visible front and the folded flap lie
+ * on the far side of the fold from G, so one clipping box, turned to the fold, holds both.
+ * The back's place is its final place (across the hinge) reflected across the fold: two
+ * reflections, so a rotation. Only transforms and opacity change from frame to frame. */
 var BookTurning = (function () {
     var el = BookDom.el;
     var DURATION = 650;
@@ -1594,7 +1600,11 @@ var BookTurning = (function () {
 
     // Shows spread "to", which ctx.spread already names, with an animation from spread "from".
     function turn(ctx, from, to, dir) {
-        if (reducedMotion()) fade(ctx); else flip(ctx, from, to, dir);
+        if (reducedMotion()) { fade(ctx); return; }
+        var leaf = curl(ctx, from, to, dir, ctx.pageH);
+        ctx.busy = { finish: leaf.finish };
+        leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
+        BookNavigation.afterChange(ctx);
     }
 
     function fade(ctx) {
@@ -1609,63 +1619,204 @@ var BookTurning = (function () {
         if (anim) anim.onfinish = done; else done();
     }
 
-    function flip(ctx, from, to, dir) {
-        var two = BookLayout.twoUp(ctx), pageEl = BookPages.pageEl;
-        var forward = dir > 0;
-        var side = two ? ((forward !== ctx.rtl) ? 'right' : 'left') : 'right';
-        var other = side === 'right' ? 'left' : 'right';
-        var slot = side === 'right' ? ctx.rightSlot : ctx.leftSlot;
-        var leaf = el('div', 'zv-leaf zv-leaf-' + side);
-        leaf.style.left = (two && side === 'right' ? ctx.pageW : 0) + 'px';
-        leaf.style.width = ctx.pageW + 'px';
-        var front = el('div', 'zv-face zv-front'), back = el('div', 'zv-face zv-back');
-        var shade = el('div', 'zv-shade');
+    /* Affine maps [a, b, c, d, e, f] as CSS matrix(): (x, y) -> (a x + c y + e, b x + d y + f). */
+    function mul(m, n) {
+        return [m[0] * n[0] + m[2] * n[1], m[1] * n[0] + m[3] * n[1], m[0] * n[2] + m[2] * n[3],
+                m[1] * n[2] + m[3] * n[3], m[0] * n[4] + m[2] * n[5] + m[4], m[1] * n[4] + m[3] * n[5] + m[5]];
+    }
+    function chain() { return Array.prototype.reduce.call(arguments, mul); }
+    function shift(x, y) { return [1, 0, 0, 1, x, y]; }
+    function rotate(a) { var c = Math.cos(a), s = Math.sin(a); return [c, s, -s, c, 0, 0]; }
+    function stretch(sx) { return [sx, 0, 0, 1, 0, 0]; }
+    function invert(m) {
+        var det = m[0] * m[3] - m[1] * m[2];
+        return [m[3] / det, -m[1] / det, -m[2] / det, m[0] / det,
+                (m[2] * m[5] - m[3] * m[4]) / det, (m[1] * m[4] - m[0] * m[5]) / det];
+    }
+    // The reflection across the line through M whose unit normal is n.
+    function reflect(M, n) {
+        var k = 2 * (M.x * n.x + M.y * n.y);
+        return [1 - 2 * n.x * n.x, -2 * n.x * n.y, -2 * n.x * n.y, 1 - 2 * n.y * n.y, k * n.x, k * n.y];
+    }
+    function css(m) { return 'matrix(' + m.map(function (v) { return Math.round(v * 1e4) / 1e4; }).join(',') + ')'; }
+    function place(e, x, y, w, h) {
+        e.style.left = x + 'px'; e.style.top = y + 'px'; e.style.width = w + 'px'; e.style.height = h + 'px';
+    }
+    // The point moved onto the disc around c of radius r, if it lies outside.
+    function within(p, c, r) {
+        var dx = p.x - c.x, dy = p.y - c.y, d = Math.hypot(dx, dy);
+        return d <= r ? p : { x: c.x + dx * r / d, y: c.y + dy * r / d };
+    }
+
+    /* Builds the leaf of a turn from spread "from" to "to" (dir +1 forward), grabbed at height
+     * gy of its outer edge, shown unturned (or fully turned when the leaf is the page coming
+     * back in single-page mode). The slot under it already shows what the turn uncovers. */
+    function curl(ctx, from, to, dir, gy) {
+        var two = BookLayout.twoUp(ctx), pageEl = BookPages.pageEl, sidePage = BookLayout.sidePage;
+        var W = ctx.pageW, H = ctx.pageH, forward = dir > 0;
+        var x0, hinge, outer, front, back, under, reversed = false, slot = ctx.rightSlot;
         if (two) {
-            front.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, from, side)));
-            back.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, other)));
-            slot.textContent = '';
-            slot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, side)));
+            var side = (forward !== ctx.rtl) ? 'right' : 'left', other = side === 'right' ? 'left' : 'right';
+            x0 = side === 'right' ? W : 0; hinge = W; outer = side === 'right' ? 2 * W : 0;
+            front = pageEl(ctx, sidePage(ctx, from, side));
+            back = pageEl(ctx, sidePage(ctx, to, other));
+            under = pageEl(ctx, sidePage(ctx, to, side));
+            if (side === 'left') slot = ctx.leftSlot;
         } else {
             // One page at a time: forward lifts the old page away, backward lays the new one down.
             var oldP = BookLayout.spreadPages(ctx, from).first, newP = BookLayout.spreadPages(ctx, to).first;
-            front.appendChild(pageEl(ctx, forward ? oldP : newP));
-            slot.textContent = '';
-            slot.appendChild(pageEl(ctx, forward ? newP : oldP));
+            x0 = 0; hinge = ctx.rtl ? W : 0; outer = ctx.rtl ? 0 : W;
+            reversed = !forward;
+            front = pageEl(ctx, forward ? oldP : newP);
+            back = el('div', 'zv-page zv-paper');
+            under = pageEl(ctx, forward ? newP : oldP);
         }
-        front.appendChild(shade);
-        leaf.appendChild(front);
-        leaf.appendChild(back);
+        slot.textContent = '';
+        slot.appendChild(under);
+
+        var S = 2 * (3 * W + 2 * H); // the clipping box: wide enough for the spread and the flap
+        var leaf = el('div', 'zv-leaf', { 'aria-hidden': 'true' });
+        leaf.style.width = (two ? 2 * W : W) + 'px';
+        var shadowBox = el('div', 'zv-curl-under'), cast = el('div', 'zv-curl-shade');
+        place(shadowBox, x0, 0, W, H);
+        shadowBox.appendChild(cast);
+        var mask = el('div', 'zv-curl-mask'), inner = el('div', 'zv-curl-inner');
+        place(mask, 0, 0, S, S);
+        var frontFace = el('div', 'zv-curl-face'), backFace = el('div', 'zv-curl-face zv-curl-back');
+        var fold = el('div', 'zv-curl-shade zv-curl-fold');
+        place(frontFace, x0, 0, W, H);
+        place(backFace, 0, 0, W, H);
+        place(cast, 0, 0, W, 2 * S);
+        place(fold, 0, 0, W, 2 * S);
+        frontFace.appendChild(front);
+        backFace.appendChild(back);
+        backFace.appendChild(fold);
+        inner.appendChild(frontFace);
+        inner.appendChild(backFace);
+        mask.appendChild(inner);
+        leaf.appendChild(shadowBox);
+        leaf.appendChild(mask);
         ctx.bookEl.appendChild(leaf);
-        // The leaf hinges on the spine; a single page hinges on its binding edge.
-        var hingeLeft = two ? side === 'right' : !ctx.rtl;
-        var sign = hingeLeft ? -1 : 1;
-        leaf.style.transformOrigin = (hingeLeft ? 'left' : 'right') + ' center';
-        var frames, shadeFrames;
-        if (two) {
-            frames = [{ transform: 'perspective(3200px) rotateY(0deg)' }, { transform: 'perspective(3200px) rotateY(' + (sign * 180) + 'deg)' }];
-        } else if (forward) {
-            frames = [{ transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }, { transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }];
-        } else {
-            frames = [{ transform: 'perspective(3200px) rotateY(' + (sign * 100) + 'deg)', opacity: 0.2 }, { transform: 'perspective(3200px) rotateY(0deg)', opacity: 1 }];
+
+        gy = Math.max(0, Math.min(H, gy));
+        var G = { x: outer, y: gy }, turned = { x: 2 * hinge - outer, y: gy };
+        var top = { x: hinge, y: 0 }, bottom = { x: hinge, y: H };
+        var rTop = Math.hypot(G.x - top.x, G.y), rBottom = Math.hypot(G.x - bottom.x, G.y - H);
+        var travel = 2 * Math.abs(outer - hinge), out = outer > hinge ? 1 : -1;
+        // The back's final place (across the hinge) in the book, from its own top left corner.
+        var backHome = chain([-1, 0, 0, 1, 2 * hinge, 0], shift(2 * hinge - x0 - W, 0));
+        var state = { P: reversed ? turned : G, start: reversed ? turned : G, end: reversed ? G : turned, reversed: reversed };
+
+        function set(p) {
+            // The leaf stays fixed along its hinge: no point moves farther from the hinge's ends.
+            for (var i = 0; i < 3; i++) p = within(within(p, top, rTop), bottom, rBottom);
+            state.P = p;
+            var dx = G.x - p.x, dy = G.y - p.y, len = Math.hypot(dx, dy);
+            if (len < 0.5) { dx = out * 0.5; dy = 0; len = 0.5; }
+            var n = { x: dx / len, y: dy / len }, M = { x: (G.x + p.x) / 2, y: (G.y + p.y) / 2 };
+            var a = Math.atan2(n.y, n.x);
+            var box = chain(shift(M.x, M.y), rotate(a), shift(-S, -S / 2));
+            mask.style.transform = css(box);
+            inner.style.transform = css(invert(box));
+            var backAt = chain(reflect(M, n), backHome);
+            backFace.style.transform = css(backAt);
+            // Shadows along the fold: cast on the uncovered page and on the flap, deepest mid-turn.
+            var depth = Math.sin(Math.PI * Math.min(1, len / travel)), width = Math.min(len / 2, W * 0.35) / W + 0.001;
+            cast.style.transform = css(chain(shift(M.x - x0, M.y), rotate(a), shift(0, -S), stretch(width)));
+            var toBack = invert(backAt), m = [toBack[0], toBack[1], toBack[2], toBack[3], 0, 0];
+            var Mb = chain(toBack, shift(M.x, M.y)), inward = chain(m, shift(-n.x, -n.y));
+            fold.style.transform = css(chain(shift(Mb[4], Mb[5]), rotate(Math.atan2(inward[5], inward[4])), shift(0, -S), stretch(width * 0.8)));
+            cast.style.opacity = fold.style.opacity = String(Math.round(depth * 100) / 100);
         }
-        shadeFrames = [{ opacity: 0 }, { opacity: 0.45 }];
-        var finished = false;
-        var finish = function () {
+
+        var raf = 0, timer = 0, finished = false;
+        state.set = set;
+        // Moves the grabbed point to "to" in ms, raised by "lift" half way, then finishes.
+        state.play = function (to, ms, lift, then) {
+            cancelAnimationFrame(raf);
+            clearTimeout(timer);
+            var from = state.P, t0 = null;
+            var step = function (now) {
+                if (finished) return;
+                if (t0 === null) t0 = now;
+                var k = Math.min(1, (now - t0) / ms), e = k < 0.5 ? 2 * k * k : 1 - Math.pow(-2 * k + 2, 2) / 2;
+                set({ x: from.x + (to.x - from.x) * e, y: from.y + (to.y - from.y) * e - lift * Math.sin(Math.PI * e) });
+                if (k < 1) raf = requestAnimationFrame(step); else state.finish(then);
+            };
+            raf = requestAnimationFrame(step);
+            // A hidden page draws no frames: the turn still ends.
+            timer = setTimeout(function () { state.finish(then); }, ms + 400);
+        };
+        state.finish = function (then) {
             if (finished) return;
             finished = true;
-            if (anim) try { anim.cancel(); } catch (e) { /* already done */ }
+            cancelAnimationFrame(raf);
+            clearTimeout(timer);
             leaf.remove();
             ctx.busy = null;
+            if (typeof then === 'function') then();
             BookPages.render(ctx);
         };
-        var anim = leaf.animate ? leaf.animate(frames, { duration: DURATION, easing: 'ease-in-out', fill: 'forwards' }) : null;
-        if (shade.animate) shade.animate(shadeFrames, { duration: DURATION, fill: 'forwards' });
-        ctx.busy = { finish: finish };
-        if (anim) anim.onfinish = finish; else finish();
-        BookNavigation.afterChange(ctx);
+        // Where the grabbed point is between unturned (1) and turned (-1).
+        state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
+        state.alive = function () { return !finished; };
+        set(state.P);
+        return state;
     }
 
-    return { turn: turn };
+    /* The reader takes the page at the pointer (clientX, clientY) to turn it towards the other
+     * side of the screen (side: the side of the page that turns). Returns the drag, with
+     * move(x, y), release() and cancel(), or null where there is no page to turn. */
+    function grab(ctx, side, clientX, clientY) {
+        if (ctx.busy) ctx.busy.finish();
+        var dir = ((side === 'right') !== ctx.rtl) ? 1 : -1;
+        var from = ctx.spread, to = from + dir;
+        if (to < 0 || to >= BookLayout.spreadCount(ctx) || !ctx.pageW) return null;
+        BookNavigation.stopAutoPlay(ctx);
+        var two = BookLayout.twoUp(ctx);
+        var origin = (two ? ctx.leftSlot : ctx.rightSlot).getBoundingClientRect();
+        var reduced = reducedMotion();
+        var leaf = reduced ? null : curl(ctx, from, to, dir, clientY - origin.top);
+        // One page at a time, the pointer crosses half the page while the corner crosses all of it.
+        var gain = two ? 1 : 2, last = { x: clientX, y: clientY };
+        var drop = function () { if (leaf) leaf.finish(); };
+        if (leaf) ctx.busy = { finish: drop };
+        var commit = function () {
+            ctx.spread = to;
+            BookMedia.sync(ctx);
+            if (ctx.model.flipSound) BookSound.flip(ctx);
+        };
+        return {
+            move: function (x, y) {
+                last = { x: x, y: y };
+                if (leaf && leaf.alive()) leaf.set({ x: leaf.start.x + gain * (x - clientX), y: leaf.start.y + (y - clientY) });
+            },
+            // Past the middle the turn completes, short of it the page falls back.
+            release: function () {
+                if (!leaf) {
+                    var moved = last.x - clientX;
+                    if (Math.abs(moved) > 50 && (moved < 0) === (side === 'right')) BookNavigation.show(ctx, to, true, dir);
+                    return;
+                }
+                if (!leaf.alive()) return;
+                var p = leaf.progress(), done = leaf.reversed ? p > 0 : p < 0;
+                var target = done ? leaf.end : leaf.start;
+                var rest = Math.hypot(target.x - leaf.P.x, target.y - leaf.P.y);
+                var ms = Math.max(120, DURATION * rest / (2 * ctx.pageW));
+                if (done) {
+                    leaf.play(target, ms, 0);
+                    commit();
+                    ctx.busy = { finish: leaf.finish };
+                    BookNavigation.afterChange(ctx);
+                } else {
+                    leaf.play(target, ms, 0);
+                }
+            },
+            cancel: drop,
+        };
+    }
+
+    return { turn: turn, grab: grab };
 })();
 
 /* Moving through the book: showing a spread (animated or not), the page counter, the live
@@ -2330,17 +2481,29 @@ var BookInput = (function () {
             BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
         });
 
-        // One pointer swipes (or pans when zoomed in); two pointers pinch.
-        var pts = {}, start = null, pinch = null;
+        // One pointer takes the page and turns it (or pans when zoomed in); two pointers pinch.
+        // A drag that starts on a link turns the page too: the browser's own drag of links and
+        // pictures is off, and the click that ends a drag follows no link.
+        var pts = {}, start = null, pinch = null, drag = null, dragged = false;
+        stage.addEventListener('dragstart', function (ev) { ev.preventDefault(); });
+        stage.addEventListener('click', function (ev) {
+            if (!dragged) return;
+            dragged = false;
+            ev.preventDefault();
+            ev.stopPropagation();
+        }, true);
+        var dropDrag = function () { if (drag) drag.cancel(); drag = null; };
         stage.addEventListener('pointerdown', function (ev) {
             pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
             var ids = Object.keys(pts);
+            dragged = false;
             if (ids.length === 1) {
-                start = { x: ev.clientX, y: ev.clientY, px: ctx.panX, py: ctx.panY, t: Date.now() };
+                start = { x: ev.clientX, y: ev.clientY, px: ctx.panX, py: ctx.panY, id: ev.pointerId };
             } else if (ids.length === 2) {
                 var a = pts[ids[0]], b = pts[ids[1]];
                 pinch = { d: Math.hypot(a.x - b.x, a.y - b.y), z: ctx.zoom };
                 start = null;
+                dropDrag();
             }
         });
         stage.addEventListener('pointermove', function (ev) {
@@ -2356,17 +2519,25 @@ var BookInput = (function () {
                 ctx.panX = start.px + ev.clientX - start.x;
                 ctx.panY = start.py + ev.clientY - start.y;
                 BookZoom.apply(ctx);
+            } else if (start) {
+                var dx = ev.clientX - start.x, dy = ev.clientY - start.y;
+                // A mostly sideways move takes the page; the side it moves away from turns.
+                if (!drag && !start.taken && Math.abs(dx) > 6 && Math.abs(dx) > Math.abs(dy)) {
+                    start.taken = true;
+                    drag = BookTurning.grab(ctx, dx < 0 ? 'right' : 'left', start.x, start.y);
+                    if (drag) try { stage.setPointerCapture(ev.pointerId); } catch (e) { /* pointer gone */ }
+                }
+                if (drag) drag.move(ev.clientX, ev.clientY);
             }
         });
         var end = function (ev) {
             if (!pts[ev.pointerId]) return;
             delete pts[ev.pointerId];
             if (Object.keys(pts).length < 2) pinch = null;
-            if (start && ctx.zoom === 1 && ev.type === 'pointerup') {
-                var dx = ev.clientX - start.x, dy = ev.clientY - start.y;
-                if (Math.abs(dx) > 50 && Math.abs(dx) > 1.5 * Math.abs(dy) && Date.now() - start.t < 1000) {
-                    nav.visualTurn(ctx, dx < 0 ? 'right' : 'left');
-                }
+            if (drag && start && start.id === ev.pointerId) {
+                dragged = true;
+                if (ev.type === 'pointerup') drag.release(); else drag.cancel();
+                drag = null;
             }
             start = null;
         };

@@ -1,0 +1,132 @@
+// Browser tests of turning pages by hand: the reader takes a page by its corner or edge, also
+// where a link lies, and drags it, in books that zarvex-cli publishes from a generated PDF.
+// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
+// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { spawnSync } from 'node:child_process';
+import { chromium } from 'playwright-core';
+import { serve } from './support/server.mjs';
+import { openBook, spread } from './support/viewer.mjs';
+
+const env = process.env;
+const built = (file) => (file && fs.existsSync(file) ? file : null);
+const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
+const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'turning');
+const www = path.join(out, 'www');
+const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
+
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-turning-home-'));
+for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
+                                      XDG_DATA_HOME: '.local/share' })) {
+    env[k] = path.join(home, v);
+}
+env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+
+const run = (command, args) => {
+    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
+    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
+};
+
+// "standard": pages 1 to 5; page 1 links to https://example.com/a, page 2 to page 1.
+let browser, server;
+before(async () => {
+    if (!(cli && makeFixture)) return;
+    fs.rmSync(out, { recursive: true, force: true });
+    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
+    const pdf = path.join(out, 'standard.pdf');
+    run(makeFixture, ['standard', pdf]);
+    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'ltr'), '--format', 'image', '--links']);
+    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'rtl'), '--format', 'image', '--template', 'Panoramic',
+              '--set', 'direction=Left']);
+    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    server = await serve(www);
+});
+after(async () => {
+    await browser?.close();
+    await server?.close();
+    fs.rmSync(home, { recursive: true, force: true });
+});
+
+function it(name, fn) {
+    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+        try {
+            await fn(context);
+        } finally {
+            await context.close();
+        }
+    });
+}
+
+/* Presses at (x, y), moves to each point in steps, calls "midway" (if any) before the last
+ * move, and lets go. */
+async function drag(page, [x, y], points, midway) {
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    for (const [i, [px, py]] of points.entries()) {
+        if (i === points.length - 1 && midway) await midway();
+        await page.mouse.move(px, py, { steps: 6 });
+    }
+    await page.mouse.up();
+}
+
+const box = (page, selector) => page.locator(selector).first().boundingBox();
+
+it('a page dragged by its corner turns when let go past the middle and falls back short of it, mirrored in right-to-left books',
+   async (context) => {
+    // book, the outer corner's side, the spread shown, the spread after a turn by hand
+    const cases = [['ltr', 'right', [2, 3], [4, 5]], ['rtl', 'left', [2, 3], [4, 5]]];
+    for (const [book, side, shown, next] of cases) {
+        const page = await openBook(context, `${server.url}${book}/index.html#p=2`);
+        const leaf = await box(page, `.zv-${side} .zv-page`), book_ = await box(page, '.zv-book');
+        const spine = book_.x + book_.width / 2, inward = side === 'right' ? -1 : 1;
+        const corner = [side === 'right' ? leaf.x + leaf.width - 4 : leaf.x + 4, leaf.y + leaf.height - 4];
+        const at = (fromSpine, lift = 0) => [spine - inward * fromSpine, corner[1] - lift];
+
+        await drag(page, corner, [at(leaf.width * 0.6, 20), at(leaf.width * 0.3, 40)]);
+        assert.deepEqual(await spread(page), shown, `${book}: a short drag falls back`);
+
+        await drag(page, corner, [at(leaf.width * 0.5, 30), at(-leaf.width * 0.3, 40)], async () => {
+            assert.equal(await page.locator('.zv-leaf').count(), 1, `${book}: the page curls while it is held`);
+            if (book === 'ltr') await page.screenshot({ path: shot('page-mid-curl') });
+        });
+        assert.deepEqual(await spread(page), next, `${book}: a drag past the middle turns the page`);
+        await page.close();
+    }
+});
+
+it('a drag that starts on a link turns the page and follows no link; a plain click on a link follows it', async (context) => {
+    await context.route('https://example.com/**', (r) => r.fulfill({ body: 'example' }));
+    const page = await openBook(context, `${server.url}ltr/index.html`);
+    const opened = [];
+    context.on('page', (p) => opened.push(p));
+    assert.deepEqual(await spread(page), [1]);
+    const link = await box(page, '.zv-page[data-page="1"] a[href="https://example.com/a"]');
+    const cover = await box(page, '.zv-right .zv-page');
+    const from = [link.x + link.width / 2, link.y + link.height / 2];
+    await drag(page, from, [[from[0] - cover.width / 2, from[1]], [from[0] - cover.width - 40, from[1] + 10]]);
+    assert.deepEqual(await spread(page), [2, 3], 'a drag from a link turns the page');
+    assert.equal(opened.length, 0, 'and opens no link');
+
+    // A link over the whole page (marked wide, as the viewer marks such links) leaves the edges to turning.
+    const edgeUnderLink = await page.evaluate(() => {
+        const layer = document.querySelector('.zv-right .zv-links');
+        const a = Object.assign(document.createElement('a'), { className: 'zv-link zv-link-wide', href: '#p=1' });
+        Object.assign(a.style, { left: '0', top: '0', width: '100%', height: '100%' });
+        layer.appendChild(a);
+        const r = layer.getBoundingClientRect();
+        return [r.top + 5, r.top + r.height / 2, r.bottom - 5].every((y) => !!document.elementFromPoint(r.right - 5, y).closest('.zv-edge'));
+    });
+    assert.ok(edgeUnderLink, 'the page edge lies above a full-page link');
+
+    await page.click('.zv-page[data-page="2"] a[data-link-page="1"]');
+    assert.deepEqual(await spread(page), [1], 'a plain click follows the link');
+    const [popup] = await Promise.all([context.waitForEvent('page'),
+        page.click('.zv-page[data-page="1"] a[href="https://example.com/a"]')]);
+    await popup.waitForLoadState();
+    assert.match(popup.url(), /^https:\/\/example\.com\/a/, 'a plain click on a web link opens it');
+});
