@@ -3,13 +3,22 @@
 var BookPages = (function () {
     var el = BookDom.el;
 
-    function pageEl(ctx, n) {
+    // side: the side of the spread the page lies on, which binds it at the spine; none when alone.
+    function pageEl(ctx, n, side) {
         var p = el('div', 'zv-page');
         if (!n) { p.classList.add('zv-blank'); return p; }
         var page = ctx.model.pages[n - 1];
         p.setAttribute('data-page', String(n));
         p.classList.add(n % 2 === 0 ? 'zv-even' : 'zv-odd');
+        p.zvSide = side;
         var img = el('img', 'zv-img', { alt: 'Page ' + n, draggable: 'false' });
+        // The picture gives the page its own shape; its link areas and media follow the page box.
+        img.addEventListener('load', function () {
+            if (!img.naturalHeight) return;
+            ctx.pageRatios[n] = img.naturalWidth / img.naturalHeight;
+            BookLayout.fitPage(ctx, p);
+        });
+        BookLayout.fitPage(ctx, p);
         p.appendChild(img);
         BookLoading.loadInto(ctx, img, page);
         if (page.media && page.media.length) p.appendChild(BookMedia.layer(ctx, page));
@@ -21,8 +30,8 @@ var BookPages = (function () {
         ctx.leftSlot.textContent = '';
         ctx.rightSlot.textContent = '';
         if (BookLayout.twoUp(ctx)) {
-            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left')));
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right')));
+            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left'));
+            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right'));
             BookInput.addEdges(ctx, ctx.leftSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         } else {

@@ -37,10 +37,10 @@ var BookTurning = (function () {
         var front = el('div', 'zv-face zv-front'), back = el('div', 'zv-face zv-back');
         var shade = el('div', 'zv-shade');
         if (two) {
-            front.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, from, side)));
-            back.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, other)));
+            front.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, from, side), side));
+            back.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, other), other));
             slot.textContent = '';
-            slot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, side)));
+            slot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, to, side), side));
         } else {
             // One page at a time: forward lifts the old page away, backward lays the new one down.
             var oldP = BookLayout.spreadPages(ctx, from).first, newP = BookLayout.spreadPages(ctx, to).first;
