@@ -271,6 +271,13 @@ FixtureDocument linkPlacementDocument() {
     return doc;
 }
 
+FixtureDocument mixedSizeDocument() {
+    FixtureDocument doc{.pages = {{}, {792, 612}, {600, 600}, {1200, 400}, {420, 842}}};
+    doc.pages[1].links = {FixtureLink::page({560, 60, 160, 80}, 4)};
+    doc.pages[1].drawLinks = true;
+    return doc;
+}
+
 FixtureDocument hugeCountDocument() {
     FixtureDocument doc = plainDocument(2);
     doc.claimedPageCount = 2147483647;

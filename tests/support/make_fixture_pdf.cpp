@@ -5,6 +5,8 @@
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
+//   mixed-size         portrait, landscape, square, very wide and tall pages; a drawn
+//                      link on the landscape page
 //   huge-count         two pages whose page tree claims 2147483647 pages
 //   hostile-strings    links and bookmarks with control characters, bytes that are
 //                      not UTF-8, several text encodings and script addresses
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
             doc = standardDocument();
         else if (kind == "links")
             doc = linkPlacementDocument();
+        else if (kind == "mixed-size")
+            doc = mixedSizeDocument();
         else if (kind == "huge-count")
             doc = hugeCountDocument();
         else if (kind == "hostile-strings")
@@ -45,7 +49,8 @@ int main(int argc, char** argv) {
     }
     if (doc.pages.empty()) {
         std::fputs("usage: make-fixture-pdf "
-                   "benchmark|standard|links|plain|huge-count|hostile-strings [PAGES] OUT.pdf\n",
+                   "benchmark|standard|links|plain|mixed-size|huge-count|hostile-strings [PAGES] "
+                   "OUT.pdf\n",
                    stderr);
         return 2;
     }

@@ -7,6 +7,7 @@ var ZarvexText = (function () {
 
     var TABLES = {
         en: {
+            DoublePage: 'Two pages side by side',
             pageMissing: 'Page {n} could not be loaded.', thumbMissing: 'Unavailable',
             printWhich: 'Pages to print', printShown: 'Page on screen ({p})',
             printShownMany: 'Pages on screen ({p})', printAll: 'All pages (1-{n})', printRange: 'Pages:',
@@ -38,6 +39,7 @@ var ZarvexText = (function () {
             unknownError: 'unknown error', slideShow: 'slide show',
         },
         de: {
+            DoublePage: 'Zwei Seiten nebeneinander',
             pageMissing: 'Seite {n} konnte nicht geladen werden.', thumbMissing: 'Nicht verfügbar',
             printWhich: 'Zu druckende Seiten', printShown: 'Angezeigte Seite ({p})',
             printShownMany: 'Angezeigte Seiten ({p})', printAll: 'Alle Seiten (1-{n})',
@@ -69,6 +71,7 @@ var ZarvexText = (function () {
             unknownError: 'unbekannter Fehler', slideShow: 'Diashow',
         },
         fr: {
+            DoublePage: 'Deux pages côte à côte',
             pageMissing: 'La page {n} n’a pas pu être chargée.', thumbMissing: 'Indisponible',
             printWhich: 'Pages à imprimer', printShown: 'Page affichée ({p})',
             printShownMany: 'Pages affichées ({p})', printAll: 'Toutes les pages (1-{n})',
@@ -100,6 +103,7 @@ var ZarvexText = (function () {
             unknownError: 'erreur inconnue', slideShow: 'diaporama',
         },
         es: {
+            DoublePage: 'Dos páginas una al lado de otra',
             pageMissing: 'No se pudo cargar la página {n}.', thumbMissing: 'No disponible',
             printWhich: 'Páginas que imprimir', printShown: 'Página en pantalla ({p})',
             printShownMany: 'Páginas en pantalla ({p})', printAll: 'Todas las páginas (1-{n})',
@@ -131,6 +135,7 @@ var ZarvexText = (function () {
             unknownError: 'error desconocido', slideShow: 'presentación',
         },
         it: {
+            DoublePage: 'Due pagine affiancate',
             pageMissing: 'Impossibile caricare la pagina {n}.', thumbMissing: 'Non disponibile',
             printWhich: 'Pagine da stampare', printShown: 'Pagina sullo schermo ({p})',
             printShownMany: 'Pagine sullo schermo ({p})', printAll: 'Tutte le pagine (1-{n})',
@@ -162,6 +167,7 @@ var ZarvexText = (function () {
             unknownError: 'errore sconosciuto', slideShow: 'presentazione',
         },
         pt: {
+            DoublePage: 'Duas páginas lado a lado',
             pageMissing: 'Não foi possível carregar a página {n}.', thumbMissing: 'Indisponível',
             printWhich: 'Páginas a imprimir', printShown: 'Página no ecrã ({p})',
             printShownMany: 'Páginas no ecrã ({p})', printAll: 'Todas as páginas (1-{n})',
@@ -193,6 +199,7 @@ var ZarvexText = (function () {
             unknownError: 'erro desconhecido', slideShow: 'apresentação',
         },
         nl: {
+            DoublePage: 'Twee pagina’s naast elkaar',
             pageMissing: 'Pagina {n} kon niet worden geladen.', thumbMissing: 'Niet beschikbaar',
             printWhich: 'Te printen pagina’s', printShown: 'Getoonde pagina ({p})',
             printShownMany: 'Getoonde pagina’s ({p})', printAll: 'Alle pagina’s (1-{n})',
@@ -224,6 +231,7 @@ var ZarvexText = (function () {
             unknownError: 'onbekende fout', slideShow: 'diavoorstelling',
         },
         zh: {
+            DoublePage: '双页并排',
             pageMissing: '无法加载第 {n} 页。', thumbMissing: '不可用', printWhich: '要打印的页面',
             printShown: '当前显示的页面（{p}）', printShownMany: '当前显示的页面（{p}）', printAll: '全部页面（1-{n}）',
             printRange: '页面：', printRangeLabel: '要打印的页面，例如 3-7',
@@ -253,6 +261,7 @@ var ZarvexText = (function () {
             unknownError: '未知错误', slideShow: '幻灯片',
         },
         ja: {
+            DoublePage: '見開き表示',
             pageMissing: '{n} ページを読み込めませんでした。', thumbMissing: '表示できません', printWhich: '印刷するページ',
             printShown: '表示中のページ（{p}）', printShownMany: '表示中のページ（{p}）', printAll: 'すべてのページ（1-{n}）',
             printRange: 'ページ：', printRangeLabel: '印刷するページ（例: 3-7）',

@@ -21,6 +21,7 @@ function Book(host, model, opts) {
     ctx.hidden = {}; // toolbar buttons the book hides
     (model.hidden || []).forEach(function (h) { ctx.hidden[h] = true; });
     ctx.spread = 0; // the spread on screen (navigation); ctx.mode, pageW, pageH: layout
+    ctx.pageRatios = {}; // layout: the shape (width / height) of each page whose picture has loaded
     ctx.zoom = 1; ctx.panX = 0; ctx.panY = 0; // zoom
     ctx.pictures = {}; // loading: the page pictures loading or kept, by page number
     ctx.swfFailed = false;
@@ -30,6 +31,7 @@ function Book(host, model, opts) {
     ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
     ctx.brokenMedia = {}; ctx.flashPictures = {};
     ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
+    ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
     if (!ctx.count) {
         var box = BookDom.el('div', 'zv-error', { role: 'alert' });
         box.textContent = ctx.t('noPages');

@@ -9,6 +9,7 @@ var BookDom = (function () {
         Last: 'M18 5v14M5 5l9 7-9 7z',
         Thumbnail: 'M4 4h6v6H4zM14 4h6v6h-6zM4 14h6v6H4zM14 14h6v6h-6z',
         Zoom: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21M10.5 7.5v6M7.5 10.5h6',
+        DoublePage: 'M3 5h8v14H3zM13 5h8v14h-8z',
         TiltAngle: 'M3 17l6-10h12l-6 10zM3 17h12',
         AutoPlay: 'M7 4l13 8-13 8z',
         BackgroundSound: 'M4 9h4l5-4v14l-5-4H4zM16 9a4 4 0 0 1 0 6M18.5 6.5a8 8 0 0 1 0 11',

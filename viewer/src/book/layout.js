@@ -1,5 +1,5 @@
 /* Page geometry: one page or a two-page spread, which pages a spread shows on which side,
- * and the size of the book on the stage. */
+ * the size of the book on the stage and the shape of each page in its slot. */
 var BookLayout = (function () {
     var el = BookDom.el;
 
@@ -47,10 +47,13 @@ var BookLayout = (function () {
         var st = ctx.stage.getBoundingClientRect();
         var sw = Math.max(st.width, 100), sh = Math.max(st.height, 100);
         var ar = m.pageWidth > 0 && m.pageHeight > 0 ? m.pageWidth / m.pageHeight : (ctx.naturalRatio || 0.75);
-        var oldMode = ctx.mode;
+        var oldMode = ctx.mode, oldRatio = ctx.slotRatio;
         var keep = oldMode ? currentPages(ctx)[0] : 0;
-        var two = ctx.count > 1 && (ctx.opts.mobile ? sw > sh : sw / sh > ar * 1.25);
+        // The window's shape chooses unless the reader chose one page or two with the toolbar.
+        ctx.autoMode = ctx.count > 1 && (ctx.opts.mobile ? sw > sh : sw / sh > ar * 1.25) ? 2 : 1;
+        var two = ctx.count > 1 && (ctx.pagesChoice || ctx.autoMode) === 2;
         ctx.mode = two ? 2 : 1;
+        ctx.slotRatio = ar;
         var bookW = (two ? 2 : 1) * ar, bookH = 1;
         var f = Math.min(sw * 0.96 / bookW, sh * 0.96 / bookH);
         var pw = Math.floor(ar * f), ph = Math.floor(f);
@@ -58,10 +61,44 @@ var BookLayout = (function () {
         ctx.bookEl.style.width = (two ? 2 * pw : pw) + 'px';
         ctx.bookEl.style.height = ph + 'px';
         ctx.root.classList.toggle('zv-single', !two);
+        if (ctx.buttons.DoublePage) ctx.buttons.DoublePage.setAttribute('aria-pressed', String(two));
         if (oldMode && oldMode !== ctx.mode) {
             ctx.spread = spreadOf(ctx, keep || 1);
             BookPages.render(ctx);
+        } else if (oldRatio && oldRatio !== ar) {
+            var shown = ctx.bookEl.querySelectorAll('.zv-page[data-page]');
+            for (var k = 0; k < shown.length; k++) fitPage(ctx, shown[k]);
         }
+    }
+
+    /* The reader's choice of one page or two (0: by the window's shape); a choice that the
+     * window's shape would make anyway is not kept, so the automatic choice comes back. */
+    function choosePages(ctx, n) {
+        if (ctx.busy) ctx.busy.finish();
+        ctx.pagesChoice = n === ctx.autoMode ? 0 : n;
+        BookState.savePagesChoice(ctx, ctx.pagesChoice);
+        layout(ctx);
+        BookZoom.apply(ctx);
+    }
+
+    /* Draws a page in its own shape inside the page slot, as printed books of mixed sizes are
+     * bound: as large as the slot allows, centred in height, against the spine on its side of
+     * a spread (p.zvSide) and centred when alone. The shape is the page picture's once it has
+     * loaded (ctx.pageRatios by page number), the book's page size until then. */
+    function fitPage(ctx, p) {
+        var n = +p.getAttribute('data-page'), ratio = ctx.pageRatios[n], slot = ctx.slotRatio;
+        var s = p.style;
+        if (!(ratio > 0) || !(slot > 0) || Math.abs(ratio / slot - 1) < 0.002) {
+            s.left = s.top = s.width = s.height = s.right = s.bottom = '';
+            return;
+        }
+        var w = Math.min(1, ratio / slot), h = Math.min(1, slot / ratio);
+        var x = p.zvSide === 'left' ? 1 - w : p.zvSide === 'right' ? 0 : (1 - w) / 2;
+        s.right = s.bottom = 'auto';
+        s.left = (x * 100) + '%';
+        s.top = ((1 - h) / 2 * 100) + '%';
+        s.width = (w * 100) + '%';
+        s.height = (h * 100) + '%';
     }
 
     function watchResize(ctx) {
@@ -77,6 +114,7 @@ var BookLayout = (function () {
 
     return {
         stage: stage, twoUp: twoUp, spreadCount: spreadCount, spreadPages: spreadPages, sidePage: sidePage,
-        spreadOf: spreadOf, currentPages: currentPages, layout: layout, watchResize: watchResize,
+        spreadOf: spreadOf, currentPages: currentPages, layout: layout, choosePages: choosePages, fitPage: fitPage,
+        watchResize: watchResize,
     };
 })();

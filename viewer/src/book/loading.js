@@ -90,6 +90,10 @@ var BookLoading = (function () {
             // One picture element per page: the page element on screen takes it over.
             p.insertBefore(e.img, p.firstChild);
             p.classList.add('zv-loaded');
+            if (e.img.naturalHeight) {
+                ctx.pageRatios[n] = e.img.naturalWidth / e.img.naturalHeight;
+                BookLayout.fitPage(ctx, p);
+            }
         } else if (e.state === 'failed') {
             p.insertBefore(missing(ctx.t('pageMissing', { n: n })), p.firstChild);
             p.classList.add('zv-loaded', 'zv-failed');

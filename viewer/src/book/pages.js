@@ -3,12 +3,17 @@
 var BookPages = (function () {
     var el = BookDom.el;
 
-    function pageEl(ctx, n) {
+    // side: the side of the spread the page lies on, which binds it at the spine; none when alone.
+    function pageEl(ctx, n, side) {
         var p = el('div', 'zv-page');
         if (!n) { p.classList.add('zv-blank'); return p; }
         var page = ctx.model.pages[n - 1];
         p.setAttribute('data-page', String(n));
         p.classList.add(n % 2 === 0 ? 'zv-even' : 'zv-odd');
+        p.zvSide = side;
+        // The picture gives the page its own shape (once known); its link areas and media
+        // follow the page box.
+        BookLayout.fitPage(ctx, p);
         BookLoading.fill(ctx, p, n);
         if (page.media && page.media.length) p.appendChild(BookMedia.layer(ctx, page));
         p.appendChild(BookLinks.layer(ctx, page));
@@ -19,8 +24,8 @@ var BookPages = (function () {
         ctx.leftSlot.textContent = '';
         ctx.rightSlot.textContent = '';
         if (BookLayout.twoUp(ctx)) {
-            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left')));
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right')));
+            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left'));
+            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right'));
             BookInput.addEdges(ctx, ctx.leftSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         } else {

@@ -1,5 +1,5 @@
-/* What the viewer remembers: the page in the address (#p=N), the last page read and the
- * bookmarks, both kept in the browser's storage under ctx.storeKey. */
+/* What the viewer remembers: the page in the address (#p=N), the last page read, the choice
+ * of one page or two and the bookmarks, kept in the browser's storage under ctx.storeKey. */
 var BookState = (function () {
     function storage() {
         try { return window.localStorage; } catch (e) { return null; }
@@ -23,6 +23,18 @@ var BookState = (function () {
         if (st) try { st.setItem(ctx.storeKey, String(first)); } catch (e) { /* full or denied */ }
     }
 
+    // The reader's choice of one page or two (0: by the window's shape), kept beside the page.
+    function savedPagesChoice(ctx) {
+        var st = storage(), v = st && st.getItem(ctx.storeKey + ':pages');
+        return v === '1' || v === '2' ? +v : 0;
+    }
+    function savePagesChoice(ctx, n) {
+        var st = storage();
+        if (st) try {
+            if (n) st.setItem(ctx.storeKey + ':pages', String(n)); else st.removeItem(ctx.storeKey + ':pages');
+        } catch (e) { /* full or denied */ }
+    }
+
     function bookmarks(ctx) {
         var st = storage(), list = [];
         try { list = JSON.parse(st && st.getItem(ctx.storeKey + ':marks') || '[]'); } catch (e) { list = []; }
@@ -43,6 +55,7 @@ var BookState = (function () {
 
     return {
         pageFromHash: pageFromHash, savedPage: savedPage, remember: remember,
+        savedPagesChoice: savedPagesChoice, savePagesChoice: savePagesChoice,
         bookmarks: bookmarks, saveBookmarks: saveBookmarks, watchHash: watchHash,
     };
 })();

@@ -2,7 +2,7 @@
  * not hide, and what each button does. */
 var BookToolbar = (function () {
     var el = BookDom.el;
-    var BUTTONS = ['Thumbnail', 'Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'FullScreen',
+    var BUTTONS = ['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'FullScreen',
                    'Bookmark', 'Share', 'Print', 'Download', 'Info', 'Help'];
 
     function build(ctx) {
@@ -25,6 +25,7 @@ var BookToolbar = (function () {
             if (ctx.hidden[n]) return;
             if (n === 'BackgroundSound' && !(m.music && m.music.src)) return;
             if (n === 'Download' && !m.download) return;
+            if (n === 'DoublePage' && ctx.count < 2) return;
             if (n === 'FullScreen' && !(document.fullscreenEnabled || document.webkitFullscreenEnabled)) return;
             tools.appendChild(button(ctx, n));
         });
@@ -37,7 +38,7 @@ var BookToolbar = (function () {
         var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
                    { type: 'button', 'data-button': name, 'aria-label': label, title: label });
         b.appendChild(BookDom.icon(name));
-        if (['Thumbnail', 'Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
+        if (['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
             b.setAttribute('aria-pressed', String(name === 'BackgroundSound' && !!ctx.musicOn));
         }
         b.addEventListener('click', function () { command(ctx, name, b); });
@@ -64,6 +65,7 @@ var BookToolbar = (function () {
         case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
         case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
         case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
+        case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
         case 'TiltAngle': tilt(ctx, btn); break;
         case 'AutoPlay': nav.setAutoPlay(ctx, !ctx.autoTimer); break;
         case 'BackgroundSound': BookSound.toggle(ctx, btn); break;

@@ -77,9 +77,9 @@ var BookTurning = (function () {
         if (two) {
             var side = (forward !== ctx.rtl) ? 'right' : 'left', other = side === 'right' ? 'left' : 'right';
             x0 = side === 'right' ? W : 0; hinge = W; outer = side === 'right' ? 2 * W : 0;
-            front = pageEl(ctx, sidePage(ctx, from, side));
-            back = pageEl(ctx, sidePage(ctx, to, other));
-            under = pageEl(ctx, sidePage(ctx, to, side));
+            front = pageEl(ctx, sidePage(ctx, from, side), side);
+            back = pageEl(ctx, sidePage(ctx, to, other), other);
+            under = pageEl(ctx, sidePage(ctx, to, side), side);
             if (side === 'left') slot = ctx.leftSlot;
         } else {
             // One page at a time: forward lifts the old page away, backward lays the new one down.

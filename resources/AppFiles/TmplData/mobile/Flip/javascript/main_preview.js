@@ -8,6 +8,7 @@ var ZarvexText = (function () {
 
     var TABLES = {
         en: {
+            DoublePage: 'Two pages side by side',
             pageMissing: 'Page {n} could not be loaded.', thumbMissing: 'Unavailable',
             printWhich: 'Pages to print', printShown: 'Page on screen ({p})',
             printShownMany: 'Pages on screen ({p})', printAll: 'All pages (1-{n})', printRange: 'Pages:',
@@ -39,6 +40,7 @@ var ZarvexText = (function () {
             unknownError: 'unknown error', slideShow: 'slide show',
         },
         de: {
+            DoublePage: 'Zwei Seiten nebeneinander',
             pageMissing: 'Seite {n} konnte nicht geladen werden.', thumbMissing: 'Nicht verfügbar',
             printWhich: 'Zu druckende Seiten', printShown: 'Angezeigte Seite ({p})',
             printShownMany: 'Angezeigte Seiten ({p})', printAll: 'Alle Seiten (1-{n})',
@@ -70,6 +72,7 @@ var ZarvexText = (function () {
             unknownError: 'unbekannter Fehler', slideShow: 'Diashow',
         },
         fr: {
+            DoublePage: 'Deux pages côte à côte',
             pageMissing: 'La page {n} n’a pas pu être chargée.', thumbMissing: 'Indisponible',
             printWhich: 'Pages à imprimer', printShown: 'Page affichée ({p})',
             printShownMany: 'Pages affichées ({p})', printAll: 'Toutes les pages (1-{n})',
@@ -101,6 +104,7 @@ var ZarvexText = (function () {
             unknownError: 'erreur inconnue', slideShow: 'diaporama',
         },
         es: {
+            DoublePage: 'Dos páginas una al lado de otra',
             pageMissing: 'No se pudo cargar la página {n}.', thumbMissing: 'No disponible',
             printWhich: 'Páginas que imprimir', printShown: 'Página en pantalla ({p})',
             printShownMany: 'Páginas en pantalla ({p})', printAll: 'Todas las páginas (1-{n})',
@@ -132,6 +136,7 @@ var ZarvexText = (function () {
             unknownError: 'error desconocido', slideShow: 'presentación',
         },
         it: {
+            DoublePage: 'Due pagine affiancate',
             pageMissing: 'Impossibile caricare la pagina {n}.', thumbMissing: 'Non disponibile',
             printWhich: 'Pagine da stampare', printShown: 'Pagina sullo schermo ({p})',
             printShownMany: 'Pagine sullo schermo ({p})', printAll: 'Tutte le pagine (1-{n})',
@@ -163,6 +168,7 @@ var ZarvexText = (function () {
             unknownError: 'errore sconosciuto', slideShow: 'presentazione',
         },
         pt: {
+            DoublePage: 'Duas páginas lado a lado',
             pageMissing: 'Não foi possível carregar a página {n}.', thumbMissing: 'Indisponível',
             printWhich: 'Páginas a imprimir', printShown: 'Página no ecrã ({p})',
             printShownMany: 'Páginas no ecrã ({p})', printAll: 'Todas as páginas (1-{n})',
@@ -194,6 +200,7 @@ var ZarvexText = (function () {
             unknownError: 'erro desconhecido', slideShow: 'apresentação',
         },
         nl: {
+            DoublePage: 'Twee pagina’s naast elkaar',
             pageMissing: 'Pagina {n} kon niet worden geladen.', thumbMissing: 'Niet beschikbaar',
             printWhich: 'Te printen pagina’s', printShown: 'Getoonde pagina ({p})',
             printShownMany: 'Getoonde pagina’s ({p})', printAll: 'Alle pagina’s (1-{n})',
@@ -225,6 +232,7 @@ var ZarvexText = (function () {
             unknownError: 'onbekende fout', slideShow: 'diavoorstelling',
         },
         zh: {
+            DoublePage: '双页并排',
             pageMissing: '无法加载第 {n} 页。', thumbMissing: '不可用', printWhich: '要打印的页面',
             printShown: '当前显示的页面（{p}）', printShownMany: '当前显示的页面（{p}）', printAll: '全部页面（1-{n}）',
             printRange: '页面：', printRangeLabel: '要打印的页面，例如 3-7',
@@ -254,6 +262,7 @@ var ZarvexText = (function () {
             unknownError: '未知错误', slideShow: '幻灯片',
         },
         ja: {
+            DoublePage: '見開き表示',
             pageMissing: '{n} ページを読み込めませんでした。', thumbMissing: '表示できません', printWhich: '印刷するページ',
             printShown: '表示中のページ（{p}）', printShownMany: '表示中のページ（{p}）', printAll: 'すべてのページ（1-{n}）',
             printRange: 'ページ：', printRangeLabel: '印刷するページ（例: 3-7）',
@@ -869,6 +878,7 @@ var BookDom = (function () {
         Last: 'M18 5v14M5 5l9 7-9 7z',
         Thumbnail: 'M4 4h6v6H4zM14 4h6v6h-6zM4 14h6v6H4zM14 14h6v6h-6z',
         Zoom: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21M10.5 7.5v6M7.5 10.5h6',
+        DoublePage: 'M3 5h8v14H3zM13 5h8v14h-8z',
         TiltAngle: 'M3 17l6-10h12l-6 10zM3 17h12',
         AutoPlay: 'M7 4l13 8-13 8z',
         BackgroundSound: 'M4 9h4l5-4v14l-5-4H4zM16 9a4 4 0 0 1 0 6M18.5 6.5a8 8 0 0 1 0 11',
@@ -913,8 +923,8 @@ var BookDom = (function () {
     return { el: el, icon: icon, luminance: luminance, url: url };
 })();
 
-/* What the viewer remembers: the page in the address (#p=N), the last page read and the
- * bookmarks, both kept in the browser's storage under ctx.storeKey. */
+/* What the viewer remembers: the page in the address (#p=N), the last page read, the choice
+ * of one page or two and the bookmarks, kept in the browser's storage under ctx.storeKey. */
 var BookState = (function () {
     function storage() {
         try { return window.localStorage; } catch (e) { return null; }
@@ -938,6 +948,18 @@ var BookState = (function () {
         if (st) try { st.setItem(ctx.storeKey, String(first)); } catch (e) { /* full or denied */ }
     }
 
+    // The reader's choice of one page or two (0: by the window's shape), kept beside the page.
+    function savedPagesChoice(ctx) {
+        var st = storage(), v = st && st.getItem(ctx.storeKey + ':pages');
+        return v === '1' || v === '2' ? +v : 0;
+    }
+    function savePagesChoice(ctx, n) {
+        var st = storage();
+        if (st) try {
+            if (n) st.setItem(ctx.storeKey + ':pages', String(n)); else st.removeItem(ctx.storeKey + ':pages');
+        } catch (e) { /* full or denied */ }
+    }
+
     function bookmarks(ctx) {
         var st = storage(), list = [];
         try { list = JSON.parse(st && st.getItem(ctx.storeKey + ':marks') || '[]'); } catch (e) { list = []; }
@@ -958,6 +980,7 @@ var BookState = (function () {
 
     return {
         pageFromHash: pageFromHash, savedPage: savedPage, remember: remember,
+        savedPagesChoice: savedPagesChoice, savePagesChoice: savePagesChoice,
         bookmarks: bookmarks, saveBookmarks: saveBookmarks, watchHash: watchHash,
     };
 })();
@@ -1038,7 +1061,7 @@ var BookLook = (function () {
 })();
 
 /* Page geometry: one page or a two-page spread, which pages a spread shows on which side,
- * and the size of the book on the stage. */
+ * the size of the book on the stage and the shape of each page in its slot. */
 var BookLayout = (function () {
     var el = BookDom.el;
 
@@ -1086,10 +1109,13 @@ var BookLayout = (function () {
         var st = ctx.stage.getBoundingClientRect();
         var sw = Math.max(st.width, 100), sh = Math.max(st.height, 100);
         var ar = m.pageWidth > 0 && m.pageHeight > 0 ? m.pageWidth / m.pageHeight : (ctx.naturalRatio || 0.75);
-        var oldMode = ctx.mode;
+        var oldMode = ctx.mode, oldRatio = ctx.slotRatio;
         var keep = oldMode ? currentPages(ctx)[0] : 0;
-        var two = ctx.count > 1 && (ctx.opts.mobile ? sw > sh : sw / sh > ar * 1.25);
+        // The window's shape chooses unless the reader chose one page or two with the toolbar.
+        ctx.autoMode = ctx.count > 1 && (ctx.opts.mobile ? sw > sh : sw / sh > ar * 1.25) ? 2 : 1;
+        var two = ctx.count > 1 && (ctx.pagesChoice || ctx.autoMode) === 2;
         ctx.mode = two ? 2 : 1;
+        ctx.slotRatio = ar;
         var bookW = (two ? 2 : 1) * ar, bookH = 1;
         var f = Math.min(sw * 0.96 / bookW, sh * 0.96 / bookH);
         var pw = Math.floor(ar * f), ph = Math.floor(f);
@@ -1097,10 +1123,44 @@ var BookLayout = (function () {
         ctx.bookEl.style.width = (two ? 2 * pw : pw) + 'px';
         ctx.bookEl.style.height = ph + 'px';
         ctx.root.classList.toggle('zv-single', !two);
+        if (ctx.buttons.DoublePage) ctx.buttons.DoublePage.setAttribute('aria-pressed', String(two));
         if (oldMode && oldMode !== ctx.mode) {
             ctx.spread = spreadOf(ctx, keep || 1);
             BookPages.render(ctx);
+        } else if (oldRatio && oldRatio !== ar) {
+            var shown = ctx.bookEl.querySelectorAll('.zv-page[data-page]');
+            for (var k = 0; k < shown.length; k++) fitPage(ctx, shown[k]);
         }
+    }
+
+    /* The reader's choice of one page or two (0: by the window's shape); a choice that the
+     * window's shape would make anyway is not kept, so the automatic choice comes back. */
+    function choosePages(ctx, n) {
+        if (ctx.busy) ctx.busy.finish();
+        ctx.pagesChoice = n === ctx.autoMode ? 0 : n;
+        BookState.savePagesChoice(ctx, ctx.pagesChoice);
+        layout(ctx);
+        BookZoom.apply(ctx);
+    }
+
+    /* Draws a page in its own shape inside the page slot, as printed books of mixed sizes are
+     * bound: as large as the slot allows, centred in height, against the spine on its side of
+     * a spread (p.zvSide) and centred when alone. The shape is the page picture's once it has
+     * loaded (ctx.pageRatios by page number), the book's page size until then. */
+    function fitPage(ctx, p) {
+        var n = +p.getAttribute('data-page'), ratio = ctx.pageRatios[n], slot = ctx.slotRatio;
+        var s = p.style;
+        if (!(ratio > 0) || !(slot > 0) || Math.abs(ratio / slot - 1) < 0.002) {
+            s.left = s.top = s.width = s.height = s.right = s.bottom = '';
+            return;
+        }
+        var w = Math.min(1, ratio / slot), h = Math.min(1, slot / ratio);
+        var x = p.zvSide === 'left' ? 1 - w : p.zvSide === 'right' ? 0 : (1 - w) / 2;
+        s.right = s.bottom = 'auto';
+        s.left = (x * 100) + '%';
+        s.top = ((1 - h) / 2 * 100) + '%';
+        s.width = (w * 100) + '%';
+        s.height = (h * 100) + '%';
     }
 
     function watchResize(ctx) {
@@ -1116,7 +1176,8 @@ var BookLayout = (function () {
 
     return {
         stage: stage, twoUp: twoUp, spreadCount: spreadCount, spreadPages: spreadPages, sidePage: sidePage,
-        spreadOf: spreadOf, currentPages: currentPages, layout: layout, watchResize: watchResize,
+        spreadOf: spreadOf, currentPages: currentPages, layout: layout, choosePages: choosePages, fitPage: fitPage,
+        watchResize: watchResize,
     };
 })();
 
@@ -1212,6 +1273,10 @@ var BookLoading = (function () {
             // One picture element per page: the page element on screen takes it over.
             p.insertBefore(e.img, p.firstChild);
             p.classList.add('zv-loaded');
+            if (e.img.naturalHeight) {
+                ctx.pageRatios[n] = e.img.naturalWidth / e.img.naturalHeight;
+                BookLayout.fitPage(ctx, p);
+            }
         } else if (e.state === 'failed') {
             p.insertBefore(missing(ctx.t('pageMissing', { n: n })), p.firstChild);
             p.classList.add('zv-loaded', 'zv-failed');
@@ -1548,12 +1613,17 @@ var BookLinks = (function () {
 var BookPages = (function () {
     var el = BookDom.el;
 
-    function pageEl(ctx, n) {
+    // side: the side of the spread the page lies on, which binds it at the spine; none when alone.
+    function pageEl(ctx, n, side) {
         var p = el('div', 'zv-page');
         if (!n) { p.classList.add('zv-blank'); return p; }
         var page = ctx.model.pages[n - 1];
         p.setAttribute('data-page', String(n));
         p.classList.add(n % 2 === 0 ? 'zv-even' : 'zv-odd');
+        p.zvSide = side;
+        // The picture gives the page its own shape (once known); its link areas and media
+        // follow the page box.
+        BookLayout.fitPage(ctx, p);
         BookLoading.fill(ctx, p, n);
         if (page.media && page.media.length) p.appendChild(BookMedia.layer(ctx, page));
         p.appendChild(BookLinks.layer(ctx, page));
@@ -1564,8 +1634,8 @@ var BookPages = (function () {
         ctx.leftSlot.textContent = '';
         ctx.rightSlot.textContent = '';
         if (BookLayout.twoUp(ctx)) {
-            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left')));
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right')));
+            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left'));
+            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right'));
             BookInput.addEdges(ctx, ctx.leftSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         } else {
@@ -1658,9 +1728,9 @@ var BookTurning = (function () {
         if (two) {
             var side = (forward !== ctx.rtl) ? 'right' : 'left', other = side === 'right' ? 'left' : 'right';
             x0 = side === 'right' ? W : 0; hinge = W; outer = side === 'right' ? 2 * W : 0;
-            front = pageEl(ctx, sidePage(ctx, from, side));
-            back = pageEl(ctx, sidePage(ctx, to, other));
-            under = pageEl(ctx, sidePage(ctx, to, side));
+            front = pageEl(ctx, sidePage(ctx, from, side), side);
+            back = pageEl(ctx, sidePage(ctx, to, other), other);
+            under = pageEl(ctx, sidePage(ctx, to, side), side);
             if (side === 'left') slot = ctx.leftSlot;
         } else {
             // One page at a time: forward lifts the old page away, backward lays the new one down.
@@ -2310,7 +2380,7 @@ var BookPrint = (function () {
  * not hide, and what each button does. */
 var BookToolbar = (function () {
     var el = BookDom.el;
-    var BUTTONS = ['Thumbnail', 'Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'FullScreen',
+    var BUTTONS = ['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound', 'FullScreen',
                    'Bookmark', 'Share', 'Print', 'Download', 'Info', 'Help'];
 
     function build(ctx) {
@@ -2333,6 +2403,7 @@ var BookToolbar = (function () {
             if (ctx.hidden[n]) return;
             if (n === 'BackgroundSound' && !(m.music && m.music.src)) return;
             if (n === 'Download' && !m.download) return;
+            if (n === 'DoublePage' && ctx.count < 2) return;
             if (n === 'FullScreen' && !(document.fullscreenEnabled || document.webkitFullscreenEnabled)) return;
             tools.appendChild(button(ctx, n));
         });
@@ -2345,7 +2416,7 @@ var BookToolbar = (function () {
         var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
                    { type: 'button', 'data-button': name, 'aria-label': label, title: label });
         b.appendChild(BookDom.icon(name));
-        if (['Thumbnail', 'Zoom', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
+        if (['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
             b.setAttribute('aria-pressed', String(name === 'BackgroundSound' && !!ctx.musicOn));
         }
         b.addEventListener('click', function () { command(ctx, name, b); });
@@ -2372,6 +2443,7 @@ var BookToolbar = (function () {
         case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
         case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
         case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
+        case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
         case 'TiltAngle': tilt(ctx, btn); break;
         case 'AutoPlay': nav.setAutoPlay(ctx, !ctx.autoTimer); break;
         case 'BackgroundSound': BookSound.toggle(ctx, btn); break;
@@ -2587,6 +2659,7 @@ function Book(host, model, opts) {
     ctx.hidden = {}; // toolbar buttons the book hides
     (model.hidden || []).forEach(function (h) { ctx.hidden[h] = true; });
     ctx.spread = 0; // the spread on screen (navigation); ctx.mode, pageW, pageH: layout
+    ctx.pageRatios = {}; // layout: the shape (width / height) of each page whose picture has loaded
     ctx.zoom = 1; ctx.panX = 0; ctx.panY = 0; // zoom
     ctx.pictures = {}; // loading: the page pictures loading or kept, by page number
     ctx.swfFailed = false;
@@ -2596,6 +2669,7 @@ function Book(host, model, opts) {
     ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
     ctx.brokenMedia = {}; ctx.flashPictures = {};
     ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
+    ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
     if (!ctx.count) {
         var box = BookDom.el('div', 'zv-error', { role: 'alert' });
         box.textContent = ctx.t('noPages');

@@ -1,0 +1,170 @@
+// Browser tests of the page geometry: pages of mixed shapes drawn each in its own shape with
+// their links on the drawn links, and the reader's switch between one page and two.
+// Books are published by zarvex-cli from the generated "mixed-size" PDF: page 1 portrait,
+// 2 landscape (its page link to page 5 drawn in magenta), 3 square, 4 three times as wide as
+// high, 5 tall and narrow.
+// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
+// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { spawnSync } from 'node:child_process';
+import { chromium } from 'playwright-core';
+import { serve } from './support/server.mjs';
+import { assertPicture, drawnArea, goTo, linkAreas, openBook, spread, waitPages } from './support/viewer.mjs';
+
+const env = process.env;
+const built = (file) => (file && fs.existsSync(file) ? file : null);
+const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
+const artefacts = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'geometry');
+const SHAPES = { 1: 612 / 792, 2: 792 / 612, 3: 1, 4: 3, 5: 420 / 842 }; // width / height of each page
+
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-geometry-home-'));
+for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
+                                      XDG_DATA_HOME: '.local/share' })) {
+    env[k] = path.join(home, v);
+}
+env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+
+let browser;
+before(async () => {
+    fs.mkdirSync(artefacts, { recursive: true });
+    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+});
+after(async () => {
+    await browser?.close();
+    fs.rmSync(home, { recursive: true, force: true });
+});
+
+const run = (command, args) => {
+    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
+    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
+};
+
+/* A test with its own folder, served over http, holding the books published from the
+ * mixed-size PDF with each set of arguments (by name). */
+function it(name, books, fn) {
+    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+        const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-geometry-'));
+        const server = await serve(dir);
+        try {
+            const pdf = path.join(dir, 'mixed-size.pdf');
+            run(makeFixture, ['mixed-size', pdf]);
+            for (const [book, args] of Object.entries(books)) {
+                run(cli, ['publish', '--quiet', pdf, '--out', path.join(dir, book), ...args]);
+            }
+            await fn((file) => server.url + file);
+        } finally {
+            await server.close();
+            fs.rmSync(dir, { recursive: true, force: true });
+        }
+    });
+}
+
+async function inContext(options, fn) {
+    const context = await browser.newContext(options);
+    try {
+        await fn(context);
+    } finally {
+        await context.close();
+    }
+}
+
+/* The drawn picture of each page on screen (not the spread fading out), its picture file's shape
+ * and the slot it lies in. */
+const drawnPages = (page) => page.evaluate(() => [...document.querySelectorAll('.zv-book:not(.zv-fadeout) > .zv-slot > .zv-page[data-page]')].map((p) => {
+    const img = p.querySelector('img').getBoundingClientRect(), slot = p.parentElement.getBoundingClientRect();
+    const side = p.parentElement.classList.contains('zv-left') ? 'left' : 'right';
+    return { n: +p.dataset.page, side, ratio: p.querySelector('img').naturalWidth / p.querySelector('img').naturalHeight,
+             img: { left: img.left, top: img.top, right: img.right, bottom: img.bottom, width: img.width, height: img.height },
+             slot: { left: slot.left, top: slot.top, right: slot.right, bottom: slot.bottom, width: slot.width, height: slot.height } };
+}));
+
+const near = (a, b, what) => assert.ok(Math.abs(a - b) <= 1, `${what}: ${a} is not within a pixel of ${b}`);
+
+it('every page of a mixed-size book is drawn in its own shape inside its slot, its link on the drawn link', {
+    image: ['--format', 'image', '--links'],
+    flash: ['--format', 'flash', '--links', '--mobile', 'flip'],
+}, async (url) => {
+    for (const [file, what, viewport] of [['image/index.html', 'image book', { width: 1280, height: 800 }],
+        ['flash/index.html', 'flash book', { width: 1280, height: 800 }],
+        ['flash/mobile/index.html', 'mobile Flip player', { width: 420, height: 800 }]]) {
+        await inContext({ viewport, reducedMotion: 'reduce' }, async (context) => {
+            const page = await openBook(context, url(file));
+            const seen = new Set();
+            for (let n = 1; n <= 5; n++) {
+                if (seen.has(n)) continue;
+                await goTo(page, n);
+                const shown = await spread(page);
+                for (const k of shown) await assertPicture(page, k, { pixels: false });
+                for (const d of await drawnPages(page)) {
+                    const at = `${what}, page ${d.n}`;
+                    seen.add(d.n);
+                    assert.ok(Math.abs(d.ratio / SHAPES[d.n] - 1) < 0.02, `${at}: the picture file is ${d.ratio}, not ${SHAPES[d.n]}`);
+                    near(d.img.width, d.img.height * d.ratio, `${at}: drawn width for its height`);
+                    // As large as the slot allows, inside it, centred in height, bound at the spine.
+                    assert.ok(Math.abs(d.img.width - d.slot.width) <= 1 || Math.abs(d.img.height - d.slot.height) <= 1,
+                              `${at}: ${JSON.stringify(d.img)} does not fill its slot ${JSON.stringify(d.slot)}`);
+                    for (const e of ['left', 'top']) assert.ok(d.img[e] >= d.slot[e] - 1, `${at}: ${e} outside its slot`);
+                    for (const e of ['right', 'bottom']) assert.ok(d.img[e] <= d.slot[e] + 1, `${at}: ${e} outside its slot`);
+                    near(d.img.top - d.slot.top, d.slot.bottom - d.img.bottom, `${at}: space above and below`);
+                    if (shown.length === 2) near(d.img[d.side === 'left' ? 'right' : 'left'], d.slot[d.side === 'left' ? 'right' : 'left'], `${at}: against the spine`);
+                    else near(d.img.left - d.slot.left, d.slot.right - d.img.right, `${at}: space left and right`);
+                }
+                if (file === 'image/index.html' && shown.includes(4)) await page.screenshot({ path: path.join(artefacts, 'mixed-size-book.png') });
+            }
+            assert.equal(seen.size, 5, `${what}: every page was shown`);
+
+            await goTo(page, 2);
+            await assertPicture(page, 2);
+            const drawn = await drawnArea(page, 2);
+            assert.ok(drawn, `${what}: page 2 draws its link`);
+            const links = await linkAreas(page, 2);
+            assert.equal(links.length, 1, `${what}: page 2 has one link`);
+            for (const k of ['fx', 'fy', 'fw', 'fh']) {
+                assert.ok(Math.abs(links[0][k] - drawn[k]) < 0.01, `${what}: link at ${JSON.stringify(links[0])}, drawn at ${JSON.stringify(drawn)}`);
+            }
+            await page.mouse.click(drawn.x, drawn.y);
+            await waitPages(page, 5, 5000).catch(() => assert.fail(`${what}: clicking the drawn link did not lead to page 5`));
+        });
+    }
+});
+
+it('the one page / two pages button switches the spread, keeps the page and is remembered after a reload', {
+    book: ['--format', 'image', '--mobile', 'flip'],
+}, async (url) => {
+    // The window's shape chooses two pages on a wide desktop screen and one on a phone held upright.
+    for (const [file, what, options, auto, other] of [
+        ['book/index.html', 'desktop viewer', { viewport: { width: 1280, height: 800 } }, [2, 3], [2]],
+        ['book/mobile/index.html', 'mobile Flip player', { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, [2], [2, 3]]]) {
+        await inContext({ ...options, reducedMotion: 'reduce' }, async (context) => {
+            const page = await openBook(context, url(file));
+            const button = page.locator('[data-button=DoublePage]');
+            assert.ok(await button.getAttribute('aria-label'), `${what}: the button has a label`);
+            await goTo(page, 2);
+            const shows = async (pages, when) => {
+                assert.deepEqual(await spread(page), pages, `${what}, ${when}`);
+                assert.equal(await button.getAttribute('aria-pressed'), String(pages.length === 2), `${what}, ${when}: button state`);
+                assert.equal(await page.locator('.zv-root.zv-single').count(), pages.length === 2 ? 0 : 1, `${what}, ${when}: layout`);
+            };
+            const reload = async () => {
+                await page.reload();
+                await page.waitForSelector('[data-zarvex-ready]');
+            };
+            await shows(auto, 'by the window\'s shape');
+            await button.click();
+            await shows(other, 'after the switch');
+            await reload();
+            await shows(other, 'after the switch and a reload');
+            await button.click();
+            await shows(auto, 'after switching back');
+            await reload();
+            await shows(auto, 'after switching back and a reload');
+            await page.setViewportSize(options.viewport.width > 800 ? { width: 500, height: 800 } : { width: 1000, height: 600 });
+            await page.waitForFunction((n) => document.querySelector('.zv-root').dataset.pages.split(',').length === n, other.length);
+            await shows(other, 'back to the automatic choice, in a window of the other shape');
+        });
+    }
+});
