@@ -6,25 +6,15 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
-import { chromium } from 'playwright-core';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { openBook, waitPages } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'access');
+const out = workFolder('access');
 const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-access-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+const leaveHome = privateHome();
 
 // "auto": the template's default language setting; "german": the book asks for German.
 // The standard fixture: 5 pages, page 1 links to https://example.com/a and to page 3.
@@ -32,29 +22,25 @@ const BOOKS = { auto: [], german: ['--set', 'languageSetting=German'] };
 
 let browser, server;
 before(async () => {
-    if (!(cli && makeFixture)) return;
+    if (toolsMissing) return;
     fs.rmSync(out, { recursive: true, force: true });
     fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    const run = (command, args) => {
-        const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-        assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-    };
     const pdf = path.join(out, 'standard.pdf');
     run(makeFixture, ['standard', pdf]);
     for (const [name, args] of Object.entries(BOOKS)) {
         run(cli, ['publish', '--quiet', pdf, '--out', path.join(out, 'www', name), '--format', 'image', '--links', ...args]);
     }
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(path.join(out, 'www'));
 });
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 function it(name, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, fn);
+    test(name, { skip: toolsMissing }, fn);
 }
 async function inContext(options, fn) {
     const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, ...options });

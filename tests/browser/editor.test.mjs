@@ -10,8 +10,8 @@ import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
 import { serve } from './support/server.mjs';
+import { launchBrowser } from './support/setup.mjs';
 
 const env = process.env;
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
@@ -24,7 +24,7 @@ before(async () => {
     fs.rmSync(shots, { recursive: true, force: true });
     fs.mkdirSync(shots, { recursive: true });
     www = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-editor-www-'));
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(www);
 });
 after(async () => {

@@ -10,43 +10,29 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
-import { chromium } from 'playwright-core';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { assertPicture, drawnArea, goTo, linkAreas, openBook, spread, waitPages } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const artefacts = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'geometry');
+const artefacts = workFolder('geometry');
 const SHAPES = { 1: 612 / 792, 2: 792 / 612, 3: 1, 4: 3, 5: 420 / 842 }; // width / height of each page
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-geometry-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+const leaveHome = privateHome();
 
 let browser;
 before(async () => {
     fs.mkdirSync(artefacts, { recursive: true });
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
 });
 after(async () => {
     await browser?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
-
-const run = (command, args) => {
-    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-};
 
 /* A test with its own folder, served over http, holding the books published from the
  * mixed-size PDF with each set of arguments (by name). */
 function it(name, books, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+    test(name, { skip: toolsMissing }, async () => {
         const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-geometry-'));
         const server = await serve(dir);
         try {

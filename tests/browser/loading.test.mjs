@@ -7,38 +7,24 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
 import { pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
 import { editConfig } from './support/envelope.mjs';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { goTo, openBook, spread } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'loading');
+const out = workFolder('loading');
 const www = path.join(out, 'www');
 const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-loading-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+const leaveHome = privateHome();
 
 const PAGES = 30;
-const run = (command, args) => {
-    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-};
 
 let browser, server;
 before(async () => {
-    if (!(cli && makeFixture)) return;
+    if (toolsMissing) return;
     fs.rmSync(out, { recursive: true, force: true });
     fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
     const pdf = path.join(out, 'plain.pdf');
@@ -56,17 +42,17 @@ before(async () => {
         fs.rmSync(path.join(files, dir, '2.jpg'));
         fs.writeFileSync(path.join(files, dir, '3.jpg'), 'not a picture');
     }
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(www);
 });
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 function it(name, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+    test(name, { skip: toolsMissing }, async () => {
         const context = await browser.newContext();
         try {
             await fn(context);

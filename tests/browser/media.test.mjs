@@ -6,28 +6,18 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
-import { chromium } from 'playwright-core';
 import { editConfig } from './support/envelope.mjs';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { openBook, turn, waitPages } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const it = (name, fn) => test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, fn);
-const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'media');
+const it = (name, fn) => test(name, { skip: toolsMissing }, fn);
+const out = workFolder('media');
 const book = path.join(out, 'www', 'book');
 const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-media-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
+const leaveHome = privateHome();
 
 // Rectangles as fractions of the page.
 const PICTURE = { x: 0.55, y: 0.06, width: 0.35, height: 0.18 };
@@ -97,21 +87,16 @@ async function makeMedia(page) {
 
 let browser, server, links;
 before(async () => {
-    if (!(cli && makeFixture)) return;
+    if (toolsMissing) return;
     fs.rmSync(out, { recursive: true, force: true });
     fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    const run = (command, args) => {
-        const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-        assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-    };
     const pdf = path.join(out, 'standard.pdf'), music = path.join(out, 'music.mp3');
     fs.writeFileSync(music, mp3(30));
     run(makeFixture, ['standard', pdf]);
     run(cli, ['publish', '--quiet', pdf, '--out', book, '--format', 'image', '--links', '--mobile', 'flip',
         '--set', `SoundFile=${music}`, '--set', 'LoopSound=Yes']);
 
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium',
-        args: ['--no-sandbox', '--disable-gpu', '--mute-audio'] });
+    browser = await launchBrowser(['--mute-audio']);
     server = await serve(path.join(out, 'www'));
     const maker = await browser.newPage();
     await maker.goto(server.url);
@@ -143,7 +128,7 @@ before(async () => {
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 // Headless Chromium lets pages play sound at any time (and Playwright's scripts count as the

@@ -6,31 +6,16 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
-import { chromium } from 'playwright-core';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { goTo, openBook, spread } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'players');
+const out = workFolder('players');
 const www = path.join(out, 'www');
 const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-players-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
-
-const run = (command, args) => {
-    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-};
+const leaveHome = privateHome();
 
 // "links": 8 pages, pages 1 to 7 drawing their link to page 8 as a magenta rectangle.
 // "rtl": the 5 standard pages, read right to left.
@@ -40,7 +25,7 @@ const BOOKS = {
 };
 let browser, server;
 before(async () => {
-    if (!(cli && makeFixture)) return;
+    if (toolsMissing) return;
     fs.rmSync(out, { recursive: true, force: true });
     fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
     for (const [name, [fixture, ...args]] of Object.entries(BOOKS)) {
@@ -48,17 +33,17 @@ before(async () => {
         run(makeFixture, [fixture, pdf]);
         run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, name), ...args]);
     }
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(www);
 });
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 function it(name, options, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+    test(name, { skip: toolsMissing }, async () => {
         const context = await browser.newContext(options);
         try {
             await fn(context);

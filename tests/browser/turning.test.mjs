@@ -5,36 +5,21 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
-import { chromium } from 'playwright-core';
 import { serve } from './support/server.mjs';
+import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
 import { openBook, spread } from './support/viewer.mjs';
 
-const env = process.env;
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
-const out = path.join(env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-')), 'turning');
+const out = workFolder('turning');
 const www = path.join(out, 'www');
 const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-turning-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES ||= path.resolve('../../resources');
-
-const run = (command, args) => {
-    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-};
+const leaveHome = privateHome();
 
 // "standard": pages 1 to 5; page 1 links to https://example.com/a, page 2 to page 1.
 let browser, server;
 before(async () => {
-    if (!(cli && makeFixture)) return;
+    if (toolsMissing) return;
     fs.rmSync(out, { recursive: true, force: true });
     fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
     const pdf = path.join(out, 'standard.pdf');
@@ -42,17 +27,17 @@ before(async () => {
     run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'ltr'), '--format', 'image', '--links']);
     run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'rtl'), '--format', 'image', '--template', 'Panoramic',
               '--set', 'direction=Left']);
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(www);
 });
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 function it(name, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+    test(name, { skip: toolsMissing }, async () => {
         const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
         try {
             await fn(context);

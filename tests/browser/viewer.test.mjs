@@ -5,32 +5,20 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { spawnSync } from 'node:child_process';
 import { pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
 import { editConfig } from './support/envelope.mjs';
 import { serve } from './support/server.mjs';
+import { cli, launchBrowser, makeFixture, privateHome, resources, run, toolsMissing, workFolder } from './support/setup.mjs';
 import { assertPicture, drawnArea, goTo, linkAreas, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
 
-const env = process.env;
-const resources = env.ZARVEX_RESOURCES || path.resolve('../../resources');
-const out = env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-'));
+const out = workFolder('');
 const www = path.join(out, 'www');
 const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
-const built = (file) => (file && fs.existsSync(file) ? file : null);
-const cli = built(env.ZARVEX_CLI), makeFixture = built(env.ZARVEX_MAKE_FIXTURE_PDF);
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
 
-// The browser and the publisher get a private home, so no run touches the user's own files.
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-browser-home-'));
-for (const [k, v] of Object.entries({ HOME: '', XDG_CONFIG_HOME: '.config', XDG_CACHE_HOME: '.cache',
-                                      XDG_DATA_HOME: '.local/share' })) {
-    env[k] = path.join(home, v);
-}
-env.ZARVEX_RESOURCES = resources;
+const leaveHome = privateHome();
 
 let browser, server;
 before(async () => {
@@ -39,18 +27,18 @@ before(async () => {
         fs.mkdirSync(dir, { recursive: true });
     }
     fs.writeFileSync(path.join(out, 'music.mp3'), Buffer.alloc(64));
-    browser = await chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
+    browser = await launchBrowser();
     server = await serve(www);
 });
 after(async () => {
     await browser?.close();
     await server?.close();
-    fs.rmSync(home, { recursive: true, force: true });
+    leaveHome();
 });
 
 /* A test that gets a fresh browser context, made with the options browser.newContext takes. */
 function it(name, options, fn) {
-    test(name, { skip: !(cli && makeFixture) && 'zarvex-cli or make-fixture-pdf is not built' }, async () => {
+    test(name, { skip: toolsMissing }, async () => {
         const context = await browser.newContext(options);
         try {
             await fn(context);
@@ -65,10 +53,6 @@ function once(make) {
     return (key) => (made.has(key) ? made.get(key) : made.set(key, make(key)).get(key));
 }
 
-const run = (command, args) => {
-    const r = spawnSync(command, args, { encoding: 'utf8', timeout: 300000 });
-    assert.equal(r.status, 0, `${path.basename(command)} ${args.join(' ')} failed: ${r.error || r.signal || r.stderr}`);
-};
 const fixturePdf = once((kind) => {
     const file = path.join(out, `${kind.replace(' ', '-')}.pdf`);
     run(makeFixture, [...kind.split(' '), file]);
