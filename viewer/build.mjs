@@ -75,10 +75,10 @@ return { Book: Book, open: open };
 })();
 `;
 // The words in each language come first: every part of the players speaks through them.
-const viewerCore = [src('i18n.js'), src('decode.js'), cssModule, bookJs].join('\n');
+const viewerCore = [src('i18n.js'), src('decode.js'), src('link-area.js'), cssModule, bookJs].join('\n');
 const swfobjectJs = banner('embedding script and book viewer') + viewerCore + '\n' + src('embed.js');
 const flipJs = banner('mobile Flip player') + viewerCore + '\n' + src('mobile-flip.js') + '\n';
-const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('slide.js')].join('\n');
+const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n');
 
 // ---- HTML page template of each template. Only the three placeholders may contain "${":
 // the page generator treats every "${" as a placeholder. ----

@@ -77,25 +77,7 @@
             var layer = document.createElement('div');
             layer.className = 'zs-links';
             links.forEach(function (l) {
-                var a = document.createElement('a');
-                a.className = 'zs-link';
-                a.style.left = (l.x * 100) + '%';
-                a.style.top = (l.y * 100) + '%';
-                a.style.width = (l.width * 100) + '%';
-                a.style.height = (l.height * 100) + '%';
-                if (l.page) {
-                    a.href = '#p=' + l.page;
-                    a.setAttribute('aria-label', 'Go to page ' + l.page);
-                    a.setAttribute('data-link-page', String(l.page));
-                    a.addEventListener('click', function (ev) { ev.preventDefault(); go(l.page - 1, true); });
-                } else {
-                    a.href = l.href;
-                    a.target = '_blank';
-                    a.rel = 'noopener noreferrer';
-                    a.setAttribute('aria-label', 'Link: ' + l.href);
-                }
-                a.draggable = false;
-                layer.appendChild(a);
+                layer.appendChild(ZarvexLinkArea.anchor(l, 'zs-link', t, function (n) { go(n - 1, true); }));
             });
             return layer;
         }

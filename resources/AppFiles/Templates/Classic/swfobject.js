@@ -856,6 +856,40 @@ var ZarvexDecode = (function () {
     };
 })();
 
+/* A link area over a page picture, placed in fractions of the page: a page number turns to that
+ * page (through onPage), an address opens in a new tab. t gives the interface's words. Shared by
+ * the book viewer and the Slide player. */
+var ZarvexLinkArea = (function () {
+    'use strict';
+
+    function anchor(link, className, t, onPage) {
+        var a = document.createElement('a');
+        a.className = className;
+        a.draggable = false; // a drag that starts on a link turns the page
+        a.style.left = (link.x * 100) + '%';
+        a.style.top = (link.y * 100) + '%';
+        a.style.width = (link.width * 100) + '%';
+        a.style.height = (link.height * 100) + '%';
+        if (link.page) {
+            a.href = '#p=' + link.page;
+            a.setAttribute('aria-label', t('goToPage', { n: link.page }));
+            a.setAttribute('data-link-page', String(link.page));
+            a.addEventListener('click', function (ev) {
+                ev.preventDefault();
+                onPage(link.page);
+            });
+        } else {
+            a.href = link.href;
+            a.target = '_blank';
+            a.rel = 'noopener noreferrer';
+            a.setAttribute('aria-label', t('webLink', { href: link.href }));
+        }
+        return a;
+    }
+
+    return { anchor: anchor };
+})();
+
 (function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
@@ -1580,27 +1614,8 @@ var BookLinks = (function () {
     function layer(ctx, page) {
         var links = el('div', 'zv-links');
         page.links.forEach(function (l) {
-            // draggable=false: a drag that starts on a link turns the page.
-            var a = el('a', 'zv-link' + (l.width * l.height > 0.5 ? ' zv-link-wide' : ''), { draggable: 'false' });
-            a.style.left = (l.x * 100) + '%';
-            a.style.top = (l.y * 100) + '%';
-            a.style.width = (l.width * 100) + '%';
-            a.style.height = (l.height * 100) + '%';
-            if (l.page) {
-                a.href = '#p=' + l.page;
-                a.setAttribute('aria-label', ctx.t('goToPage', { n: l.page }));
-                a.setAttribute('data-link-page', String(l.page));
-                a.addEventListener('click', function (ev) {
-                    ev.preventDefault();
-                    BookNavigation.userGo(ctx, BookLayout.spreadOf(ctx, l.page));
-                });
-            } else {
-                a.href = l.href;
-                a.target = '_blank';
-                a.rel = 'noopener noreferrer';
-                a.setAttribute('aria-label', ctx.t('webLink', { href: l.href }));
-            }
-            links.appendChild(a);
+            links.appendChild(ZarvexLinkArea.anchor(l, 'zv-link' + (l.width * l.height > 0.5 ? ' zv-link-wide' : ''),
+                ctx.t, function (n) { BookNavigation.userGo(ctx, BookLayout.spreadOf(ctx, n)); }));
         });
         return links;
     }

@@ -856,6 +856,40 @@ var ZarvexDecode = (function () {
     };
 })();
 
+/* A link area over a page picture, placed in fractions of the page: a page number turns to that
+ * page (through onPage), an address opens in a new tab. t gives the interface's words. Shared by
+ * the book viewer and the Slide player. */
+var ZarvexLinkArea = (function () {
+    'use strict';
+
+    function anchor(link, className, t, onPage) {
+        var a = document.createElement('a');
+        a.className = className;
+        a.draggable = false; // a drag that starts on a link turns the page
+        a.style.left = (link.x * 100) + '%';
+        a.style.top = (link.y * 100) + '%';
+        a.style.width = (link.width * 100) + '%';
+        a.style.height = (link.height * 100) + '%';
+        if (link.page) {
+            a.href = '#p=' + link.page;
+            a.setAttribute('aria-label', t('goToPage', { n: link.page }));
+            a.setAttribute('data-link-page', String(link.page));
+            a.addEventListener('click', function (ev) {
+                ev.preventDefault();
+                onPage(link.page);
+            });
+        } else {
+            a.href = link.href;
+            a.target = '_blank';
+            a.rel = 'noopener noreferrer';
+            a.setAttribute('aria-label', t('webLink', { href: link.href }));
+        }
+        return a;
+    }
+
+    return { anchor: anchor };
+})();
+
 /* Mobile Slide player: one page at a time, sliding sideways. Reads the options object that
  * the publisher writes into index.html (fbbookOptions) and, when present, the book's
  * configuration script for the page file numbers and the pages' link areas. One finger swipes
@@ -935,25 +969,7 @@ var ZarvexDecode = (function () {
             var layer = document.createElement('div');
             layer.className = 'zs-links';
             links.forEach(function (l) {
-                var a = document.createElement('a');
-                a.className = 'zs-link';
-                a.style.left = (l.x * 100) + '%';
-                a.style.top = (l.y * 100) + '%';
-                a.style.width = (l.width * 100) + '%';
-                a.style.height = (l.height * 100) + '%';
-                if (l.page) {
-                    a.href = '#p=' + l.page;
-                    a.setAttribute('aria-label', 'Go to page ' + l.page);
-                    a.setAttribute('data-link-page', String(l.page));
-                    a.addEventListener('click', function (ev) { ev.preventDefault(); go(l.page - 1, true); });
-                } else {
-                    a.href = l.href;
-                    a.target = '_blank';
-                    a.rel = 'noopener noreferrer';
-                    a.setAttribute('aria-label', 'Link: ' + l.href);
-                }
-                a.draggable = false;
-                layer.appendChild(a);
+                layer.appendChild(ZarvexLinkArea.anchor(l, 'zs-link', t, function (n) { go(n - 1, true); }));
             });
             return layer;
         }
