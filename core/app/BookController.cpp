@@ -111,6 +111,10 @@ fs::path BookController::previewFolderPath() {
     return (applicationSupportPath() / "Drevalis" / "preview").lexically_normal();
 }
 
+fs::path BookController::previewFolder() const {
+    return iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+}
+
 void BookController::makeFlashPreviewFolder() {
     iFlashPreviewFolder_ = previewFolderPath();
     std::error_code ec;
@@ -124,7 +128,7 @@ void BookController::makeFlashPreviewFolder() {
 
 void BookController::removeFlashPreviewFolder() {
     std::error_code ec;
-    fs::path folder = iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+    const fs::path folder = previewFolder();
     if (fs::exists(folder, ec))
         fs::remove_all(folder, ec);
 }
@@ -189,7 +193,7 @@ void BookController::importWindowDidEnd(int returnCode, ImportedBook book) {
 
 void BookController::acceptImport(ImportedBook book) {
     std::error_code ec;
-    fs::path folder = iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+    const fs::path folder = previewFolder();
     fs::remove(folder / "pages.xml", ec);
     // A size of 0 means the document could not be measured; a zero-sized book is
     // of no use, so the template keeps the size it has.
@@ -257,7 +261,7 @@ bool BookController::OnImportTmplSettings(const fs::path& file) {
 }
 
 void BookController::ReplaceXMLPath(bool flag) {
-    fs::path folder = iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+    const fs::path folder = previewFolder();
     fs::path file = folder / "pages.xml";
     std::error_code ec;
     if (!fs::exists(file, ec))
@@ -280,7 +284,7 @@ std::unique_ptr<PageEditorWindowDelegate> BookController::OnPageEditor() {
     ReplaceXMLPath(true);
     if (flashPagesAnnotations())
         setFlashPagesAnnotations(std::make_shared<FlashPagesAnnotationsPDF>());
-    fs::path folder = iFlashPreviewFolder_.empty() ? previewFolderPath() : iFlashPreviewFolder_;
+    const fs::path folder = previewFolder();
     return std::make_unique<PageEditorWindowDelegate>("", folder, flashPagesAnnotations());
 }
 

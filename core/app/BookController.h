@@ -132,6 +132,8 @@ public:
 
 private:
     void tmplPpertyValueChanged();
+    // The preview folder as set up, else where it will be.
+    std::filesystem::path previewFolder() const;
 
     mutable std::mutex bookMutex_; // guards the three book references
     std::shared_ptr<FlashPageSource> iFlashPageSource_;
