@@ -55,14 +55,13 @@ TEST(HXCUtility, WorkFoldersArePrivateAndAvoidAnythingButTheUsersOwnFolder) {
         bool usesShared = false;
         bool needsRoot = false;
     };
+    const auto openFolder = [](const fs::path& shared, const fs::path&) {
+        fs::create_directory(shared);
+        fs::permissions(shared, fs::perms::all);
+    };
     const std::vector<Case> cases = {
         {"nothing there", [](const fs::path&, const fs::path&) {}, true},
-        {"a folder of mine an earlier version left open",
-         [](const fs::path& shared, const fs::path&) {
-             fs::create_directory(shared);
-             fs::permissions(shared, fs::perms::all);
-         },
-         true},
+        {"a folder of mine an earlier version left open", openFolder, true},
         {"link to a folder",
          [](const fs::path& shared, const fs::path& elsewhere) {
              fs::create_directory(elsewhere);
@@ -72,9 +71,8 @@ TEST(HXCUtility, WorkFoldersArePrivateAndAvoidAnythingButTheUsersOwnFolder) {
                              const fs::path& elsewhere) { fs::create_symlink(elsewhere, shared); }},
         {"plain file", [](const fs::path& shared, const fs::path&) { writeFile(shared, "x"); }},
         {"another user's folder",
-         [](const fs::path& shared, const fs::path&) {
-             fs::create_directory(shared);
-             fs::permissions(shared, fs::perms::all);
+         [&](const fs::path& shared, const fs::path& elsewhere) {
+             openFolder(shared, elsewhere);
              ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
          },
          false, true},

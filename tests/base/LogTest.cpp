@@ -6,10 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace zarvex;
-using zarvex::test::slurp;
-using zarvex::test::TempDir;
-using zarvex::test::TempHome;
-using zarvex::test::writeFile;
+using namespace zarvex::test;
 
 namespace {
 
@@ -25,7 +22,10 @@ template <> struct fmt::formatter<Counted> : fmt::formatter<std::string_view> {
     }
 };
 
-TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
+// The file appender writes the source location and honours the level; the
+// application's log goes to the support folder with the shipped configuration.
+TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevelAndTheAppLogIsInTheSupportFolder) {
+    TempHome home;
     TempDir dir;
     log::configureLogging(dir / "none.properties"); // a missing configuration keeps logging
     ZLOG_ERROR("still works");
@@ -44,11 +44,7 @@ TEST(Log, FileAppenderWritesSourceLocationAndHonoursTheLevel) {
         EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
     EXPECT_EQ(text.find("hidden"), std::string::npos);
     EXPECT_EQ(formatted, 1); // the debug argument was never formatted
-    log::silence();
-}
 
-TEST(Log, PrepaireTheLogUsesTheSupportFolderAndShippedConfiguration) {
-    TempHome home;
     prepaireTheLog("Zarvex Test");
     ZLOG_WARN("hello from the test");
     log::logger().flush();

@@ -6,20 +6,13 @@
 #include <nlohmann/json.hpp>
 
 using namespace zarvex;
-using zarvex::test::slurp;
-using zarvex::test::TempHome;
-using zarvex::test::writeFile;
+using namespace zarvex::test;
 using Json = nlohmann::ordered_json;
 
 namespace {
 
 std::filesystem::path storeIn(const TempHome& home) {
     return home.config() / "zarvex" / "settings.json";
-}
-
-// The stored settings, compared with their keys in order.
-std::string stored(const std::filesystem::path& file) {
-    return Json::parse(slurp(file)).dump();
 }
 
 } // namespace
@@ -55,7 +48,7 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
         "lastOutputFileTitle": "My \"Book\"", "OutputCreateMobile": 2, "MobileType": 4,
         "outputType": 5, "importBookmark": 6, "importLinks": 7, "ImportType": 8,
         "PageWidth": 800, "PageHeight": 600})");
-    EXPECT_EQ(stored(storeIn(home)), expected.dump());
+    EXPECT_EQ(Json::parse(slurp(storeIn(home))).dump(), expected.dump()); // keys in order
 
     // A new run reads every choice back: saved afresh, it stores the same.
     AppSettings again(storeIn(home));
@@ -63,10 +56,10 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
     ASSERT_TRUE(again.saveSettings());
     expected["PageWidth"] = 1080;
     expected["PageHeight"] = 1440;
-    EXPECT_EQ(stored(storeIn(home)), expected.dump());
+    EXPECT_EQ(Json::parse(slurp(storeIn(home))).dump(), expected.dump());
 }
 
-TEST(AppSettings, DamagedStoresGiveDefaultsWithoutLosingAnything) {
+TEST(AppSettings, DamagedStoresGiveDefaultsWithoutLosingAnythingAndTheSharedOneIsTheUsers) {
     TempHome home;
     // Mistyped entries keep their defaults, later ones still load, and a key this
     // version does not know survives a save.
@@ -89,13 +82,9 @@ TEST(AppSettings, DamagedStoresGiveDefaultsWithoutLosingAnything) {
     std::filesystem::remove(storeIn(home));
     std::filesystem::create_directories(storeIn(home)); // a folder where the file should be
     EXPECT_FALSE(AppSettings(storeIn(home)).saveSettings());
-}
 
-// The application's own store lives in the user's configuration folder, which
-// is ~/.config when XDG_CONFIG_HOME names none.
-TEST(AppSettings, TheSharedStoreIsInTheUsersConfigurationFolder) {
-    TempHome home;
-    test::ScopedEnv noConfigHome("XDG_CONFIG_HOME", "");
+    // The application's own store is in ~/.config when XDG_CONFIG_HOME names none.
+    ScopedEnv noConfigHome("XDG_CONFIG_HOME", "");
     EXPECT_EQ(AppSettings::shareInstance().storeFile(),
               home.path() / ".config/zarvex/settings.json");
 }
