@@ -3,11 +3,10 @@
 
 #include "archive/Base64.h"
 #include "archive/CommonCryptor.h"
+#include "archive/RC4.h"
 #include "archive/ZKDataArchive.h"
 #include "archive/ZKDataUtil.h"
 #include "archive/ZipReader.h"
-
-#include "archive/RC4.h"
 
 #include <gtest/gtest.h>
 
@@ -51,11 +50,8 @@ TEST(ConfigEnvelope, RefusesWhatItCannotReadWithAReason) {
     const std::string text = scrambleConfig("<a/>");
     ZKDataArchive other;
     ASSERT_EQ(other.deflateData("<a/>", "pages.xml"), 1);
-    const struct {
-        std::string input;
-        std::string_view key;
-        const char* reason;
-    } cases[] = {
+    const std::tuple<std::string, std::string_view, const char*> cases[] = {
+        // text, key, reason
         {"abc", kConfigKey, "not Base64"},
         {"", kConfigKey, "not a ZIP"},
         {Base64::encode("definitely not a zip archive"), kConfigKey, "not a ZIP"},
@@ -64,10 +60,10 @@ TEST(ConfigEnvelope, RefusesWhatItCannotReadWithAReason) {
         {text, "wrong key", ""},
         {text, "", "Parameter Error"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [input, key, reason] : cases) {
         std::string why;
-        EXPECT_FALSE(unscrambleConfig(c.input, c.key, &why)) << c.input;
-        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+        EXPECT_FALSE(unscrambleConfig(input, key, &why)) << input;
+        EXPECT_NE(why.find(reason), std::string::npos) << why;
     }
     EXPECT_ANY_THROW(scrambleConfig("<a/>", ""));
 }
@@ -109,11 +105,7 @@ TEST(Base64, RoundTripsRfc4648VectorsAndDecodesLeniently) {
 TEST(RC4, MatchesRfc6229KeystreamsAndClassicVectors) {
     // Keystream excerpts from RFC 6229 (section 2, keys of 40 to 256 bits).
     const std::string k256 = "0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20";
-    const struct {
-        std::string key;
-        std::size_t offset;
-        const char* keystream;
-    } vectors[] = {
+    const std::tuple<std::string, std::size_t, const char*> vectors[] = {
         {"0102030405", 0, "b2396305f03dc027ccc3524a0a1118a8"},
         {"0102030405", 16, "6982944f18fc82d589c403a47a0d0919"},
         {"0102030405", 240, "28cb1132c96ce286421dcaadb8b69eae"},
@@ -125,11 +117,11 @@ TEST(RC4, MatchesRfc6229KeystreamsAndClassicVectors) {
         {k256, 0, "eaa6bd25880bf93d3f5d1e4ca2611d91"},
         {k256, 16, "cfa45c9f7e714b54bdfa80027cb14380"},
     };
-    for (const auto& v : vectors) {
-        const std::string zeros(v.offset + 16, '\0');
-        const auto out = RC4EncryptedDataUsingKey(zeros, fromHex(v.key)).value();
-        EXPECT_EQ(out.substr(v.offset), fromHex(v.keystream)) << v.key << " @ " << v.offset;
-        EXPECT_EQ(RC4EncryptedDataUsingKey(out, fromHex(v.key)), zeros) << "its own inverse";
+    for (const auto& [key, offset, keystream] : vectors) {
+        const std::string zeros(offset + 16, '\0');
+        const auto out = RC4EncryptedDataUsingKey(zeros, fromHex(key)).value();
+        EXPECT_EQ(out.substr(offset), fromHex(keystream)) << key << " @ " << offset;
+        EXPECT_EQ(RC4EncryptedDataUsingKey(out, fromHex(key)), zeros) << "its own inverse";
     }
     EXPECT_EQ(RC4::process("Key", "Plaintext"), fromHex("bbf316e8d940af0ad3"));
     EXPECT_EQ(RC4::process("Secret", "Attack at dawn"), fromHex("45a01f645fc35b383552544b9bf5"));

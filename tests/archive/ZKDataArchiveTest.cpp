@@ -137,28 +137,25 @@ TEST(ZKDataArchive, NamesAreStoredComposedAndBadOnesLeaveTheArchiveUnchanged) {
 
 // The modification date in both headers, the type and permissions in the central one.
 TEST(ZKDataArchive, AttributesSetDateAndExternalAttributes) {
-    const struct {
-        ZKFileType type;
-        std::uint32_t permissions;
-        std::uint32_t expected;
-    } cases[] = {
+    const std::tuple<ZKFileType, std::uint32_t, std::uint32_t> cases[] = {
+        // permissions, field
         {ZKFileType::Regular, 0644, (0644u << 16) | 0x80004000u},
         {ZKFileType::Directory, 0755, (0755u << 16) | 0x40004000u},
         {ZKFileType::SymbolicLink, 0777, (0777u << 16) | 0xA0004000u},
         {ZKFileType::Other, 0, 0x80004000u},
     };
     const std::string dos = bytes(dosDate(2024, 3, 15, 13, 45, 31), 4);
-    for (const auto& c : cases) {
+    for (const auto& [type, permissions, expected] : cases) {
         ZKDataArchive archive;
         ZKFileAttributes attributes;
         attributes.fileModificationDate = localTime(2024, 3, 15, 13, 45, 31);
-        attributes.filePosixPermissions = c.permissions;
-        attributes.fileType = c.type;
+        attributes.filePosixPermissions = permissions;
+        attributes.fileType = type;
         ASSERT_EQ(archive.deflateData("abc", "a", attributes), 1);
         const std::string& zip = archive.data();
         const std::size_t cd = 31 + zk_deflate("abc")->size();
         EXPECT_EQ(zip.substr(10, 4) + zip.substr(cd + 12, 4) + zip.substr(cd + 38, 4),
-                  dos + dos + bytes(c.expected, 4));
+                  dos + dos + bytes(expected, 4));
     }
 }
 
@@ -249,13 +246,7 @@ TEST(ZipReader, EveryTruncationIsRejectedAndDamageNeverBreaksTheReader) {
 TEST(ZipReader, RejectsEntriesItMustNotTrust) {
     const std::string zip = twoEntryArchive();
     const std::size_t cd = zip.size() - 22 - 27 - (46 + 9) - (46 + 10);
-    const struct {
-        const char* what;
-        std::size_t at;
-        int width;
-        std::uint32_t value;
-        const char* reason;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, int, std::uint32_t, const char*> cases[] = {
         {"wrong CRC", cd + 16, 4, 0x12345678, "CRC"},
         {"encrypted flag", cd + 8, 2, 1, "encrypted"},
         {"other method", cd + 10, 2, 12, "method"},
@@ -264,11 +255,11 @@ TEST(ZipReader, RejectsEntriesItMustNotTrust) {
         {"compressed size outside", cd + 20, 4, 0x7FFFFFF0, "outside"},
         {"declared size below the stream's", cd + 24, 4, 100, "inflate"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, at, width, value, reason] : cases) { // bytes at `at` become value
         std::string damaged = zip;
-        damaged.replace(c.at, static_cast<std::size_t>(c.width), bytes(c.value, c.width));
+        damaged.replace(at, static_cast<std::size_t>(width), bytes(value, width));
         std::string why;
-        EXPECT_FALSE(readZipEntries(damaged, &why, 1 << 20)) << c.what;
-        EXPECT_NE(why.find(c.reason), std::string::npos) << c.what << ": " << why;
+        EXPECT_FALSE(readZipEntries(damaged, &why, 1 << 20)) << what;
+        EXPECT_NE(why.find(reason), std::string::npos) << what << ": " << why;
     }
 }
