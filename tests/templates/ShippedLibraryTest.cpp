@@ -5,21 +5,14 @@
 #include "templates/FlashTemplate.h"
 
 #include "base/Resources.h"
-#include "base/Xml.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
-#include <algorithm>
-#include <memory>
-#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -107,12 +100,8 @@ std::vector<std::string> shippedTemplates() {
 
 // The keys the book configuration and the players read: the switches compared
 // with "Yes" exactly, the buttons, colours, files and plain values.
-struct KeyGroup {
-    std::string keys;  // separated by blanks
-    std::int32_t type; // -1: any
-    std::string valueSource;
-};
-const KeyGroup kKeyGroups[] = {
+const std::tuple<std::string, std::int32_t, std::string> kKeyGroups[] = {
+    // keys, type (-1: any)
     {"ShowLogo LoopSound PlayFlipSound AutoScale Enable", pt_list, "Yes,No"},
     {"Zoom TiltAngle AutoPlay BackgroundSound Info Bookmark Thumbnail FullScreen Help Share Print "
      "Download",
@@ -160,17 +149,15 @@ TEST(ShippedTemplates, DeclareWhatTheWritersReadAndTheirStylesApply) {
                 << "declared twice: " << *p->key();
             expectAccepted(*p, p->value().value_or(""));
         }
-        for (const KeyGroup& group : kKeyGroups) {
-            for (const std::string& key : split(group.keys, ' ')) {
+        for (const auto& [keys, type, valueSource] : kKeyGroups) {
+            for (const std::string& key : split(keys, ' ')) {
                 const FlashTemplateProperty* p = declared.findProperty(key);
                 ASSERT_TRUE(p) << key << " is not declared";
-                if (group.type >= 0) {
-                    EXPECT_EQ(p->propertyType(), group.type) << key;
+                EXPECT_TRUE(type < 0 || p->propertyType() == type) << key;
+                if (type == pt_list) {
+                    EXPECT_EQ(p->valueSource(), valueSource) << key;
                 }
-                if (group.type == pt_list) {
-                    EXPECT_EQ(p->valueSource(), group.valueSource) << key;
-                }
-                if (group.type == pt_file) {
+                if (type == pt_file) {
                     // A declared path could not resolve before a style is applied.
                     EXPECT_EQ(p->value(), "") << key;
                     EXPECT_TRUE(
