@@ -1,10 +1,6 @@
-#include "publish/OutputMobileVersion.h"
-
 #include "base/Error.h"
 
 #include "PublishFixture.h"
-
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -78,12 +74,7 @@ TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
 }
 
 TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
-    struct Case {
-        const char* key;
-        const char* value;
-        std::optional<std::string> written; // absent: refused
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
         {"Interval", "3,x:alert(1)", std::nullopt},
         {"loop", "1;alert(1)", std::nullopt},
         {"GradientAngle", "90}//", std::nullopt},
@@ -96,19 +87,19 @@ TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
         {"loop", " 2 ", "autoPlayLoopCount:2,"},
         {"Interval", "1e1", "autoPlayDuration:1e1,"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
-        BookCase book(std::vector<PropertySpec>{{c.key, c.value, "pt_number"}});
+    for (const auto& [key, value, written] : cases) { // written absent: refused
+        SCOPED_TRACE(std::string(key) + "=" + value);
+        BookCase book(std::vector<PropertySpec>{{key, value, "pt_number"}});
         try {
             const std::string text = book.mobile(0).mobileConfigText();
-            EXPECT_TRUE(c.written && contains(text, *c.written)) << "written as: " << text;
+            EXPECT_TRUE(written && contains(text, *written)) << "written as: " << text;
         } catch (const Error& e) {
-            EXPECT_TRUE(!c.written && contains(e.what(), c.key)) << e.what();
+            EXPECT_TRUE(!written && contains(e.what(), key)) << e.what();
         }
     }
 }
 
-TEST(MobileVersion, SlideFillsBothPlaceholders) {
+TEST(MobileVersion, SlideFillsBothPlaceholdersAndMissingPagesOrPlayerFailTheRun) {
     BookCase c(std::vector<PropertySpec>{{"bookTitle", "Cats & Dogs"}}, "plain",
                {.pageNumbers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
     ASSERT_TRUE(c.mobile(1).PublishMobileConfig());
@@ -118,11 +109,9 @@ TEST(MobileVersion, SlideFillsBothPlaceholders) {
               "<title>Cats &amp; Dogs</title><h1>Cats &amp; Dogs</h1><script>var options = "
               "{pageWidth:1080,pageHeight:1440,totalPage:10,zoomPageDir:\"../files/mobile/\","
               "normalPageDir:\"../files/mobile/\"};</script>");
-}
 
-// Without mobile pages only the image folder is emptied; without the player's
-// preview script no main script is written.
-TEST(MobileVersion, MissingPagesOrPlayerFailTheRun) {
+    // Without mobile pages only the image folder is emptied; without the player's
+    // preview script no main script is written.
     BookCase noPages({}, "plain", {.mobile = false});
     test::writeFile(noPages.out() / "files/mobile/9.jpg", "old");
     test::writeFile(noPages.out() / "mobile/index.html", "old player");

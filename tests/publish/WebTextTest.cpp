@@ -1,21 +1,17 @@
-#include "publish/WebText.h"
 #include "publish/ColorText.h"
 #include "publish/FastCopy.h"
-#include "publish/HTMLConfigInfo.h"
 #include "publish/TextTemplate.h"
 
-#include "support/TempHome.h"
-
-#include <gtest/gtest.h>
+#include "PublishFixture.h"
 
 #include <cmath>
-#include <string>
 
 namespace zarvex {
 namespace {
 
-// The book configuration's colours (see BookConfigTest) and the scanner's edges.
-TEST(ColorText, ReadsHexNumbersLikeATextScanner) {
+// The book configuration's colours (see BookConfigTest), the scanner's edges, and
+// the conversions between text and colour.
+TEST(ColorText, ReadsHexNumbersLikeATextScannerAndConvertsColours) {
     const std::pair<std::string, std::int32_t> cases[] = {
         {"FF0000", 16711680},
         {"0XFF0000", 16711680},
@@ -31,9 +27,6 @@ TEST(ColorText, ReadsHexNumbersLikeATextScanner) {
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(colorWithHexString(text), expected) << text;
-}
-
-TEST(ColorText, ConvertsBetweenTextAndColour) {
     EXPECT_EQ(colorToHexRGB({2, -1, 0.5, 1}), "0xff007f") << "clamped";
     EXPECT_EQ(colorToHexRGB({std::nan(""), 0, 0, 1}), std::nullopt);
     EXPECT_EQ(colorFromHexRGB(std::nullopt), (RgbColor{0, 0, 0, 1}));
