@@ -21,6 +21,13 @@ var BookPages = (function () {
     }
 
     function render(ctx) {
+        fillSlots(ctx);
+        BookNavigation.afterChange(ctx);
+    }
+
+    // The pages of the spread on screen into the slots; the counter, buttons and loading follow
+    // the spread elsewhere (a finished turn has already told them).
+    function fillSlots(ctx) {
         ctx.leftSlot.textContent = '';
         ctx.rightSlot.textContent = '';
         if (BookLayout.twoUp(ctx)) {
@@ -33,8 +40,7 @@ var BookPages = (function () {
             BookInput.addEdges(ctx, ctx.rightSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         }
-        BookNavigation.afterChange(ctx);
     }
 
-    return { pageEl: pageEl, render: render };
+    return { pageEl: pageEl, render: render, fillSlots: fillSlots };
 })();
