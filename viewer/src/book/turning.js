@@ -194,7 +194,7 @@ var BookTurning = (function () {
             leaf.remove();
             ctx.busy = null;
             if (typeof then === 'function') then();
-            BookPages.fillSlots(ctx);
+            BookPages.fillSlots(ctx, true);
         };
         // Where the grabbed point is between unturned (1) and turned (-1).
         state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };

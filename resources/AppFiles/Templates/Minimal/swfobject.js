@@ -1671,17 +1671,26 @@ var BookPages = (function () {
     }
 
     // The pages of the spread on screen into the slots; the counter, buttons and loading follow
-    // the spread elsewhere (a finished turn has already told them).
-    function fillSlots(ctx) {
-        ctx.leftSlot.textContent = '';
-        ctx.rightSlot.textContent = '';
+    // the spread elsewhere (a finished turn has already told them). keepShown: a page already in
+    // its slot stays (the page a turn uncovered), so its picture is not drawn again.
+    function fillSlots(ctx, keepShown) {
+        var put = function (slot, n, side) {
+            var cur = slot.firstElementChild;
+            if (keepShown && n && cur && cur.getAttribute('data-page') === String(n) && cur.zvSide === side) {
+                Array.prototype.forEach.call(cur.querySelectorAll(':scope > .zv-edge'), function (e) { e.remove(); });
+                return;
+            }
+            slot.textContent = '';
+            if (n !== null) slot.appendChild(pageEl(ctx, n, side));
+        };
         if (BookLayout.twoUp(ctx)) {
-            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left'));
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right'));
+            put(ctx.leftSlot, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left');
+            put(ctx.rightSlot, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right');
             BookInput.addEdges(ctx, ctx.leftSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         } else {
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.spreadPages(ctx, ctx.spread).first));
+            put(ctx.leftSlot, null);
+            put(ctx.rightSlot, BookLayout.spreadPages(ctx, ctx.spread).first);
             BookInput.addEdges(ctx, ctx.rightSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         }
@@ -1886,7 +1895,7 @@ var BookTurning = (function () {
             leaf.remove();
             ctx.busy = null;
             if (typeof then === 'function') then();
-            BookPages.fillSlots(ctx);
+            BookPages.fillSlots(ctx, true);
         };
         // Where the grabbed point is between unturned (1) and turned (-1).
         state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
