@@ -115,3 +115,27 @@ it('a drag that starts on a link turns the page and follows no link; a plain cli
     await popup.waitForLoadState();
     assert.match(popup.url(), /^https:\/\/example\.com\/a/, 'a plain click on a web link opens it');
 });
+
+it('a turn tells the reader of the new pages once and leaves the page it uncovered in place', async (context) => {
+    const page = await openBook(context, `${server.url}ltr/index.html#p=2`);
+    await page.evaluate(() => {
+        window.addressChanges = 0;
+        const replace = history.replaceState.bind(history);
+        history.replaceState = (...args) => { window.addressChanges++; return replace(...args); };
+    });
+    await page.click('[data-button=Next]');
+    await page.waitForSelector('.zv-leaf');
+    // The page coming into view lies in its slot while the leaf turns over it.
+    assert.equal(await page.evaluate(() => {
+        window.uncovered = document.querySelector('.zv-right .zv-page');
+        return window.uncovered.getAttribute('data-page');
+    }), '5');
+    await page.waitForFunction(() => !document.querySelector('.zv-leaf'));
+    assert.deepEqual(await spread(page), [4, 5]);
+    assert.deepEqual(await page.evaluate(() => ({
+        kept: document.querySelector('.zv-right .zv-page') === window.uncovered,
+        edges: document.querySelectorAll('.zv-right .zv-page > .zv-edge').length,
+        addressChanges: window.addressChanges,
+    })), { kept: true, edges: 1, addressChanges: 1 });
+    assert.match(page.url(), /#p=4$/);
+});

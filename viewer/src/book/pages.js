@@ -21,20 +21,35 @@ var BookPages = (function () {
     }
 
     function render(ctx) {
-        ctx.leftSlot.textContent = '';
-        ctx.rightSlot.textContent = '';
-        if (BookLayout.twoUp(ctx)) {
-            ctx.leftSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left'));
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right'));
-            BookInput.addEdges(ctx, ctx.leftSlot, 'left');
-            BookInput.addEdges(ctx, ctx.rightSlot, 'right');
-        } else {
-            ctx.rightSlot.appendChild(pageEl(ctx, BookLayout.spreadPages(ctx, ctx.spread).first));
-            BookInput.addEdges(ctx, ctx.rightSlot, 'left');
-            BookInput.addEdges(ctx, ctx.rightSlot, 'right');
-        }
+        fillSlots(ctx);
         BookNavigation.afterChange(ctx);
     }
 
-    return { pageEl: pageEl, render: render };
+    // The pages of the spread on screen into the slots; the counter, buttons and loading follow
+    // the spread elsewhere (a finished turn has already told them). keepShown: a page already in
+    // its slot stays (the page a turn uncovered), so its picture is not drawn again.
+    function fillSlots(ctx, keepShown) {
+        var put = function (slot, n, side) {
+            var cur = slot.firstElementChild;
+            if (keepShown && n && cur && cur.getAttribute('data-page') === String(n) && cur.zvSide === side) {
+                Array.prototype.forEach.call(cur.querySelectorAll(':scope > .zv-edge'), function (e) { e.remove(); });
+                return;
+            }
+            slot.textContent = '';
+            if (n !== null) slot.appendChild(pageEl(ctx, n, side));
+        };
+        if (BookLayout.twoUp(ctx)) {
+            put(ctx.leftSlot, BookLayout.sidePage(ctx, ctx.spread, 'left'), 'left');
+            put(ctx.rightSlot, BookLayout.sidePage(ctx, ctx.spread, 'right'), 'right');
+            BookInput.addEdges(ctx, ctx.leftSlot, 'left');
+            BookInput.addEdges(ctx, ctx.rightSlot, 'right');
+        } else {
+            put(ctx.leftSlot, null);
+            put(ctx.rightSlot, BookLayout.spreadPages(ctx, ctx.spread).first);
+            BookInput.addEdges(ctx, ctx.rightSlot, 'left');
+            BookInput.addEdges(ctx, ctx.rightSlot, 'right');
+        }
+    }
+
+    return { pageEl: pageEl, render: render, fillSlots: fillSlots };
 })();

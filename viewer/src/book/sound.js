@@ -9,6 +9,8 @@ var BookSound = (function () {
             ctx.audio.loop = !!m.music.loop;
             ctx.musicOn = true;
         }
+        // Made while the book opens, so the first turn does not wait for it.
+        if (m.flipSound && typeof Audio !== 'undefined') ctx.flipAudio = flipSound();
     }
     function attach(ctx) {
         if (!ctx.audio) return;
@@ -42,23 +44,41 @@ var BookSound = (function () {
         else if (ctx.musicOn && ctx.musicStarted && ctx.audio.paused) play(ctx);
     }
 
+    /* The flip sound: a short rustle of band-passed noise, made once as a WAV file and played
+     * by an audio element. An AudioContext would do the same, but creating one blocks the page
+     * for up to half a second where the audio output is slow to open, which stalls the turn. */
+    function flipSound() {
+        var rate = 22050, len = Math.floor(rate * 0.28);
+        var wav = new ArrayBuffer(44 + 2 * len), head = new DataView(wav), samples = new Int16Array(wav, 44, len);
+        var word = function (at, s) { for (var i = 0; i < s.length; i++) head.setUint8(at + i, s.charCodeAt(i)); };
+        word(0, 'RIFF'); head.setUint32(4, 36 + 2 * len, true); word(8, 'WAVEfmt ');
+        head.setUint32(16, 16, true); head.setUint16(20, 1, true); head.setUint16(22, 1, true);
+        head.setUint32(24, rate, true); head.setUint32(28, 2 * rate, true); head.setUint16(32, 2, true);
+        head.setUint16(34, 16, true); word(36, 'data'); head.setUint32(40, 2 * len, true);
+        // A band-pass around 2.2 kHz (Q 0.6) over noise that swells and fades.
+        var w = 2 * Math.PI * 2200 / rate, alpha = Math.sin(w) / (2 * 0.6), a0 = 1 + alpha;
+        var b0 = alpha / a0, b2 = -alpha / a0, a1 = -2 * Math.cos(w) / a0, a2 = (1 - alpha) / a0;
+        var x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        for (var i = 0; i < len; i++) {
+            var t = i / len, s = Math.sin(Math.PI * t);
+            var x = (Math.random() * 2 - 1) * s * s * (1 - t) * 0.5;
+            var y = b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1; x1 = x; y2 = y1; y1 = y;
+            samples[i] = Math.max(-1, Math.min(1, y)) * 32767;
+        }
+        var a = new Audio(URL.createObjectURL(new Blob([wav], { type: 'audio/wav' })));
+        a.preload = 'auto';
+        return a;
+    }
     function flip(ctx) {
-        var AC = window.AudioContext || window.webkitAudioContext;
-        if (!AC || !ctx.hadGesture) return;
+        if (!ctx.hadGesture || typeof Audio === 'undefined') return;
         try {
-            var ac = ctx.audioCtx || (ctx.audioCtx = new AC());
-            var len = Math.floor(ac.sampleRate * 0.28);
-            var buf = ac.createBuffer(1, len, ac.sampleRate), d = buf.getChannelData(0);
-            for (var i = 0; i < len; i++) {
-                var t = i / len;
-                d[i] = (Math.random() * 2 - 1) * Math.pow(Math.sin(Math.PI * t), 2) * (1 - t) * 0.5;
-            }
-            var src = ac.createBufferSource(), filter = ac.createBiquadFilter();
-            filter.type = 'bandpass'; filter.frequency.value = 2200; filter.Q.value = 0.6;
-            src.buffer = buf; src.connect(filter); filter.connect(ac.destination); src.start();
+            var a = ctx.flipAudio || (ctx.flipAudio = flipSound());
+            a.currentTime = 0;
+            var p = a.play();
+            if (p && p.catch) p.catch(function () { /* no audio output */ });
         } catch (e) { /* no audio output */ }
     }
-
     return {
         setup: setup, attach: attach, startOnGesture: startOnGesture, toggle: toggle,
         yieldToPageMusic: yieldToPageMusic, flip: flip,

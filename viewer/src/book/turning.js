@@ -12,6 +12,7 @@
 var BookTurning = (function () {
     var el = BookDom.el;
     var DURATION = 650;
+    var SHADE = 64; // the side of a shadow's element, stretched into place by its transform
 
     function reducedMotion() {
         return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
@@ -46,7 +47,7 @@ var BookTurning = (function () {
     function chain() { return Array.prototype.reduce.call(arguments, mul); }
     function shift(x, y) { return [1, 0, 0, 1, x, y]; }
     function rotate(a) { var c = Math.cos(a), s = Math.sin(a); return [c, s, -s, c, 0, 0]; }
-    function stretch(sx) { return [sx, 0, 0, 1, 0, 0]; }
+    function stretch(sx, sy) { return [sx, 0, 0, sy, 0, 0]; }
     function invert(m) {
         var det = m[0] * m[3] - m[1] * m[2];
         return [m[3] / det, -m[1] / det, -m[2] / det, m[0] / det,
@@ -60,6 +61,16 @@ var BookTurning = (function () {
     function css(m) { return 'matrix(' + m.map(function (v) { return Math.round(v * 1e4) / 1e4; }).join(',') + ')'; }
     function place(e, x, y, w, h) {
         e.style.left = x + 'px'; e.style.top = y + 'px'; e.style.width = w + 'px'; e.style.height = h + 'px';
+    }
+    // The part [t0, t1] of the line p + t d that lies inside the box 0..w x 0..h (t0 > t1: none).
+    function inside(p, d, w, h) {
+        var t0 = -Infinity, t1 = Infinity;
+        [[p.x, d.x, w], [p.y, d.y, h]].forEach(function (a) {
+            if (Math.abs(a[1]) < 1e-9) { if (a[0] < 0 || a[0] > a[2]) { t0 = Infinity; t1 = -Infinity; } return; }
+            var u = -a[0] / a[1], v = (a[2] - a[0]) / a[1];
+            t0 = Math.max(t0, Math.min(u, v)); t1 = Math.min(t1, Math.max(u, v));
+        });
+        return [t0, t1];
     }
     // The point moved onto the disc around c of radius r, if it lies outside.
     function within(p, c, r) {
@@ -105,8 +116,8 @@ var BookTurning = (function () {
         var fold = el('div', 'zv-curl-shade zv-curl-fold');
         place(frontFace, x0, 0, W, H);
         place(backFace, 0, 0, W, H);
-        place(cast, 0, 0, W, 2 * S);
-        place(fold, 0, 0, W, 2 * S);
+        place(cast, 0, 0, SHADE, SHADE);
+        place(fold, 0, 0, SHADE, SHADE);
         frontFace.appendChild(front);
         backFace.appendChild(back);
         backFace.appendChild(fold);
@@ -141,10 +152,19 @@ var BookTurning = (function () {
             backFace.style.transform = css(backAt);
             // Shadows along the fold: cast on the uncovered page and on the flap, deepest mid-turn.
             var depth = Math.sin(Math.PI * Math.min(1, len / travel)), width = Math.min(len / 2, W * 0.35) / W + 0.001;
-            cast.style.transform = css(chain(shift(M.x - x0, M.y), rotate(a), shift(0, -S), stretch(width)));
+            cast.style.transform = css(chain(shift(M.x - x0, M.y), rotate(a), shift(0, -S), stretch(width * W / SHADE, 2 * S / SHADE)));
+            // On the back, the band runs along the fold inside the page (the back does not clip:
+            // a clip across the turned page would cost an offscreen pass on every frame), and
+            // stops where its darker half would leave the page.
             var toBack = invert(backAt), m = [toBack[0], toBack[1], toBack[2], toBack[3], 0, 0];
             var Mb = chain(toBack, shift(M.x, M.y)), inward = chain(m, shift(-n.x, -n.y));
-            fold.style.transform = css(chain(shift(Mb[4], Mb[5]), rotate(Math.atan2(inward[5], inward[4])), shift(0, -S), stretch(width * 0.8)));
+            var b = { x: Mb[4], y: Mb[5] }, across = { x: inward[4], y: inward[5] }, along = { x: -across.y, y: across.x };
+            var band = width * 0.8 * W, half = { x: b.x + across.x * band / 2, y: b.y + across.y * band / 2 };
+            var edge = inside(b, along, W, H), mid = inside(half, along, W, H);
+            var t0 = Math.max(edge[0], mid[0]), t1 = Math.min(edge[1], mid[1]);
+            if (!(t1 > t0)) { t0 = 0; t1 = 0.001; }
+            fold.style.transform = css(chain(shift(b.x, b.y), rotate(Math.atan2(across.y, across.x)), shift(0, t0),
+                                             stretch(band / SHADE, (t1 - t0) / SHADE)));
             cast.style.opacity = fold.style.opacity = String(Math.round(depth * 100) / 100);
         }
 
@@ -174,7 +194,7 @@ var BookTurning = (function () {
             leaf.remove();
             ctx.busy = null;
             if (typeof then === 'function') then();
-            BookPages.render(ctx);
+            BookPages.fillSlots(ctx, true);
         };
         // Where the grabbed point is between unturned (1) and turned (-1).
         state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
