@@ -1,6 +1,8 @@
 #include "app/BookController.h"
 #include "app/BookPublisher.h"
 #include "app/OutputFolder.h"
+#include "app/PageEditorWindowDelegate.h"
+#include "archive/ConfigEnvelope.h"
 
 #include "base/AppSettings.h"
 #include "base/Error.h"
@@ -10,11 +12,13 @@
 #include "base/Resources.h"
 #include "base/Xml.h"
 #include "import/FlashPageSourceImg.h"
+#include "publish/WebText.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -85,18 +89,72 @@ TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
     for (char c : preview.string())
         utf16 += std::string{c, '\0'};
     EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
+}
 
-    // The page editor reads the page list with the preview's files as its base;
-    // closed without saving, it leaves the list as it was, rebuilt.
+// The page editor's native side as the editor page calls it through the sheet's
+// bridge: it opens on the page list with the preview's files as its base,
+// copies picked files under date stamps, deletes only inside the book's files
+// and saves only page lists, made relative again; closed without saving, the
+// list is as it was.
+TEST_F(BookControllerTest, ThePageEditorWorksOnlyInsideThePreviewsFiles) {
+    ASSERT_TRUE(controller.applyChange());
     const std::string list = slurp(preview / "pages.xml");
+    const fs::path files = preview / "files";
+    const std::string base = htmlEscape(files.string() + "/");
     ASSERT_NE(list.find("bace=\"\""), std::string::npos) << list.substr(0, 300);
-    controller.ReplaceXMLPath(true);
-    auto edited = xml::Document::parseFile(preview / "pages.xml");
-    ASSERT_TRUE(edited);
-    EXPECT_EQ(edited->root().attributeOr("bace", ""), preview.string() + "/files/");
+    controller.OnPageEditor();
+    EXPECT_NE(slurp(preview / "pages.xml").find("bace=\"" + base + "\""), std::string::npos);
     controller.pageEditorWindowDidEnd(0);
     EXPECT_EQ(slurp(preview / "pages.xml"), list);
-    EXPECT_TRUE(controller.previewPage());
+
+    const auto editor = controller.OnPageEditor();
+    // 31 December 2026, 23:59:58 local time: the last days of a year keep its number.
+    editor->setClock([] {
+        std::tm eve{};
+        eve.tm_year = 126, eve.tm_mon = 11, eve.tm_mday = 31, eve.tm_isdst = -1;
+        eve.tm_hour = 23, eve.tm_min = 59, eve.tm_sec = 58;
+        return std::chrono::system_clock::from_time_t(std::mktime(&eve));
+    });
+    TempDir dir;
+    writeFile(dir / "a.jpg", "a");
+    writeFile(dir / "b.jpg", "b");
+    const std::string s = "editor/311226235958";
+    EXPECT_EQ(editor->copyPicked({dir / "a.jpg"}, true), s + ".jpg");
+    EXPECT_EQ(editor->copyPicked({dir / "a.jpg", dir / "b.jpg"}, true),
+              s + "-2.jpg|" + s + "-3.jpg")
+        << "the same second again";
+    EXPECT_EQ(editor->copyPicked({dir / "a.jpg", dir / "b.jpg"}, false),
+              s + "/a.jpg|" + s + "/b.jpg");
+    EXPECT_EQ(slurp(files / (s + "-3.jpg")), "b");
+
+    writeFile(dir / "private.txt", "keep");
+    const std::string outside = (dir / "a.jpg").string();
+    fs::create_symlink(dir / "private.txt", files / "editor/link.txt");
+    fs::create_symlink(dir.path(), files / "editor/folder");
+    for (const std::string path : {"", "../pages.xml", "editor/../../pages.xml", "editor/link.txt",
+                                   "editor/folder/private.txt", "editor", outside.c_str()})
+        EXPECT_FALSE(editor->OnDeleteFile(path)) << path;
+    EXPECT_TRUE(editor->OnDeleteFile(s + ".jpg"));
+    EXPECT_EQ(listFolder(files / "editor"), (Strings{"311226235958", "311226235958-2.jpg",
+                                                     "311226235958-3.jpg", "folder", "link.txt"}));
+    EXPECT_EQ(std::pair(slurp(dir / "private.txt"), slurp(dir / "a.jpg")),
+              std::pair(std::string("keep"), std::string("a")));
+
+    const std::string opened = slurp(preview / "pages.xml");
+    for (const std::string answer : {"", "<Pages><Page>", "<html/>"})
+        EXPECT_FALSE(editor->OnSave(answer)) << answer;
+    EXPECT_EQ(slurp(preview / "pages.xml"), opened) << "refused answers leave the list";
+    EXPECT_TRUE(editor->OnSave("<Pages bace=\"" + base + "\"><Page><Item src=\"" + base +
+                               "editor/p.png\"/></Page></Pages>"));
+    EXPECT_EQ(slurp(preview / "pages.xml"),
+              "<Pages bace=\"\"><Page><Item src=\"editor/p.png\"/></Page></Pages>");
+    // The rebuilt preview carries the edited list in its configuration.
+    controller.pageEditorWindowDidEnd(1);
+    const auto envelope = xml::Document::parseFile(files / "config.xml");
+    EXPECT_NE(unscrambleConfig(envelope ? envelope->root().text() : "")
+                  .value_or("")
+                  .find("src=\"editor/p.png\""),
+              std::string::npos);
 }
 
 TEST_F(BookControllerTest, TheImportSheetsEndReplacesTheBookOnlyWhenAccepted) {
@@ -163,8 +221,8 @@ TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
 
 // Without a preview or a folder a publish fails. The front ends' way: the book
 // goes into place complete or not at all, and the folder remembered is the one
-// chosen, not the staging folder beside it. The folder and application forms,
-// and what the publisher remembers, are checked through the publishing job.
+// chosen, not the staging folder beside it. The forms, the mobile versions and
+// the rest remembered are checked with the publish sheet and the command line.
 TEST_F(BookControllerTest, PublishingFailsWithoutAPreviewOrAFolderAndCommitsOnlyACompleteBook) {
     TempDir out;
     AppSettings settings(home.path() / "settings.json");
@@ -176,20 +234,15 @@ TEST_F(BookControllerTest, PublishingFailsWithoutAPreviewOrAFolderAndCommitsOnly
                  Error);
     ASSERT_TRUE(controller.applyChange());
     EXPECT_THROW(publisher.onPublish(PublishChoices{"", "index", "T", 0, 0, 0}), Error);
-    EXPECT_EQ(settings.lastOutputFileName(), "index") << "the choices are remembered";
 
     const PublishChoices choices{"unused", "mine", "T", 0, 1, 1};
-    const OutputFolder::Rules rules;
     {
-        OutputFolder output(out / "book", rules);
+        OutputFolder output(out / "book", {});
         EXPECT_THROW(publisher.publishInto(output, choices, [] { return true; }), Error);
     }
     EXPECT_EQ(listFolder(out.path()), Strings{}) << "an interrupted run leaves nothing";
-
-    OutputFolder output(out / "book", rules);
+    OutputFolder output(out / "book", {});
     EXPECT_EQ(publisher.publishInto(output, choices), output.target() / "mine.html");
-    EXPECT_EQ(listFolder(out.path()), Strings{"book"});
-    EXPECT_EQ(listFolder(out / "book"), (Strings{"files", "mine.html", "mobile"}))
-        << "the demo book has its mobile version";
-    EXPECT_EQ(settings.lastOutputFileFolder(), output.target().string());
+    EXPECT_EQ(std::pair(listFolder(out.path()), settings.lastOutputFileFolder()),
+              std::pair(Strings{"book"}, output.target().string()));
 }

@@ -81,23 +81,19 @@ int jpegQuality(const std::string& bytes) {
         14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
         18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
         49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes.at(at)); };
-    std::vector<int> table;
-    for (std::size_t at = 2; at + 4 <= bytes.size() && byte(at) == 0xFF;
-         at += 2 + (byte(at + 2) << 8 | byte(at + 3))) {
-        if (byte(at + 1) == 0xDB && byte(at + 4) >> 4 == 0 && at + 5 + 64 <= bytes.size()) {
-            for (std::size_t i = 0; i < 64; ++i)
-                table.push_back(byte(at + 5 + i));
-            break;
-        }
-    }
+    // The first DQT marker, of one 8-bit table with the id 0 (as libjpeg writes them).
+    const std::size_t at = bytes.find(std::string("\xFF\xDB\x00\x43\x00", 5));
+    if (at == std::string::npos || at + 69 > bytes.size())
+        return 0;
     // The table is stored in zigzag order: compared as sorted values.
+    std::vector<unsigned char> table(bytes.begin() + at + 5, bytes.begin() + at + 69);
     std::sort(table.begin(), table.end());
     for (int quality = 100; quality >= 1; --quality) {
         const int scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
-        std::vector<int> scaled;
+        std::vector<unsigned char> scaled;
         for (const int base : kLuminance)
-            scaled.push_back(std::clamp((base * scale + 50) / 100, 1, 255));
+            scaled.push_back(
+                static_cast<unsigned char>(std::clamp((base * scale + 50) / 100, 1, 255)));
         std::sort(scaled.begin(), scaled.end());
         if (scaled == table)
             return quality;

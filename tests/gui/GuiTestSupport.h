@@ -62,7 +62,8 @@ struct Asked {
 
 // The launched main window over a real controller in a private home, with
 // private settings and work base. The choosers answer from queues instead of
-// asking a person; what they were asked and the addresses opened are recorded.
+// asking a person; what they were asked (the file choosers: the start or the
+// caption, and the extensions) and the addresses opened are recorded.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -74,6 +75,11 @@ protected:
         };
         choosers.openFile = answerFile;
         choosers.saveFile = answerFile;
+        choosers.openFiles = [this](QWidget*, const QString& caption, const QString&,
+                                    const QStringList& extensions) {
+            asked.push_back({caption, extensions});
+            return next(filesAnswers, QStringList());
+        };
         choosers.chooseFolder = [this](QWidget*, const QString& prompt) {
             prompts.push_back(prompt);
             return next(folderAnswers, QString());
@@ -107,29 +113,26 @@ protected:
             30000);
     }
 
-    // Pixels of the preview close to `color`, a quarter of them.
-    int previewPixelsOf(const QColor& color) {
+    // Pixels of the preview close to `color`, a quarter of them; waits until there are
+    // `enough` (the count seen last).
+    int previewPixels(const QColor& color, int enough = 0) {
         // The web view draws through the window; a grab of the view alone is empty offscreen.
         QWebEngineView* view = window->webView();
-        const QImage image =
-            window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                count += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
-                             std::abs(c.blue() - color.blue()) <
-                         60;
-            }
-        return count / 4;
-    }
-
-    // Waits until the preview shows `enough` pixels of `color`; the count seen last.
-    int awaitPreviewPixels(const QColor& color, int enough) {
-        int pixels = 0;
-        for (int i = 0; i < 100 && (pixels = previewPixelsOf(color)) < enough; ++i)
+        for (int tries = 1;; ++tries) {
+            const QImage image =
+                window->grab(QRect(view->mapTo(window.get(), QPoint()), view->size())).toImage();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                                 std::abs(c.blue() - color.blue()) <
+                             60;
+                }
+            if (count / 4 >= enough || tries == 100)
+                return count / 4;
             QTest::qWait(100);
-        return pixels;
+        }
     }
 
     template <typename T> static T next(std::deque<T>& queue, T fallback) {
@@ -152,6 +155,7 @@ protected:
     BookController controller;
     std::unique_ptr<gui::MainWindow> window;
     std::deque<QString> fileAnswers, folderAnswers;
+    std::deque<QStringList> filesAnswers;
     std::deque<int> answers;
     std::optional<QColor> colorAnswer;
     std::vector<std::pair<QString, QStringList>> asked;
