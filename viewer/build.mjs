@@ -8,6 +8,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import vm from 'node:vm';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const repo = path.resolve(here, '..');
@@ -80,8 +81,35 @@ const swfobjectJs = banner('embedding script and book viewer') + viewerCore + '\
 const flipJs = banner('mobile Flip player') + viewerCore + '\n' + src('mobile-flip.js') + '\n';
 const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n');
 
-// ---- HTML page template of each template. Only the three placeholders may contain "${":
+// ---- HTML page template of each template. Only the four placeholders may contain "${":
 // the page generator treats every "${" as a placeholder. ----
+const escapeHtml = (t) => t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+// Readers without scripts are told so in every language the players speak.
+const words = (() => {
+    const sandbox = {};
+    vm.runInNewContext(src('i18n.js') + '\nthis.ZarvexText = ZarvexText;', sandbox);
+    return sandbox.ZarvexText;
+})();
+const noScriptLines = words.languages
+    .map((lang) => `<p lang="${lang}">${escapeHtml(words.text(lang, 'needsScript'))}</p>`).join('\n');
+// The first page's file (the publisher's "book.firstPage") starts loading before the viewer's
+// scripts, beside them, unless the book opens at another page (the address or the page read
+// last), in the Flash player or from disk (where the viewer reads files its own way). The
+// viewer takes the answer over from ZarvexFirstPage (viewer/src/book/loading.js).
+const firstPageScript = `(function (file) {
+    var m = /[#&]p=(\\d+)/.exec(location.hash), at = m ? +m[1] : 1;
+    try { if (!m) at = +localStorage.getItem('zarvex.lastPage:' + location.pathname) || 1; } catch (e) { /* no storage */ }
+    if (at > 1 || !/^[\\w.\\/-]+$/.test(file) || location.protocol === 'file:' || !window.fetch ||
+        /[?&]viewer=flash/.test(location.search)) return;
+    var stop = window.AbortController ? new AbortController() : null;
+    var blob = fetch('files/' + file, { priority: 'high', signal: stop && stop.signal }).then(function (r) {
+        if (!r.ok) throw new Error('cannot read ' + file + ' (' + r.status + ')');
+        return r.blob();
+    });
+    blob.catch(function () { /* the viewer asks again */ });
+    window.ZarvexFirstPage = { url: 'files/' + file, blob: blob, abort: function () { if (stop) stop.abort(); } };
+})("\${book.firstPage}");`;
+
 function bookPage(look) {
     return `<!DOCTYPE html>
 <html lang="en">
@@ -94,14 +122,19 @@ function bookPage(look) {
 <meta name="generator" content="3D Zarvex">
 <style>
 html, body { margin: 0; height: 100%; overflow: hidden; background: #3a3a3a; }
-noscript p { margin: 20vh auto; max-width: 32em; padding: 1em; background: #fff; font: 16px/1.4 sans-serif; }
+noscript div { margin: 15vh auto; max-width: 32em; padding: .5em 1em; background: #fff; font: 16px/1.4 sans-serif; }
 </style>
+<script>
+${firstPageScript}
+</script>
 <script src="files/config.js"></script>
 <script src="files/swfobject.js"></script>
 </head>
 <body>
 <div id="zarvex-book" class="zv-host">
-<noscript><p>This book needs JavaScript. Please allow scripts for this page to read it.</p></noscript>
+<noscript><div>
+${noScriptLines}
+</div></noscript>
 </div>
 <script>
 ZarvexEmbed.start({ target: "zarvex-book", base: "files/", swf: "book.swf", look: ${JSON.stringify(look)} });
