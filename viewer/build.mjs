@@ -54,11 +54,37 @@ function placeholderSwf(w, h, rgb) {
 }
 
 // ---- Scripts ----
+// The shipped scripts and style leave out the sources' indentation, blank lines and comment
+// lines: every reader downloads them before the book's first page can show. Each statement
+// keeps its own line, so the meaning stays as written. (A comment that starts a line ends its
+// own line, or one after it with nothing behind it; the sources keep to that.)
+function compact(text, what) {
+    const out = [];
+    let inComment = false;
+    for (const raw of text.split('\n')) {
+        const line = raw.trim();
+        if (inComment) {
+            const end = line.indexOf('*/');
+            if (end < 0) continue;
+            inComment = false;
+            if (line.slice(end + 2).trim()) throw new Error(`${what}: code after the end of a comment: ${line}`);
+            continue;
+        }
+        if (!line || line.startsWith('//')) continue;
+        if (line.startsWith('/*')) {
+            const end = line.indexOf('*/', 2);
+            if (end < 0) { inComment = true; continue; }
+            if (!line.slice(end + 2).trim()) continue;
+        }
+        out.push(line);
+    }
+    return out.join('\n') + '\n';
+}
 const cssModule = `(function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ${JSON.stringify(src('viewer.css'))};
+    s.textContent = ${JSON.stringify(compact(src('viewer.css'), 'viewer.css'))};
     (document.head || document.documentElement).appendChild(s);
 })();
 `;
@@ -77,9 +103,10 @@ return { Book: Book, open: open };
 `;
 // The words in each language come first: every part of the players speaks through them.
 const viewerCore = [src('i18n.js'), src('decode.js'), src('link-area.js'), cssModule, bookJs].join('\n');
-const swfobjectJs = banner('embedding script and book viewer') + viewerCore + '\n' + src('embed.js');
-const flipJs = banner('mobile Flip player') + viewerCore + '\n' + src('mobile-flip.js') + '\n';
-const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n');
+const swfobjectJs = banner('embedding script and book viewer') + compact(viewerCore + '\n' + src('embed.js'), 'swfobject.js');
+const flipJs = banner('mobile Flip player') + compact(viewerCore + '\n' + src('mobile-flip.js'), 'main.js');
+const slideJs = banner('mobile Slide player') +
+    compact([src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n'), 'slide.js');
 
 // ---- HTML page template of each template. Only the four placeholders may contain "${":
 // the page generator treats every "${" as a placeholder. ----
