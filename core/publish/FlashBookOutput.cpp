@@ -396,8 +396,6 @@ std::optional<fs::path> FlashBookOutput::BookPageConfig(const std::string& base,
     return file;
 }
 
-// --- Book folder -----------------------------------------------------------------------
-
 std::string FlashBookOutput::firstPageFile() {
     const auto list = xml::Document::parseFile(GetPreviewPath() / "pages.xml");
     if (!list || !list->root())
@@ -408,6 +406,8 @@ std::string FlashBookOutput::firstPageFile() {
     }
     return {};
 }
+
+// --- Book folder -----------------------------------------------------------------------
 
 fs::path FlashBookOutput::outputHTMLFileName() const {
     return iSaveToFolder / (iSaveToFileName.empty() ? std::string("index.html") : iSaveToFileName);

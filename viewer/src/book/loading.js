@@ -48,11 +48,11 @@ var BookLoading = (function () {
             return load();
         });
         return bytes.then(ZarvexDecode.jpegFromSwf).then(function (blob) {
-                var u = URL.createObjectURL(blob);
-                if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
-                job.blob = u;
-                return u;
-            });
+            var u = URL.createObjectURL(blob);
+            if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
+            job.blob = u;
+            return u;
+        });
     }
 
     /* Page picture address: image pages directly, Flash pages through their JPEG, or their
