@@ -8,6 +8,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import vm from 'node:vm';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const repo = path.resolve(here, '..');
@@ -53,11 +54,37 @@ function placeholderSwf(w, h, rgb) {
 }
 
 // ---- Scripts ----
+// The shipped scripts and style leave out the sources' indentation, blank lines and comment
+// lines: every reader downloads them before the book's first page can show. Each statement
+// keeps its own line, so the meaning stays as written. (A comment that starts a line ends its
+// own line, or one after it with nothing behind it; the sources keep to that.)
+function compact(text, what) {
+    const out = [];
+    let inComment = false;
+    for (const raw of text.split('\n')) {
+        const line = raw.trim();
+        if (inComment) {
+            const end = line.indexOf('*/');
+            if (end < 0) continue;
+            inComment = false;
+            if (line.slice(end + 2).trim()) throw new Error(`${what}: code after the end of a comment: ${line}`);
+            continue;
+        }
+        if (!line || line.startsWith('//')) continue;
+        if (line.startsWith('/*')) {
+            const end = line.indexOf('*/', 2);
+            if (end < 0) { inComment = true; continue; }
+            if (!line.slice(end + 2).trim()) continue;
+        }
+        out.push(line);
+    }
+    return out.join('\n') + '\n';
+}
 const cssModule = `(function () {
     if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
     var s = document.createElement('style');
     s.id = 'zarvex-viewer-css';
-    s.textContent = ${JSON.stringify(src('viewer.css'))};
+    s.textContent = ${JSON.stringify(compact(src('viewer.css'), 'viewer.css'))};
     (document.head || document.documentElement).appendChild(s);
 })();
 `;
@@ -76,12 +103,40 @@ return { Book: Book, open: open };
 `;
 // The words in each language come first: every part of the players speaks through them.
 const viewerCore = [src('i18n.js'), src('decode.js'), src('link-area.js'), cssModule, bookJs].join('\n');
-const swfobjectJs = banner('embedding script and book viewer') + viewerCore + '\n' + src('embed.js');
-const flipJs = banner('mobile Flip player') + viewerCore + '\n' + src('mobile-flip.js') + '\n';
-const slideJs = banner('mobile Slide player') + [src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n');
+const swfobjectJs = banner('embedding script and book viewer') + compact(viewerCore + '\n' + src('embed.js'), 'swfobject.js');
+const flipJs = banner('mobile Flip player') + compact(viewerCore + '\n' + src('mobile-flip.js'), 'main.js');
+const slideJs = banner('mobile Slide player') +
+    compact([src('i18n.js'), src('decode.js'), src('link-area.js'), src('slide.js')].join('\n'), 'slide.js');
 
-// ---- HTML page template of each template. Only the three placeholders may contain "${":
+// ---- HTML page template of each template. Only the four placeholders may contain "${":
 // the page generator treats every "${" as a placeholder. ----
+const escapeHtml = (t) => t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+// Readers without scripts are told so in every language the players speak.
+const words = (() => {
+    const sandbox = {};
+    vm.runInNewContext(src('i18n.js') + '\nthis.ZarvexText = ZarvexText;', sandbox);
+    return sandbox.ZarvexText;
+})();
+const noScriptLines = words.languages
+    .map((lang) => `<p lang="${lang}">${escapeHtml(words.text(lang, 'needsScript'))}</p>`).join('\n');
+// The first page's file (the publisher's "book.firstPage") starts loading before the viewer's
+// scripts, beside them, unless the book opens at another page (the address or the page read
+// last), in the Flash player or from disk (where the viewer reads files its own way). The
+// viewer takes the answer over from ZarvexFirstPage (viewer/src/book/loading.js).
+const firstPageScript = `(function (file) {
+    var m = /[#&]p=(\\d+)/.exec(location.hash), at = m ? +m[1] : 1;
+    try { if (!m) at = +localStorage.getItem('zarvex.lastPage:' + location.pathname) || 1; } catch (e) { /* no storage */ }
+    if (at > 1 || !/^[\\w.\\/-]+$/.test(file) || location.protocol === 'file:' || !window.fetch ||
+        /[?&]viewer=flash/.test(location.search)) return;
+    var stop = window.AbortController ? new AbortController() : null;
+    var blob = fetch('files/' + file, { priority: 'high', signal: stop && stop.signal }).then(function (r) {
+        if (!r.ok) throw new Error('cannot read ' + file + ' (' + r.status + ')');
+        return r.blob();
+    });
+    blob.catch(function () { /* the viewer asks again */ });
+    window.ZarvexFirstPage = { url: 'files/' + file, blob: blob, abort: function () { if (stop) stop.abort(); } };
+})("\${book.firstPage}");`;
+
 function bookPage(look) {
     return `<!DOCTYPE html>
 <html lang="en">
@@ -94,14 +149,19 @@ function bookPage(look) {
 <meta name="generator" content="3D Zarvex">
 <style>
 html, body { margin: 0; height: 100%; overflow: hidden; background: #3a3a3a; }
-noscript p { margin: 20vh auto; max-width: 32em; padding: 1em; background: #fff; font: 16px/1.4 sans-serif; }
+noscript div { margin: 15vh auto; max-width: 32em; padding: .5em 1em; background: #fff; font: 16px/1.4 sans-serif; }
 </style>
+<script>
+${firstPageScript}
+</script>
 <script src="files/config.js"></script>
 <script src="files/swfobject.js"></script>
 </head>
 <body>
 <div id="zarvex-book" class="zv-host">
-<noscript><p>This book needs JavaScript. Please allow scripts for this page to read it.</p></noscript>
+<noscript><div>
+${noScriptLines}
+</div></noscript>
 </div>
 <script>
 ZarvexEmbed.start({ target: "zarvex-book", base: "files/", swf: "book.swf", look: ${JSON.stringify(look)} });

@@ -396,6 +396,17 @@ std::optional<fs::path> FlashBookOutput::BookPageConfig(const std::string& base,
     return file;
 }
 
+std::string FlashBookOutput::firstPageFile() {
+    const auto list = xml::Document::parseFile(GetPreviewPath() / "pages.xml");
+    if (!list || !list->root())
+        return {};
+    for (const xml::Node& item : list->root().child("Page").children()) {
+        if (item.name() == "Item" && item.attribute("name") == "normal")
+            return item.text();
+    }
+    return {};
+}
+
 // --- Book folder -----------------------------------------------------------------------
 
 fs::path FlashBookOutput::outputHTMLFileName() const {
@@ -576,6 +587,7 @@ bool FlashBookOutput::assembleBook() {
     if (!pageTemplate) {
         fail("the template has no HTML page template; no HTML page was written");
     } else if (iHTMLConfig) {
+        iHTMLConfig->setFirstPageFile(firstPageFile());
         if (!iHTMLConfig->generateHTMLFrom(*pageTemplate, page))
             fail("cannot write the HTML page " + page.string());
     } else if (removeIfExists(page) && !copyItem(*pageTemplate, page, error)) {

@@ -114,6 +114,9 @@ public:
     std::optional<std::filesystem::path> BookPageConfig(const std::string& base, bool isEditor);
     // The page list as text (pretty-printed, no declaration).
     std::string pageListText(const std::string& base) const;
+    // The normal page file of the first page of the page list that the configuration
+    // takes ("page/1.swf"); empty when that list has no page or cannot be read.
+    std::string firstPageFile();
     static std::string getNormalPageURL(const FlashPage& page);
     static std::string getZoomedPageURL(const FlashPage& page);
     static std::string getThumbPageURL(const FlashPage& page);

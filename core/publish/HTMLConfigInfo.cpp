@@ -7,7 +7,21 @@
 #include "publish/TextTemplate.h"
 #include "publish/WebText.h"
 
+#include <algorithm>
+
 namespace zarvex {
+
+namespace {
+
+// A file name that can stand in a script's string literal as it is.
+bool plainFileName(const std::string& name) {
+    return std::ranges::all_of(name, [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-' || c == '.' || c == '/';
+    });
+}
+
+} // namespace
 
 HTMLConfigInfo::HTMLConfigInfo()
     : HTMLTitle_(maker::kProductName), HTMLKeywords_("Pellido,page flip,flipping-book"),
@@ -24,6 +38,7 @@ bool HTMLConfigInfo::generateHTMLFrom(const std::filesystem::path& from,
     page.setItem("index.title", htmlEscape(HTMLTitle_));
     page.setItem("meta.keywords", htmlEscape(HTMLKeywords_));
     page.setItem("meta.description", htmlEscape(HTMLDescription_));
+    page.setItem("book.firstPage", plainFileName(firstPageFile_) ? firstPageFile_ : std::string());
     if (!writeFileAtomically(to, page.parse())) {
         ZLOG_ERROR("cannot write the HTML page {}", to.string());
         return false;

@@ -17,17 +17,26 @@ public:
     const std::string& HTMLDescription() const { return HTMLDescription_; }
     void setHTMLDescription(std::string value) { HTMLDescription_ = std::move(value); }
 
+    // The book's first page file, relative to its resource folder ("page/1.swf"): the
+    // page starts loading it beside the viewer's scripts. The book writer sets it from
+    // the page list; empty (the default) when there is none.
+    const std::string& firstPageFile() const { return firstPageFile_; }
+    void setFirstPageFile(std::string value) { firstPageFile_ = std::move(value); }
+
     // Fills the placeholders "index.title", "meta.keywords" and "meta.description"
     // of the page template at `from` and writes the page, UTF-8, atomically to
-    // `to`. The texts are plain text and are HTML-escaped on the way in. False
-    // (and logged) when the template cannot be read or the page cannot be
-    // written; `to` is then left as it was.
+    // `to`. The texts are plain text and are HTML-escaped on the way in. The
+    // placeholder "book.firstPage" receives the first page file when it holds
+    // nothing but letters, digits, "_", "-", "." and "/" (it goes into a script
+    // literal), else the empty text. False (and logged) when the template cannot
+    // be read or the page cannot be written; `to` is then left as it was.
     bool generateHTMLFrom(const std::filesystem::path& from, const std::filesystem::path& to) const;
 
 private:
     std::string HTMLTitle_;
     std::string HTMLKeywords_;
     std::string HTMLDescription_;
+    std::string firstPageFile_;
 };
 
 } // namespace zarvex

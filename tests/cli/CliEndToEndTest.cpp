@@ -298,6 +298,8 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
         // Twice the points of page 2 as displayed, the size of its picture.
         {.what = "image pages take their size from the first imported page, at quality 85",
          .args = "publish " + mixed + " --format image --pages 2-3",
+         // the page asks for the first page's file before the viewer's scripts run
+         .files = {"index.html~(\"page/2.jpg\")"},
          .summary = {"size: 1000x800\n", "page quality: 85\n", "<Title>My Flip Book</Title>"}},
         {.what = "the mobile flip version under another name, with a sound number",
          .args = "publish --mobile flip --name mybook --set GradientAngle=-45 --title Page "

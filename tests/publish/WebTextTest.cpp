@@ -132,6 +132,17 @@ TEST(HTMLConfigInfo, WritesThePageWithEscapedTextsOrKeepsTheOldOne) {
     ASSERT_TRUE(info.generateHTMLFrom(dir / "utf16.html", dir / "b.html"));
     EXPECT_EQ(test::slurp(dir / "b.html"), "a");
 
+    // The first page's file goes into a script literal: only plain file names.
+    test::writeFile(dir / "script.html", "f(\"${book.firstPage}\");");
+    for (const auto& [file, literal] : {std::pair{"", "f(\"\");"},
+                                        {"page/2.swf", "f(\"page/2.swf\");"},
+                                        {"page/1.jpg\");alert(1);(\"", "f(\"\");"},
+                                        {"page/1 .jpg", "f(\"\");"}}) {
+        info.setFirstPageFile(file);
+        ASSERT_TRUE(info.generateHTMLFrom(dir / "script.html", dir / "c.html"));
+        EXPECT_EQ(test::slurp(dir / "c.html"), literal) << file;
+    }
+
     EXPECT_FALSE(info.generateHTMLFrom(dir / "missing.html", dir / "a.html"));
     EXPECT_EQ(test::slurp(dir / "a.html"), "caf\xc3\xa9 Tom &amp; Jerry &lt;/title&gt;.");
     EXPECT_FALSE(info.generateHTMLFrom(dir / "page.html", dir / "no/such/folder/x.html"));

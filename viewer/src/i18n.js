@@ -1,6 +1,7 @@
 /* The words of the readers' side in each language the players speak: every label, tip,
- * counter, dialog, notice and screen reader text. The book's language setting chooses the
- * table; "Auto" (or no setting) follows the languages the reader's browser prefers.
+ * counter, dialog, notice and screen reader text, and the book page's note for readers without
+ * scripts (viewer/build.mjs writes it there in every language). The book's language setting
+ * chooses the table; "Auto" (or no setting) follows the languages the reader's browser prefers.
  * Texts name their variable parts in braces: text(lang, 'pageOf', { a: 3, n: 20 }). */
 var ZarvexText = (function () {
     'use strict';
@@ -37,6 +38,7 @@ var ZarvexText = (function () {
                 'in the book\'s folder and open http://localhost:8000/ in the browser. The small page pictures are shown meanwhile.',
             pagesUnreadable: 'Some pages of this book could not be read ({why}). The small page pictures are shown instead.',
             unknownError: 'unknown error', slideShow: 'slide show',
+            needsScript: 'This book needs JavaScript. Please allow scripts for this page to read it.',
         },
         de: {
             DoublePage: 'Zwei Seiten nebeneinander',
@@ -69,6 +71,7 @@ var ZarvexText = (function () {
                 'im Ordner des Buchs aus und öffnen Sie http://localhost:8000/ im Browser. Bis dahin werden die kleinen Seitenbilder gezeigt.',
             pagesUnreadable: 'Einige Seiten dieses Buchs konnten nicht gelesen werden ({why}). Stattdessen werden die kleinen Seitenbilder gezeigt.',
             unknownError: 'unbekannter Fehler', slideShow: 'Diashow',
+            needsScript: 'Dieses Buch braucht JavaScript. Bitte erlauben Sie Skripte für diese Seite, um es zu lesen.',
         },
         fr: {
             DoublePage: 'Deux pages côte à côte',
@@ -101,6 +104,7 @@ var ZarvexText = (function () {
                 'dans le dossier du livre et ouvrez http://localhost:8000/ dans le navigateur. En attendant, les petites images des pages sont affichées.',
             pagesUnreadable: 'Certaines pages de ce livre n’ont pas pu être lues ({why}). Les petites images des pages sont affichées à la place.',
             unknownError: 'erreur inconnue', slideShow: 'diaporama',
+            needsScript: 'Ce livre a besoin de JavaScript. Autorisez les scripts pour cette page afin de le lire.',
         },
         es: {
             DoublePage: 'Dos páginas una al lado de otra',
@@ -133,6 +137,7 @@ var ZarvexText = (function () {
                 'en la carpeta del libro y abre http://localhost:8000/ en el navegador. Mientras tanto se muestran las imágenes pequeñas de las páginas.',
             pagesUnreadable: 'Algunas páginas de este libro no se han podido leer ({why}). En su lugar se muestran las imágenes pequeñas de las páginas.',
             unknownError: 'error desconocido', slideShow: 'presentación',
+            needsScript: 'Este libro necesita JavaScript. Permita los scripts en esta página para leerlo.',
         },
         it: {
             DoublePage: 'Due pagine affiancate',
@@ -165,6 +170,7 @@ var ZarvexText = (function () {
                 'nella cartella del libro e apri http://localhost:8000/ nel browser. Nel frattempo vengono mostrate le immagini ridotte delle pagine.',
             pagesUnreadable: 'Non è stato possibile leggere alcune pagine di questo libro ({why}). Al loro posto vengono mostrate le immagini ridotte delle pagine.',
             unknownError: 'errore sconosciuto', slideShow: 'presentazione',
+            needsScript: 'Questo libro richiede JavaScript. Consenti gli script per questa pagina per leggerlo.',
         },
         pt: {
             DoublePage: 'Duas páginas lado a lado',
@@ -197,6 +203,7 @@ var ZarvexText = (function () {
                 'na pasta do livro e abra http://localhost:8000/ no navegador. Enquanto isso, são mostradas as imagens pequenas das páginas.',
             pagesUnreadable: 'Algumas páginas deste livro não puderam ser lidas ({why}). Em vez delas, são mostradas as imagens pequenas das páginas.',
             unknownError: 'erro desconhecido', slideShow: 'apresentação',
+            needsScript: 'Este livro precisa de JavaScript. Permita os scripts nesta página para o ler.',
         },
         nl: {
             DoublePage: 'Twee pagina’s naast elkaar',
@@ -229,6 +236,7 @@ var ZarvexText = (function () {
                 'in de map van het boek en open http://localhost:8000/ in de browser. Tot die tijd worden de kleine paginaafbeeldingen getoond.',
             pagesUnreadable: 'Sommige pagina’s van dit boek konden niet worden gelezen ({why}). In plaats daarvan worden de kleine paginaafbeeldingen getoond.',
             unknownError: 'onbekende fout', slideShow: 'diavoorstelling',
+            needsScript: 'Dit boek heeft JavaScript nodig. Sta scripts toe voor deze pagina om het te lezen.',
         },
         zh: {
             DoublePage: '双页并排',
@@ -259,6 +267,7 @@ var ZarvexText = (function () {
                 '例如在本书的文件夹中运行“python3 -m http.server”，然后在浏览器中打开 http://localhost:8000/。在此之前显示页面的小图。',
             pagesUnreadable: '本书的部分页面无法读取（{why}），改为显示页面的小图。',
             unknownError: '未知错误', slideShow: '幻灯片',
+            needsScript: '本书需要 JavaScript。请允许此页面运行脚本以阅读本书。',
         },
         ja: {
             DoublePage: '見開き表示',
@@ -290,6 +299,7 @@ var ZarvexText = (function () {
                 'ブラウザーで http://localhost:8000/ を開きます。それまではページの縮小画像を表示します。',
             pagesUnreadable: 'この本の一部のページを読み込めませんでした（{why}）。代わりにページの縮小画像を表示します。',
             unknownError: '不明なエラー', slideShow: 'スライドショー',
+            needsScript: 'この本を読むには JavaScript が必要です。このページのスクリプトを許可してください。',
         },
     };
     // The names the template's language list stores, and a few common spellings of them.

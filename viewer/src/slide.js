@@ -199,8 +199,10 @@
                 lastTap = { t: now, x: ev.clientX, y: ev.clientY };
             }
         };
-        view.addEventListener('pointerup', end);
-        view.addEventListener('pointercancel', end);
+        // Also when let go outside the view: a pointer left in the list would make the next
+        // touch a pinch.
+        window.addEventListener('pointerup', end);
+        window.addEventListener('pointercancel', end);
         // A pan or a pinch that ends on a link does not follow it.
         view.addEventListener('click', function (ev) {
             if (!swallowClick) return;

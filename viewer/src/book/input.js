@@ -137,8 +137,10 @@ var BookInput = (function () {
             }
             start = null;
         };
-        stage.addEventListener('pointerup', end);
-        stage.addEventListener('pointercancel', end);
+        // Also when let go outside the stage: a pointer left in the list would make the next
+        // touch a pinch.
+        window.addEventListener('pointerup', end);
+        window.addEventListener('pointercancel', end);
     }
 
     // The outer edges of the spread turn pages; the rest of a page is left to its links.

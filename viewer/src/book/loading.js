@@ -2,7 +2,8 @@
  * notice when Flash pages cannot be read, and the order of loading: the pages on screen first,
  * the spreads on each side after them at a lower priority, nothing further away. Pictures are
  * decoded before they are shown and kept for the pages around the reader, so a turn moves
- * ready pictures into place instead of waiting for them.
+ * ready pictures into place instead of waiting for them. The first page's file may already be
+ * on its way when the viewer starts: the book's page asks for it beside the viewer's scripts.
  * ctx.pictures: page number -> { n, state: 'wait' | 'loading' | 'ready' | 'failed', img,
  * blob (address to release), cancel, holders (page elements waiting for the picture) }. */
 var BookLoading = (function () {
@@ -17,29 +18,66 @@ var BookLoading = (function () {
 
     function isSwf(rel) { return /\.swf$/i.test(rel || ''); }
 
-    /* The picture inside a Flash file as a blob address; job.cancelled stops it. */
-    function swfPicture(ctx, rel, job) {
+    /* The request for the first page's file that the book's page made before the viewer ran
+     * (the page template in viewer/build.mjs), when it is for this address: taken once. */
+    function takeEarly(url) {
+        var early = window.ZarvexFirstPage;
+        if (!early || early.url !== url) return null;
+        window.ZarvexFirstPage = null;
+        return early;
+    }
+    // Nobody took it: the book opened at another page.
+    function dropEarly() {
+        var early = window.ZarvexFirstPage;
+        window.ZarvexFirstPage = null;
+        if (early) early.abort();
+    }
+
+    /* The picture inside a Flash file as a blob address; job.cancelled stops it. early: the
+     * page's own request for the file, if any; when it failed the file is asked for again. */
+    function swfPicture(ctx, rel, job, early) {
         var abort = window.AbortController ? new AbortController() : null;
-        job.abort = function () { if (abort) abort.abort(); };
-        return ZarvexDecode.loadBytes(BookDom.url(ctx, rel), { signal: abort && abort.signal, priority: job.priority })
-            .then(ZarvexDecode.jpegFromSwf).then(function (blob) {
-                var u = URL.createObjectURL(blob);
-                if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
-                job.blob = u;
-                return u;
-            });
+        job.abort = function () { if (early) early.abort(); if (abort) abort.abort(); };
+        var load = function () {
+            return ZarvexDecode.loadBytes(BookDom.url(ctx, rel), { signal: abort && abort.signal, priority: job.priority });
+        };
+        var bytes = !early ? load() : early.blob.then(function (b) { return b.arrayBuffer(); }).then(function (b) {
+            return new Uint8Array(b);
+        }, function (e) {
+            if (job.cancelled) throw e;
+            return load();
+        });
+        return bytes.then(ZarvexDecode.jpegFromSwf).then(function (blob) {
+            var u = URL.createObjectURL(blob);
+            if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
+            job.blob = u;
+            return u;
+        });
     }
 
     /* Page picture address: image pages directly, Flash pages through their JPEG, or their
      * thumbnail when the Flash file cannot be read. */
     function pageSrc(ctx, page, job) {
-        if (!isSwf(page.normal)) return Promise.resolve(BookDom.url(ctx, page.normal));
-        return swfPicture(ctx, page.normal, job).catch(function (e) {
+        var url = BookDom.url(ctx, page.normal), early = takeEarly(url);
+        if (!isSwf(page.normal)) return early ? earlyPicture(early, url, job) : Promise.resolve(url);
+        return swfPicture(ctx, page.normal, job, early).catch(function (e) {
             if (job.cancelled) throw e;
             swfUnreadable(ctx, e);
             if (!page.thumb || isSwf(page.thumb)) throw e;
             return BookDom.url(ctx, page.thumb);
         });
+    }
+
+    // An image page that the book's page already asked for: its answer as a blob address, or
+    // the file's own address when that request failed.
+    function earlyPicture(early, url, job) {
+        job.abort = early.abort;
+        return early.blob.then(function (blob) {
+            var u = URL.createObjectURL(blob);
+            if (job.cancelled) { URL.revokeObjectURL(u); throw new Error('cancelled'); }
+            job.blob = u;
+            return u;
+        }, function () { return url; });
     }
 
     function entry(ctx, n) {
@@ -133,6 +171,7 @@ var BookLoading = (function () {
         var visible = groups[0] || [];
         visible.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, true); });
         var settled = visible.every(function (n) { var s = ctx.pictures[n].state; return s === 'ready' || s === 'failed'; });
+        dropEarly();
         if (settled) {
             groups.slice(1).forEach(function (g) {
                 g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });

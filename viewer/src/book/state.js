@@ -45,11 +45,14 @@ var BookState = (function () {
         if (st) try { st.setItem(ctx.storeKey + ':marks', JSON.stringify(marks)); } catch (e) { /* denied */ }
     }
 
-    // A page typed into the address, or reached with the back button, is turned to.
+    // A page typed into the address, or reached with the back button, is turned to; the
+    // reader has chosen the page, so auto flip stops as it does for every other way of turning.
     function watchHash(ctx) {
         window.addEventListener('hashchange', function () {
             var n = pageFromHash(ctx);
-            if (n && BookLayout.currentPages(ctx).indexOf(n) < 0) BookNavigation.show(ctx, BookLayout.spreadOf(ctx, n), true);
+            if (!n) return;
+            BookNavigation.stopAutoPlay(ctx);
+            if (BookLayout.currentPages(ctx).indexOf(n) < 0) BookNavigation.show(ctx, BookLayout.spreadOf(ctx, n), true);
         });
     }
 
