@@ -3,63 +3,23 @@
 // Slide player's pinch, pan, double tap and link areas, driven by touches sent through CDP.
 // Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
 // ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
-import path from 'node:path';
-import { serve } from './support/server.mjs';
-import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
+import { bookSuite } from './support/setup.mjs';
 import { goTo, openBook, spread } from './support/viewer.mjs';
-
-const out = workFolder('players');
-const www = path.join(out, 'www');
-const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
-
-const leaveHome = privateHome();
 
 // "links": 8 pages, pages 1 to 7 drawing their link to page 8 as a magenta rectangle.
 // "rtl": the 5 standard pages, read right to left.
-const BOOKS = {
+const { it, url, shot } = bookSuite('players', {
     links: ['links', '--format', 'image', '--links', '--mobile', 'slide'],
     rtl: ['standard', '--format', 'image', '--set', 'direction=Left'],
-};
-let browser, server;
-before(async () => {
-    if (toolsMissing) return;
-    fs.rmSync(out, { recursive: true, force: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    for (const [name, [fixture, ...args]] of Object.entries(BOOKS)) {
-        const pdf = path.join(out, `${fixture}.pdf`);
-        run(makeFixture, [fixture, pdf]);
-        run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, name), ...args]);
-    }
-    browser = await launchBrowser();
-    server = await serve(www);
 });
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-function it(name, options, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext(options);
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
-}
-const url = (book, file = 'index.html') => `${server.url}${book}/${file}`;
 const centre = (r) => ({ x: r.x + r.width / 2, y: r.y + r.height / 2 });
 const rect = (page, selector) => page.locator(selector).first().evaluate((e) => e.getBoundingClientRect().toJSON());
 
 it('the cover zooms around itself and the page counter reads "2-3 / n" in both directions',
    { viewport: { width: 1280, height: 800 } }, async (context) => {
     for (const { book, cover, pages } of [{ book: 'links', cover: 'left', pages: 8 }, { book: 'rtl', cover: 'right', pages: 5 }]) {
-        const page = await openBook(context, url(book));
+        const page = await openBook(context, url(`${book}/index.html`));
         assert.deepEqual(await spread(page), [1], book);
         // The cover sits alone on its side of the spread; zoomed in, it fills the middle.
         const stage = await rect(page, '.zv-stage');
@@ -91,7 +51,7 @@ it('the cover zooms around itself and the page counter reads "2-3 / n" in both d
 });
 
 it('Print prints the pages on screen, the whole book or a range, one page per sheet', {}, async (context) => {
-    const page = await openBook(context, url('links'));
+    const page = await openBook(context, url('links/index.html'));
     await page.evaluate(() => { window.printed = 0; window.print = () => { window.printed++; }; });
     await goTo(page, 4);
     const all = [1, 2, 3, 4, 5, 6, 7, 8];
@@ -153,7 +113,7 @@ async function touchScreen(page) {
 it('the Slide player pinches to zoom, pans, zooms back on a double tap and follows its links',
    { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
     const page = await context.newPage();
-    await page.goto(url('links', 'mobile/index.html'));
+    await page.goto(url('links/mobile/index.html'));
     await page.waitForSelector('[data-zarvex-ready]');
     await page.waitForFunction(() => document.querySelector('.zs-slide img').naturalWidth > 0);
     const shown = () => page.getAttribute('#zarvex-slide', 'data-page');

@@ -1,63 +1,17 @@
-// Browser tests of the readers' side: books that zarvex-cli publishes from generated PDFs, each
-// once per run when a test first needs it, read in one headless Chromium over http and from disk.
+// Browser tests of the readers' side: books that zarvex-cli publishes from generated PDFs,
+// read in one headless Chromium over http and from disk.
 // Environment: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT (work and artefact folder), ZARVEX_CLI and
 // ZARVEX_MAKE_FIXTURE_PDF (the built tools), CHROMIUM (default /usr/bin/chromium).
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
-import { serve } from './support/server.mjs';
-import { cli, launchBrowser, makeFixture, privateHome, resources, run, toolsMissing, workFolder } from './support/setup.mjs';
+import { bookSuite, resources, workFolder } from './support/setup.mjs';
 import { assertPicture, drawnArea, goTo, linkAreas, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
 
-const out = workFolder('');
-const www = path.join(out, 'www');
-const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
-
-const leaveHome = privateHome();
-
-let browser, server;
-before(async () => {
-    for (const dir of [www, path.join(out, 'screenshots')]) {
-        fs.rmSync(dir, { recursive: true, force: true });
-        fs.mkdirSync(dir, { recursive: true });
-    }
-    fs.writeFileSync(path.join(out, 'music.mp3'), Buffer.alloc(64));
-    browser = await launchBrowser();
-    server = await serve(www);
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-/* A test that gets a fresh browser context, made with the options browser.newContext takes. */
-function it(name, options, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext(options);
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
-}
-
-function once(make) {
-    const made = new Map();
-    return (key) => (made.has(key) ? made.get(key) : made.set(key, make(key)).get(key));
-}
-
-const fixturePdf = once((kind) => {
-    const file = path.join(out, `${kind.replace(' ', '-')}.pdf`);
-    run(makeFixture, [...kind.split(' '), file]);
-    return file;
-});
 const set = (settings) => Object.entries(settings).flatMap(([k, v]) => ['--set', `${k}=${v}`]);
 const icon = path.join(resources, 'AppFiles', 'Templates', 'float', 'icon.png');
 
@@ -74,7 +28,7 @@ const BOOKS = {
     // Part of the document: the page files keep the document's page numbers.
     flash: ['standard', '--pages', '2-5', '--template', 'Classic', '--format', 'flash', '--links', '--mobile', 'flip',
         ...set({ Zoom: 'Hide', Title: 'Mobile book', GradientStartColor: '0x102030', LogoFile: icon,
-                 LogoLink: 'https://example.org/logo', SoundFile: path.join(out, 'music.mp3'), LoopSound: 'Yes', BgType: 'Image',
+                 LogoLink: 'https://example.org/logo', SoundFile: path.join(workFolder('viewer'), 'music.mp3'), LoopSound: 'Yes', BgType: 'Image',
                  ImagePath: icon, ImgPosition: 'Tile' })],
     demo: [null, '--template', 'Minimal'],
     app: [null, '--app', '--name', 'book'],
@@ -84,19 +38,14 @@ const BOOKS = {
     'placement-image': ['links', '--format', 'image', '--links'],
     'placement-flash': ['links', '--format', 'flash', '--links', '--mobile', 'flip'],
 };
-const published = once((name) => {
-    const [pdf, ...args] = BOOKS[name];
-    const dir = path.join(www, name);
-    run(cli, ['publish', '--quiet', ...(pdf ? [fixturePdf(pdf)] : []), '--out', dir, ...args]);
-    return dir;
-});
-const url = (name, file = 'index.html') => published(name) && server.url + `${name}/${file}`;
-const fileUrl = (name, file = 'index.html') => pathToFileURL(path.join(published(name), file)).href;
+const suite = bookSuite('viewer', BOOKS, { files: { 'music.mp3': Buffer.alloc(64) } }), { it, shot, www } = suite;
+const url = (name, file = 'index.html') => suite.url(`${name}/${file}`);
+const fileUrl = (name, file = 'index.html') => pathToFileURL(path.join(www, name, file)).href;
 
 it('an image book shows its spreads, turns pages, follows links and applies its settings', {}, async (context) => {
     const outside = [];
     context.on('request', (r) => {
-        if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url());
+        if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(suite.url(''))) outside.push(r.url());
     });
     const page = await openBook(context, url('image'));
     assert.deepEqual(await spread(page), [1]);
@@ -129,7 +78,7 @@ it('an image book shows its spreads, turns pages, follows links and applies its 
 
 it('an edited book makes no links of script addresses and says when it has no pages or a damaged configuration', {}, async (context) => {
     const copy = (name) => {
-        fs.cpSync(published('image'), path.join(www, name), { recursive: true });
+        fs.cpSync(path.join(www, 'image'), path.join(www, name), { recursive: true });
         return path.join(www, name);
     };
     // Hostile addresses: the browser drops the tab and the line break before it reads the scheme.
@@ -139,11 +88,11 @@ it('an edited book makes no links of script addresses and says when it has no pa
     await editConfig(copy('empty'), (xml) => xml.replace(/<Page\b[\s\S]*<\/Page>/, ''));
     fs.writeFileSync(path.join(copy('broken'), 'files', 'config.xml'), '<data><![CDATA[bm90IGEgemlw]]></data>');
     fs.rmSync(path.join(www, 'broken', 'files', 'config.js'));
-    const page = await openBook(context, server.url + 'scripts/index.html#p=2');
+    const page = await openBook(context, url('scripts', 'index.html#p=2'));
     assert.deepEqual(await page.$$eval('.zv-page[data-page="2"] a.zv-link', (links) => links.map((a) => a.getAttribute('href'))),
                      ['https://example.com/b', '#p=1'], 'only the web and the page link');
     for (const [name, why] of [['empty', /no pages/], ['broken', /not a ZIP/]]) {
-        await page.goto(server.url + `${name}/index.html`);
+        await page.goto(url(name));
         await page.waitForSelector('[data-zarvex-error]');
         assert.match(await page.getAttribute('[data-zarvex-error]', 'data-zarvex-error'), why);
         assert.ok(await page.locator('.zv-error[role=alert]').isVisible());
