@@ -1,8 +1,7 @@
 // Browser tests for readers who use the keyboard or a screen reader, and for the interface
 // language: where the focus goes after turns, links and in panels, and the words of every label,
 // tip and message in the language the book or the browser chooses. Books are published by
-// zarvex-cli from a generated PDF. Environment as for viewer.test.mjs: ZARVEX_RESOURCES,
-// ZARVEX_BROWSER_OUT, ZARVEX_CLI, ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
+// zarvex-cli from a generated PDF.
 import assert from 'node:assert/strict';
 import { bookSuite } from './support/setup.mjs';
 import { openBook, waitPages } from './support/viewer.mjs';

@@ -2,7 +2,6 @@
 // Chromium, driven as a user: a served preview folder with three pages (a JPEG page, a Flash
 // page holding a JPEG, a page whose file is missing) and a stand-in for the application's
 // bridge that records the calls and answers with paths.
-// Environment: ZARVEX_BROWSER_OUT (artefact folder), CHROMIUM (default /usr/bin/chromium).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';

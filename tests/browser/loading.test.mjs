@@ -2,8 +2,6 @@
 // each side after them, nothing further away, loads cancelled when the reader jumps; the
 // thumbnail strip loading its thumbnail files as they scroll into view; turns that never show
 // an unloaded page; and a short message where a page or thumbnail file is missing or broken.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';

@@ -1,8 +1,6 @@
 // Browser tests of the media that the page editor places on pages (pictures, Flash pictures,
 // movies, page music), in a book that zarvex-cli publishes from a generated PDF and the test
 // then edits: its media files are made here, in the browser and by hand.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';

@@ -1,11 +1,9 @@
 // Browser tests of the controls readers reach for in the book viewer and the Slide player: the
 // page counter in both reading directions, zoom on the cover, printing chosen pages, and the
 // Slide player's pinch, pan, double tap and link areas, driven by touches sent through CDP.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
 import assert from 'node:assert/strict';
 import { bookSuite } from './support/setup.mjs';
-import { goTo, openBook, spread } from './support/viewer.mjs';
+import { assertLinkOnDrawing, goTo, openBook, spread } from './support/viewer.mjs';
 
 // "links": 8 pages, pages 1 to 7 drawing their link to page 8 as a magenta rectangle.
 // "rtl": the 5 standard pages, read right to left.
@@ -137,29 +135,8 @@ it('the Slide player pinches to zoom, pans, zooms back on a double tap and follo
     assert.deepEqual(await picture(), whole, 'a double tap shows the whole page again');
 
     // The link area lies on the magenta rectangle that the page draws, and a tap follows it.
-    const drawn = await page.evaluate(() => {
-        const img = document.querySelector('.zs-slide img'), w = img.naturalWidth, h = img.naturalHeight;
-        const g = Object.assign(document.createElement('canvas'), { width: w, height: h }).getContext('2d');
-        g.drawImage(img, 0, 0);
-        const d = g.getImageData(0, 0, w, h).data;
-        let x0 = w, y0 = h, x1 = -1, y1 = -1;
-        for (let i = 0; i < d.length; i += 4) {
-            if (d[i] > 200 && d[i + 1] < 90 && d[i + 2] > 200) {
-                const x = (i / 4) % w, y = Math.floor(i / 4 / w);
-                x0 = Math.min(x0, x); x1 = Math.max(x1, x); y0 = Math.min(y0, y); y1 = Math.max(y1, y);
-            }
-        }
-        const r = img.getBoundingClientRect();
-        const area = { x: r.left + x0 / w * r.width, y: r.top + y0 / h * r.height,
-                       width: (x1 + 1 - x0) / w * r.width, height: (y1 + 1 - y0) / h * r.height };
-        const link = document.querySelector('.zs-slide .zs-link');
-        return { area, link: link && link.getBoundingClientRect().toJSON() };
-    });
-    assert.ok(drawn.link, 'page 1 has a link area');
-    for (const k of ['x', 'y', 'width', 'height']) {
-        assert.ok(Math.abs(drawn.link[k] - drawn.area[k]) < 3, `link ${k}: ${JSON.stringify(drawn)}`);
-    }
-    await touch.tap([centre(drawn.area).x, centre(drawn.area).y]);
+    const drawn = await assertLinkOnDrawing(page, '.zs-slide img', 'Slide player, page 1');
+    await touch.tap([drawn.x, drawn.y]);
     await page.waitForFunction(() => document.querySelector('#zarvex-slide').dataset.page === '8');
 
     await touch.move([[100, mid.y]], [[300, mid.y]]);

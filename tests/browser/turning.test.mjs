@@ -1,7 +1,5 @@
 // Browser tests of turning pages by hand: the reader takes a page by its corner or edge, also
 // where a link lies, and drags it, in books that zarvex-cli publishes from a generated PDF.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
 import assert from 'node:assert/strict';
 import { bookSuite } from './support/setup.mjs';
 import { openBook, spread } from './support/viewer.mjs';

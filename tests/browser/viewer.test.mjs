@@ -1,14 +1,12 @@
 // Browser tests of the readers' side: books that zarvex-cli publishes from generated PDFs,
 // read in one headless Chromium over http and from disk.
-// Environment: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT (work and artefact folder), ZARVEX_CLI and
-// ZARVEX_MAKE_FIXTURE_PDF (the built tools), CHROMIUM (default /usr/bin/chromium).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
 import { bookSuite, resources, workFolder } from './support/setup.mjs';
-import { assertPicture, drawnArea, goTo, linkAreas, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
+import { assertLinkOnDrawing, assertPicture, goTo, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
 
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
@@ -259,14 +257,7 @@ async function clickDrawnLinks(page, what) {
     for (let n = 1; n <= 7; n++) {
         await goTo(page, n);
         await assertPicture(page, n);
-        const drawn = await drawnArea(page, n);
-        assert.ok(drawn, `${what}, page ${n}: no drawn link in the picture`);
-        const links = await linkAreas(page, n);
-        assert.equal(links.length, 1, `${what}, page ${n}: one link`);
-        for (const k of ['fx', 'fy', 'fw', 'fh']) {
-            assert.ok(Math.abs(links[0][k] - drawn[k]) < 0.01,
-                      `${what}, page ${n}: link at ${JSON.stringify(links[0])}, drawn at ${JSON.stringify(drawn)}`);
-        }
+        const drawn = await assertLinkOnDrawing(page, n, `${what}, page ${n}`);
         await page.mouse.click(drawn.x, drawn.y);
         await waitPages(page, '8', 5000).catch(() => assert.fail(`${what}, page ${n}: clicking the drawn link did not lead to page 8`));
     }
