@@ -123,7 +123,6 @@ it('the page editor edits links and places media, undoes and redoes, and hands b
     await page.fill('#pe-link-url', 'javascript:alert(1)');
     await button('Apply').click();
     assert.match(await page.locator('.pe-link-error').innerText(), /not a web address/);
-    await page.screenshot(shot('editor-link-refused'));
     assert.equal(await button('Undo').isDisabled(), true, 'a refused address adds nothing');
     await page.fill('#pe-link-url', 'example.org/zarvex');
     await page.press('#pe-link-url', 'Enter');
@@ -193,7 +192,6 @@ it('the page editor edits links and places media, undoes and redoes, and hands b
     assert.equal(await page.locator('.pe-image').count(), 2);
     await button('Exit').click();
     await page.waitForSelector('dialog.pe-dialog[open]');
-    await page.screenshot(shot('editor-exit-question'));
     await page.getByRole('button', { name: 'Keep editing' }).click();
     assert.ok(!(await calls()).some((c) => c[0] === 'Exit'), 'keeping on does not leave');
     await button('Exit').click();
@@ -208,7 +206,6 @@ it('the page editor edits links and places media, undoes and redoes, and hands b
         const r = document.querySelector('.pe-page').getBoundingClientRect();
         return r.width > 150 && r.bottom <= innerHeight && r.right <= innerWidth;
     });
-    await page.screenshot(shot('editor-small'));
     assert.deepEqual(errors, []);
     assert.deepEqual(outside, []);
 });

@@ -47,20 +47,23 @@ export function launchBrowser(args = []) {
     return chromium.launch({ executablePath: env.CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu', ...args] });
 }
 
-/* The set-up of a test file: a private home; before its tests, a fresh work folder (workFolder(name))
- * holding the files given ({ name: bytes }) and the books published into its www folder from
+/* The set-up of a test file: a private home; before its tests, fresh folders for its work
+ * (workFolder(name)) and screenshots (screenshots/<name>), the work folder holding the files given ({ name: bytes }) and the books published into its www folder from
  * fixture PDFs (books: { name: [fixture kind such as 'plain 30', or null for the demo book,
  * ...publish arguments] }), Chromium, a server on www and then the file's own set-up; afterwards
  * all closed. Its tests are skipped when books need tools that are not built. */
 export function bookSuite(name, books, { browserArgs = [], files = {}, setUp = async () => {} } = {}) {
     const s = { out: workFolder(name) }, skip = Object.keys(books).length > 0 && toolsMissing;
     s.www = path.join(s.out, 'www');
-    s.shot = (file) => ({ path: path.join(s.out, 'screenshots', `${file}.png`) });
+    const shots = workFolder(path.join('screenshots', name));
+    s.shot = (file) => ({ path: path.join(shots, `${file}.png`) });
     const leaveHome = privateHome();
     before(async () => {
         if (skip) return;
-        fs.rmSync(s.out, { recursive: true, force: true });
-        fs.mkdirSync(path.join(s.out, 'screenshots'), { recursive: true });
+        for (const dir of [s.out, shots]) {
+            fs.rmSync(dir, { recursive: true, force: true });
+            fs.mkdirSync(dir, { recursive: true });
+        }
         for (const [file, bytes] of Object.entries(files)) fs.writeFileSync(path.join(s.out, file), bytes);
         for (const [book, [kind, ...args]] of Object.entries(books)) {
             const pdf = kind && path.join(s.out, `${kind.replace(' ', '-')}.pdf`);
