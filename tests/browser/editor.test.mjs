@@ -7,6 +7,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { swfWithJpeg } from './support/envelope.mjs';
 import { bookSuite } from './support/setup.mjs';
+import { drag } from './support/viewer.mjs';
 
 const { it, url, shot, www } = bookSuite('editor', {});
 
@@ -115,11 +116,7 @@ it('the page editor edits links and places media, undoes and redoes, and hands b
 
     // Draw a link; a text that is no web address is refused, a host name is completed.
     await button('Link').click();
-    await page.mouse.move(...at(0.1, 0.1));
-    await page.mouse.down();
-    await page.mouse.move(...at(0.25, 0.15), { steps: 3 });
-    await page.mouse.move(...at(0.4, 0.2), { steps: 3 });
-    await page.mouse.up();
+    await drag(page, at(0.1, 0.1), [at(0.25, 0.15), at(0.4, 0.2)]);
     await page.fill('#pe-link-url', 'javascript:alert(1)');
     await button('Apply').click();
     assert.match(await page.locator('.pe-link-error').innerText(), /not a web address/);
@@ -129,11 +126,7 @@ it('the page editor edits links and places media, undoes and redoes, and hands b
     assert.equal(await page.locator('.pe-link').count(), 3);
 
     // Move it by dragging, then with the keys (Shift: 10 pixels).
-    await page.mouse.move(...at(0.25, 0.15));
-    await page.mouse.down();
-    await page.mouse.move(...at(0.3, 0.25), { steps: 4 });
-    await page.mouse.move(...at(0.35, 0.35), { steps: 4 });
-    await page.mouse.up();
+    await drag(page, at(0.25, 0.15), [at(0.3, 0.25), at(0.35, 0.35)]);
     await page.keyboard.press('Shift+ArrowRight');
     await page.keyboard.press('ArrowDown');
     await page.keyboard.press('ArrowDown');

@@ -72,10 +72,7 @@ it('the one page / two pages button switches the spread, keeps the page and is r
                 assert.equal(await button.getAttribute('aria-pressed'), String(pages.length === 2), `${what}, ${when}: button state`);
                 assert.equal(await page.locator('.zv-root.zv-single').count(), pages.length === 2 ? 0 : 1, `${what}, ${when}: layout`);
             };
-            const reload = async () => {
-                await page.reload();
-                await page.waitForSelector('[data-zarvex-ready]');
-            };
+            const reload = () => page.reload().then(() => page.waitForSelector('[data-zarvex-ready]'));
             await shows(auto, 'by the window\'s shape');
             await button.click();
             await shows(other, 'after the switch');

@@ -29,9 +29,7 @@ async function makeMedia(page) {
     const made = await page.evaluate(async () => {
         const canvas = (colour) => {
             const c = Object.assign(document.createElement('canvas'), { width: 80, height: 40 });
-            const g = c.getContext('2d');
-            g.fillStyle = colour;
-            g.fillRect(0, 0, 80, 40);
+            Object.assign(c.getContext('2d'), { fillStyle: colour }).fillRect(0, 0, 80, 40);
             return c;
         };
         const c = canvas('#0000ff'), g = c.getContext('2d');
@@ -41,8 +39,7 @@ async function makeMedia(page) {
         const stopped = new Promise((resolve) => { recorder.onstop = resolve; });
         recorder.start();
         for (let f = 0; f < 40; f++) {
-            g.fillStyle = `hsl(${f * 9}, 80%, 50%)`;
-            g.fillRect(0, 0, 80, 40);
+            Object.assign(g, { fillStyle: `hsl(${f * 9}, 80%, 50%)` }).fillRect(0, 0, 80, 40);
             await new Promise((resolve) => setTimeout(resolve, 50));
         }
         recorder.stop();

@@ -2,7 +2,7 @@
 // where a link lies, and drags it, in books that zarvex-cli publishes from a generated PDF.
 import assert from 'node:assert/strict';
 import { bookSuite } from './support/setup.mjs';
-import { openBook, spread } from './support/viewer.mjs';
+import { drag, openBook, spread } from './support/viewer.mjs';
 
 // "standard": pages 1 to 5; page 1 links to https://example.com/a, page 2 to page 1.
 const { it, url, shot } = bookSuite('turning', {
@@ -10,18 +10,6 @@ const { it, url, shot } = bookSuite('turning', {
     rtl: ['standard', '--format', 'image', '--template', 'Panoramic', '--set', 'direction=Left'],
 });
 const wide = { viewport: { width: 1280, height: 800 } };
-
-/* Presses at (x, y), moves to each point in steps, calls "midway" (if any) before the last
- * move, and lets go. */
-async function drag(page, [x, y], points, midway) {
-    await page.mouse.move(x, y);
-    await page.mouse.down();
-    for (const [i, [px, py]] of points.entries()) {
-        if (i === points.length - 1 && midway) await midway();
-        await page.mouse.move(px, py, { steps: 6 });
-    }
-    await page.mouse.up();
-}
 
 const box = (page, selector) => page.locator(selector).first().boundingBox();
 

@@ -6,7 +6,7 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
 import { bookSuite, resources, workFolder } from './support/setup.mjs';
-import { assertLinkOnDrawing, assertPicture, goTo, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
+import { assertLinkOnDrawing, assertPicture, drag, goTo, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
 
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
@@ -201,11 +201,7 @@ it('a narrow screen shows one page at a time, turned by buttons, swipes and the 
     const page = await openBook(context, url('image'));
     assert.deepEqual(await spread(page), [1]);
     assert.deepEqual(await turn(page, 'Next'), [2]);
-    await page.mouse.move(300, 400); // a swipe to the left turns forward
-    await page.mouse.down();
-    await page.mouse.move(200, 405, { steps: 4 });
-    await page.mouse.move(80, 410, { steps: 4 });
-    await page.mouse.up();
+    await drag(page, [300, 400], [[200, 405], [80, 410]]); // a swipe to the left turns forward
     await waitPages(page, '3');
     await page.mouse.wheel(0, -120);
     await waitPages(page, '2');

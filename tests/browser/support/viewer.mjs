@@ -38,6 +38,18 @@ export async function turn(page, button) {
     return spread(page);
 }
 
+/* Presses at (x, y), moves to each point in steps, calls "midway" (if any) before the last
+ * move, and lets go. */
+export async function drag(page, [x, y], points, midway) {
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    for (const [i, [px, py]] of points.entries()) {
+        if (i === points.length - 1 && midway) await midway();
+        await page.mouse.move(px, py, { steps: 6 });
+    }
+    await page.mouse.up();
+}
+
 /* Goes to page n through the page field, then leaves the field so keys reach the book. */
 export async function goTo(page, n) {
     await page.fill('.zv-counter', String(n));
