@@ -4,7 +4,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import zlib from 'node:zlib';
 import crypto from 'node:crypto';
-import { envelope, loadDecoder, zipOne } from './support/envelope.mjs';
+import { envelope, loadDecoder, swfWithJpeg, zipOne } from './support/envelope.mjs';
 
 const D = loadDecoder();
 const withoutStreams = loadDecoder({});
@@ -47,24 +47,11 @@ test('the envelope decodes with raw DEFLATE streams, through their gzip wrapping
     await assert.rejects(D.unzipFirst(Buffer.from('not a zip archive at all, but long enough')), /not a ZIP/);
 });
 
-// A one-frame SWF 8 movie whose DefineBitsJPEG2 tag holds the picture, optionally behind the
-// erroneous EOI/SOI pair some old writers put before it.
-function swf(jpeg, { compressed, prefix }) {
-    const picture = prefix ? Buffer.concat([Buffer.from([0xff, 0xd9, 0xff, 0xd8]), jpeg]) : jpeg;
-    const tag = Buffer.alloc(8);
-    tag.writeUInt16LE((21 << 6) | 0x3f, 0);
-    tag.writeUInt32LE(2 + picture.length, 2);
-    const body = Buffer.concat([Buffer.from([0, 0, 24, 1, 0]), tag, picture, Buffer.from([0, 0])]);
-    const head = Buffer.from(compressed ? 'CWS\x08\0\0\0\0' : 'FWS\x08\0\0\0\0', 'latin1');
-    head.writeUInt32LE(8 + body.length, 4);
-    return new Uint8Array(Buffer.concat([head, compressed ? zlib.deflateSync(body) : body]));
-}
-
 test('the JPEG inside a SWF page comes out byte for byte', async () => {
     const jpeg = Buffer.concat([Buffer.from([0xff, 0xd8, 0xff, 0xe0]), crypto.randomBytes(3000), Buffer.from([0xff, 0xd9])]);
     for (const compressed of [true, false]) {
         for (const prefix of [false, true]) {
-            const blob = await D.jpegFromSwf(swf(jpeg, { compressed, prefix }));
+            const blob = await D.jpegFromSwf(new Uint8Array(swfWithJpeg(jpeg, { compressed, prefix })));
             assert.equal(blob.type, 'image/jpeg');
             assert.deepEqual(Buffer.from(await blob.arrayBuffer()), jpeg, `compressed ${compressed}, prefixed ${prefix}`);
         }

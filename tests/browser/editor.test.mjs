@@ -2,70 +2,25 @@
 // Chromium, driven as a user: a served preview folder with three pages (a JPEG page, a Flash
 // page holding a JPEG, a page whose file is missing) and a stand-in for the application's
 // bridge that records the calls and answers with paths.
-// Environment: ZARVEX_BROWSER_OUT (artefact folder), CHROMIUM (default /usr/bin/chromium).
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import zlib from 'node:zlib';
-import { fileURLToPath } from 'node:url';
-import { serve } from './support/server.mjs';
-import { launchBrowser } from './support/setup.mjs';
+import { swfWithJpeg } from './support/envelope.mjs';
+import { bookSuite } from './support/setup.mjs';
+import { drag } from './support/viewer.mjs';
 
-const env = process.env;
-const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
-const out = env.ZARVEX_BROWSER_OUT || fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-editor-'));
-const shots = path.join(out, 'screenshots-editor');
-const shot = (name) => ({ path: path.join(shots, `${name}.png`) });
+const { it, url, shot, www } = bookSuite('editor', {});
 
-let browser, server, www;
-before(async () => {
-    fs.rmSync(shots, { recursive: true, force: true });
-    fs.mkdirSync(shots, { recursive: true });
-    www = fs.mkdtempSync(path.join(os.tmpdir(), 'zarvex-editor-www-'));
-    browser = await launchBrowser();
-    server = await serve(www);
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    if (www) fs.rmSync(www, { recursive: true, force: true });
-});
-
-/* Pictures drawn by the browser: a coloured field with a white bar, as JPEG or PNG bytes. */
-async function drawPictures(specs) {
-    const page = await browser.newPage();
-    try {
-        const encoded = await page.evaluate((list) => Promise.all(list.map(async (s) => {
-            const c = Object.assign(document.createElement('canvas'), { width: s.w, height: s.h });
-            const g = c.getContext('2d');
-            g.fillStyle = s.color;
-            g.fillRect(0, 0, s.w, s.h);
-            g.fillStyle = '#fff';
-            g.fillRect(s.w / 4, s.h / 8, s.w / 2, s.h / 10);
-            const blob = await new Promise((r) => c.toBlob(r, s.type, 0.9));
-            const bytes = new Uint8Array(await blob.arrayBuffer());
-            let bin = '';
-            for (const b of bytes) bin += String.fromCharCode(b);
-            return btoa(bin);
-        })), specs);
-        return encoded.map((b) => Buffer.from(b, 'base64'));
-    } finally {
-        await page.close();
-    }
-}
-
-// A compressed one-frame SWF 8 movie whose DefineBitsJPEG2 tag holds the page picture.
-function swfWithJpeg(jpeg) {
-    const tag = Buffer.alloc(8);
-    tag.writeUInt16LE((21 << 6) | 0x3f, 0);
-    tag.writeUInt32LE(2 + jpeg.length, 2);
-    const body = Buffer.concat([Buffer.from([0, 0, 24, 1, 0]), tag, jpeg, Buffer.from([0, 0])]);
-    const head = Buffer.from('CWS\x08\0\0\0\0', 'latin1');
-    head.writeUInt32LE(8 + body.length, 4);
-    return Buffer.concat([head, zlib.deflateSync(body)]);
-}
+/* Pictures drawn in the page: a coloured field with a white bar, as JPEG or PNG bytes. */
+const drawPictures = async (page, specs) => (await page.evaluate((list) => list.map((s) => {
+    const c = Object.assign(document.createElement('canvas'), { width: s.w, height: s.h });
+    const g = c.getContext('2d');
+    g.fillStyle = s.color;
+    g.fillRect(0, 0, s.w, s.h);
+    g.fillStyle = '#fff';
+    g.fillRect(s.w / 4, s.h / 8, s.w / 2, s.h / 10);
+    return c.toDataURL(s.type, 0.9).split(',')[1];
+}), specs)).map((b) => Buffer.from(b, 'base64'));
 
 const ROOT = '<Pages bace="" largeWidth="1190" largeHeight="1684" width="700" height="990" thumbWidth="127" thumbHeight="180">';
 const roles = (thumb, file) => `    <Item name="thumb">${thumb}</Item>\n    <Item name="normal">${file}</Item>\n` +
@@ -92,194 +47,158 @@ function bridgeStub() {
         OnSelectImageFiles() { rec('OnSelectImageFiles', window.ReName()); return 'editor/S/a.png|editor/S/b.png'; },
         OnSelectSWFFile() { rec('OnSelectSWFFile'); return ''; },
         OnSelectMovieFile() { rec('OnSelectMovieFile'); return Promise.resolve('editor/clip.mp4'); },
-        OnSelectMusicFile() { rec('OnSelectMusicFile'); return ''; },
         OnDeleteFile(p) { rec('OnDeleteFile', p); },
         OnSave() { rec('OnSave'); window.saved = window.GetPageConfig(); },
-        SaveAndExit() { rec('SaveAndExit'); },
         Exit() { rec('Exit'); },
-        OpenHelp() { rec('OpenHelp'); },
     });
 }
 
-/* The page list text as pages of [name, attributes, text] items, read by the browser. */
-const readList = (page, xml) => page.evaluate((text) => {
-    const doc = new DOMParser().parseFromString(text, 'application/xml');
-    return [...doc.documentElement.children].map((p) => [...p.children].map((it) => [
-        it.getAttribute('name'), Object.fromEntries([...it.attributes].filter((a) => a.name !== 'name').map((a) => [a.name, a.value])),
-        it.textContent]));
-}, xml);
+/* Page 1's items in the page list text as [name, attributes, text], read by the browser. Numbers
+ * written with six decimals and within tol of the expected ones read as these. */
+const itemsOf = async (page, xml, expected, tol) => (await page.evaluate((text) =>
+    [...new DOMParser().parseFromString(text, 'application/xml').querySelector('Page').children].map((it) => [it.getAttribute('name'),
+        Object.fromEntries([...it.attributes].filter((a) => a.name !== 'name').map((a) => [a.name, a.value])), it.textContent]), xml))
+    .map(([name, attrs, text], k) => [name, Object.fromEntries(Object.entries(attrs).map(([key, v]) => {
+        const want = expected[k]?.[1][key];
+        return [key, typeof want === 'number' && /^\d\.\d{6}$/.test(v) && Math.abs(v - want) <= tol ? want : v];
+    })), text]);
 
-/* Compares page items with the expected ones; numbers within tol, other values exactly. */
-function assertItems(actual, expected, tol) {
-    assert.equal(actual.length, expected.length, `items: ${JSON.stringify(actual.map((i) => i[0]))}`);
-    expected.forEach(([name, attrs, text], k) => {
-        const [aname, aattrs, atext] = actual[k];
-        const what = `item ${k + 1} (${name})`;
-        assert.equal(aname, name, what);
-        assert.deepEqual(Object.keys(aattrs), Object.keys(attrs), what);
-        for (const [key, value] of Object.entries(attrs)) {
-            if (typeof value === 'number') {
-                assert.match(aattrs[key], /^\d\.\d{6}$/, `${what} ${key}`);
-                assert.ok(Math.abs(Number(aattrs[key]) - value) <= tol, `${what} ${key}: ${aattrs[key]}, expected ${value}`);
-            } else {
-                assert.equal(aattrs[key], value, `${what} ${key}`);
-            }
-        }
-        assert.equal(atext, text ?? '', what);
-    });
-}
-
-test('the page editor edits links and places media, undoes and redoes, and hands back the page list', async () => {
-    const [page1, picture2, thumb, pic] = await drawPictures([
+it('the page editor edits links and places media, undoes and redoes, and hands back the page list', { viewport: { width: 1440, height: 720 } }, async (context) => {
+    const page = await context.newPage();
+    const [page1, picture2, thumb, pic] = await drawPictures(page, [
         { w: 350, h: 495, color: '#3050a0', type: 'image/jpeg' }, { w: 350, h: 495, color: '#10a040', type: 'image/jpeg' },
         { w: 64, h: 90, color: '#a03050', type: 'image/jpeg' }, { w: 200, h: 100, color: '#e08020', type: 'image/png' }]);
-    const files = { 'PageEditor.html': fs.readFileSync(path.join(repo, 'resources', 'PageEditor.html')), 'pages.xml': PAGES_XML,
-        'files/page/1.jpg': page1, 'files/page/2.swf': swfWithJpeg(picture2), 'files/editor/pic.png': pic,
+    const files = { 'PageEditor.html': fs.readFileSync(new URL('../../resources/PageEditor.html', import.meta.url)), 'pages.xml': PAGES_XML,
+        'files/page/1.jpg': page1, 'files/page/2.swf': swfWithJpeg(picture2, { compressed: true }), 'files/editor/pic.png': pic,
         'files/thumb/1.jpg': thumb, 'files/thumb/2.jpg': thumb, 'files/thumb/3.jpg': thumb };
     for (const [name, data] of Object.entries(files)) {
         fs.mkdirSync(path.dirname(path.join(www, name)), { recursive: true });
         fs.writeFileSync(path.join(www, name), data);
     }
 
-    const context = await browser.newContext({ viewport: { width: 1440, height: 720 } });
-    try {
-        const outside = [];
-        context.on('request', (r) => { if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url()); });
-        await context.addInitScript(bridgeStub);
-        const page = await context.newPage();
-        const errors = [];
-        page.on('pageerror', (e) => errors.push(e.message));
-        await page.goto(server.url + 'PageEditor.html');
-        await page.waitForSelector('body[data-ready=true]');
-        const button = (name) => page.getByRole('button', { name, exact: true });
-        const calls = () => page.evaluate(() => window.calls);
-        const config = () => page.evaluate(() => window.GetPageConfig());
-        const box = await page.locator('.pe-page').boundingBox();
-        const at = (x, y) => [box.x + x * box.width, box.y + y * box.height];
-        const tol = 1.5 / box.width;
+    const outside = [];
+    context.on('request', (r) => { if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(url(''))) outside.push(r.url()); });
+    await context.addInitScript(bridgeStub);
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(e.message));
+    await page.goto(url('PageEditor.html'));
+    await page.waitForSelector('body[data-ready=true]');
+    const button = (name) => page.getByRole('button', { name, exact: true });
+    const calls = () => page.evaluate(() => window.calls);
+    const config = () => page.evaluate(() => window.GetPageConfig());
+    const box = await page.locator('.pe-page').boundingBox();
+    const at = (x, y) => [box.x + x * box.width, box.y + y * box.height];
+    const tol = 1.5 / box.width;
 
-        // The bridge may come after the page: until then only link editing works.
-        assert.ok(await button('Picture').isDisabled() && await button('Save').isDisabled(), 'media need the bridge');
-        assert.ok(await button('Link').isEnabled());
-        await page.evaluate(() => { window.myconnector = window.makeConnector(); window.dispatchEvent(new Event('myconnectorready')); });
-        assert.ok(await button('Picture').isEnabled());
+    // The bridge may come after the page: until then only link editing works.
+    assert.ok(await button('Picture').isDisabled() && await button('Save').isDisabled(), 'media need the bridge');
+    assert.ok(await button('Link').isEnabled());
+    await page.evaluate(() => { window.myconnector = window.makeConnector(); window.dispatchEvent(new Event('myconnectorready')); });
+    assert.ok(await button('Picture').isEnabled());
 
-        // Every page shows: the Flash page its JPEG, the page without file a message.
-        await page.waitForSelector('.pe-page[data-picture=shown]');
-        await page.getByRole('button', { name: /^Page 2\b/ }).click();
-        await page.waitForSelector('.pe-page[data-picture=shown]');
-        const green = await page.evaluate(() => {
-            const img = document.querySelector('.pe-picture');
-            const g = Object.assign(document.createElement('canvas'), { width: 10, height: 10 }).getContext('2d');
-            g.drawImage(img, 0, 0, 10, 10);
-            return [...g.getImageData(5, 8, 1, 1).data.slice(0, 3)];
-        });
-        assert.ok(green[1] > 120 && green[0] < 60 && green[2] < 100, `the Flash page's picture: ${green}`);
-        await page.getByRole('button', { name: /^Page 3\b/ }).click();
-        await page.waitForSelector('.pe-page[data-picture=missing]');
-        assert.match(await page.locator('.pe-missing').innerText(), /missing.*page\/3\.jpg/);
-        await page.getByRole('button', { name: /^Page 1\b/ }).click();
-        await page.waitForSelector('.pe-page[data-picture=shown]');
-        assert.equal(await page.locator('.pe-link').count(), 2, 'the links of the page are drawn');
+    // Every page shows: the Flash page its JPEG, the page without file a message.
+    await page.waitForSelector('.pe-page[data-picture=shown]');
+    await page.getByRole('button', { name: /^Page 2\b/ }).click();
+    await page.waitForSelector('.pe-page[data-picture=shown]');
+    const green = await page.evaluate(() => {
+        const img = document.querySelector('.pe-picture');
+        const g = Object.assign(document.createElement('canvas'), { width: 10, height: 10 }).getContext('2d');
+        g.drawImage(img, 0, 0, 10, 10);
+        return [...g.getImageData(5, 8, 1, 1).data.slice(0, 3)];
+    });
+    assert.ok(green[1] > 120 && green[0] < 60 && green[2] < 100, `the Flash page's picture: ${green}`);
+    await page.getByRole('button', { name: /^Page 3\b/ }).click();
+    await page.waitForSelector('.pe-page[data-picture=missing]');
+    assert.match(await page.locator('.pe-missing').innerText(), /missing.*page\/3\.jpg/);
+    await page.getByRole('button', { name: /^Page 1\b/ }).click();
+    await page.waitForSelector('.pe-page[data-picture=shown]');
+    assert.equal(await page.locator('.pe-link').count(), 2, 'the links of the page are drawn');
 
-        // Draw a link; a text that is no web address is refused, a host name is completed.
-        await button('Link').click();
-        await page.mouse.move(...at(0.1, 0.1));
-        await page.mouse.down();
-        await page.mouse.move(...at(0.25, 0.15), { steps: 3 });
-        await page.mouse.move(...at(0.4, 0.2), { steps: 3 });
-        await page.mouse.up();
-        await page.fill('#pe-link-url', 'javascript:alert(1)');
-        await button('Apply').click();
-        assert.match(await page.locator('.pe-link-error').innerText(), /not a web address/);
-        await page.screenshot(shot('editor-link-refused'));
-        assert.equal(await button('Undo').isDisabled(), true, 'a refused address adds nothing');
-        await page.fill('#pe-link-url', 'example.org/zarvex');
-        await page.press('#pe-link-url', 'Enter');
-        assert.equal(await page.locator('.pe-link').count(), 3);
+    // Draw a link; a text that is no web address is refused, a host name is completed.
+    await button('Link').click();
+    await drag(page, at(0.1, 0.1), [at(0.25, 0.15), at(0.4, 0.2)]);
+    await page.fill('#pe-link-url', 'javascript:alert(1)');
+    await button('Apply').click();
+    assert.match(await page.locator('.pe-link-error').innerText(), /not a web address/);
+    assert.equal(await button('Undo').isDisabled(), true, 'a refused address adds nothing');
+    await page.fill('#pe-link-url', 'example.org/zarvex');
+    await page.press('#pe-link-url', 'Enter');
+    assert.equal(await page.locator('.pe-link').count(), 3);
 
-        // Move it by dragging, then with the keys (Shift: 10 pixels).
-        await page.mouse.move(...at(0.25, 0.15));
-        await page.mouse.down();
-        await page.mouse.move(...at(0.3, 0.25), { steps: 4 });
-        await page.mouse.move(...at(0.35, 0.35), { steps: 4 });
-        await page.mouse.up();
-        await page.keyboard.press('Shift+ArrowRight');
-        await page.keyboard.press('ArrowDown');
-        await page.keyboard.press('ArrowDown');
+    // Move it by dragging, then with the keys (Shift: 10 pixels).
+    await drag(page, at(0.25, 0.15), [at(0.3, 0.25), at(0.35, 0.35)]);
+    await page.keyboard.press('Shift+ArrowRight');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('ArrowDown');
 
-        // Place a picture (its own aspect), several pictures named by date, a cancelled Flash
-        // clip (nothing changes) and a movie; undo takes the movie away, redo brings it back.
-        await button('Picture').click();
-        await page.waitForSelector('.pe-image >> nth=0');
-        await page.check('#pe-rename');
-        await button('Pictures').click();
-        await page.waitForFunction(() => document.querySelectorAll('.pe-image').length === 3);
-        const placed = await config();
-        await button('Flash').click();
-        await page.waitForFunction(() => window.calls.some((c) => c[0] === 'OnSelectSWFFile'));
-        assert.equal(await config(), placed, 'a cancelled chooser changes nothing');
-        await button('Movie').click();
-        await page.waitForSelector('.pe-movie');
-        await page.keyboard.press('Control+z');
-        assert.equal(await page.locator('.pe-movie').count(), 0, 'undo takes the movie away');
-        assert.equal(await config(), placed);
-        await page.keyboard.press('Control+Shift+Z');
-        assert.equal(await page.locator('.pe-movie').count(), 1, 'redo brings it back');
-        await button('Undo').click();
-        assert.equal(await page.locator('.pe-movie').count(), 0);
-        await page.screenshot(shot('editor-items'));
+    // Place a picture (its own aspect), several pictures named by date, a cancelled Flash
+    // clip (nothing changes) and a movie; undo takes the movie away, redo brings it back.
+    await button('Picture').click();
+    await page.waitForSelector('.pe-image >> nth=0');
+    await page.check('#pe-rename');
+    await button('Pictures').click();
+    await page.waitForFunction(() => document.querySelectorAll('.pe-image').length === 3);
+    const placed = await config();
+    await button('Flash').click();
+    await page.waitForFunction(() => window.calls.some((c) => c[0] === 'OnSelectSWFFile'));
+    assert.equal(await config(), placed, 'a cancelled chooser changes nothing');
+    await button('Movie').click();
+    await page.waitForSelector('.pe-movie');
+    await page.keyboard.press('Control+z');
+    assert.equal(await page.locator('.pe-movie').count(), 0, 'undo takes the movie away');
+    assert.equal(await config(), placed);
+    await page.keyboard.press('Control+Shift+Z');
+    assert.equal(await page.locator('.pe-movie').count(), 1, 'redo brings it back');
+    await button('Undo').click();
+    assert.equal(await page.locator('.pe-movie').count(), 0);
+    await page.screenshot(shot('editor-items'));
 
-        // Select the page link by a click and delete it with the Delete key.
-        await page.mouse.click(...at(0.6, 0.825));
-        await page.keyboard.press('Delete');
-        assert.equal(await page.locator('.pe-link').count(), 2);
+    // Select the page link by a click and delete it with the Delete key.
+    await page.mouse.click(...at(0.6, 0.825));
+    await page.keyboard.press('Delete');
+    assert.equal(await page.locator('.pe-link').count(), 2);
 
-        const text = await config();
-        assert.ok(text.startsWith(ROOT + '\n  <Page type="Image">\n'), text.slice(0, 200));
-        assert.ok(text.includes(`\n    ${WEB_LINK}\n`), 'links are written with their attributes in order');
-        assert.ok(text.endsWith(PAGE2 + PAGE3 + '</Pages>\n'), 'pages without edits stay as they were');
-        const picH = 0.4 * (700 / 990) / 2;
-        assertItems((await readList(page, text))[0], [
-            ['thumb', {}, 'thumb/1.jpg'], ['normal', {}, 'page/1.jpg'], ['large', {}, 'page/1.jpg'],
-            ['Note', { kind: 'kept' }, 'keep & me'],
-            ['Link', { type: 'rect', action: 'web', x: 0.1, y: 0.8, width: 0.3, height: 0.05, href: 'https://example.com/a?b=1&c=2' }],
-            ['Link', { type: 'rect', action: 'web', x: 0.2 + 10 / box.width, y: 0.3 + 2 / box.height, width: 0.3, height: 0.1,
-                       href: 'http://example.org/zarvex' }],
-            ['Image', { type: 'rect', x: 0.3, y: (1 - picH) / 2, width: 0.4, height: picH, src: 'editor/pic.png' }],
-            ['Image', { type: 'rect', x: 0.3, y: 0.35, width: 0.4, height: 0.3, src: 'editor/S/a.png' }],
-            ['Image', { type: 'rect', x: 0.33, y: 0.38, width: 0.4, height: 0.3, src: 'editor/S/b.png' }],
-        ], tol);
-        assert.deepEqual((await calls()).find((c) => c[0] === 'OnSelectImageFiles'), ['OnSelectImageFiles', 'YES']);
+    const text = await config();
+    assert.ok(text.startsWith(ROOT + '\n  <Page type="Image">\n'), text.slice(0, 200));
+    assert.ok(text.includes(`\n    ${WEB_LINK}\n`), 'links are written with their attributes in order');
+    assert.ok(text.endsWith(PAGE2 + PAGE3 + '</Pages>\n'), 'pages without edits stay as they were');
+    const picH = 0.4 * (700 / 990) / 2;
+    const expected = [
+        ['thumb', {}, 'thumb/1.jpg'], ['normal', {}, 'page/1.jpg'], ['large', {}, 'page/1.jpg'],
+        ['Note', { kind: 'kept' }, 'keep & me'],
+        ['Link', { type: 'rect', action: 'web', x: 0.1, y: 0.8, width: 0.3, height: 0.05, href: 'https://example.com/a?b=1&c=2' }, ''],
+        ['Link', { type: 'rect', action: 'web', x: 0.2 + 10 / box.width, y: 0.3 + 2 / box.height, width: 0.3, height: 0.1,
+                   href: 'http://example.org/zarvex' }, ''],
+        ['Image', { type: 'rect', x: 0.3, y: (1 - picH) / 2, width: 0.4, height: picH, src: 'editor/pic.png' }, ''],
+        ['Image', { type: 'rect', x: 0.3, y: 0.35, width: 0.4, height: 0.3, src: 'editor/S/a.png' }, ''],
+        ['Image', { type: 'rect', x: 0.33, y: 0.38, width: 0.4, height: 0.3, src: 'editor/S/b.png' }, ''],
+    ];
+    assert.equal(JSON.stringify(await itemsOf(page, text, expected, tol)), JSON.stringify(expected), 'page 1, attributes in order');
+    assert.deepEqual((await calls()).find((c) => c[0] === 'OnSelectImageFiles'), ['OnSelectImageFiles', 'YES']);
 
-        // Save; then an unsaved edit makes Exit ask first. Leaving removes the files picked in
-        // this session that the saved list does not name (the movie), and only those.
-        await button('Save').click();
-        assert.equal(await page.evaluate(() => window.saved), text);
-        await page.locator('.pe-image[data-src="editor/pic.png"]').focus(); // under the others: reached by the keyboard
-        await page.keyboard.press('Delete');
-        assert.equal(await page.locator('.pe-image').count(), 2);
-        await button('Exit').click();
-        await page.waitForSelector('dialog.pe-dialog[open]');
-        await page.screenshot(shot('editor-exit-question'));
-        await page.getByRole('button', { name: 'Keep editing' }).click();
-        assert.ok(!(await calls()).some((c) => c[0] === 'Exit'), 'keeping on does not leave');
-        await button('Exit').click();
-        await page.getByRole('button', { name: 'Leave without saving' }).click();
-        await page.waitForFunction(() => window.calls.some((c) => c[0] === 'Exit'));
-        assert.deepEqual((await calls()).filter((c) => /Delete|Exit|Save/.test(c[0])),
-                         [['OnSave'], ['OnDeleteFile', 'editor/clip.mp4'], ['Exit']]);
+    // Save; then an unsaved edit makes Exit ask first. Leaving removes the files picked in
+    // this session that the saved list does not name (the movie), and only those.
+    await button('Save').click();
+    assert.equal(await page.evaluate(() => window.saved), text);
+    await page.locator('.pe-image[data-src="editor/pic.png"]').focus(); // under the others: reached by the keyboard
+    await page.keyboard.press('Delete');
+    assert.equal(await page.locator('.pe-image').count(), 2);
+    await button('Exit').click();
+    await page.waitForSelector('dialog.pe-dialog[open]');
+    await page.getByRole('button', { name: 'Keep editing' }).click();
+    assert.ok(!(await calls()).some((c) => c[0] === 'Exit'), 'keeping on does not leave');
+    await button('Exit').click();
+    await page.getByRole('button', { name: 'Leave without saving' }).click();
+    await page.waitForFunction(() => window.calls.some((c) => c[0] === 'Exit'));
+    assert.deepEqual((await calls()).filter((c) => /Delete|Exit|Save/.test(c[0])),
+                     [['OnSave'], ['OnDeleteFile', 'editor/clip.mp4'], ['Exit']]);
 
-        // A smaller window still shows the whole page beside the tools.
-        await page.setViewportSize({ width: 1000, height: 600 });
-        await page.waitForFunction(() => {
-            const r = document.querySelector('.pe-page').getBoundingClientRect();
-            return r.width > 150 && r.bottom <= innerHeight && r.right <= innerWidth;
-        });
-        await page.screenshot(shot('editor-small'));
-        assert.deepEqual(errors, []);
-        assert.deepEqual(outside, []);
-    } finally {
-        await context.close();
-    }
+    // A smaller window still shows the whole page beside the tools.
+    await page.setViewportSize({ width: 1000, height: 600 });
+    await page.waitForFunction(() => {
+        const r = document.querySelector('.pe-page').getBoundingClientRect();
+        return r.width > 150 && r.bottom <= innerHeight && r.right <= innerWidth;
+    });
+    assert.deepEqual(errors, []);
+    assert.deepEqual(outside, []);
 });

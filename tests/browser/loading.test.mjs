@@ -2,35 +2,18 @@
 // each side after them, nothing further away, loads cancelled when the reader jumps; the
 // thumbnail strip loading its thumbnail files as they scroll into view; turns that never show
 // an unloaded page; and a short message where a page or thumbnail file is missing or broken.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
-import { serve } from './support/server.mjs';
-import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
+import { bookSuite } from './support/setup.mjs';
 import { goTo, openBook, spread } from './support/viewer.mjs';
 
-const out = workFolder('loading');
-const www = path.join(out, 'www');
-const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
-
-const leaveHome = privateHome();
-
 const PAGES = 30;
-
-let browser, server;
-before(async () => {
-    if (toolsMissing) return;
-    fs.rmSync(out, { recursive: true, force: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    const pdf = path.join(out, 'plain.pdf');
-    run(makeFixture, ['plain', String(PAGES), pdf]);
-    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'image'), '--format', 'image']);
-    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'flash'), '--format', 'flash']);
+const { it, url, shot, www } = bookSuite('loading', { image: [`plain ${PAGES}`, '--format', 'image'], flash: [`plain ${PAGES}`, '--format', 'flash'] },
+                                         { setUp });
+async function setUp() {
     // The same Flash book listing its Flash pages as thumbnails too.
     fs.cpSync(path.join(www, 'flash'), path.join(www, 'flash-thumbs'), { recursive: true });
     await editConfig(path.join(www, 'flash-thumbs'), (xml) =>
@@ -42,24 +25,6 @@ before(async () => {
         fs.rmSync(path.join(files, dir, '2.jpg'));
         fs.writeFileSync(path.join(files, dir, '3.jpg'), 'not a picture');
     }
-    browser = await launchBrowser();
-    server = await serve(www);
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-function it(name, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext();
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
 }
 
 const pageNumber = (url, dir) => { const m = new RegExp(`/files/${dir}/(\\d+)\\.\\w+$`).exec(url); return m ? +m[1] : 0; };
@@ -88,7 +53,7 @@ it('pages on screen load first, the spreads on each side after them, and a jump 
         assert.ok(ok(), `${what}: requested ${requested.join(',')}, cancelled ${sorted(cancelled).join(',')}`);
     };
 
-    const page = await openBook(context, server.url + 'image/index.html#p=10');
+    const page = await openBook(context, url('image/index.html#p=10'));
     await until('the pages on screen are requested', () => held.length === 2);
     assert.deepEqual(sorted(requested), [10, 11], 'only the spread on screen loads before it is shown');
     release();
@@ -109,9 +74,9 @@ it('pages on screen load first, the spreads on each side after them, and a jump 
 
 it('the thumbnail strip loads the thumbnail files of the thumbnails in view, for Flash books also from disk', async (context) => {
     const cases = [
-        ['image book', server.url + 'image/index.html'],
+        ['image book', url('image/index.html')],
         ['Flash book from disk', pathToFileURL(path.join(www, 'flash', 'index.html')).href],
-        ['Flash book whose thumbnails are its Flash pages', server.url + 'flash-thumbs/index.html'],
+        ['Flash book whose thumbnails are its Flash pages', url('flash-thumbs/index.html')],
     ];
     for (const [name, url] of cases) {
         const thumbFiles = new Set();
@@ -150,7 +115,7 @@ it('the thumbnail strip loads the thumbnail files of the thumbnails in view, for
 });
 
 it('a turn shows decoded pictures on every frame, and missing or broken page files say so on the page and thumbnail', async (context) => {
-    const page = await openBook(context, server.url + 'image/index.html#p=10');
+    const page = await openBook(context, url('image/index.html#p=10'));
     await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pending === '0', null, { timeout: 15000 });
     // Every frame from the click to the end of the turn, every page on the stage shows its picture.
     await page.evaluate(() => {
@@ -176,7 +141,7 @@ it('a turn shows decoded pictures on every frame, and missing or broken page fil
     const blank = frames.filter((f) => f.length);
     assert.deepEqual(blank, [], `frames with an unloaded page: ${blank.length} of ${frames.length}`);
 
-    const broken = await openBook(context, server.url + 'broken/index.html#p=2');
+    const broken = await openBook(context, url('broken/index.html#p=2'));
     await broken.click('[data-button=Thumbnail]');
     await broken.waitForFunction(() => document.querySelectorAll('.zv-missing').length === 4, null, { timeout: 15000 })
         .catch(() => {});

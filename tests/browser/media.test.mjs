@@ -1,23 +1,12 @@
 // Browser tests of the media that the page editor places on pages (pictures, Flash pictures,
 // movies, page music), in a book that zarvex-cli publishes from a generated PDF and the test
 // then edits: its media files are made here, in the browser and by hand.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { editConfig } from './support/envelope.mjs';
-import { serve } from './support/server.mjs';
-import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
+import { editConfig, swfWithJpeg } from './support/envelope.mjs';
+import { bookSuite, workFolder } from './support/setup.mjs';
 import { openBook, turn, waitPages } from './support/viewer.mjs';
-
-const it = (name, fn) => test(name, { skip: toolsMissing }, fn);
-const out = workFolder('media');
-const book = path.join(out, 'www', 'book');
-const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
-
-const leaveHome = privateHome();
 
 // Rectangles as fractions of the page.
 const PICTURE = { x: 0.55, y: 0.06, width: 0.35, height: 0.18 };
@@ -35,26 +24,12 @@ const REFUSED = ['../../x.png', 'editor/../../x.png', '%2e%2e/x.png', 'javascrip
 const mp3 = (seconds) => Buffer.concat(Array.from({ length: Math.ceil(seconds / 0.036) },
     () => Buffer.concat([Buffer.from([0xff, 0xfb, 0x18, 0xc0]), Buffer.alloc(140)])));
 
-// A SWF 8 movie whose only picture is the JPEG (DefineBitsJPEG2).
-function swfWithJpeg(jpeg) {
-    const tag = Buffer.alloc(8);
-    tag.writeUInt16LE((21 << 6) | 0x3f, 0);
-    tag.writeUInt32LE(jpeg.length + 2, 2);
-    tag.writeUInt16LE(1, 6);
-    const body = Buffer.concat([Buffer.from([0, 0, 24, 1, 0]), tag, jpeg, Buffer.alloc(2)]);
-    const head = Buffer.from('FWS\x08\0\0\0\0', 'latin1');
-    head.writeUInt32LE(8 + body.length, 4);
-    return Buffer.concat([head, body]);
-}
-
 // A green PNG, a red JPEG and a two-second WebM movie, drawn and recorded by the browser.
 async function makeMedia(page) {
     const made = await page.evaluate(async () => {
         const canvas = (colour) => {
             const c = Object.assign(document.createElement('canvas'), { width: 80, height: 40 });
-            const g = c.getContext('2d');
-            g.fillStyle = colour;
-            g.fillRect(0, 0, 80, 40);
+            Object.assign(c.getContext('2d'), { fillStyle: colour }).fillRect(0, 0, 80, 40);
             return c;
         };
         const c = canvas('#0000ff'), g = c.getContext('2d');
@@ -64,42 +39,45 @@ async function makeMedia(page) {
         const stopped = new Promise((resolve) => { recorder.onstop = resolve; });
         recorder.start();
         for (let f = 0; f < 40; f++) {
-            g.fillStyle = `hsl(${f * 9}, 80%, 50%)`;
-            g.fillRect(0, 0, 80, 40);
+            Object.assign(g, { fillStyle: `hsl(${f * 9}, 80%, 50%)` }).fillRect(0, 0, 80, 40);
             await new Promise((resolve) => setTimeout(resolve, 50));
         }
         recorder.stop();
         await stopped;
-        const b64 = async (blob) => {
-            const bytes = new Uint8Array(await blob.arrayBuffer());
-            let s = '';
-            for (const b of bytes) s += String.fromCharCode(b);
-            return btoa(s);
-        };
         return {
             png: canvas('#00ff00').toDataURL('image/png').split(',')[1],
             jpeg: canvas('#ff0000').toDataURL('image/jpeg', 0.95).split(',')[1],
-            webm: await b64(new Blob(chunks)),
+            webm: await new Promise((resolve) => Object.assign(new FileReader(), { onload: (e) => resolve(e.target.result.split(',')[1]) })
+                .readAsDataURL(new Blob(chunks))),
         };
     });
     return Object.fromEntries(Object.entries(made).map(([k, v]) => [k, Buffer.from(v, 'base64')]));
 }
 
-let browser, server, links;
-before(async () => {
-    if (toolsMissing) return;
-    fs.rmSync(out, { recursive: true, force: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    const pdf = path.join(out, 'standard.pdf'), music = path.join(out, 'music.mp3');
-    fs.writeFileSync(music, mp3(30));
-    run(makeFixture, ['standard', pdf]);
-    run(cli, ['publish', '--quiet', pdf, '--out', book, '--format', 'image', '--links', '--mobile', 'flip',
-        '--set', `SoundFile=${music}`, '--set', 'LoopSound=Yes']);
+// Headless Chromium lets pages play sound at any time (and Playwright's scripts count as the
+// reader's gestures); a desktop browser waits for the reader's first press or key, and so do the
+// pages here.
+const suite = bookSuite('media', { book: ['standard', '--format', 'image', '--links', '--mobile', 'flip',
+    '--set', `SoundFile=${workFolder('media')}/music.mp3`, '--set', 'LoopSound=Yes'] },
+{ browserArgs: ['--mute-audio'], files: { 'music.mp3': mp3(30) }, setUp });
+const { url, shot } = suite, book = path.join(suite.www, 'book');
+const it = (name, options, fn) => suite.it(name, options, async (context) => {
+    await context.addInitScript(() => {
+        let acted = false;
+        for (const type of ['pointerdown', 'keydown']) addEventListener(type, (e) => { acted ||= e.isTrusted; }, true);
+        const play = HTMLMediaElement.prototype.play;
+        HTMLMediaElement.prototype.play = function () {
+            if (acted) return play.call(this);
+            return Promise.reject(new DOMException('sound waits for a gesture', 'NotAllowedError'));
+        };
+    });
+    await fn(context);
+});
 
-    browser = await launchBrowser(['--mute-audio']);
-    server = await serve(path.join(out, 'www'));
-    const maker = await browser.newPage();
-    await maker.goto(server.url);
+let links;
+async function setUp() {
+    const maker = await suite.browser.newPage();
+    await maker.goto(url(''));
     const media = await makeMedia(maker);
     await maker.close();
     const editor = path.join(book, 'files', 'editor');
@@ -114,7 +92,6 @@ before(async () => {
         // The Flash picture lies under page 1's link to page 3, which must stay clickable.
         const link = /<Item name="Link"[^>]*action="page" x="([\d.]+)" y="([\d.]+)" width="([\d.]+)" height="([\d.]+)" href="3"/
             .exec(pages[0]);
-        assert.ok(link, 'page 1 links to page 3');
         links = { x: +link[1], y: +link[2], width: +link[3], height: +link[4] };
         pages[0] += [item('Image', 'editor/pic.png', PICTURE), item('Flash', 'editor/page.swf', links),
             item('Image', 'editor/missing.png', MOVIE), item('Image', 'editor/pic.png', { x: 0.9, y: 0.5, width: 0.3, height: 0.1 }),
@@ -124,38 +101,12 @@ before(async () => {
         pages[4] += item('Music', 'editor/missing.mp3', MUSIC);
         return pages.join('</Page>');
     });
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-// Headless Chromium lets pages play sound at any time (and Playwright's scripts count as the
-// reader's gestures); a desktop browser waits for the reader's first press or key, and so do the
-// pages here.
-async function inContext(options, fn) {
-    const context = await browser.newContext(options);
-    await context.addInitScript(() => {
-        let acted = false;
-        for (const type of ['pointerdown', 'keydown']) addEventListener(type, (e) => { acted ||= e.isTrusted; }, true);
-        const play = HTMLMediaElement.prototype.play;
-        HTMLMediaElement.prototype.play = function () {
-            if (acted) return play.call(this);
-            return Promise.reject(new DOMException('sound waits for a gesture', 'NotAllowedError'));
-        };
-    });
-    try {
-        await fn(context);
-    } finally {
-        await context.close();
-    }
 }
 
 /* The colours on screen at the corners of rectangle r (fractions of page n), 4 pixels inside
  * and 4 pixels outside, from a screenshot kept as name. */
 async function cornerColours(page, n, r, name) {
-    const png = await page.screenshot({ path: shot(name) });
+    const png = await page.screenshot(shot(name));
     return page.evaluate(async ({ b64, n, r }) => {
         const box = document.querySelector(`.zv-slot .zv-page[data-page="${n}"]`).getBoundingClientRect();
         const img = new Image();
@@ -181,87 +132,83 @@ const waitSound = (page, selector, state) => page.waitForFunction(({ selector, s
 }, { selector, state });
 const PAGE_MUSIC = 'audio.zv-page-music[data-media-key="4:0"]', MUSIC_BG = 'audio.zv-music';
 
-it('pictures lie in their rectangles under working links; a movie plays in place and music with its page', async () => {
-    await inContext({ viewport: { width: 1280, height: 900 } }, async (context) => {
-        const requests = [];
-        context.on('request', (r) => requests.push(r.url()));
-        const page = await openBook(context, server.url + 'book/index.html');
-        const round = (r) => Object.fromEntries(Object.entries(r).map(([k, v]) => [k, typeof v === 'number' ? +v.toFixed(6) : v]));
-        const media = await page.evaluate(() => ZarvexDecode.loadBook('files/').then((b) => b.pages.map((p) => p.media)));
-        assert.deepEqual(media.map((list) => list.map(round)), [
-            [{ kind: 'image', ...PICTURE, src: 'editor/pic.png' }, { kind: 'flash', ...links, src: 'editor/page.swf' },
-             { kind: 'image', ...MOVIE, src: 'editor/missing.png' }, { kind: 'image', x: 0.9, y: 0.5, width: 0.1, height: 0.1, src: 'editor/pic.png' }],
-            [{ kind: 'movie', ...MOVIE, src: 'editor/clip.webm' }], [],
-            [{ kind: 'music', ...MUSIC, src: 'editor/tune.mp3' }], [{ kind: 'music', ...MUSIC, src: 'editor/missing.mp3' }]]);
+it('pictures lie in their rectangles under working links; a movie plays in place and music with its page, from the first gesture',
+   { viewport: { width: 1280, height: 900 } }, async (context) => {
+    const requests = [];
+    context.on('request', (r) => requests.push(r.url()));
+    const page = await openBook(context, url('book/index.html'));
+    const round = (r) => Object.fromEntries(Object.entries(r).map(([k, v]) => [k, typeof v === 'number' ? +v.toFixed(6) : v]));
+    const media = await page.evaluate(() => ZarvexDecode.loadBook('files/').then((b) => b.pages.map((p) => p.media)));
+    assert.deepEqual(media.map((list) => list.map(round)), [
+        [{ kind: 'image', ...PICTURE, src: 'editor/pic.png' }, { kind: 'flash', ...links, src: 'editor/page.swf' },
+         { kind: 'image', ...MOVIE, src: 'editor/missing.png' }, { kind: 'image', x: 0.9, y: 0.5, width: 0.1, height: 0.1, src: 'editor/pic.png' }],
+        [{ kind: 'movie', ...MOVIE, src: 'editor/clip.webm' }], [],
+        [{ kind: 'music', ...MUSIC, src: 'editor/tune.mp3' }], [{ kind: 'music', ...MUSIC, src: 'editor/missing.mp3' }]]);
 
-        // The missing picture leaves nothing behind; the others are drawn where they belong.
-        await page.waitForFunction(() => document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item').length === 3 &&
-            document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item.zv-loaded').length === 3);
-        assert.deepEqual(await cornerColours(page, 1, PICTURE, 'media-pictures'),
-                         { inside: Array(4).fill('green'), outside: Array(4).fill('other') });
-        assert.deepEqual((await cornerColours(page, 1, links, 'media-pictures')).inside, Array(4).fill('red'));
-        assert.deepEqual(requests.filter((u) => /x\.png|passwd|:9\//.test(u)), [], 'refused files are never read');
-        assert.equal(await sound(page, MUSIC_BG), 'paused', 'no sound before the reader acts');
+    // The missing picture leaves nothing behind; the others are drawn where they belong.
+    await page.waitForFunction(() => document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item').length === 3 &&
+        document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item.zv-loaded').length === 3);
+    assert.deepEqual(await cornerColours(page, 1, PICTURE, 'media-pictures'),
+                     { inside: Array(4).fill('green'), outside: Array(4).fill('other') });
+    assert.deepEqual((await cornerColours(page, 1, links, 'media-pictures')).inside, Array(4).fill('red'));
+    assert.deepEqual(requests.filter((u) => /x\.png|passwd|:9\//.test(u)), [], 'refused files are never read');
+    assert.equal(await sound(page, MUSIC_BG), 'paused', 'no sound before the reader acts');
 
-        await page.click('.zv-page[data-page="1"] a[data-link-page="3"]');
-        await waitPages(page, '2,3');
-        await waitSound(page, MUSIC_BG, 'playing');
+    await page.click('.zv-page[data-page="1"] a[data-link-page="3"]');
+    await waitPages(page, '2,3');
+    await waitSound(page, MUSIC_BG, 'playing');
 
-        const play = page.locator('.zv-page[data-page="2"] button[aria-label="Play the movie"]');
-        const frame = await page.locator('.zv-page[data-page="2"]').boundingBox();
-        const at = await page.locator('.zv-page[data-page="2"] .zv-media-movie').boundingBox();
-        for (const [k, size] of [['x', 'width'], ['y', 'height']]) {
-            assert.ok(Math.abs(at[k] - frame[k] - MOVIE[k] * frame[size]) < 1.5 && Math.abs(at[size] - MOVIE[size] * frame[size]) < 1.5,
-                      `the movie lies at its rectangle: ${JSON.stringify(at)} in ${JSON.stringify(frame)}`);
-        }
-        await page.screenshot({ path: shot('media-play-button') });
-        await play.click();
-        await page.waitForFunction(() => {
-            const v = document.querySelector('.zv-page[data-page="2"] .zv-media-movie video');
-            window.movie = v;
-            return v && v.controls && !v.paused && v.currentTime > 0.2 && /\/book\/files\/editor\/clip\.webm$/.test(v.src);
-        });
-        await page.screenshot({ path: shot('media-movie') });
-
-        assert.deepEqual(await turn(page, 'Next'), [4, 5]);
-        assert.equal(await page.evaluate(() => window.movie.paused), true, 'turning away stops the movie');
-        assert.equal(await page.locator('video').count(), 0);
-        await waitSound(page, PAGE_MUSIC, 'playing');
-        assert.match(await page.$eval(PAGE_MUSIC, (a) => a.src), /\/book\/files\/editor\/tune\.mp3$/);
-        assert.equal(await sound(page, MUSIC_BG), 'paused', 'the book music waits for the page music');
-        await page.waitForSelector('.zv-page[data-page="5"] .zv-media-item', { state: 'detached' });
-
-        const toggle = page.locator('.zv-page[data-page="4"] .zv-media-music button[aria-label="Page music"]');
-        assert.equal(await toggle.getAttribute('aria-pressed'), 'true');
-        await page.screenshot({ path: shot('media-music') });
-        for (const [pressed, pageMusic, bookMusic] of [['false', 'paused', 'playing'], ['true', 'playing', 'paused']]) {
-            await toggle.click();
-            assert.equal(await toggle.getAttribute('aria-pressed'), pressed);
-            await waitSound(page, PAGE_MUSIC, pageMusic);
-            await waitSound(page, MUSIC_BG, bookMusic);
-        }
-
-        assert.deepEqual(await turn(page, 'Prev'), [2, 3]);
-        assert.equal(await sound(page, PAGE_MUSIC), 'paused', 'turning away stops the page music');
-        await waitSound(page, MUSIC_BG, 'playing');
-        assert.equal(await play.count(), 1, 'the movie waits behind its play button again');
+    const play = page.locator('.zv-page[data-page="2"] button[aria-label="Play the movie"]');
+    const frame = await page.locator('.zv-page[data-page="2"]').boundingBox();
+    const at = await page.locator('.zv-page[data-page="2"] .zv-media-movie').boundingBox();
+    for (const [k, size] of [['x', 'width'], ['y', 'height']]) {
+        assert.ok(Math.abs(at[k] - frame[k] - MOVIE[k] * frame[size]) < 1.5 && Math.abs(at[size] - MOVIE[size] * frame[size]) < 1.5,
+                  `the movie lies at its rectangle: ${JSON.stringify(at)} in ${JSON.stringify(frame)}`);
+    }
+    await play.click();
+    await page.waitForFunction(() => {
+        const v = document.querySelector('.zv-page[data-page="2"] .zv-media-movie video');
+        window.movie = v;
+        return v && v.controls && !v.paused && v.currentTime > 0.2 && /\/book\/files\/editor\/clip\.webm$/.test(v.src);
     });
+    await page.screenshot(shot('media-movie'));
+
+    assert.deepEqual(await turn(page, 'Next'), [4, 5]);
+    assert.equal(await page.evaluate(() => window.movie.paused), true, 'turning away stops the movie');
+    assert.equal(await page.locator('video').count(), 0);
+    await waitSound(page, PAGE_MUSIC, 'playing');
+    assert.match(await page.$eval(PAGE_MUSIC, (a) => a.src), /\/book\/files\/editor\/tune\.mp3$/);
+    assert.equal(await sound(page, MUSIC_BG), 'paused', 'the book music waits for the page music');
+    await page.waitForSelector('.zv-page[data-page="5"] .zv-media-item', { state: 'detached' });
+
+    const toggle = page.locator('.zv-page[data-page="4"] .zv-media-music button[aria-label="Page music"]');
+    assert.equal(await toggle.getAttribute('aria-pressed'), 'true');
+    for (const [pressed, pageMusic, bookMusic] of [['false', 'paused', 'playing'], ['true', 'playing', 'paused']]) {
+        await toggle.click();
+        assert.equal(await toggle.getAttribute('aria-pressed'), pressed);
+        await waitSound(page, PAGE_MUSIC, pageMusic);
+        await waitSound(page, MUSIC_BG, bookMusic);
+    }
+
+    assert.deepEqual(await turn(page, 'Prev'), [2, 3]);
+    assert.equal(await sound(page, PAGE_MUSIC), 'paused', 'turning away stops the page music');
+    await waitSound(page, MUSIC_BG, 'playing');
+    assert.equal(await play.count(), 1, 'the movie waits behind its play button again');
+
+    // Opened at the page with music, it starts with the first gesture.
+    await page.close();
+    const direct = await openBook(context, url('book/index.html#p=4'));
+    await direct.waitForSelector(PAGE_MUSIC, { state: 'attached' });
+    assert.equal(await sound(direct, PAGE_MUSIC), 'paused', 'the browser holds sound back until the reader acts');
+    await direct.click('.zv-title');
+    await waitSound(direct, PAGE_MUSIC, 'playing');
+    assert.equal(await sound(direct, MUSIC_BG), 'paused');
 });
 
-it('page music opened directly starts with the first gesture; the mobile Flip player shows the pictures', async () => {
-    await inContext({ viewport: { width: 1280, height: 900 } }, async (context) => {
-        const page = await openBook(context, server.url + 'book/index.html#p=4');
-        await page.waitForSelector(PAGE_MUSIC, { state: 'attached' });
-        assert.equal(await sound(page, PAGE_MUSIC), 'paused', 'the browser holds sound back until the reader acts');
-        await page.click('.zv-title');
-        await waitSound(page, PAGE_MUSIC, 'playing');
-        assert.equal(await sound(page, MUSIC_BG), 'paused');
-    });
-    await inContext({ viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
-        const flip = await openBook(context, server.url + 'book/mobile/index.html');
-        await flip.waitForFunction(() => document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item.zv-loaded').length === 3);
-        assert.match(await flip.$eval('.zv-page[data-page="1"] .zv-media-image img', (img) => img.src), /\/book\/files\/editor\/pic\.png$/);
-        assert.deepEqual(await cornerColours(flip, 1, PICTURE, 'media-mobile-flip'),
-                         { inside: Array(4).fill('green'), outside: Array(4).fill('other') });
-    });
+it('the mobile Flip player shows the pictures', { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
+    const flip = await openBook(context, url('book/mobile/index.html'));
+    await flip.waitForFunction(() => document.querySelectorAll('.zv-page[data-page="1"] .zv-media-item.zv-loaded').length === 3);
+    assert.match(await flip.$eval('.zv-page[data-page="1"] .zv-media-image img', (img) => img.src), /\/book\/files\/editor\/pic\.png$/);
+    assert.deepEqual(await cornerColours(flip, 1, PICTURE, 'media-mobile-flip'),
+                     { inside: Array(4).fill('green'), outside: Array(4).fill('other') });
 });

@@ -1,65 +1,23 @@
 // Browser tests of the controls readers reach for in the book viewer and the Slide player: the
 // page counter in both reading directions, zoom on the cover, printing chosen pages, and the
 // Slide player's pinch, pan, double tap and link areas, driven by touches sent through CDP.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
-import path from 'node:path';
-import { serve } from './support/server.mjs';
-import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
-import { goTo, openBook, spread } from './support/viewer.mjs';
-
-const out = workFolder('players');
-const www = path.join(out, 'www');
-const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
-
-const leaveHome = privateHome();
+import { bookSuite } from './support/setup.mjs';
+import { assertLinkOnDrawing, goTo, openBook, spread } from './support/viewer.mjs';
 
 // "links": 8 pages, pages 1 to 7 drawing their link to page 8 as a magenta rectangle.
 // "rtl": the 5 standard pages, read right to left.
-const BOOKS = {
+const { it, url, shot } = bookSuite('players', {
     links: ['links', '--format', 'image', '--links', '--mobile', 'slide'],
     rtl: ['standard', '--format', 'image', '--set', 'direction=Left'],
-};
-let browser, server;
-before(async () => {
-    if (toolsMissing) return;
-    fs.rmSync(out, { recursive: true, force: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    for (const [name, [fixture, ...args]] of Object.entries(BOOKS)) {
-        const pdf = path.join(out, `${fixture}.pdf`);
-        run(makeFixture, [fixture, pdf]);
-        run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, name), ...args]);
-    }
-    browser = await launchBrowser();
-    server = await serve(www);
 });
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-function it(name, options, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext(options);
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
-}
-const url = (book, file = 'index.html') => `${server.url}${book}/${file}`;
 const centre = (r) => ({ x: r.x + r.width / 2, y: r.y + r.height / 2 });
 const rect = (page, selector) => page.locator(selector).first().evaluate((e) => e.getBoundingClientRect().toJSON());
 
 it('the cover zooms around itself and the page counter reads "2-3 / n" in both directions',
    { viewport: { width: 1280, height: 800 } }, async (context) => {
     for (const { book, cover, pages } of [{ book: 'links', cover: 'left', pages: 8 }, { book: 'rtl', cover: 'right', pages: 5 }]) {
-        const page = await openBook(context, url(book));
+        const page = await openBook(context, url(`${book}/index.html`));
         assert.deepEqual(await spread(page), [1], book);
         // The cover sits alone on its side of the spread; zoomed in, it fills the middle.
         const stage = await rect(page, '.zv-stage');
@@ -70,7 +28,6 @@ it('the cover zooms around itself and the page counter reads "2-3 / n" in both d
         assert.ok(zoomed.width > 1.5 * before.width, `${book}: zoomed in`);
         assert.ok(Math.abs(centre(zoomed).x - centre(stage).x) < 2,
                   `${book}: the cover is centred (page at ${centre(zoomed).x}, stage at ${centre(stage).x})`);
-        if (book === 'rtl') await page.screenshot(shot('zoomed-cover-rtl'));
         await page.keyboard.press('Escape');
 
         // The counter's characters in the order they stand on screen, left to right.
@@ -91,13 +48,12 @@ it('the cover zooms around itself and the page counter reads "2-3 / n" in both d
 });
 
 it('Print prints the pages on screen, the whole book or a range, one page per sheet', {}, async (context) => {
-    const page = await openBook(context, url('links'));
+    const page = await openBook(context, url('links/index.html'));
     await page.evaluate(() => { window.printed = 0; window.print = () => { window.printed++; }; });
     await goTo(page, 4);
-    const all = [1, 2, 3, 4, 5, 6, 7, 8];
     for (const { choice, range, pages } of [
         { choice: 'shown', pages: [4, 5] },
-        { choice: 'all', pages: all },
+        { choice: 'all', pages: [1, 2, 3, 4, 5, 6, 7, 8] },
         { choice: 'range', range: '3-7', pages: [3, 4, 5, 6, 7] },
         { choice: 'range', range: ' 8, 2 - 3', pages: [8, 2, 3] },
         { choice: 'range', range: '7-9', pages: null },
@@ -124,8 +80,8 @@ it('Print prints the pages on screen, the whole book or a range, one page per sh
                 .map((img) => [Number(img.dataset.page), getComputedStyle(img).breakAfter]),
             book: document.querySelector('.zv-stage').getBoundingClientRect().height,
         }));
-        assert.deepEqual(sheets.pages.map(([n]) => n), pages, `${what}: the pictures printed`);
-        assert.deepEqual(sheets.pages.map(([, b]) => b), pages.map((_, k) => (k < pages.length - 1 ? 'page' : 'auto')), what);
+        // The pictures printed, each breaking the sheet after it but the last.
+        assert.deepEqual(sheets.pages, pages.map((n, k) => [n, k < pages.length - 1 ? 'page' : 'auto']), what);
         assert.equal(sheets.book, 0, `${what}: the book on screen is not printed`);
         const pdf = (await page.pdf()).toString('latin1');
         assert.equal(pdf.match(/\/Type\s*\/Page\b(?!s)/g).length, pages.length, `${what}: one sheet per page`);
@@ -153,7 +109,7 @@ async function touchScreen(page) {
 it('the Slide player pinches to zoom, pans, zooms back on a double tap and follows its links',
    { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
     const page = await context.newPage();
-    await page.goto(url('links', 'mobile/index.html'));
+    await page.goto(url('links/mobile/index.html'));
     await page.waitForSelector('[data-zarvex-ready]');
     await page.waitForFunction(() => document.querySelector('.zs-slide img').naturalWidth > 0);
     const shown = () => page.getAttribute('#zarvex-slide', 'data-page');
@@ -177,29 +133,8 @@ it('the Slide player pinches to zoom, pans, zooms back on a double tap and follo
     assert.deepEqual(await picture(), whole, 'a double tap shows the whole page again');
 
     // The link area lies on the magenta rectangle that the page draws, and a tap follows it.
-    const drawn = await page.evaluate(() => {
-        const img = document.querySelector('.zs-slide img'), w = img.naturalWidth, h = img.naturalHeight;
-        const g = Object.assign(document.createElement('canvas'), { width: w, height: h }).getContext('2d');
-        g.drawImage(img, 0, 0);
-        const d = g.getImageData(0, 0, w, h).data;
-        let x0 = w, y0 = h, x1 = -1, y1 = -1;
-        for (let i = 0; i < d.length; i += 4) {
-            if (d[i] > 200 && d[i + 1] < 90 && d[i + 2] > 200) {
-                const x = (i / 4) % w, y = Math.floor(i / 4 / w);
-                x0 = Math.min(x0, x); x1 = Math.max(x1, x); y0 = Math.min(y0, y); y1 = Math.max(y1, y);
-            }
-        }
-        const r = img.getBoundingClientRect();
-        const area = { x: r.left + x0 / w * r.width, y: r.top + y0 / h * r.height,
-                       width: (x1 + 1 - x0) / w * r.width, height: (y1 + 1 - y0) / h * r.height };
-        const link = document.querySelector('.zs-slide .zs-link');
-        return { area, link: link && link.getBoundingClientRect().toJSON() };
-    });
-    assert.ok(drawn.link, 'page 1 has a link area');
-    for (const k of ['x', 'y', 'width', 'height']) {
-        assert.ok(Math.abs(drawn.link[k] - drawn.area[k]) < 3, `link ${k}: ${JSON.stringify(drawn)}`);
-    }
-    await touch.tap([centre(drawn.area).x, centre(drawn.area).y]);
+    const drawn = await assertLinkOnDrawing(page, '.zs-slide img', 'Slide player, page 1');
+    await touch.tap([drawn.x, drawn.y]);
     await page.waitForFunction(() => document.querySelector('#zarvex-slide').dataset.page === '8');
 
     await touch.move([[100, mid.y]], [[300, mid.y]]);

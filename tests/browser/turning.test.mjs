@@ -1,72 +1,24 @@
 // Browser tests of turning pages by hand: the reader takes a page by its corner or edge, also
 // where a link lies, and drags it, in books that zarvex-cli publishes from a generated PDF.
-// Environment as for viewer.test.mjs: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT, ZARVEX_CLI,
-// ZARVEX_MAKE_FIXTURE_PDF, CHROMIUM.
-import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
-import path from 'node:path';
-import { serve } from './support/server.mjs';
-import { cli, makeFixture, toolsMissing, workFolder, privateHome, run, launchBrowser } from './support/setup.mjs';
-import { openBook, spread } from './support/viewer.mjs';
-
-const out = workFolder('turning');
-const www = path.join(out, 'www');
-const shot = (name) => path.join(out, 'screenshots', `${name}.png`);
-
-const leaveHome = privateHome();
+import { bookSuite } from './support/setup.mjs';
+import { drag, openBook, spread } from './support/viewer.mjs';
 
 // "standard": pages 1 to 5; page 1 links to https://example.com/a, page 2 to page 1.
-let browser, server;
-before(async () => {
-    if (toolsMissing) return;
-    fs.rmSync(out, { recursive: true, force: true });
-    fs.mkdirSync(path.join(out, 'screenshots'), { recursive: true });
-    const pdf = path.join(out, 'standard.pdf');
-    run(makeFixture, ['standard', pdf]);
-    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'ltr'), '--format', 'image', '--links']);
-    run(cli, ['publish', '--quiet', pdf, '--out', path.join(www, 'rtl'), '--format', 'image', '--template', 'Panoramic',
-              '--set', 'direction=Left']);
-    browser = await launchBrowser();
-    server = await serve(www);
+const { it, url, shot } = bookSuite('turning', {
+    ltr: ['standard', '--format', 'image', '--links'],
+    rtl: ['standard', '--format', 'image', '--template', 'Panoramic', '--set', 'direction=Left'],
 });
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-function it(name, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
-}
-
-/* Presses at (x, y), moves to each point in steps, calls "midway" (if any) before the last
- * move, and lets go. */
-async function drag(page, [x, y], points, midway) {
-    await page.mouse.move(x, y);
-    await page.mouse.down();
-    for (const [i, [px, py]] of points.entries()) {
-        if (i === points.length - 1 && midway) await midway();
-        await page.mouse.move(px, py, { steps: 6 });
-    }
-    await page.mouse.up();
-}
+const wide = { viewport: { width: 1280, height: 800 } };
 
 const box = (page, selector) => page.locator(selector).first().boundingBox();
 
 it('a page dragged by its corner turns when let go past the middle and falls back short of it, mirrored in right-to-left books',
-   async (context) => {
+   wide, async (context) => {
     // book, the outer corner's side, the spread shown, the spread after a turn by hand
     const cases = [['ltr', 'right', [2, 3], [4, 5]], ['rtl', 'left', [2, 3], [4, 5]]];
     for (const [book, side, shown, next] of cases) {
-        const page = await openBook(context, `${server.url}${book}/index.html#p=2`);
+        const page = await openBook(context, url(`${book}/index.html#p=2`));
         const leaf = await box(page, `.zv-${side} .zv-page`), book_ = await box(page, '.zv-book');
         const spine = book_.x + book_.width / 2, inward = side === 'right' ? -1 : 1;
         const corner = [side === 'right' ? leaf.x + leaf.width - 4 : leaf.x + 4, leaf.y + leaf.height - 4];
@@ -77,16 +29,16 @@ it('a page dragged by its corner turns when let go past the middle and falls bac
 
         await drag(page, corner, [at(leaf.width * 0.5, 30), at(-leaf.width * 0.3, 40)], async () => {
             assert.equal(await page.locator('.zv-leaf').count(), 1, `${book}: the page curls while it is held`);
-            if (book === 'ltr') await page.screenshot({ path: shot('page-mid-curl') });
+            if (book === 'ltr') await page.screenshot(shot('page-mid-curl'));
         });
         assert.deepEqual(await spread(page), next, `${book}: a drag past the middle turns the page`);
         await page.close();
     }
 });
 
-it('a drag that starts on a link turns the page and follows no link; a plain click on a link follows it', async (context) => {
+it('a drag that starts on a link turns the page and follows no link; a plain click on a link follows it', wide, async (context) => {
     await context.route('https://example.com/**', (r) => r.fulfill({ body: 'example' }));
-    const page = await openBook(context, `${server.url}ltr/index.html`);
+    const page = await openBook(context, url('ltr/index.html'));
     const opened = [];
     context.on('page', (p) => opened.push(p));
     assert.deepEqual(await spread(page), [1]);

@@ -1,63 +1,15 @@
-// Browser tests of the readers' side: books that zarvex-cli publishes from generated PDFs, each
-// once per run when a test first needs it, read in one headless Chromium over http and from disk.
-// Environment: ZARVEX_RESOURCES, ZARVEX_BROWSER_OUT (work and artefact folder), ZARVEX_CLI and
-// ZARVEX_MAKE_FIXTURE_PDF (the built tools), CHROMIUM (default /usr/bin/chromium).
-import { test, before, after } from 'node:test';
+// Browser tests of the readers' side: books that zarvex-cli publishes from generated PDFs,
+// read in one headless Chromium over http and from disk.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
-import { serve } from './support/server.mjs';
-import { cli, launchBrowser, makeFixture, privateHome, resources, run, toolsMissing, workFolder } from './support/setup.mjs';
-import { assertPicture, drawnArea, goTo, linkAreas, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
+import { bookSuite, resources, workFolder } from './support/setup.mjs';
+import { assertLinkOnDrawing, assertPicture, drag, goTo, openBook, pageState, spread, turn, waitPages } from './support/viewer.mjs';
 
-const out = workFolder('');
-const www = path.join(out, 'www');
-const shot = (name) => ({ path: path.join(out, 'screenshots', `${name}.png`) });
 const templates = fs.readdirSync(path.join(resources, 'AppFiles', 'Templates'))
     .filter((t) => fs.existsSync(path.join(resources, 'AppFiles', 'Templates', t, 'flashTemplate.xml'))).sort();
-
-const leaveHome = privateHome();
-
-let browser, server;
-before(async () => {
-    for (const dir of [www, path.join(out, 'screenshots')]) {
-        fs.rmSync(dir, { recursive: true, force: true });
-        fs.mkdirSync(dir, { recursive: true });
-    }
-    fs.writeFileSync(path.join(out, 'music.mp3'), Buffer.alloc(64));
-    browser = await launchBrowser();
-    server = await serve(www);
-});
-after(async () => {
-    await browser?.close();
-    await server?.close();
-    leaveHome();
-});
-
-/* A test that gets a fresh browser context, made with the options browser.newContext takes. */
-function it(name, options, fn) {
-    test(name, { skip: toolsMissing }, async () => {
-        const context = await browser.newContext(options);
-        try {
-            await fn(context);
-        } finally {
-            await context.close();
-        }
-    });
-}
-
-function once(make) {
-    const made = new Map();
-    return (key) => (made.has(key) ? made.get(key) : made.set(key, make(key)).get(key));
-}
-
-const fixturePdf = once((kind) => {
-    const file = path.join(out, `${kind.replace(' ', '-')}.pdf`);
-    run(makeFixture, [...kind.split(' '), file]);
-    return file;
-});
 const set = (settings) => Object.entries(settings).flatMap(([k, v]) => ['--set', `${k}=${v}`]);
 const icon = path.join(resources, 'AppFiles', 'Templates', 'float', 'icon.png');
 
@@ -74,7 +26,7 @@ const BOOKS = {
     // Part of the document: the page files keep the document's page numbers.
     flash: ['standard', '--pages', '2-5', '--template', 'Classic', '--format', 'flash', '--links', '--mobile', 'flip',
         ...set({ Zoom: 'Hide', Title: 'Mobile book', GradientStartColor: '0x102030', LogoFile: icon,
-                 LogoLink: 'https://example.org/logo', SoundFile: path.join(out, 'music.mp3'), LoopSound: 'Yes', BgType: 'Image',
+                 LogoLink: 'https://example.org/logo', SoundFile: path.join(workFolder('viewer'), 'music.mp3'), LoopSound: 'Yes', BgType: 'Image',
                  ImagePath: icon, ImgPosition: 'Tile' })],
     demo: [null, '--template', 'Minimal'],
     app: [null, '--app', '--name', 'book'],
@@ -84,19 +36,14 @@ const BOOKS = {
     'placement-image': ['links', '--format', 'image', '--links'],
     'placement-flash': ['links', '--format', 'flash', '--links', '--mobile', 'flip'],
 };
-const published = once((name) => {
-    const [pdf, ...args] = BOOKS[name];
-    const dir = path.join(www, name);
-    run(cli, ['publish', '--quiet', ...(pdf ? [fixturePdf(pdf)] : []), '--out', dir, ...args]);
-    return dir;
-});
-const url = (name, file = 'index.html') => published(name) && server.url + `${name}/${file}`;
-const fileUrl = (name, file = 'index.html') => pathToFileURL(path.join(published(name), file)).href;
+const suite = bookSuite('viewer', BOOKS, { files: { 'music.mp3': Buffer.alloc(64) } }), { it, shot, www } = suite;
+const url = (name, file = 'index.html') => suite.url(`${name}/${file}`);
+const fileUrl = (name, file = 'index.html') => pathToFileURL(path.join(www, name, file)).href;
 
 it('an image book shows its spreads, turns pages, follows links and applies its settings', {}, async (context) => {
     const outside = [];
     context.on('request', (r) => {
-        if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(server.url)) outside.push(r.url());
+        if (!/^(blob:|data:)/.test(r.url()) && !r.url().startsWith(suite.url(''))) outside.push(r.url());
     });
     const page = await openBook(context, url('image'));
     assert.deepEqual(await spread(page), [1]);
@@ -129,7 +76,7 @@ it('an image book shows its spreads, turns pages, follows links and applies its 
 
 it('an edited book makes no links of script addresses and says when it has no pages or a damaged configuration', {}, async (context) => {
     const copy = (name) => {
-        fs.cpSync(published('image'), path.join(www, name), { recursive: true });
+        fs.cpSync(path.join(www, 'image'), path.join(www, name), { recursive: true });
         return path.join(www, name);
     };
     // Hostile addresses: the browser drops the tab and the line break before it reads the scheme.
@@ -139,11 +86,11 @@ it('an edited book makes no links of script addresses and says when it has no pa
     await editConfig(copy('empty'), (xml) => xml.replace(/<Page\b[\s\S]*<\/Page>/, ''));
     fs.writeFileSync(path.join(copy('broken'), 'files', 'config.xml'), '<data><![CDATA[bm90IGEgemlw]]></data>');
     fs.rmSync(path.join(www, 'broken', 'files', 'config.js'));
-    const page = await openBook(context, server.url + 'scripts/index.html#p=2');
+    const page = await openBook(context, url('scripts', 'index.html#p=2'));
     assert.deepEqual(await page.$$eval('.zv-page[data-page="2"] a.zv-link', (links) => links.map((a) => a.getAttribute('href'))),
                      ['https://example.com/b', '#p=1'], 'only the web and the page link');
     for (const [name, why] of [['empty', /no pages/], ['broken', /not a ZIP/]]) {
-        await page.goto(server.url + `${name}/index.html`);
+        await page.goto(url(name));
         await page.waitForSelector('[data-zarvex-error]');
         assert.match(await page.getAttribute('[data-zarvex-error]', 'data-zarvex-error'), why);
         assert.ok(await page.locator('.zv-error[role=alert]').isVisible());
@@ -151,10 +98,8 @@ it('an edited book makes no links of script addresses and says when it has no pa
 });
 
 it('a book of Flash pages shows the pictures inside its SWF pages, its links, logo, background picture and music', {}, async (context) => {
+    // Its pictures: see the template test, which opens this book at the same pages.
     const page = await openBook(context, url('flash', 'index.html#p=2'));
-    assert.deepEqual(await spread(page), [2, 3]);
-    await assertPicture(page, 2);
-    await assertPicture(page, 3);
     assert.equal(await page.locator('.zv-notice').isVisible(), false);
     assert.equal(await page.getAttribute('a.zv-logo', 'href'), 'https://example.org/logo');
     await page.waitForFunction(() => document.querySelector('.zv-logo img').naturalWidth > 0);
@@ -256,12 +201,7 @@ it('a narrow screen shows one page at a time, turned by buttons, swipes and the 
     const page = await openBook(context, url('image'));
     assert.deepEqual(await spread(page), [1]);
     assert.deepEqual(await turn(page, 'Next'), [2]);
-    await assertPicture(page, 2);
-    await page.mouse.move(300, 400); // a swipe to the left turns forward
-    await page.mouse.down();
-    await page.mouse.move(200, 405, { steps: 4 });
-    await page.mouse.move(80, 410, { steps: 4 });
-    await page.mouse.up();
+    await drag(page, [300, 400], [[200, 405], [80, 410]]); // a swipe to the left turns forward
     await waitPages(page, '3');
     await page.mouse.wheel(0, -120);
     await waitPages(page, '2');
@@ -278,11 +218,7 @@ it('auto flip turns the pages by itself at the set interval until the reader tur
 it('the mobile Flip and Slide players show the mobile pages and turn them',
    { viewport: { width: 390, height: 760 }, hasTouch: true, isMobile: true }, async (context) => {
     const flip = await openBook(context, url('flash', 'mobile/index.html'));
-    assert.deepEqual(await spread(flip), [1]);
     assert.match(await flip.getAttribute('.zv-page[data-page="1"] img', 'src'), /files\/mobile\/2\.jpg$/);
-    await assertPicture(flip, 1);
-    assert.deepEqual(await turn(flip, 'Next'), [2]);
-    await assertPicture(flip, 2);
     assert.equal(await flip.locator('[data-button=Zoom]').count(), 0);
     assert.equal(await flip.title(), 'Mobile book');
     assert.match((await pageState(flip)).background, /rgb\(16, 32, 48\)/);
@@ -292,36 +228,13 @@ it('the mobile Flip and Slide players show the mobile pages and turn them',
     await slide.goto(url('image', 'mobile/index.html'));
     await slide.waitForSelector('[data-zarvex-ready]');
     assert.equal(await slide.title(), 'Slides');
-    const shown = () => slide.getAttribute('#zarvex-slide', 'data-page');
-    const loaded = (k) => slide.waitForFunction((i) => document.querySelectorAll('.zs-slide img')[i].naturalWidth > 0, k);
-    assert.equal(await shown(), '1');
-    await loaded(0);
-    await slide.click('.zs-next');
-    assert.equal(await shown(), '2');
-    await loaded(1);
-    await slide.click('.zs-prev');
-    assert.equal(await shown(), '1');
+    for (const [button, shown] of [['.zs-next', '2'], ['.zs-prev', '1']]) {
+        await slide.click(button);
+        assert.equal(await slide.getAttribute('#zarvex-slide', 'data-page'), shown, button);
+        await slide.waitForFunction((n) => document.querySelectorAll('.zs-slide img')[n - 1].naturalWidth > 0, +shown);
+    }
     await slide.screenshot(shot('mobile-slide'));
 });
-
-// Goes to each page of the "links" fixture, compares the link area with the area the picture
-// draws and clicks the drawn area, which must lead to page 8.
-async function clickDrawnLinks(page, what) {
-    for (let n = 1; n <= 7; n++) {
-        await goTo(page, n);
-        await assertPicture(page, n);
-        const drawn = await drawnArea(page, n);
-        assert.ok(drawn, `${what}, page ${n}: no drawn link in the picture`);
-        const links = await linkAreas(page, n);
-        assert.equal(links.length, 1, `${what}, page ${n}: one link`);
-        for (const k of ['fx', 'fy', 'fw', 'fh']) {
-            assert.ok(Math.abs(links[0][k] - drawn[k]) < 0.01,
-                      `${what}, page ${n}: link at ${JSON.stringify(links[0])}, drawn at ${JSON.stringify(drawn)}`);
-        }
-        await page.mouse.click(drawn.x, drawn.y);
-        await waitPages(page, '8', 5000).catch(() => assert.fail(`${what}, page ${n}: clicking the drawn link did not lead to page 8`));
-    }
-}
 
 it('links of turned and cropped pages lie where the page draws them, in both page formats and the mobile player',
    { viewport: { width: 1280, height: 900 }, reducedMotion: 'reduce' }, async (context) => {
@@ -329,7 +242,14 @@ it('links of turned and cropped pages lie where the page draws them, in both pag
     for (const [name, file, what] of [['placement-image', 'index.html', 'image book'],
         ['placement-flash', 'index.html', 'flash book'], ['placement-flash', 'mobile/index.html', 'mobile Flip player']]) {
         const page = await openBook(context, url(name, file));
-        await clickDrawnLinks(page, what);
+        // Each page's link lies on its drawing, and a click on the drawing leads to page 8.
+        for (let n = 1; n <= 7; n++) {
+            await goTo(page, n);
+            await assertPicture(page, n);
+            const drawn = await assertLinkOnDrawing(page, n, `${what}, page ${n}`);
+            await page.mouse.click(drawn.x, drawn.y);
+            await waitPages(page, '8', 5000).catch(() => assert.fail(`${what}, page ${n}: clicking the drawn link did not lead to page 8`));
+        }
         await page.screenshot(shot(`placement-${what.replaceAll(' ', '-')}`));
         await page.close();
     }

@@ -84,9 +84,8 @@ FixtureDocument standardDocument();
 //   4 to 6: crop box (50, 50, 500, 700) with rotation 0, 90, 270
 FixtureDocument linkPlacementDocument();
 
-// Pages of mixed shapes: 0 Letter portrait, 1 Letter landscape with a drawn page
-// link at (560, 60, 160, 80) to page 4, 2 square 600 x 600, 3 very wide 1200 x 400,
-// 4 tall and narrow 420 x 842.
+// Pages of mixed shapes: 0 Letter portrait, 1 Letter landscape, 2 square 600 x 600,
+// 3 very wide 1200 x 400, 4 tall and narrow 420 x 842.
 FixtureDocument mixedSizeDocument();
 
 // Two Letter pages whose page tree claims 2147483647 pages.

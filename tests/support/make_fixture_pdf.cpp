@@ -5,8 +5,7 @@
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
-//   mixed-size         portrait, landscape, square, very wide and tall pages; a drawn
-//                      link on the landscape page
+//   mixed-size         portrait, landscape, square, very wide and tall pages
 //   huge-count         two pages whose page tree claims 2147483647 pages
 //   hostile-strings    links and bookmarks with control characters, bytes that are
 //                      not UTF-8, several text encodings and script addresses
@@ -17,6 +16,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
+#include <map>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -29,24 +30,19 @@ int main(int argc, char** argv) {
     } catch (const std::exception&) {
         pages = -1;
     }
+    const std::map<std::string, std::function<FixtureDocument()>> kinds = {
+        {"benchmark", [&] { return benchmarkDocument(pages ? pages : 300); }},
+        {"plain", [&] { return plainDocument(pages ? pages : 10); }},
+        {"standard", standardDocument},
+        {"links", linkPlacementDocument},
+        {"mixed-size", mixedSizeDocument},
+        {"huge-count", hugeCountDocument},
+        {"hostile-strings", hostileStringsDocument}};
     const bool counted = kind == "benchmark" || kind == "plain";
     FixtureDocument doc;
-    if (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)) {
-        if (kind == "benchmark")
-            doc = benchmarkDocument(pages ? pages : 300);
-        else if (kind == "plain")
-            doc = plainDocument(pages ? pages : 10);
-        else if (kind == "standard")
-            doc = standardDocument();
-        else if (kind == "links")
-            doc = linkPlacementDocument();
-        else if (kind == "mixed-size")
-            doc = mixedSizeDocument();
-        else if (kind == "huge-count")
-            doc = hugeCountDocument();
-        else if (kind == "hostile-strings")
-            doc = hostileStringsDocument();
-    }
+    if (kinds.contains(kind) &&
+        (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)))
+        doc = kinds.at(kind)();
     if (doc.pages.empty()) {
         std::fputs("usage: make-fixture-pdf "
                    "benchmark|standard|links|plain|mixed-size|huge-count|hostile-strings [PAGES] "

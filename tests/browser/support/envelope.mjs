@@ -1,6 +1,6 @@
 // The book configuration inside its envelope: a one-entry ZIP archive, scrambled with RC4 and
 // the players' key, in Base64 inside a data element. Tests feed it to the viewer's decoder
-// and edit published books with it.
+// and edit published books with it. Also the SWF page that holds a JPEG picture.
 import fs from 'node:fs';
 import path from 'node:path';
 import vm from 'node:vm';
@@ -38,4 +38,17 @@ export async function editConfig(dir, edit) {
     const file = path.join(dir, 'files', 'config.xml');
     fs.writeFileSync(file, envelope(edit(await decoder.decodeEnvelope(fs.readFileSync(file, 'utf8')))));
     fs.rmSync(path.join(dir, 'files', 'config.js'), { force: true });
+}
+
+/* A one-frame SWF 8 movie whose DefineBitsJPEG2 tag holds the picture, optionally behind the
+ * erroneous EOI/SOI pair some old writers put before it. */
+export function swfWithJpeg(jpeg, { compressed = false, prefix = false } = {}) {
+    const picture = prefix ? Buffer.concat([Buffer.from([0xff, 0xd9, 0xff, 0xd8]), jpeg]) : jpeg;
+    const tag = Buffer.alloc(8);
+    tag.writeUInt16LE((21 << 6) | 0x3f, 0);
+    tag.writeUInt32LE(2 + picture.length, 2);
+    const body = Buffer.concat([Buffer.from([0, 0, 24, 1, 0]), tag, picture, Buffer.from([0, 0])]);
+    const head = Buffer.from(compressed ? 'CWS\x08\0\0\0\0' : 'FWS\x08\0\0\0\0', 'latin1');
+    head.writeUInt32LE(8 + body.length, 4);
+    return Buffer.concat([head, compressed ? zlib.deflateSync(body) : body]);
 }

@@ -38,6 +38,18 @@ export async function turn(page, button) {
     return spread(page);
 }
 
+/* Presses at (x, y), moves to each point in steps, calls "midway" (if any) before the last
+ * move, and lets go. */
+export async function drag(page, [x, y], points, midway) {
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    for (const [i, [px, py]] of points.entries()) {
+        if (i === points.length - 1 && midway) await midway();
+        await page.mouse.move(px, py, { steps: 6 });
+    }
+    await page.mouse.up();
+}
+
 /* Goes to page n through the page field, then leaves the field so keys reach the book. */
 export async function goTo(page, n) {
     await page.fill('.zv-counter', String(n));
@@ -60,7 +72,8 @@ export async function pageState(page) {
     });
 }
 
-const pictureOf = (n) => `.zv-slot .zv-page[data-page="${n}"] img`;
+// Page n's picture in the book viewer, or the picture a selector names (the Slide player's).
+const pictureOf = (n) => (typeof n === 'number' ? `.zv-slot .zv-page[data-page="${n}"] img` : n);
 
 /* The picture of page n is loaded and, where the browser lets a script read its pixels,
  * not blank: the pixels vary. */
@@ -113,10 +126,18 @@ export async function drawnArea(page, n) {
 export async function linkAreas(page, n) {
     return page.evaluate((s) => {
         const img = document.querySelector(s).getBoundingClientRect();
-        return [...document.querySelector(s).parentElement.querySelectorAll('a.zv-link')].map((a) => {
+        return [...document.querySelector(s).parentElement.querySelectorAll('a.zv-link, a.zs-link')].map((a) => {
             const r = a.getBoundingClientRect();
             return { fx: (r.left - img.left) / img.width, fy: (r.top - img.top) / img.height,
                      fw: r.width / img.width, fh: r.height / img.height };
         });
     }, pictureOf(n));
+}
+
+/* Page n has one link area and it lies on the magenta area its picture draws; returns that area. */
+export async function assertLinkOnDrawing(page, n, what) {
+    const drawn = await drawnArea(page, n), links = await linkAreas(page, n);
+    const off = drawn && links.length === 1 && ['fx', 'fy', 'fw', 'fh'].filter((k) => Math.abs(links[0][k] - drawn[k]) >= 0.01);
+    assert.deepEqual(off, [], `${what}: links at ${JSON.stringify(links)}, drawn at ${JSON.stringify(drawn)}`);
+    return drawn;
 }
