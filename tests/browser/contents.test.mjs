@@ -113,7 +113,7 @@ it('the contents panel lists the nested tree, walks it with the keys, turns to a
     }
 });
 
-it('a right-to-left book in French has its children to the left, and a book without bookmarks has no button', async (context) => {
+it('a right-to-left book in French has its children to the left, the XML file serves when the script cannot load, and a book without bookmarks has no button', async (context) => {
     const page = await openBook(context, server.url + 'rtl/index.html');
     await openContents(page);
     assert.equal(await page.getAttribute('[data-button=Content]', 'aria-label'), 'Sommaire');
@@ -130,6 +130,12 @@ it('a right-to-left book in French has its children to the left, and a book with
     await page.keyboard.press('Enter');
     assert.deepEqual(await waitPages(page, '2,3'), [2, 3]);
     assert.equal(await focused(page), 'Content');
+
+    // Where the script twin cannot load, the XML file serves over http.
+    await context.route('**/outline.js', (r) => r.abort());
+    const fallback = await openBook(context, server.url + 'book/index.html');
+    await openContents(fallback);
+    assert.deepEqual(await fallback.$$eval('.zv-toc-title', (l) => l.map((e) => e.textContent)), TREE.map((e) => e[0]));
 
     const plain = await openBook(context, server.url + 'plain/index.html');
     await plain.waitForSelector('[data-contents=none]');

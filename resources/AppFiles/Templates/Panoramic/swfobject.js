@@ -2950,10 +2950,10 @@ function Book(host, model, opts) {
     }
     build(ctx);
     BookLayout.layout(ctx);
-    BookContents.load(ctx);
     var start = BookState.pageFromHash(ctx) || BookState.savedPage(ctx) || 1;
     BookNavigation.show(ctx, BookLayout.spreadOf(ctx, start), false);
     bindEvents(ctx);
+    BookContents.load(ctx); // after the first pictures have been asked for
     if (model.autoFlip && model.autoFlip.enable) BookNavigation.setAutoPlay(ctx, true);
     host.setAttribute('data-zarvex-ready', 'true');
 }
