@@ -295,6 +295,24 @@ bool FlashBookOutput::ouputBookXML(const fs::path& file) {
     return true;
 }
 
+bool FlashBookOutput::outputOutline(const fs::path& folder) {
+    const fs::path file = folder / "outline.xml";
+    const fs::path script = folder / "outline.js";
+    if (!iFlashOutline || iFlashOutline->items().empty())
+        return removeIfExists(file) && removeIfExists(script);
+    const xml::Document tree = iFlashOutline->outlineAsXMLNode();
+    if (!writeFileAtomically(file, tree.toString(false, true))) {
+        fail("cannot write " + file.string());
+        return false;
+    }
+    if (!writeFileAtomically(script, "window.ZARVEX_OUTLINE_XML = " +
+                                         jsStringLiteral(tree.toString(false, false)) + ";\n")) {
+        fail("cannot write " + script.string());
+        return false;
+    }
+    return true;
+}
+
 // --- Page list ---------------------------------------------------------------------------
 
 std::string FlashBookOutput::getNormalPageURL(const FlashPage& page) {
@@ -596,6 +614,7 @@ bool FlashBookOutput::assembleBook() {
 
     step(11);
     ouputBookXML(out / (iResourceFolder + "/config.xml"));
+    outputOutline(resources);
 
     const std::pair<const char*, bool (FlashTemplate::*)(const fs::path&) const> players[] = {
         {"files/book.swf", &FlashTemplate::copyBookSWFToFile},

@@ -97,6 +97,11 @@ public:
     // text as a script beside it ("config.js"). Raises Error as bookXML(); false
     // (logged, recorded) when a file cannot be written.
     bool ouputBookXML(const std::filesystem::path& file);
+    // Writes the bookmark tree into `folder` as "outline.xml" (the `ols` element)
+    // and the same text as a script beside it ("outline.js"), when the tree has
+    // bookmarks; otherwise removes both, so no tree of an earlier book stays.
+    // False (recorded) when a file cannot be written.
+    bool outputOutline(const std::filesystem::path& folder);
     // The hidden-button list: each hidden button's key and ",", then ",Content".
     std::string GetVisibleButtons() const;
     static std::int32_t colorWithHexString(std::string_view text);

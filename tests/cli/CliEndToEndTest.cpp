@@ -6,6 +6,7 @@
 #include "base/Resources.h"
 #include "base/TextEncoding.h"
 #include "base/Xml.h"
+#include "import/FlashOutline.h"
 #include "support/FixturePdf.h"
 #include "support/TempHome.h"
 
@@ -101,13 +102,31 @@ int jpegQuality(const std::string& bytes) {
     return 0;
 }
 
+// A bookmark and its children as "caption p2 l1 {child, child}".
+std::string outlineText(const FlashOutlineItem& item) {
+    std::string text = item.caption().value_or("") + " p" + std::to_string(item.pageIndex()) +
+                       " l" + std::to_string(item.level());
+    for (const auto& child : item.childItems())
+        text += (child == item.childItems().front() ? " {" : ", ") + outlineText(*child);
+    return text + (item.childItems().empty() ? "" : "}");
+}
+
 // What a published book holds, one fact a line, for the tables to search:
 // "files/page: 1.jpg 2.jpg" (and thumb, extfiles), "page quality: 85" (of the
-// first page picture, when the pages are pictures), "size: 1000x800", and per
-// item name of the page list "normal: page/1.jpg ..." in page order (links by
-// their href), then the decoded configuration itself.
+// first page picture, when the pages are pictures), "outline: Chapter 1 p1 l1
+// {...}, ..." (the book's bookmark tree read back, when it has one), "size:
+// 1000x800", and per item name of the page list "normal: page/1.jpg ..." in page
+// order (links by their href), then the decoded configuration itself.
 std::string bookSummary(const fs::path& book) {
     std::string text;
+    if (const auto tree = xml::Document::parseFile(book / "files/outline.xml")) {
+        FlashOutline outline;
+        outline.loadFromXMLNode(tree->root());
+        text += "outline:";
+        for (const auto& item : outline.items())
+            text += (item == outline.items().front() ? " " : ", ") + outlineText(*item);
+        text += "\n";
+    }
     for (const char* folder : {"files/page", "files/thumb", "files/extfiles"})
         text += std::string(folder) + ":" + joined(listFolder(book / folder)) + "\n";
     if (const auto pages = listFolder(book / "files/page");
@@ -286,15 +305,21 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                      "Making thumbnails: 5 of 5\nMaking mobile images: 1 of 5\n",
                      "Making mobile images: 5 of 5\nCollecting pages: 1 of 5\n",
                      "Collecting pages: 5 of 5\nBuilding the preview\nWriting the book: 1 of "},
-         .files = {"index.html~<title>Ln</title>"},
+         .files = {"index.html~<title>Ln</title>",
+                   "files/outline.js~window.ZARVEX_OUTLINE_XML = \"<ols><o><c>Chapter 1"},
          // the title is the player's too, and the quality asked wins
          .summary = {"<Title>Ln</Title>", "page quality: 100\n",
+                     "outline: Chapter 1 p1 l1 {Section 1.1 p2 l2, Section 1.2 p3 l2 {Detail p4 "
+                     "l3}}, Chapter 2 p5 l1\n",
                      "normal: page/1.jpg page/2.jpg page/3.jpg page/4.jpg page/5.jpg\n",
                      // the thumbnail strip reads the thumbnails, not the full pages
                      "thumb: thumb/1.jpg thumb/2.jpg thumb/3.jpg thumb/4.jpg thumb/5.jpg\n",
                      "files/thumb: 1.jpg 2.jpg 3.jpg 4.jpg 5.jpg\n",
                      "Link: https://example.com/a 3 https://example.com/b 1 "
                      "https://example.com/c 5\n"}},
+        {.what = "a PDF with bookmarks, not asked for, gives a book without contents",
+         .args = "publish " + links + " --format image --pages 2",
+         .files = {"!files/outline.xml", "!files/outline.js"}},
         // Twice the points of page 2 as displayed, the size of its picture.
         {.what = "image pages take their size from the first imported page, at quality 85",
          .args = "publish " + mixed + " --format image --pages 2-3",
@@ -335,7 +360,8 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
         // Quiet, so that anything on standard error, such as libxml2's, is seen.
         {.what = "links with control characters, bytes beyond UTF-8 and script addresses",
          .args = "publish " + strings + " --format image --links --bookmarks --quiet",
-         .summary = {"Link:" + joined(keptLinks) + "\n"}},
+         .files = {"files/outline.js~window.ZARVEX_OUTLINE_XML = \"<ols>"},
+         .summary = {"Link:" + joined(keptLinks) + "\n", "outline: "}},
     };
     if (haveConverter) {
         cases.push_back({.what = "Flash pages by the converter, measured on the first converted",

@@ -86,8 +86,9 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
         "yes");
 }
 
-// A second book into the same folder leaves no page or picture of the first
-// (files of others stay), and the cube faces belong to the Panoramic template only.
+// A second book into the same folder leaves no page, picture or bookmark tree of
+// the first (files of others stay), and the cube faces belong to the Panoramic
+// template only.
 TEST(BookFolder, ReplacesTheFilesOfAnEarlierBook) {
     test::BookCase c(std::vector<PropertySpec>{{"LogoFile", "", "pt_file"}}, "float",
                      {.pageNumbers = {1, 2, 3, 4, 5}});
@@ -95,16 +96,31 @@ TEST(BookFolder, ReplacesTheFilesOfAnEarlierBook) {
     test::writeFile(c.work() / "logo.gif", "gif");
     test::writeFile(c.preview() / "files/extfiles/b.jpg", "face");
     c.tmpl->setPropertyValue("LogoFile", (c.work() / "logo.png").string());
+    c.outline = std::make_shared<FlashOutline>();
+    c.outline->loadFromXMLNode(
+        xml::Document::parse("<ols><o><c>One</c><p>4</p><l>1</l><ci/></o></ols>")->root());
     c.publish();
     EXPECT_EQ(listFolder(c.out() / "files/page").size(), 5u);
+    for (const auto& book : {c.preview(), c.out()}) {
+        EXPECT_EQ(
+            slurp(book / "files/outline.js"),
+            "window.ZARVEX_OUTLINE_XML = \"<ols><o><c>One<\\/c><p>4<\\/p><l>1<\\/l><ci/><\\/o>"
+            "<\\/ols>\";\n");
+        EXPECT_NE(slurp(book / "files/outline.xml").find("<ols><o><c>One</c>"), std::string::npos);
+    }
 
     c.source = c.pageSource({.pageNumbers = {1, 2, 3}});
+    c.outline = std::make_shared<FlashOutline>(); // a PDF without bookmarks
     c.tmpl->setPropertyValue("LogoFile", (c.work() / "logo.gif").string());
     test::writeFile(c.out() / "files/extfiles/Removed.txt", "kept");
     c.publish();
     EXPECT_EQ(listFolder(c.out() / "files/page"), (Names{"1.swf", "2.swf", "3.swf"}));
     EXPECT_EQ(listFolder(c.out() / "files/thumb"), (Names{"1.jpg", "2.jpg", "3.jpg"}));
     EXPECT_EQ(listFolder(c.out() / "files/extfiles"), (Names{"LogoFile.gif", "Removed.txt"}));
+    for (const auto& book : {c.preview(), c.out()}) {
+        for (const char* file : {"files/outline.xml", "files/outline.js"})
+            EXPECT_FALSE(fs::exists(book / file)) << book / file;
+    }
 }
 
 // What cannot be written fails the run with the reason, and everything else is

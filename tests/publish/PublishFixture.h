@@ -5,6 +5,7 @@
 #include "archive/ConfigEnvelope.h"
 #include "base/AppSettings.h"
 #include "base/Process.h"
+#include "import/FlashOutline.h"
 #include "import/FlashPageSource.h"
 #include "publish/FlashBookOutput.h"
 #include "publish/HTMLConfigInfo.h"
@@ -129,6 +130,7 @@ struct BookCase {
                                             const std::string& name = "index.html") {
         auto result = std::make_unique<FlashBookOutput>(source, tmpl, folder, name);
         result->setAppSettings(&settings);
+        result->setFlashOutline(outline);
         return result;
     }
 
@@ -159,6 +161,7 @@ struct BookCase {
     AppSettings settings{home.config() / "zarvex-test-settings.json"};
     std::shared_ptr<FlashTemplate> tmpl;
     std::shared_ptr<FlashPageSource> source;
+    std::shared_ptr<FlashOutline> outline; // the bookmarks the writers are given
     int sourceCount = 0;
 };
 

@@ -64,13 +64,13 @@
                 pageWidth: parseFloat(cfg('largePageWidth', 0)) || 0,
                 pageHeight: parseFloat(cfg('largePageHeight', 0)) || 0,
                 pages: pages.map(function (p, k) {
-                    return { number: k + 1, normal: dir + p.fileIndex + '.jpg', large: dir + p.fileIndex + '.jpg',
+                    return { number: k + 1, fileIndex: p.fileIndex, normal: dir + p.fileIndex + '.jpg', large: dir + p.fileIndex + '.jpg',
                              thumb: thumbDir + p.fileIndex + '.jpg', links: p.links || [],
                              media: (p.media || []).map(inFilesFolder) };
                 }),
             };
             if (model.title) document.title = model.title;
-            new ZarvexBook.Book(host, model, { base: '', look: 'mobile', mobile: true });
+            new ZarvexBook.Book(host, model, { base: '', look: 'mobile', mobile: true, contentsBase: '../files/' });
         });
     }
 

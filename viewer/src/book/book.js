@@ -6,7 +6,8 @@
 
 /* host: the element the viewer fills. model: from ZarvexDecode.parseBook (or an adapter).
  * opts.base: address of the resource folder that the model's addresses are relative to;
- * opts.look: template name; opts.mobile: prefer a single page in portrait. */
+ * opts.look: template name; opts.mobile: prefer a single page in portrait; opts.contentsBase: the
+ * folder of the book's contents files when it is not opts.base. */
 var bookCount = 0;
 function Book(host, model, opts) {
     var ctx = this;
@@ -30,6 +31,7 @@ function Book(host, model, opts) {
     // the reader switched off or that has ended, and the files that failed to load.
     ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
     ctx.brokenMedia = {}; ctx.flashPictures = {};
+    ctx.contents = null; // contents: the bookmark tree, once loaded
     ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
     ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
     if (!ctx.count) {
@@ -45,6 +47,7 @@ function Book(host, model, opts) {
     var start = BookState.pageFromHash(ctx) || BookState.savedPage(ctx) || 1;
     BookNavigation.show(ctx, BookLayout.spreadOf(ctx, start), false);
     bindEvents(ctx);
+    BookContents.load(ctx); // after the first pictures have been asked for
     if (model.autoFlip && model.autoFlip.enable) BookNavigation.setAutoPlay(ctx, true);
     host.setAttribute('data-zarvex-ready', 'true');
 }

@@ -8,6 +8,7 @@ var BookDom = (function () {
         Next: 'M9 5l8 7-8 7',
         Last: 'M18 5v14M5 5l9 7-9 7z',
         Thumbnail: 'M4 4h6v6H4zM14 4h6v6h-6zM4 14h6v6H4zM14 14h6v6h-6z',
+        Content: 'M4 6h2M9 6h11M6 12h2M11 12h9M6 18h2M11 18h9',
         Zoom: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21M10.5 7.5v6M7.5 10.5h6',
         DoublePage: 'M3 5h8v14H3zM13 5h8v14h-8z',
         TiltAngle: 'M3 17l6-10h12l-6 10zM3 17h12',

@@ -64,6 +64,7 @@ var BookToolbar = (function () {
         case 'Next': nav.stopAutoPlay(ctx); nav.next(ctx); break;
         case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
         case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
+        case 'Content': BookContents.show(ctx); break;
         case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
         case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
         case 'TiltAngle': tilt(ctx, btn); break;
@@ -93,5 +94,5 @@ var BookToolbar = (function () {
         document.body.appendChild(a); a.click(); a.remove();
     }
 
-    return { build: build, watchCounter: watchCounter };
+    return { build: build, button: button, watchCounter: watchCounter };
 })();

@@ -10,6 +10,7 @@ printShownMany: 'Pages on screen ({p})', printAll: 'All pages (1-{n})', printRan
 printRangeLabel: 'Pages to print, for example 3-7',
 printError: 'Type pages between 1 and {n}, such as 3-7 or 1,4,9-12.',
 First: 'First page', Prev: 'Previous page', Next: 'Next page', Last: 'Last page',
+Content: 'Contents', notInBook: 'not in this book',
 Thumbnail: 'Thumbnails', Zoom: 'Zoom', TiltAngle: 'Tilt the book', AutoPlay: 'Auto flip',
 BackgroundSound: 'Background music', FullScreen: 'Full screen', Bookmark: 'Bookmarks',
 Share: 'Share a link to this page', Print: 'Print', Download: 'Download', Info: 'About this book',
@@ -43,6 +44,7 @@ printShownMany: 'Angezeigte Seiten ({p})', printAll: 'Alle Seiten (1-{n})',
 printRange: 'Seiten:', printRangeLabel: 'Zu druckende Seiten, zum Beispiel 3-7',
 printError: 'Geben Sie Seiten zwischen 1 und {n} ein, etwa 3-7 oder 1,4,9-12.',
 First: 'Erste Seite', Prev: 'Vorherige Seite', Next: 'Nächste Seite', Last: 'Letzte Seite',
+Content: 'Inhalt', notInBook: 'nicht in diesem Buch',
 Thumbnail: 'Seitenübersicht', Zoom: 'Vergrößern', TiltAngle: 'Buch neigen', AutoPlay: 'Automatisch blättern',
 BackgroundSound: 'Hintergrundmusik', FullScreen: 'Vollbild', Bookmark: 'Lesezeichen',
 Share: 'Link zu dieser Seite teilen', Print: 'Drucken', Download: 'Herunterladen', Info: 'Über dieses Buch',
@@ -76,6 +78,7 @@ printShownMany: 'Pages affichées ({p})', printAll: 'Toutes les pages (1-{n})',
 printRange: 'Pages :', printRangeLabel: 'Pages à imprimer, par exemple 3-7',
 printError: 'Saisissez des pages entre 1 et {n}, par exemple 3-7 ou 1,4,9-12.',
 First: 'Première page', Prev: 'Page précédente', Next: 'Page suivante', Last: 'Dernière page',
+Content: 'Sommaire', notInBook: 'absent de ce livre',
 Thumbnail: 'Miniatures', Zoom: 'Agrandir', TiltAngle: 'Incliner le livre', AutoPlay: 'Feuilletage automatique',
 BackgroundSound: 'Musique de fond', FullScreen: 'Plein écran', Bookmark: 'Signets',
 Share: 'Partager un lien vers cette page', Print: 'Imprimer', Download: 'Télécharger', Info: 'À propos de ce livre',
@@ -109,6 +112,7 @@ printShownMany: 'Páginas en pantalla ({p})', printAll: 'Todas las páginas (1-{
 printRange: 'Páginas:', printRangeLabel: 'Páginas que imprimir, por ejemplo 3-7',
 printError: 'Escriba páginas entre 1 y {n}, como 3-7 o 1,4,9-12.',
 First: 'Primera página', Prev: 'Página anterior', Next: 'Página siguiente', Last: 'Última página',
+Content: 'Índice', notInBook: 'no está en este libro',
 Thumbnail: 'Miniaturas', Zoom: 'Ampliar', TiltAngle: 'Inclinar el libro', AutoPlay: 'Pasar páginas automáticamente',
 BackgroundSound: 'Música de fondo', FullScreen: 'Pantalla completa', Bookmark: 'Marcadores',
 Share: 'Compartir un enlace a esta página', Print: 'Imprimir', Download: 'Descargar', Info: 'Acerca de este libro',
@@ -142,6 +146,7 @@ printShownMany: 'Pagine sullo schermo ({p})', printAll: 'Tutte le pagine (1-{n})
 printRange: 'Pagine:', printRangeLabel: 'Pagine da stampare, per esempio 3-7',
 printError: 'Inserisci pagine tra 1 e {n}, come 3-7 o 1,4,9-12.',
 First: 'Prima pagina', Prev: 'Pagina precedente', Next: 'Pagina successiva', Last: 'Ultima pagina',
+Content: 'Indice', notInBook: 'non è in questo libro',
 Thumbnail: 'Miniature', Zoom: 'Ingrandisci', TiltAngle: 'Inclina il libro', AutoPlay: 'Sfoglia automaticamente',
 BackgroundSound: 'Musica di sottofondo', FullScreen: 'Schermo intero', Bookmark: 'Segnalibri',
 Share: 'Condividi un link a questa pagina', Print: 'Stampa', Download: 'Scarica', Info: 'Informazioni sul libro',
@@ -175,6 +180,7 @@ printShownMany: 'Páginas no ecrã ({p})', printAll: 'Todas as páginas (1-{n})'
 printRange: 'Páginas:', printRangeLabel: 'Páginas a imprimir, por exemplo 3-7',
 printError: 'Indique páginas entre 1 e {n}, como 3-7 ou 1,4,9-12.',
 First: 'Primeira página', Prev: 'Página anterior', Next: 'Próxima página', Last: 'Última página',
+Content: 'Sumário', notInBook: 'não está neste livro',
 Thumbnail: 'Miniaturas', Zoom: 'Ampliar', TiltAngle: 'Inclinar o livro', AutoPlay: 'Folhear automaticamente',
 BackgroundSound: 'Música de fundo', FullScreen: 'Tela cheia', Bookmark: 'Marcadores',
 Share: 'Compartilhar um link para esta página', Print: 'Imprimir', Download: 'Baixar', Info: 'Sobre este livro',
@@ -208,6 +214,7 @@ printShownMany: 'Getoonde pagina’s ({p})', printAll: 'Alle pagina’s (1-{n})'
 printRange: 'Pagina’s:', printRangeLabel: 'Te printen pagina’s, bijvoorbeeld 3-7',
 printError: 'Typ pagina’s tussen 1 en {n}, zoals 3-7 of 1,4,9-12.',
 First: 'Eerste pagina', Prev: 'Vorige pagina', Next: 'Volgende pagina', Last: 'Laatste pagina',
+Content: 'Inhoud', notInBook: 'niet in dit boek',
 Thumbnail: 'Miniaturen', Zoom: 'Inzoomen', TiltAngle: 'Boek kantelen', AutoPlay: 'Automatisch bladeren',
 BackgroundSound: 'Achtergrondmuziek', FullScreen: 'Volledig scherm', Bookmark: 'Bladwijzers',
 Share: 'Link naar deze pagina delen', Print: 'Afdrukken', Download: 'Downloaden', Info: 'Over dit boek',
@@ -240,6 +247,7 @@ printShown: '当前显示的页面（{p}）', printShownMany: '当前显示的�
 printRange: '页面：', printRangeLabel: '要打印的页面，例如 3-7',
 printError: '请输入 1 到 {n} 之间的页码，例如 3-7 或 1,4,9-12。',
 First: '第一页', Prev: '上一页', Next: '下一页', Last: '最后一页',
+Content: '目录', notInBook: '不在本书中',
 Thumbnail: '缩略图', Zoom: '缩放', TiltAngle: '倾斜书本', AutoPlay: '自动翻页',
 BackgroundSound: '背景音乐', FullScreen: '全屏', Bookmark: '书签',
 Share: '分享本页链接', Print: '打印', Download: '下载', Info: '关于本书',
@@ -271,6 +279,7 @@ printShown: '表示中のページ（{p}）', printShownMany: '表示中のペ�
 printRange: 'ページ：', printRangeLabel: '印刷するページ（例: 3-7）',
 printError: '1 から {n} までのページを入力してください（例: 3-7、1,4,9-12）。',
 First: '最初のページ', Prev: '前のページ', Next: '次のページ', Last: '最後のページ',
+Content: '目次', notInBook: 'この本にはありません',
 Thumbnail: 'サムネイル', Zoom: 'ズーム', TiltAngle: '本を傾ける', AutoPlay: '自動めくり',
 BackgroundSound: 'BGM', FullScreen: '全画面表示', Bookmark: 'ブックマーク',
 Share: 'このページへのリンクを共有', Print: '印刷', Download: 'ダウンロード', Info: 'この本について',
@@ -824,7 +833,7 @@ return { anchor: anchor };
 if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
 var s = document.createElement('style');
 s.id = 'zarvex-viewer-css';
-s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n--zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n--zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\nposition: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\nfont: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\ncolor: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\nbackground-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\nbackground-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\ncolor: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\ntext-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\ncolor: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\njustify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\ntransform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\nuser-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\nbackground: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\nwidth: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\nbackground: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\noutline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link.zv-link-wide { z-index: 0; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; left: 0; top: 0; height: 100%; z-index: 5; pointer-events: none; }\n.zv-curl-mask { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-inner { position: absolute; left: 0; top: 0; width: 0; height: 0; transform-origin: 0 0; will-change: transform; }\n.zv-curl-face { position: absolute; overflow: hidden; }\n.zv-curl-back { transform-origin: 0 0; will-change: transform; box-shadow: 0 0 14px rgba(0,0,0,.28); overflow: visible; }\n.zv-curl-under { position: absolute; overflow: hidden; }\n.zv-curl-shade { position: absolute; transform-origin: 0 0; will-change: transform, opacity; opacity: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.42), rgba(0,0,0,.12) 45%, rgba(0,0,0,0)); }\n.zv-curl-fold { background: linear-gradient(to right, rgba(0,0,0,.3), rgba(255,255,255,.22) 30%, rgba(0,0,0,.06) 70%, rgba(0,0,0,0)); }\n.zv-curl-face .zv-page { box-shadow: none; }\n.zv-page.zv-paper { background: #f6f4ef; }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\nbackground: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\nborder-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\npadding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\nborder: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\nstroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\noutline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\ndirection: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\nborder-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\nbackground: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\npadding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\nmax-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\npointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\nfont: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n.zv-root { --zv-top-h: 40px; }\n.zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n.zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n.zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n.zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n.zv-root { position: static; background: none; }\n.zv-stage { perspective: none; height: 100vh; }\n.zv-page { box-shadow: none; }\n.zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n.zv-printing-pages .zv-host { position: static; }\n.zv-printing-pages .zv-root { display: block; overflow: visible; }\n.zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n.zv-printing-pages .zv-print { display: block; }\n.zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n.zv-print-page:last-child { break-after: auto; }\n}\n.zv-pano { position: absolute; inset: 0; overflow: hidden; pointer-events: none; background: center / cover no-repeat; }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\npadding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-page:not(.zv-blank) { box-shadow: 0 28px 24px -10px rgba(0,0,0,.35); }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\nbackground: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\nbox-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\nborder-top: 1px solid rgba(255,255,255,.15); }\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .86); }\n.zv-look-Panoramic .zv-page:not(.zv-blank) { box-shadow: 0 30px 30px -8px rgba(0,0,0,.55); }\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\npadding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\nbox-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\nstroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
+s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n--zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n--zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\nposition: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\nfont: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\ncolor: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\nbackground-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\nbackground-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\ncolor: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\ntext-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\ncolor: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\njustify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\ntransform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\nuser-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\nbackground: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\nwidth: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\nbackground: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\noutline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link.zv-link-wide { z-index: 0; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; left: 0; top: 0; height: 100%; z-index: 5; pointer-events: none; }\n.zv-curl-mask { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-inner { position: absolute; left: 0; top: 0; width: 0; height: 0; transform-origin: 0 0; will-change: transform; }\n.zv-curl-face { position: absolute; overflow: hidden; }\n.zv-curl-back { transform-origin: 0 0; will-change: transform; box-shadow: 0 0 14px rgba(0,0,0,.28); overflow: visible; }\n.zv-curl-under { position: absolute; overflow: hidden; }\n.zv-curl-shade { position: absolute; transform-origin: 0 0; will-change: transform, opacity; opacity: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.42), rgba(0,0,0,.12) 45%, rgba(0,0,0,0)); }\n.zv-curl-fold { background: linear-gradient(to right, rgba(0,0,0,.3), rgba(255,255,255,.22) 30%, rgba(0,0,0,.06) 70%, rgba(0,0,0,0)); }\n.zv-curl-face .zv-page { box-shadow: none; }\n.zv-page.zv-paper { background: #f6f4ef; }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\nbackground: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\nborder-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\npadding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\nborder: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\nstroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\noutline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\ndirection: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\nborder-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\nbackground: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\npadding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toc, .zv-toc-group { list-style: none; margin: 0; padding: 0; }\n.zv-toc { min-width: min(360px, 80vw); }\n.zv-toc-group { padding-inline-start: 1.1em; }\n.zv-toc-item:focus { outline: none; }\n.zv-toc-row { display: flex; align-items: baseline; gap: 8px; padding: 5px 8px; border-radius: 5px; cursor: pointer; }\n.zv-toc-row:hover { background: #eef1f4; }\n.zv-toc-item:focus > .zv-toc-row { outline: 3px solid #ffd400; outline-offset: -1px; }\n.zv-toc-item[aria-current] > .zv-toc-row { font-weight: 600; }\n.zv-toc-item[aria-disabled=true] > .zv-toc-row { color: #8a8a8a; cursor: default; background: none; }\n.zv-toc-twisty { flex: 0 0 1em; text-align: center; color: #666; }\n.zv-toc-item[aria-expanded=true] > .zv-toc-row .zv-toc-twisty::before { content: '\\25BE'; }\n.zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25B8'; }\n[dir=rtl] .zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25C2'; }\n.zv-toc-title { flex: 1; }\n.zv-toc-page { color: #666; font-variant-numeric: tabular-nums; font-size: .9em; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\nmax-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\npointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\nfont: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n.zv-root { --zv-top-h: 40px; }\n.zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n.zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n.zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n.zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n.zv-root { position: static; background: none; }\n.zv-stage { perspective: none; height: 100vh; }\n.zv-page { box-shadow: none; }\n.zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n.zv-printing-pages .zv-host { position: static; }\n.zv-printing-pages .zv-root { display: block; overflow: visible; }\n.zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n.zv-printing-pages .zv-print { display: block; }\n.zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n.zv-print-page:last-child { break-after: auto; }\n}\n.zv-pano { position: absolute; inset: 0; overflow: hidden; pointer-events: none; background: center / cover no-repeat; }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\npadding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-page:not(.zv-blank) { box-shadow: 0 28px 24px -10px rgba(0,0,0,.35); }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\nbackground: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\nbox-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\nborder-top: 1px solid rgba(255,255,255,.15); }\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .86); }\n.zv-look-Panoramic .zv-page:not(.zv-blank) { box-shadow: 0 30px 30px -8px rgba(0,0,0,.55); }\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\npadding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\nbox-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\nstroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
 (document.head || document.documentElement).appendChild(s);
 })();
 var ZarvexBook = (function () {
@@ -836,6 +845,7 @@ Prev: 'M15 5l-8 7 8 7',
 Next: 'M9 5l8 7-8 7',
 Last: 'M18 5v14M5 5l9 7-9 7z',
 Thumbnail: 'M4 4h6v6H4zM14 4h6v6h-6zM4 14h6v6H4zM14 14h6v6h-6z',
+Content: 'M4 6h2M9 6h11M6 12h2M11 12h9M6 18h2M11 18h9',
 Zoom: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21M10.5 7.5v6M7.5 10.5h6',
 DoublePage: 'M3 5h8v14H3zM13 5h8v14h-8z',
 TiltAngle: 'M3 17l6-10h12l-6 10zM3 17h12',
@@ -2058,6 +2068,162 @@ dialog: dialog, openDialog: openDialog, closeDialog: closeDialog, showInfo: show
 showBookmarks: showBookmarks, toast: toast, share: share,
 };
 })();
+var BookContents = (function () {
+var el = BookDom.el;
+function loadText(folder) {
+return ZarvexDecode.loadScript(folder + 'outline.js').then(function () {
+var text = window.ZARVEX_OUTLINE_XML;
+delete window.ZARVEX_OUTLINE_XML;
+if (typeof text !== 'string') throw new Error('empty outline script');
+return text;
+}).catch(function () {
+return ZarvexDecode.loadBytes(folder + 'outline.xml').then(function (b) {
+return new TextDecoder('utf-8').decode(b);
+});
+});
+}
+function childEl(parent, name) {
+for (var c = parent.firstElementChild; c; c = c.nextElementSibling) if (c.nodeName === name) return c;
+return null;
+}
+function entries(parent) {
+var list = [];
+for (var o = parent.firstElementChild; o; o = o.nextElementSibling) {
+if (o.nodeName !== 'o') continue;
+var c = childEl(o, 'c'), p = childEl(o, 'p'), ci = childEl(o, 'ci');
+list.push({ title: c ? c.textContent.trim() : '', pdfPage: parseInt(p ? p.textContent : '', 10) || 0,
+children: ci ? entries(ci) : [] });
+}
+return list;
+}
+function parse(text) {
+var root = new DOMParser().parseFromString(text, 'application/xml').documentElement;
+return root && root.nodeName === 'ols' ? entries(root) : [];
+}
+function load(ctx) {
+var folder = ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base;
+loadText(folder).then(parse).catch(function () { return []; }).then(function (list) {
+if (list.length) {
+ctx.contents = list;
+addButton(ctx);
+}
+ctx.root.setAttribute('data-contents', list.length ? 'ready' : 'none');
+});
+}
+function addButton(ctx) {
+var tools = ctx.bar.querySelector('.zv-tools'), after = ctx.buttons.Thumbnail;
+var height = ctx.bar.offsetHeight;
+tools.insertBefore(BookToolbar.button(ctx, 'Content'), after ? after.nextSibling : tools.firstChild);
+if (ctx.bar.offsetHeight !== height) { BookLayout.layout(ctx); BookPages.render(ctx); }
+}
+function positions(ctx) {
+var at = {};
+ctx.model.pages.forEach(function (page, k) {
+var n = page.fileIndex || k + 1;
+if (!at[n]) at[n] = k + 1;
+});
+return at;
+}
+var itemCount = 0;
+function item(ctx, entry, at, level, index, size) {
+var id = 'zv-toc-' + ctx.uid + '-' + (++itemCount), pos = at[entry.pdfPage];
+var li = el('li', 'zv-toc-item', { role: 'treeitem', tabindex: '-1', 'aria-level': String(level),
+'aria-setsize': String(size), 'aria-posinset': String(index + 1),
+'aria-labelledby': id + '-t ' + id + '-n' });
+var row = el('span', 'zv-toc-row'), twisty = el('span', 'zv-toc-twisty', { 'aria-hidden': 'true' });
+var title = el('span', 'zv-toc-title', { id: id + '-t' }), num = el('span', 'zv-toc-page', { id: id + '-n' });
+title.textContent = entry.title || '\u2014';
+if (pos) {
+li.setAttribute('data-position', String(pos));
+num.textContent = String(pos);
+num.setAttribute('aria-label', ctx.t('page', { n: pos }));
+} else {
+li.setAttribute('aria-disabled', 'true');
+num.textContent = ctx.t('notInBook');
+}
+row.appendChild(twisty); row.appendChild(title); row.appendChild(num);
+li.appendChild(row);
+if (entry.children.length) {
+li.setAttribute('aria-expanded', 'true');
+var group = el('ul', 'zv-toc-group', { role: 'group' });
+entry.children.forEach(function (child, k) {
+group.appendChild(item(ctx, child, at, level + 1, k, entry.children.length));
+});
+li.appendChild(group);
+twisty.addEventListener('click', function (ev) { ev.stopPropagation(); expand(li, !isOpen(li)); li.focus(); });
+}
+row.addEventListener('click', function () { activate(ctx, li); });
+return li;
+}
+function isOpen(li) { return li.getAttribute('aria-expanded') === 'true'; }
+function expand(li, open) {
+if (!li.hasAttribute('aria-expanded')) return;
+li.setAttribute('aria-expanded', String(open));
+li.querySelector('.zv-toc-group').hidden = !open;
+}
+function visible(tree) {
+return Array.prototype.filter.call(tree.querySelectorAll('.zv-toc-item'), function (li) {
+return li.getClientRects().length > 0;
+});
+}
+function focusItem(tree, li) {
+if (!li) return;
+var before = tree.querySelector('.zv-toc-item[tabindex="0"]');
+if (before) before.setAttribute('tabindex', '-1');
+li.setAttribute('tabindex', '0');
+li.focus();
+}
+function activate(ctx, li) {
+var pos = parseInt(li.getAttribute('data-position'), 10);
+if (!pos) return;
+BookPanels.closeDialog(ctx);
+BookNavigation.goToPage(ctx, pos);
+}
+function onKey(ctx, tree, ev) {
+var li = ev.target.closest && ev.target.closest('.zv-toc-item');
+if (!li || ev.altKey || ev.ctrlKey || ev.metaKey) return;
+var list = visible(tree), at = list.indexOf(li);
+var inward = getComputedStyle(tree).direction === 'rtl' ? 'ArrowLeft' : 'ArrowRight';
+var outward = inward === 'ArrowLeft' ? 'ArrowRight' : 'ArrowLeft';
+switch (ev.key) {
+case 'ArrowDown': focusItem(tree, list[at + 1]); break;
+case 'ArrowUp': focusItem(tree, list[at - 1]); break;
+case 'Home': focusItem(tree, list[0]); break;
+case 'End': focusItem(tree, list[list.length - 1]); break;
+case inward:
+if (li.hasAttribute('aria-expanded') && !isOpen(li)) expand(li, true);
+else if (isOpen(li)) focusItem(tree, li.querySelector('.zv-toc-item'));
+break;
+case outward:
+if (isOpen(li)) expand(li, false);
+else focusItem(tree, li.parentElement.closest('.zv-toc-item'));
+break;
+case 'Enter': case ' ': activate(ctx, li); break;
+default: return;
+}
+ev.preventDefault();
+ev.stopPropagation();
+}
+function show(ctx) {
+if (!ctx.contents) return;
+var at = positions(ctx), current = BookLayout.currentPages(ctx)[0] || 1;
+var tree = el('ul', 'zv-toc', { role: 'tree', 'aria-label': ctx.t('Content') });
+ctx.contents.forEach(function (entry, k) { tree.appendChild(item(ctx, entry, at, 1, k, ctx.contents.length)); });
+tree.addEventListener('keydown', function (ev) { onKey(ctx, tree, ev); });
+tree.addEventListener('focusin', function (ev) {
+if (ev.target.classList.contains('zv-toc-item')) focusItem(tree, ev.target);
+});
+var here = null, best = 0;
+Array.prototype.forEach.call(tree.querySelectorAll('.zv-toc-item[data-position]'), function (li) {
+var pos = +li.getAttribute('data-position');
+if (pos <= current && pos > best) { best = pos; here = li; }
+});
+if (here) here.setAttribute('aria-current', 'location');
+BookPanels.openDialog(ctx, ctx.t('Content'), tree);
+focusItem(tree, here || tree.querySelector('.zv-toc-item'));
+}
+return { load: load, show: show, parse: parse };
+})();
 var BookPrint = (function () {
 var el = BookDom.el;
 function showDialog(ctx) {
@@ -2223,6 +2389,7 @@ case 'Prev': nav.stopAutoPlay(ctx); nav.prev(ctx); break;
 case 'Next': nav.stopAutoPlay(ctx); nav.next(ctx); break;
 case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
 case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
+case 'Content': BookContents.show(ctx); break;
 case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
 case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
 case 'TiltAngle': tilt(ctx, btn); break;
@@ -2250,7 +2417,7 @@ a.download = '';
 a.target = '_blank';
 document.body.appendChild(a); a.click(); a.remove();
 }
-return { build: build, watchCounter: watchCounter };
+return { build: build, button: button, watchCounter: watchCounter };
 })();
 var BookInput = (function () {
 var el = BookDom.el, nav = BookNavigation;
@@ -2416,6 +2583,7 @@ ctx.swfFailed = false;
 ctx.busy = null; // turning: the turn under way
 ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
 ctx.brokenMedia = {}; ctx.flashPictures = {};
+ctx.contents = null; // contents: the bookmark tree, once loaded
 ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
 ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
 if (!ctx.count) {
@@ -2431,6 +2599,7 @@ BookLayout.layout(ctx);
 var start = BookState.pageFromHash(ctx) || BookState.savedPage(ctx) || 1;
 BookNavigation.show(ctx, BookLayout.spreadOf(ctx, start), false);
 bindEvents(ctx);
+BookContents.load(ctx); // after the first pictures have been asked for
 if (model.autoFlip && model.autoFlip.enable) BookNavigation.setAutoPlay(ctx, true);
 host.setAttribute('data-zarvex-ready', 'true');
 }
