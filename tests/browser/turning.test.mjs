@@ -69,7 +69,7 @@ it('a drag that starts on a link turns the page and follows no link; a plain cli
 });
 
 it('a turn tells the reader of the new pages once and leaves the page it uncovered in place', async (context) => {
-    const page = await openBook(context, `${server.url}ltr/index.html#p=2`);
+    const page = await openBook(context, url('ltr/index.html#p=2'));
     await page.evaluate(() => {
         window.addressChanges = 0;
         const replace = history.replaceState.bind(history);
