@@ -2,6 +2,8 @@
 //
 // Writes a generated fixture PDF:
 //   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
+//   light [PAGES]      A4 pages with four lines of text and a link (default 300)
+//   heavy [PAGES]      the benchmark pages over 1500 stroked curves each (default 300)
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
@@ -29,11 +31,16 @@ int main(int argc, char** argv) {
     } catch (const std::exception&) {
         pages = -1;
     }
-    const bool counted = kind == "benchmark" || kind == "plain";
+    const bool counted =
+        kind == "benchmark" || kind == "plain" || kind == "light" || kind == "heavy";
     FixtureDocument doc;
     if (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)) {
         if (kind == "benchmark")
             doc = benchmarkDocument(pages ? pages : 300);
+        else if (kind == "light")
+            doc = lightDocument(pages ? pages : 300);
+        else if (kind == "heavy")
+            doc = heavyDocument(pages ? pages : 300);
         else if (kind == "plain")
             doc = plainDocument(pages ? pages : 10);
         else if (kind == "standard")
@@ -49,7 +56,8 @@ int main(int argc, char** argv) {
     }
     if (doc.pages.empty()) {
         std::fputs("usage: make-fixture-pdf "
-                   "benchmark|standard|links|plain|mixed-size|huge-count|hostile-strings [PAGES] "
+                   "benchmark|light|heavy|standard|links|plain|mixed-size|huge-count|hostile-"
+                   "strings [PAGES] "
                    "OUT.pdf\n",
                    stderr);
         return 2;
