@@ -4,6 +4,7 @@
 //   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
 //   light [PAGES]      A4 pages with four lines of text and a link (default 300)
 //   heavy [PAGES]      the benchmark pages over 1500 stroked curves each (default 300)
+//   huge-size [PAGES]  plain pages of 16000 x 16000 points (default 3)
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
@@ -31,8 +32,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception&) {
         pages = -1;
     }
-    const bool counted =
-        kind == "benchmark" || kind == "plain" || kind == "light" || kind == "heavy";
+    const bool counted = kind == "benchmark" || kind == "plain" || kind == "light" ||
+                         kind == "heavy" || kind == "huge-size";
     FixtureDocument doc;
     if (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)) {
         if (kind == "benchmark")
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
             doc = lightDocument(pages ? pages : 300);
         else if (kind == "heavy")
             doc = heavyDocument(pages ? pages : 300);
+        else if (kind == "huge-size")
+            doc = plainDocument(pages ? pages : 3, 16000, 16000);
         else if (kind == "plain")
             doc = plainDocument(pages ? pages : 10);
         else if (kind == "standard")
@@ -55,11 +58,12 @@ int main(int argc, char** argv) {
             doc = hostileStringsDocument();
     }
     if (doc.pages.empty()) {
-        std::fputs("usage: make-fixture-pdf "
-                   "benchmark|light|heavy|standard|links|plain|mixed-size|huge-count|hostile-"
-                   "strings [PAGES] "
-                   "OUT.pdf\n",
-                   stderr);
+        std::fputs(
+            "usage: make-fixture-pdf "
+            "benchmark|light|heavy|huge-size|standard|links|plain|mixed-size|huge-count|hostile-"
+            "strings [PAGES] "
+            "OUT.pdf\n",
+            stderr);
         return 2;
     }
     try {
