@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zarvex {
@@ -114,6 +115,50 @@ std::vector<std::uint8_t> resample(const std::vector<std::uint8_t>& src, int sw,
     return result;
 }
 
+// The JPEG with its frame header saying `wanted` rather than its own size, when
+// that drops only the last column or row and keeps the grid of coded blocks:
+// decoders then read the same blocks and leave the dropped pixels out, which is
+// exactly what a lossless crop would write, at the cost of a copy. Absent when
+// the header cannot be found or the grid would change.
+std::optional<std::string> withFrameSize(std::string_view jpeg, int haveWidth, int haveHeight,
+                                         int wantedWidth, int wantedHeight) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
+    std::size_t at = 2; // after the start of image marker
+    while (at + 4 <= jpeg.size() && byte(at) == 0xff) {
+        const unsigned char marker = byte(at + 1);
+        const std::size_t length = std::size_t(byte(at + 2)) << 8 | byte(at + 3);
+        // Baseline, extended or progressive frame headers (C0 to C2).
+        if (marker >= 0xc0 && marker <= 0xc2) {
+            const std::size_t frame = at + 4; // precision, height, width, components
+            if (length < 8 || frame + 6 > jpeg.size())
+                return std::nullopt;
+            const int components = byte(frame + 5);
+            int maxH = 1, maxV = 1;
+            for (int c = 0; c < components; ++c) {
+                const std::size_t sampling = frame + 6 + std::size_t(c) * 3 + 1;
+                if (sampling >= jpeg.size())
+                    return std::nullopt;
+                maxH = std::max(maxH, byte(sampling) >> 4);
+                maxV = std::max(maxV, byte(sampling) & 15);
+            }
+            auto blocks = [](int pixels, int block) { return (pixels + block - 1) / block; };
+            if (blocks(haveWidth, maxH * 8) != blocks(wantedWidth, maxH * 8) ||
+                blocks(haveHeight, maxV * 8) != blocks(wantedHeight, maxV * 8))
+                return std::nullopt;
+            std::string out(jpeg);
+            out[frame + 1] = static_cast<char>(wantedHeight >> 8);
+            out[frame + 2] = static_cast<char>(wantedHeight & 0xff);
+            out[frame + 3] = static_cast<char>(wantedWidth >> 8);
+            out[frame + 4] = static_cast<char>(wantedWidth & 0xff);
+            return out;
+        }
+        if (marker == 0xda || marker == 0xd9) // scan data or the end: no frame header before
+            return std::nullopt;
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 struct JpegScaler::Handles {
@@ -141,6 +186,9 @@ std::string JpegScaler::scaled(std::string_view jpeg, Size wanted, int quality) 
 
     const int extraWidth = have.width - wanted.width, extraHeight = have.height - wanted.height;
     if (extraWidth >= 0 && extraWidth <= 1 && extraHeight >= 0 && extraHeight <= 1) {
+        if (auto trimmed =
+                withFrameSize(jpeg, have.width, have.height, wanted.width, wanted.height))
+            return std::move(*trimmed);
         // Cropping at the top left corner needs no decoding and loses nothing else.
         tjtransform crop{};
         crop.r = {0, 0, wanted.width, wanted.height};

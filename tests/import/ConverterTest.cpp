@@ -163,6 +163,7 @@ TEST_F(Converter, ThumbnailsAndMobileImagesHaveExactSizesInBothModes) {
         {595.276, 841.89, {1191, 1684}, {1190, 1683}, {127, 180}}, // A4
         {792, 612, {1584, 1224}, {1584, 1224}, {180, 139}},
         {333.3, 222.7, {667, 445}, {666, 445}, {180, 120}},
+        {592.3, 400, {1185, 800}, {1184, 800}, {180, 121}}, // one column of 8 x 8 blocks less
         {20, 500, {40, 1000}, {40, 1000}, {7, 180}},
     };
     test::FixtureDocument fixture;
