@@ -2,9 +2,11 @@
 # `targets` to the build targets the script needs. Afterwards:
 #   $here $build     the source tree and the build folder (ZARVEX_BUILD_DIR)
 #   $work            a scratch folder removed on exit; HOME and XDG_* point inside it
-#   $pdf $pages      the document measured: PDF=file, or a generated text-and-vector
-#                    PDF of PAGES pages (300)
 #   $rounds          ROUNDS (3): how many times each figure is taken
+#   documents        prints "name path" for each document measured: PDF=file alone,
+#                    or the generated light, heavy and benchmark PDFs of PAGES pages
+#                    (300) and a real manual (see manual below)
+#   use NAME PATH    makes it the current document: $name $pdf $pages
 #   seconds CMD...   runs CMD quietly, prints its wall time
 #   ratio A B        prints A / B
 #   median           prints the median of the numbers on standard input
@@ -12,10 +14,10 @@
 #   column N         the median of column N of $work/rounds, one line a round
 #                    whose first column is the reference's time
 #   ratios N         the median of column N over column 1 of $work/rounds
+#   maximum N        the largest value of column N of $work/rounds
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ZARVEX_BUILD_DIR:-$here/build}
-pages=${PAGES:-300}
 rounds=${ROUNDS:-3}
 
 buildlog=$(mktemp)
@@ -28,6 +30,7 @@ if ! { cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
 fi
 rm -f "$buildlog"
 
+cache=${ZARVEX_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zarvex-bench}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvex-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
@@ -35,13 +38,48 @@ export XDG_CACHE_HOME="$work/home/cache" ZARVEX_FLASH_TRUST_DIR="$work/home/trus
 export ZARVEX_RESOURCES="$build/resources"
 mkdir -p "$HOME"
 
-if [[ -n ${PDF:-} ]]; then
-  pdf=$(realpath "$PDF")
+# The real manual: R's "Writing R Extensions" (236 Letter pages of text, tables
+# and code) from Debian's r-doc-pdf, fetched once into ZARVEX_BENCH_CACHE
+# (~/.cache/zarvex-bench). Prints its path, or nothing when the package cannot
+# be had.
+manual() {
+  local file="$cache/R-exts.pdf"
+  if [[ ! -s $file ]]; then
+    local deb
+    deb=$(mktemp -d "$work/deb.XXXXXX")
+    if (cd "$deb" && apt-get download r-doc-pdf) >/dev/null 2>&1 &&
+      dpkg-deb -x "$deb"/r-doc-pdf_*.deb "$deb/x" 2>/dev/null; then
+      mkdir -p "$cache" && cp "$deb/x/usr/share/R/doc/manual/R-exts.pdf" "$file"
+    fi
+    rm -rf "$deb"
+  fi
+  [[ -s $file ]] && echo "$file"
+  return 0
+}
+
+documents() {
+  if [[ -n ${PDF:-} ]]; then
+    echo "given $(realpath "$PDF")"
+    return
+  fi
+  local kind
+  for kind in light heavy benchmark; do
+    [[ -s $work/$kind.pdf ]] || "$build/make-fixture-pdf" "$kind" "${PAGES:-300}" "$work/$kind.pdf"
+    echo "$kind $work/$kind.pdf"
+  done
+  local file
+  file=$(manual)
+  if [[ -n $file ]]; then
+    echo "manual $file"
+  else
+    echo "manual: skipped, the Debian package r-doc-pdf cannot be downloaded here" >&2
+  fi
+}
+
+use() {
+  name=$1 pdf=$2
   pages=$(pdfinfo "$pdf" | awk '$1 == "Pages:" { print $2 }')
-else
-  pdf="$work/bench.pdf"
-  "$build/make-fixture-pdf" benchmark "$pages" "$pdf"
-fi
+}
 
 now() { date +%s.%N; }
 seconds() {
@@ -59,3 +97,4 @@ reference() {
 }
 column() { awk -v c="$1" '{ print $c }' "$work/rounds" | median; }
 ratios() { awk -v c="$1" '{ printf "%.4f\n", $c / $1 }' "$work/rounds" | median; }
+maximum() { awk -v c="$1" '$c > m { m = $c } END { print m + 0 }' "$work/rounds"; }

@@ -1,34 +1,75 @@
 #!/usr/bin/env bash
-# Publishing speed, measured in one run on one generated PDF (300 pages unless
-# PAGES says otherwise), printed as ratios against pdftoppm:
-#   image book  : zarvex-cli publish --format image --quality 1   target <= 0.7 x pdftoppm
-#   flash book  : zarvex-cli publish --quality 1                  target <= 1.0 x pdftoppm
-#   preview rebuild after a property change                        target <  0.5 s
+# Publishing speed on each benchmark document (bench/common.sh: a light, a heavy
+# and the benchmark PDF of PAGES pages, 300 unless set, and a real manual; or
+# PDF=file alone), measured in one run and printed as ratios against pdftoppm:
+#   image book : zarvex-cli publish --format image --quality 1   target <= 0.5 x pdftoppm
+#   flash book : zarvex-cli publish --format flash --quality 1   target <= 1.2 x on light
+#                                                                pages, <= 0.5 x on heavy
+#   peak memory of the largest process of a publish              target <= 300 MB
+#   preview rebuild after a property change (first document)     target <  0.5 s
 # where pdftoppm is `pdftoppm -jpeg -jpegopt quality=85 -r 144` on the same file.
+# For each publish it prints pages per second and the seconds of each stage of
+# the median round, read from the progress lines: pages, thumbnails, mobile
+# images, then the rest (normal pages, links, bookmarks and the book's assembly).
 # Builds what it needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only;
 # the exit status says whether the runs worked, not whether targets were met.
-# ROUNDS (default 3) sets how many times everything is timed; PDF=file times that
-# document instead.
+# ROUNDS (default 3) sets how many times everything is timed.
 targets="zarvex-cli zarvex-bench-rebuild"
 source "$(dirname "$0")/common.sh"
 
-# A shared machine's speed drifts: each round times the reference and both
-# publishes back to back, and the figures printed are the rounds' medians.
-: >"$work/rounds"
-for ((r = 1; r <= rounds; r++)); do
-  rm -rf "$work/image" "$work/flash"
-  t_ppm=$(reference)
-  t_image=$(seconds "$build/zarvex-cli" publish "$pdf" --out "$work/image" --format image \
-    --quality 1 --quiet)
-  t_flash=$(seconds "$build/zarvex-cli" publish "$pdf" --out "$work/flash" --quality 1 --quiet)
-  rebuild=$("$build/zarvex-bench-rebuild" "$pdf" flash | awk '$1 == "rebuild" { print $2 }')
-  echo "$t_ppm $t_image $t_flash $rebuild" >>"$work/rounds"
-  echo "round $r: pdftoppm ${t_ppm} s, image ${t_image} s ($(ratio "$t_image" "$t_ppm")x)," \
-    "flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x), rebuild ${rebuild} s"
-done
+# publish FORMAT: one publish into a fresh folder, prints "seconds peak-KiB
+# pages thumbnails mobile rest", the stages from the times at which the
+# progress lines of each pass first showed.
+publish() {
+  rm -rf "$work/book"
+  local start=$EPOCHREALTIME
+  { /usr/bin/time -f '%M' -o "$work/peak" "$build/zarvex-cli" publish "$pdf" --out "$work/book" \
+    --format "$1" --quality 1 2>&1 >/dev/null; } |
+    while IFS= read -r line; do echo "$EPOCHREALTIME $line"; done >"$work/stamps"
+  local end=$EPOCHREALTIME
+  awk -v s="$start" -v e="$end" -v m="$(tail -1 "$work/peak")" '
+    !t && / Making thumbnails:/ { t = $1 } !b && / Making mobile images:/ { b = $1 }
+    !c && / Collecting pages:/ { c = $1 }
+    END { if (!(t && b && c)) t = b = c = s
+          printf "%.3f %d %.3f %.3f %.3f %.3f\n", e - s, m, t - s, b - t, c - b, e - c }' \
+    "$work/stamps"
+}
 
-echo "document:               $pages pages, $(du -k "$pdf" | cut -f1) KiB, median of $rounds rounds"
-echo "pdftoppm (reference):   $(column 1) s"
-echo "publish, image format:  $(column 2) s  ratio $(ratio "$(ratios 2)" 1)  (target <= 0.70)"
-echo "publish, flash format:  $(column 3) s  ratio $(ratio "$(ratios 3)" 1)  (target <= 1.00)"
-echo "preview rebuild:        $(column 4) s  (target < 0.50)"
+stages() {
+  local total=$1 first=$2
+  sort -g -k"$total","$total" "$work/rounds" |
+    awk -v n="$(wc -l <"$work/rounds")" -v f="$first" -v p="$pages" -v t="$total" '
+      NR == int((n + 1) / 2) {
+        printf "%.1f pages/s; pages %.2f s, thumbnails %.2f s, mobile images %.2f s, " \
+               "normal pages + links + bookmarks + assembly %.2f s\n",
+               p / $t, $f, $(f + 1), $(f + 2), $(f + 3) }'
+}
+
+first=1
+while read -r docname docpath; do
+  use "$docname" "$docpath"
+  # A shared machine's speed drifts: each round times the reference and both
+  # publishes back to back, and the figures printed are the rounds' medians.
+  : >"$work/rounds"
+  for ((r = 1; r <= rounds; r++)); do
+    t_ppm=$(reference)
+    read -r t_image m_image s_image < <(publish image)
+    read -r t_flash m_flash s_flash < <(publish flash)
+    rebuild=0
+    ((first)) && rebuild=$("$build/zarvex-bench-rebuild" "$pdf" flash |
+      awk '$1 == "rebuild" { print $2 }')
+    echo "$t_ppm $t_image $t_flash $rebuild $m_image $m_flash $s_image $s_flash" >>"$work/rounds"
+    echo "$name round $r: pdftoppm ${t_ppm} s, image ${t_image} s" \
+      "($(ratio "$t_image" "$t_ppm")x), flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x)"
+  done
+  echo "== $name: $pages pages, $(du -k "$pdf" | cut -f1) KiB, median of $rounds rounds"
+  echo "pdftoppm (reference):   $(column 1) s"
+  echo "publish, image format:  $(column 2) s  ratio $(ratio "$(ratios 2)" 1)  (target <= 0.50)" \
+    " peak $(($(maximum 5) / 1024)) MB"
+  echo "  $(stages 2 7)"
+  echo "publish, flash format:  $(column 3) s  ratio $(ratio "$(ratios 3)" 1)" \
+    " (target <= 1.20 light, <= 0.50 heavy)  peak $(($(maximum 6) / 1024)) MB"
+  echo "  $(stages 3 11)"
+  ((first)) && echo "preview rebuild:        $(column 4) s  (target < 0.50)"
+  first=0
+done < <(documents)

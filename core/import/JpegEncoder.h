@@ -27,4 +27,25 @@ private:
     std::unique_ptr<Handle> handle_;
 };
 
+// The same encoding fed a band of rows at a time, for pictures too large to
+// hold whole: only the compressed bytes grow with the picture. One encoder
+// makes one picture.
+class JpegBandEncoder {
+public:
+    // `quality` as for JpegEncoder. Raises Error when the library fails.
+    JpegBandEncoder(int width, int height, int quality);
+    ~JpegBandEncoder();
+    JpegBandEncoder(const JpegBandEncoder&) = delete;
+    JpegBandEncoder& operator=(const JpegBandEncoder&) = delete;
+
+    // The next `rows` rows of RGB pixels, rows `stride` bytes apart.
+    void write(const std::uint8_t* rgb, int rows, int stride);
+    // The complete JPEG, once every row was written.
+    std::string finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 } // namespace zarvex

@@ -17,6 +17,7 @@ namespace {
 
 // Fonts and decoded images stay cached between pages up to this size.
 constexpr std::size_t kRendererStore = 64u << 20;
+constexpr std::size_t kDefaultBandBytes = 32u << 20;
 
 // Pixel memory kept from one render to the next. Fresh memory costs a page
 // fault per 4 KiB on first touch, which for a 1224 x 1584 page outweighs the
@@ -61,6 +62,7 @@ struct PDFRenderer::Impl {
     std::unique_ptr<JpegEncoder> encoder;
     // The pixels of the pixmap draw() returns; reused by the next draw().
     PixelBuffer pixels;
+    std::size_t bandBytes = kDefaultBandBytes;
 
     void finishOpening() {
         fz_context* c = ctx;
@@ -91,28 +93,40 @@ struct PDFRenderer::Impl {
         return pdf::guarded(c, "measure page", [&] { return fz_bound_page(c, p); });
     }
 
-    pdf::Pixmap draw(int index, int width, int height) {
+    // The transform that scales the page to exactly width x height pixels.
+    fz_matrix pageTransform(fz_page* p, int index, int width, int height) {
         if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide)
             throw Error("render size " + std::to_string(width) + "x" + std::to_string(height) +
                         " outside 1.." + std::to_string(kMaxRenderSide));
-        fz_page* p = select(index);
         fz_rect b = bounds(p);
         float bw = b.x1 - b.x0;
         float bh = b.y1 - b.y0;
         if (!(bw > 0) || !(bh > 0))
             throw Error("page " + std::to_string(index) + " has an empty size");
-        fz_matrix ctm =
-            fz_concat(fz_translate(-b.x0, -b.y0),
-                      fz_scale(static_cast<float>(width) / bw, static_cast<float>(height) / bh));
+        return fz_concat(fz_translate(-b.x0, -b.y0),
+                         fz_scale(static_cast<float>(width) / bw, static_cast<float>(height) / bh));
+    }
+
+    // A white pixmap of width x rows over the reused pixel memory.
+    pdf::Pixmap blank(int width, int rows) {
         fz_context* c = ctx;
         unsigned char* samples =
-            pixels.reserve(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
+            pixels.reserve(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(rows));
         pdf::Pixmap pix(c, pdf::guarded(c, "render page", [&] {
-                            return fz_new_pixmap_with_data(c, fz_device_rgb(c), width, height,
+                            return fz_new_pixmap_with_data(c, fz_device_rgb(c), width, rows,
                                                            nullptr, 0, width * 3, samples);
                         }));
         fz_pixmap* raw = pix.get();
         pdf::guarded(c, "render page", [&] { fz_clear_pixmap_with_value(c, raw, 0xff); });
+        return pix;
+    }
+
+    pdf::Pixmap draw(int index, int width, int height) {
+        fz_page* p = select(index);
+        const fz_matrix ctm = pageTransform(p, index, width, height);
+        fz_context* c = ctx;
+        pdf::Pixmap pix = blank(width, height);
+        fz_pixmap* raw = pix.get();
         pdf::Device dev(c, pdf::guarded(c, "render page",
                                         [&] { return fz_new_draw_device(c, fz_identity, raw); }));
         fz_device* device = dev.get();
@@ -121,6 +135,36 @@ struct PDFRenderer::Impl {
             fz_close_device(c, device);
         });
         return pix;
+    }
+
+    // The page recorded once, then each band of rows drawn from the record
+    // (which skips what lies outside the band) and handed to the encoder.
+    std::string drawJpegInBands(int index, int width, int height, int rowsPerBand, int quality) {
+        fz_page* p = select(index);
+        const fz_matrix ctm = pageTransform(p, index, width, height);
+        fz_context* c = ctx;
+        pdf::DisplayList list(
+            c, pdf::guarded(c, "record page", [&] { return fz_new_display_list_from_page(c, p); }));
+        fz_display_list* recorded = list.get();
+        JpegBandEncoder encoder(width, height, quality);
+        for (int top = 0; top < height; top += rowsPerBand) {
+            const int rows = std::min(rowsPerBand, height - top);
+            pdf::Pixmap pix = blank(width, rows);
+            fz_pixmap* raw = pix.get();
+            pdf::Device dev(c, pdf::guarded(c, "render page", [&] {
+                                return fz_new_draw_device(c, fz_identity, raw);
+                            }));
+            fz_device* device = dev.get();
+            const fz_matrix bandCtm = fz_concat(ctm, fz_translate(0, static_cast<float>(-top)));
+            const fz_rect scissor =
+                fz_make_rect(0, 0, static_cast<float>(width), static_cast<float>(rows));
+            pdf::guarded(c, "render page", [&] {
+                fz_run_display_list(c, recorded, device, bandCtm, scissor, nullptr);
+                fz_close_device(c, device);
+            });
+            encoder.write(fz_pixmap_samples(c, raw), rows, fz_pixmap_stride(c, raw));
+        }
+        return encoder.finish();
     }
 };
 
@@ -180,7 +224,16 @@ PDFBitmap PDFRenderer::render(int pageIndex, int width, int height) {
     return bitmap;
 }
 
+void PDFRenderer::setBandBytes(std::size_t bytes) {
+    impl_->bandBytes = std::max<std::size_t>(bytes, 1);
+}
+
 std::string PDFRenderer::renderJpeg(int pageIndex, int width, int height, double factor) {
+    const std::size_t rowBytes = static_cast<std::size_t>(std::max(width, 1)) * 3;
+    const std::size_t rowsPerBand = std::max<std::size_t>(impl_->bandBytes / rowBytes, 16);
+    if (height > 0 && rowsPerBand < static_cast<std::size_t>(height))
+        return impl_->drawJpegInBands(pageIndex, width, height, static_cast<int>(rowsPerBand),
+                                      jpegQualityForFactor(factor));
     pdf::Pixmap pix = impl_->draw(pageIndex, width, height);
     fz_context* c = impl_->ctx;
     fz_pixmap* raw = pix.get();

@@ -58,8 +58,15 @@ public:
     PDFBitmap render(int pageIndex, int width, int height);
 
     // render() encoded as baseline JPEG; `factor` 0..1 is the compression
-    // quality (1 best), mapped to a JPEG quality of 1..100.
+    // quality (1 best), mapped to a JPEG quality of 1..100. A picture whose
+    // pixels take more than the band size is drawn and encoded a band of rows
+    // at a time, so its pixels are never held whole.
     std::string renderJpeg(int pageIndex, int width, int height, double factor);
+
+    // The band size of renderJpeg in bytes of pixels (32 MiB unless set). A
+    // small band suits a one-page process, where fresh memory costs more than
+    // drawing a page's contents in several bands.
+    void setBandBytes(std::size_t bytes);
 
 private:
     struct Impl;

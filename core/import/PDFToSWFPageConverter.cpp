@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "base/Process.h"
 #include "base/Resources.h"
+#include "import/JpegScaler.h"
 #include "import/PDFDocument.h"
 #include "import/PDFRenderer.h"
 #include "import/PageLookahead.h"
@@ -24,11 +25,9 @@ namespace {
 
 constexpr int kThumbBox = 180;
 // How far the two threads may run ahead of the pass: main pages are files and
-// cost little memory but are wasted work after a cancel; thumbnails are held
-// in memory (a few kilobytes each) until their pass takes them.
+// cost little memory but are wasted work after a cancel.
 constexpr std::size_t kMainPagesAhead = 4;
 constexpr std::size_t kFlashPagesAhead = 2;
-constexpr std::size_t kThumbnailsAhead = 256;
 
 std::string firstLine(const std::string& text) {
     const auto end = text.find('\n');
@@ -181,18 +180,15 @@ void PDFToSWFPageConverter::lookAhead(Ahead kind) {
     if (!workerRenderer_)
         workerRenderer_ = std::make_unique<PDFRenderer>(PDFDoc()->data());
     PageLookahead::Job job;
-    std::size_t window = kThumbnailsAhead;
+    std::size_t window = kMainPagesAhead;
     if (kind == Ahead::MainImages) {
         job = [this](int p, PDFRenderer& r) { return ensureMainImage(p, r); };
-        window = kMainPagesAhead;
-    } else if (kind == Ahead::FlashPages) {
-        job = [this](int p, PDFRenderer&) {
-            runPdf2swf(p, swfPath(p));
+    } else {
+        job = [this](int p, PDFRenderer& r) {
+            makeFlashPage(p, r);
             return std::string();
         };
         window = kFlashPagesAhead;
-    } else {
-        job = [this](int p, PDFRenderer& r) { return renderThumbJpeg(p, r); };
     }
     lookahead_ =
         std::make_unique<PageLookahead>(plan_, std::move(job), *workerRenderer_, stopped_, window);
@@ -213,10 +209,53 @@ std::string PDFToSWFPageConverter::renderThumbJpeg(int pageIndex, PDFRenderer& r
 std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r) const {
     const auto path = converterWorkFolder() / (std::to_string(pageIndex) + ".jpg");
     if (!hasWritten(path)) {
-        writeOrRaise(path, renderPageJpeg(pageIndex, r));
+        const std::string jpeg = renderPageJpeg(pageIndex, r);
+        writeOrRaise(path, jpeg);
         markWritten(path);
+        makeScaledCopies(pageIndex, jpeg, r);
     }
     return {};
+}
+
+void PDFToSWFPageConverter::makeFlashPage(int pageIndex, PDFRenderer& r) const {
+    const auto path = swfPath(pageIndex);
+    runPdf2swf(pageIndex, path);
+    const auto swf = readFile(path);
+    const auto jpeg = swf ? swf::extractJpeg(*swf) : std::nullopt;
+    if (jpeg && !jpeg->empty())
+        makeScaledCopies(pageIndex, *jpeg, r);
+}
+
+void PDFToSWFPageConverter::makeScaledCopies(int pageIndex, std::string_view mainJpeg,
+                                             PDFRenderer& r) const {
+    const auto points = r.pageSize(pageIndex - 1);
+    JpegScaler scaler;
+    const auto thumb = thumbImageSize(points.width, points.height);
+    const auto thumbFile = pendingThumbPath(pageIndex);
+    writeOrRaise(thumbFile, scaler.scaled(mainJpeg, {thumb.width, thumb.height}, quality()));
+    markWritten(thumbFile);
+
+    const auto mobileFile = converterWorkFolder() / (std::to_string(pageIndex) + "_mobile.jpg");
+    if (hasWritten(mobileFile))
+        return;
+    const auto mobile = pageImageSize(points.width, points.height);
+    writeOrRaise(mobileFile, scaler.scaled(mainJpeg, {mobile.width, mobile.height}, quality()));
+    markWritten(mobileFile);
+}
+
+std::optional<std::string> PDFToSWFPageConverter::writtenMainJpeg(int pageIndex) const {
+    const auto folder = converterWorkFolder();
+    const auto p = std::to_string(pageIndex);
+    std::optional<std::string> jpeg;
+    if (hasWritten(folder / (p + ".jpg"))) {
+        jpeg = readFile(folder / (p + ".jpg"));
+    } else if (hasWritten(folder / (p + ".swf"))) {
+        if (const auto swf = readFile(folder / (p + ".swf")))
+            jpeg = swf::extractJpeg(*swf);
+    }
+    if (jpeg && jpeg->empty())
+        jpeg.reset();
+    return jpeg;
 }
 
 void PDFToSWFPageConverter::markWritten(const fs::path& file) const {
@@ -229,12 +268,21 @@ bool PDFToSWFPageConverter::hasWritten(const fs::path& file) const {
     return written_.contains(file);
 }
 
+bool PDFToSWFPageConverter::takeWritten(const fs::path& file) const {
+    std::scoped_lock lock(writtenMutex_);
+    return written_.erase(file) > 0;
+}
+
 fs::path PDFToSWFPageConverter::swfPath(int pageIndex) const {
     return converterWorkFolder() / (std::to_string(pageIndex) + ".swf");
 }
 
 fs::path PDFToSWFPageConverter::thumbPath(int pageIndex) const {
     return converterWorkFolder() / (timeStamp() + std::to_string(pageIndex) + ".jpg");
+}
+
+fs::path PDFToSWFPageConverter::pendingThumbPath(int pageIndex) const {
+    return converterWorkFolder() / ("." + std::to_string(pageIndex) + "_thumb.jpg");
 }
 
 std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
@@ -246,9 +294,9 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
     if (settings().ImportType() == 0) {
         const auto path = swfPath(pageIndex);
         lookAhead(Ahead::FlashPages);
-        if (!(lookahead_ && aheadKind_ == Ahead::FlashPages &&
-              lookahead_->take(pageIndex, renderer())))
-            runPdf2swf(pageIndex, path);
+        auto& own = renderer();
+        if (!(lookahead_ && aheadKind_ == Ahead::FlashPages && lookahead_->take(pageIndex, own)))
+            makeFlashPage(pageIndex, own);
         measureOnce(path);
         return path;
     }
@@ -262,15 +310,25 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
 std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) {
     if (!inDocument(pageIndex))
         return std::nullopt;
-    lookAhead(Ahead::Thumbnails);
-    auto& own = renderer();
-    std::optional<std::string> jpeg;
-    if (lookahead_ && aheadKind_ == Ahead::Thumbnails)
-        jpeg = lookahead_->take(pageIndex, own);
-    if (!jpeg)
-        jpeg = renderThumbJpeg(pageIndex, own);
     const auto path = thumbPath(pageIndex);
-    writeOrRaise(path, *jpeg);
+    // Made with the main page: only named now, as each call gets a new name.
+    const auto pending = pendingThumbPath(pageIndex);
+    if (takeWritten(pending)) {
+        std::error_code ec;
+        fs::rename(pending, path, ec);
+        if (!ec)
+            return path;
+    }
+    auto& own = renderer();
+    std::string jpeg;
+    if (const auto main = writtenMainJpeg(pageIndex)) {
+        const auto points = own.pageSize(pageIndex - 1);
+        const auto size = thumbImageSize(points.width, points.height);
+        jpeg = JpegScaler().scaled(*main, {size.width, size.height}, quality());
+    } else {
+        jpeg = renderThumbJpeg(pageIndex, own);
+    }
+    writeOrRaise(path, jpeg);
     return path;
 }
 
@@ -283,17 +341,17 @@ std::optional<fs::path> PDFToSWFPageConverter::generateMobilePage(int pageIndex)
     if (hasWritten(path))
         return path;
 
-    // The main page is the same picture at the same size and quality.
-    std::optional<std::string> jpeg;
-    if (hasWritten(folder / (p + ".jpg"))) {
-        jpeg = readFile(folder / (p + ".jpg"));
-    } else if (hasWritten(folder / (p + ".swf"))) {
-        if (const auto swf = readFile(folder / (p + ".swf")))
-            jpeg = swf::extractJpeg(*swf);
+    // The main page is the same picture at the same quality.
+    auto& own = renderer();
+    std::string jpeg;
+    if (const auto main = writtenMainJpeg(pageIndex)) {
+        const auto points = own.pageSize(pageIndex - 1);
+        const auto size = pageImageSize(points.width, points.height);
+        jpeg = JpegScaler().scaled(*main, {size.width, size.height}, quality());
+    } else {
+        jpeg = renderPageJpeg(pageIndex, own);
     }
-    if (!jpeg || jpeg->empty())
-        jpeg = renderPageJpeg(pageIndex, renderer());
-    writeOrRaise(path, *jpeg);
+    writeOrRaise(path, jpeg);
     markWritten(path);
     return path;
 }

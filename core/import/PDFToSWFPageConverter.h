@@ -25,15 +25,18 @@ class PageLookahead;
 //   "p_mobile.jpg"  mobile image; kept once made
 //   "<stamp>p.jpg"  thumbnail, stamp "ddMMYYHHmmss" of the local time; a new file each call
 // Main and mobile images are the page at 144 pixels per inch (twice its size
-// in points); thumbnails fit 180 x 180 pixels. The mobile image is the same
-// picture as the main page, so it is taken from the main page's JPEG (or the
-// JPEG inside its SWF) when that exists. "Exists" always means written by this
-// converter: a file found in the work folder that it did not write is replaced.
+// in points, cut to whole pixels); thumbnails fit 180 x 180 pixels. No page is
+// drawn twice: as soon as a main page is made, its thumbnail and mobile image
+// are scaled from its JPEG (or the JPEG inside its SWF), the thumbnail kept
+// under a hidden name until its own call names it. "Exists" always means
+// written by this converter: a file found in the work folder that it did not
+// write is replaced.
 //
 // When told the coming pages (planPages), the converter works on two threads
-// within a pass: the calling thread and a worker run the main pages (two
-// renders, or two pdf2swf processes) and the thumbnails side by side. Results,
-// file names and the order of the calls' answers are those of a one-thread run.
+// within the main pages pass: the calling thread and a worker each make pages
+// (a render, or a pdf2swf process, and the scaled copies) side by side.
+// Results, file names and the order of the calls' answers are those of a
+// one-thread run.
 class PDFToSWFPageConverter : public PDFToPageConverter {
 public:
     PDFToSWFPageConverter(std::filesystem::path pdfPath, std::shared_ptr<PDFDocument> pdfDoc,
@@ -88,7 +91,7 @@ public:
     static PixelSize thumbImageSize(double widthPoints, double heightPoints);
 
 private:
-    enum class Ahead { None, MainImages, FlashPages, Thumbnails };
+    enum class Ahead { None, MainImages, FlashPages };
 
     AppSettings& settings() const;
     bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
@@ -100,11 +103,21 @@ private:
     std::string renderPageJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string renderThumbJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
+    // pdf2swf for page p, then the scaled copies of its JPEG; any thread.
+    void makeFlashPage(int pageIndex, PDFRenderer& renderer) const;
+    // Writes page p's thumbnail (under its hidden name) and, unless written
+    // before, its mobile image, both scaled from the main page's JPEG.
+    void makeScaledCopies(int pageIndex, std::string_view mainJpeg, PDFRenderer& renderer) const;
+    // The main page's JPEG when this converter wrote the page; absent otherwise.
+    std::optional<std::string> writtenMainJpeg(int pageIndex) const;
     std::filesystem::path swfPath(int pageIndex) const;
     std::filesystem::path thumbPath(int pageIndex) const;
+    std::filesystem::path pendingThumbPath(int pageIndex) const;
     // The page files this converter wrote; any thread.
     void markWritten(const std::filesystem::path& file) const;
     bool hasWritten(const std::filesystem::path& file) const;
+    // Forgets a file this converter wrote; true when it had written it.
+    bool takeWritten(const std::filesystem::path& file) const;
 
     AppSettings* iAppSettings_ = nullptr;
     int pageCount_ = 0;

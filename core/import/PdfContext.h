@@ -109,6 +109,7 @@ using Document = Ref<pdf_document, pdf_drop_document>;
 using Page = Ref<fz_page, fz_drop_page>;
 using Pixmap = Ref<fz_pixmap, fz_drop_pixmap>;
 using Device = Ref<fz_device, fz_drop_device>;
+using DisplayList = Ref<fz_display_list, fz_drop_display_list>;
 using Stream = Ref<fz_stream, fz_drop_stream>;
 using Buffer = Ref<fz_buffer, fz_drop_buffer>;
 using Outline = Ref<fz_outline, fz_drop_outline>;

@@ -6,7 +6,11 @@
 
 #include "ImportTestSupport.h"
 
+#include <atomic>
+#include <iterator>
 #include <regex>
+#include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -148,6 +152,43 @@ TEST_F(Converter, FlashModeMeasuresTheFirstConvertedPageOnly) {
     EXPECT_EQ(sizeOf(mobile), std::make_pair(1224, 1584));
 }
 
+// Thumbnails and mobile images are scaled from the main page's JPEG, yet keep
+// their own sizes: the 180 box, and twice the points cut to whole pixels where
+// pdf2swf rounds its stage (A4: 1191 x 1684 in the SWF, 1190 x 1683 mobile).
+TEST_F(Converter, ThumbnailsAndMobileImagesHaveExactSizesInBothModes) {
+    const struct {
+        double width, height;
+        std::pair<int, int> stage, mobile, thumb;
+    } pages[] = {
+        {595.276, 841.89, {1191, 1684}, {1190, 1683}, {127, 180}}, // A4
+        {792, 612, {1584, 1224}, {1584, 1224}, {180, 139}},
+        {333.3, 222.7, {667, 445}, {666, 445}, {180, 120}},
+        {592.3, 400, {1185, 800}, {1184, 800}, {180, 121}}, // one column of 8 x 8 blocks less
+        {20, 500, {40, 1000}, {40, 1000}, {7, 180}},
+    };
+    test::FixtureDocument fixture;
+    for (const auto& page : pages)
+        fixture.pages.emplace_back(page.width, page.height);
+    for (const int mode : {0, 1}) {
+        settings().setImportType(mode);
+        auto converter = open(fixture);
+        for (int p = 1; p <= int(std::size(pages)); ++p) {
+            const auto& want = pages[p - 1];
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", page " + std::to_string(p));
+            const auto main = converter->generatePage(p);
+            const auto bytes = test::slurp(main.value_or(""));
+            const auto stage = mode == 0 ? std::pair(swf::readHeader(bytes).width(),
+                                                     swf::readHeader(bytes).height())
+                                         : test::jpegSize(bytes);
+            EXPECT_EQ(stage, mode == 0 ? want.stage : want.mobile);
+            EXPECT_EQ(sizeOf(converter->generateThumbPage(p)), want.thumb);
+            EXPECT_EQ(sizeOf(converter->generateMobilePage(p)), want.mobile);
+            // A second thumbnail call makes its own file of the same size.
+            EXPECT_EQ(sizeOf(converter->generateThumbPage(p)), want.thumb);
+        }
+    }
+}
+
 // Flash mode with stand-in tools in a private resource folder.
 class ConverterWithTools : public Converter {
 protected:
@@ -183,6 +224,48 @@ TEST_F(ConverterWithTools, FailingToolsAreErrorsAndLeaveNoFile) {
     tool("getswfSize", "echo 'no size here'\n");
     EXPECT_THROW(converter->generatePage(1), Error) << "a probe answer without a bar";
     EXPECT_EQ(settings().PageWidth(), 1080);
+}
+
+// Planned pages run two pdf2swf processes at once, yet each page is converted
+// once, answers come in the order asked, a failing page raises at its own call,
+// and a stopped import starts no further process.
+TEST_F(ConverterWithTools, PlannedFlashPagesConvertOnceInOrderAndStopAndFailPerPage) {
+    const auto runs = dir / "runs";
+    tool("pdf2swf", "out=${2#-o}\np=${3#-p }\np=${p%-*}\necho $p >> '" + runs.string() +
+                        "'\n[ $p = 3 ] && { echo 'page 3 is broken' >&2; exit 1; }\n"
+                        "printf 'FWS' > \"$out\"\n");
+    tool("getswfSize", "echo '600|800'\n");
+    for (const bool stopAfterTwo : {false, true}) {
+        SCOPED_TRACE(stopAfterTwo ? "stopped after page 2" : "to the end");
+        std::filesystem::remove(runs);
+        auto converter = open(test::plainDocument(8));
+        std::atomic<bool> stop = false;
+        converter->planPages({1, 2, 3, 4, 5, 6, 7, 8}, [&] { return stop.load(); });
+        std::vector<std::string> answers;
+        for (int p = 1; p <= 8 && !stop; ++p) {
+            try {
+                answers.push_back(converter->generatePage(p).value_or("none").filename());
+            } catch (const Error& e) {
+                answers.push_back(e.what());
+            }
+            stop = stopAfterTwo && p == 2;
+        }
+        converter.reset(); // waits for the worker
+        std::vector<std::string> expected{"1.swf", "2.swf"};
+        if (!stopAfterTwo)
+            expected.insert(expected.end(),
+                            {"pdf2swf could not convert page 3 of " + (dir / "doc.pdf").string() +
+                                 " (exit 1): page 3 is broken",
+                             "4.swf", "5.swf", "6.swf", "7.swf", "8.swf"});
+        EXPECT_EQ(answers, expected);
+        std::istringstream lines(test::slurp(runs));
+        std::multiset<std::string> converted{std::istream_iterator<std::string>(lines), {}};
+        for (const auto& page : converted)
+            EXPECT_EQ(converted.count(page), 1u) << "page " << page << " converted again";
+        // Two pages at most were under way or done ahead when the import stopped.
+        EXPECT_LE(converted.size(), stopAfterTwo ? 4u : 8u);
+        EXPECT_GE(converted.size(), stopAfterTwo ? 2u : 8u);
+    }
 }
 
 } // namespace

@@ -103,6 +103,19 @@ TEST(PdfDocument, HostilePageCountComesFromThePageTreeNotItsClaim) {
               std::tuple(2, 2, 2));
 }
 
+// The RGB pixels of a JPEG; empty when it does not decode.
+std::vector<unsigned char> jpegPixels(std::string_view jpeg) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.data());
+    std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
+    int w = 0, h = 0, subsampling = 0, colours = 0;
+    if (tjDecompressHeader3(tj.get(), bytes, jpeg.size(), &w, &h, &subsampling, &colours) != 0)
+        return {};
+    std::vector<unsigned char> pixels(std::size_t(w) * std::size_t(h) * 3);
+    if (tjDecompress2(tj.get(), bytes, jpeg.size(), pixels.data(), w, 0, h, TJPF_RGB, 0) != 0)
+        return {};
+    return pixels;
+}
+
 TEST(PdfRenderer, RendersDisplayedPagesOnWhiteAtTheAskedSize) {
     const auto doc = PDFDocument::open(sharedFiles().standard);
     ASSERT_TRUE(doc);
@@ -128,6 +141,21 @@ TEST(PdfRenderer, RendersDisplayedPagesOnWhiteAtTheAskedSize) {
     EXPECT_GT(dark, 10000u); // the big page number
 
     EXPECT_EQ(jpegSize(fromData.renderJpeg(0, 1224, 1584, 0.85)), (std::pair{1224, 1584}));
+    // Drawn and encoded in bands (of 40 rows, the last one short), a page is
+    // the same picture: no seam, no band shifted or left white.
+    const auto whole = jpegPixels(fromData.renderJpeg(1, 842, 595, 0.85));
+    fromData.setBandBytes(842 * 3 * 40);
+    const auto banded = jpegPixels(fromData.renderJpeg(1, 842, 595, 0.85));
+    ASSERT_EQ(banded.size(), whole.size());
+    double total = 0;
+    int largest = 0;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        const int difference = std::abs(int(whole[i]) - int(banded[i]));
+        total += difference;
+        largest = std::max(largest, difference);
+    }
+    EXPECT_LT(total / double(whole.size()), 0.5);
+    EXPECT_LE(largest, 32);
     const std::pair<double, int> qualities[] = {{1.0, 100}, {0.85, 85}, {0.45, 45},
                                                 {0.0, 1},   {-3, 1},    {7, 100}};
     for (auto [factor, quality] : qualities)

@@ -57,6 +57,17 @@ std::string pageContent(const FixturePage& page, int pageNumber) {
             s << "q 0.5 g " << number(40 + i * 80) << " 100 60 " << number(20 + i * 7)
               << " re f Q\n";
     }
+    if (page.drawings > 0) {
+        s << "q 0.3 0.3 0.6 RG 0.4 w\n";
+        for (int i = 0; i < page.drawings; ++i) {
+            const double x = 20 + (i * 37 % 97) * (w - 80) / 97,
+                         y = 20 + (i * 53 % 89) * (h - 80) / 89;
+            s << number(x) << " " << number(y) << " m " << number(x + 30) << " " << number(y + 50)
+              << " " << number(x + 10) << " " << number(y - 20) << " " << number(x + 40) << " "
+              << number(y + 10) << " c S\n";
+        }
+        s << "Q\n";
+    }
     return s.str();
 }
 
@@ -341,6 +352,23 @@ FixtureDocument benchmarkDocument(int pages) {
             doc.outline.push_back({"Chapter " + std::to_string(i / 10 + 1), i, {}});
         }
     }
+    return doc;
+}
+
+FixtureDocument lightDocument(int pages) {
+    FixtureDocument doc;
+    for (int i = 0; i < pages; ++i) {
+        FixturePage& page = doc.pages.emplace_back(595.276, 841.89);
+        page.textLines = 4;
+        page.links.push_back(FixtureLink::web({40, 40, 200, 20}, "https://example.com/light"));
+    }
+    return doc;
+}
+
+FixtureDocument heavyDocument(int pages) {
+    FixtureDocument doc = benchmarkDocument(pages);
+    for (auto& page : doc.pages)
+        page.drawings = 1500;
     return doc;
 }
 

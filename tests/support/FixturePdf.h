@@ -42,6 +42,7 @@ struct FixturePage {
     // uses), so a render shows where the link lies on the page as displayed.
     bool drawLinks = false;
     int textLines = 0; // lines of body text, as the benchmark document has
+    int drawings = 0;  // thin stroked curves, as a chart or a technical drawing has
 };
 
 struct FixtureOutlineItem {
@@ -111,5 +112,10 @@ FixtureDocument hostileStringsDocument();
 // The benchmark input: `pages` Letter pages of body text and shapes, a link on
 // every tenth page and an outline entry every ten pages.
 FixtureDocument benchmarkDocument(int pages = 300);
+// Light pages, as slides and forms are: `pages` A4 pages with the page number, four
+// lines of text and a web link each.
+FixtureDocument lightDocument(int pages = 300);
+// Heavy pages: the benchmark document's text over 1500 stroked curves a page.
+FixtureDocument heavyDocument(int pages = 300);
 
 } // namespace zarvex::test

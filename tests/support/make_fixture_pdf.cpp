@@ -2,6 +2,9 @@
 //
 // Writes a generated fixture PDF:
 //   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
+//   light [PAGES]      A4 pages with four lines of text and a link (default 300)
+//   heavy [PAGES]      the benchmark pages over 1500 stroked curves each (default 300)
+//   huge-size [PAGES]  plain pages of 16000 x 16000 points (default 3)
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
 //   plain [PAGES]      plain Letter pages (default 10)
@@ -32,22 +35,28 @@ int main(int argc, char** argv) {
     }
     const std::map<std::string, std::function<FixtureDocument()>> kinds = {
         {"benchmark", [&] { return benchmarkDocument(pages ? pages : 300); }},
+        {"light", [&] { return lightDocument(pages ? pages : 300); }},
+        {"heavy", [&] { return heavyDocument(pages ? pages : 300); }},
+        {"huge-size", [&] { return plainDocument(pages ? pages : 3, 16000, 16000); }},
         {"plain", [&] { return plainDocument(pages ? pages : 10); }},
         {"standard", standardDocument},
         {"links", linkPlacementDocument},
         {"mixed-size", mixedSizeDocument},
         {"huge-count", hugeCountDocument},
         {"hostile-strings", hostileStringsDocument}};
-    const bool counted = kind == "benchmark" || kind == "plain";
+    const bool counted = kind == "benchmark" || kind == "plain" || kind == "light" ||
+                         kind == "heavy" || kind == "huge-size";
     FixtureDocument doc;
     if (kinds.contains(kind) &&
         (argc == 3 || (argc == 4 && counted && pages >= 1 && pages <= 100000)))
         doc = kinds.at(kind)();
     if (doc.pages.empty()) {
-        std::fputs("usage: make-fixture-pdf "
-                   "benchmark|standard|links|plain|mixed-size|huge-count|hostile-strings [PAGES] "
-                   "OUT.pdf\n",
-                   stderr);
+        std::fputs(
+            "usage: make-fixture-pdf "
+            "benchmark|light|heavy|huge-size|standard|links|plain|mixed-size|huge-count|hostile-"
+            "strings [PAGES] "
+            "OUT.pdf\n",
+            stderr);
         return 2;
     }
     try {
