@@ -52,6 +52,8 @@ fs.mkdirSync(books, { recursive: true });
 function publishBooks() {
     const script = `targets=zarvex-cli
 source "$0"
+if [[ -n \${PDF:-} ]]; then use given "$(realpath "$PDF")"
+else "$build/make-fixture-pdf" benchmark "$PAGES" "$work/benchmark.pdf" && use benchmark "$work/benchmark.pdf"; fi
 echo "$pages"
 for t in "$@"; do
   echo "publishing $pages pages with $t" >&2
