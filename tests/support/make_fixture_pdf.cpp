@@ -4,6 +4,7 @@
 //   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
+//   text               known words on rotated and cropped pages, a Hebrew and a Chinese line
 //   plain [PAGES]      plain Letter pages (default 10)
 //   mixed-size         portrait, landscape, square, very wide and tall pages; a drawn
 //                      link on the landscape page
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
             doc = standardDocument();
         else if (kind == "links")
             doc = linkPlacementDocument();
+        else if (kind == "text")
+            doc = textPlacementDocument();
         else if (kind == "mixed-size")
             doc = mixedSizeDocument();
         else if (kind == "huge-count")
@@ -48,10 +51,11 @@ int main(int argc, char** argv) {
             doc = hostileStringsDocument();
     }
     if (doc.pages.empty()) {
-        std::fputs("usage: make-fixture-pdf "
-                   "benchmark|standard|links|plain|mixed-size|huge-count|hostile-strings [PAGES] "
-                   "OUT.pdf\n",
-                   stderr);
+        std::fputs(
+            "usage: make-fixture-pdf "
+            "benchmark|standard|links|text|plain|mixed-size|huge-count|hostile-strings [PAGES] "
+            "OUT.pdf\n",
+            stderr);
         return 2;
     }
     try {
