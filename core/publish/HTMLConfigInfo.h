@@ -16,6 +16,10 @@ public:
     void setHTMLKeywords(std::string value) { HTMLKeywords_ = std::move(value); }
     const std::string& HTMLDescription() const { return HTMLDescription_; }
     void setHTMLDescription(std::string value) { HTMLDescription_ = std::move(value); }
+    // HTML put before the page's </body> as it is (the book's text version);
+    // empty by default.
+    const std::string& bodyEnd() const { return bodyEnd_; }
+    void setBodyEnd(std::string html) { bodyEnd_ = std::move(html); }
 
     // Fills the placeholders "index.title", "meta.keywords" and "meta.description"
     // of the page template at `from` and writes the page, UTF-8, atomically to
@@ -28,6 +32,7 @@ private:
     std::string HTMLTitle_;
     std::string HTMLKeywords_;
     std::string HTMLDescription_;
+    std::string bodyEnd_;
 };
 
 } // namespace zarvex
