@@ -79,7 +79,12 @@ std::string firstCharacters(const std::string& text, std::size_t count) {
         while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
             ++end;
     }
-    return text.substr(0, end);
+    if (end == text.size())
+        return text;
+    // Cut at a blank rather than inside a word, when one is near the end.
+    const auto blank = text.rfind(' ', end);
+    return blank != std::string::npos && blank > end * 3 / 4 ? text.substr(0, blank)
+                                                              : text.substr(0, end);
 }
 
 } // namespace
