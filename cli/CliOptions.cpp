@@ -24,7 +24,7 @@ const std::map<std::string, OptionRule, std::less<>> kOptions = {
     {"--name", {Arity::Value, true, false}},     {"--title", {Arity::Value, true, false}},
     {"--app", {Arity::Flag, true, false}},       {"--mobile", {Arity::Value, true, false}},
     {"--overwrite", {Arity::Flag, true, false}}, {"--quiet", {Arity::Flag, true, true}},
-    {"--strict", {Arity::Flag, true, false}},
+    {"--strict", {Arity::Flag, true, false}},    {"--text", {Arity::Flag, true, false}},
 };
 
 const char* commandName(Command command) {
@@ -79,6 +79,8 @@ void applyOption(CliOptions& options, const std::string& option, const std::stri
         request.links = true;
     } else if (option == "--bookmarks") {
         request.bookmarks = true;
+    } else if (option == "--text") {
+        request.text = true;
     } else if (option == "--template") {
         if (value.empty())
             throw UsageError("--template needs a template name (see: zarvex-cli templates)");
@@ -227,6 +229,7 @@ Publish options:
   --format flash|image page files: Flash pages (default) or JPEG images
   --links              import the PDF's links
   --bookmarks          import the PDF's bookmarks
+  --text               import the pages' text (for selection, search and search engines)
   --template NAME      book template (default: float)
   --style NAME         style of the template (default: the template's default style)
   --settings FILE      template settings text to apply (as exported by the application)

@@ -54,7 +54,8 @@ ImportSheet::ImportSheet(AppSettings& settings, Choosers choosers, QWidget* pare
       flashPages_(new QRadioButton(tr("Flash pages (SWF)"), this)),
       imagePages_(new QRadioButton(tr("Image pages (JPEG)"), this)),
       btnImportLinks_(new QCheckBox(tr("Import links"), this)),
-      btnImportBookMark_(new QCheckBox(tr("Import bookmarks"), this)), lblInfo_(new QLabel(this)),
+      btnImportBookMark_(new QCheckBox(tr("Import bookmarks"), this)),
+      btnImportText_(new QCheckBox(tr("Extract text"), this)), lblInfo_(new QLabel(this)),
       lblPass_(new QLabel(this)), prgBar_(new QProgressBar(this)),
       btnCancel_(new QPushButton(tr("Cancel"), this)), btnOK_(new QPushButton(tr("Import"), this)),
       progressObserver_(
@@ -103,6 +104,7 @@ ImportSheet::ImportSheet(AppSettings& settings, Choosers choosers, QWidget* pare
     auto* optionRow = new QHBoxLayout;
     optionRow->addWidget(btnImportLinks_);
     optionRow->addWidget(btnImportBookMark_);
+    optionRow->addWidget(btnImportText_);
     optionRow->addStretch();
 
     auto* form = new QFormLayout;
@@ -151,6 +153,7 @@ void ImportSheet::awakeFromNib() {
     importQuality_->setCurrentIndex(knownLevel ? saved.qualityLevel : 0);
     btnImportLinks_->setChecked(saved.links);
     btnImportBookMark_->setChecked(saved.bookmarks);
+    btnImportText_->setChecked(saved.text);
     (saved.importType == kImagePagesTag ? imagePages_ : flashPages_)->setChecked(true);
     enableButtons(true);
 }
@@ -158,7 +161,7 @@ void ImportSheet::awakeFromNib() {
 void ImportSheet::enableButtons(bool e) {
     for (QWidget* control : std::initializer_list<QWidget*>{
              btnOK_, txtImportFile_, btnBrowse_, importQuality_, flashPages_, imagePages_,
-             allPages_, rangePages_, btnImportLinks_, btnImportBookMark_})
+             allPages_, rangePages_, btnImportLinks_, btnImportBookMark_, btnImportText_})
         control->setEnabled(e);
     txtPageRange_->setEnabled(e && pageRangeType_->checkedId() == kPageRangeTag);
     lblInfo_->setHidden(e);
@@ -191,6 +194,7 @@ ImportChoices ImportSheet::choices() const {
     choices.qualityLevel = importQuality_->currentIndex();
     choices.links = btnImportLinks_->isChecked();
     choices.bookmarks = btnImportBookMark_->isChecked();
+    choices.text = btnImportText_->isChecked();
     choices.importType = pageFormat_->checkedId();
     return choices;
 }

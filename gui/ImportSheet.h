@@ -70,6 +70,7 @@ public:
     QRadioButton* imagePagesChoice() const { return imagePages_; }
     QCheckBox* linksBox() const { return btnImportLinks_; }
     QCheckBox* bookmarksBox() const { return btnImportBookMark_; }
+    QCheckBox* textBox() const { return btnImportText_; }
     QPushButton* okButton() const { return btnOK_; }
     QPushButton* cancelButton() const { return btnCancel_; }
     QLabel* infoLabel() const { return lblInfo_; }
@@ -98,6 +99,7 @@ private:
     QRadioButton* imagePages_;
     QCheckBox* btnImportLinks_;
     QCheckBox* btnImportBookMark_;
+    QCheckBox* btnImportText_;
     QLabel* lblInfo_;
     QLabel* lblPass_;
     QProgressBar* prgBar_;

@@ -32,6 +32,7 @@ ImportChoices ImportChoices::fromSettings(const AppSettings& settings) {
     choices.qualityLevel = settings.importQualityLevel();
     choices.links = settings.importLinks() == 1;
     choices.bookmarks = settings.importBookmark() == 1;
+    choices.text = settings.importText() == 1;
     choices.importType = settings.ImportType();
     return choices;
 }
@@ -43,6 +44,7 @@ void ImportChoices::writeTo(AppSettings& settings) const {
     settings.setImportPageRange(pageRange);
     settings.setImportBookmark(bookmarks ? 1 : 0);
     settings.setImportLinks(links ? 1 : 0);
+    settings.setImportText(text ? 1 : 0);
     settings.setImportType(importType);
 }
 
@@ -149,6 +151,7 @@ void ImportWindowDelegate::startImport(const ImportChoices& choices) {
     operation.setAppSettings(&store);
     operation.setImportLinks(store.importLinks() == 1);
     operation.setImportBookmarks(store.importBookmark() == 1);
+    operation.setImportText(store.importText() == 1);
 
     Running* run = running.get();
     operations_.push_back(std::move(running));

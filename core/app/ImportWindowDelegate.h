@@ -35,6 +35,7 @@ struct ImportChoices {
     bool links = false;
     bool bookmarks = false;
     int importType = 0; // 0 Flash pages, 1 image pages
+    bool text = false;  // the pages' words extracted
 
     static ImportChoices fromSettings(const AppSettings& settings);
     void writeTo(AppSettings& settings) const;

@@ -148,6 +148,7 @@ ImportedBook importDocument(const PublishRequest& request, const fs::path& pdf, 
     settings.setImportQualityLevel(request.quality);
     settings.setImportLinks(request.links ? 1 : 0);
     settings.setImportBookmark(request.bookmarks ? 1 : 0);
+    settings.setImportText(request.text ? 1 : 0);
     settings.setImportType(request.format == PageFormat::Image ? 1 : 0);
     settings.saveSettings();
 
@@ -156,6 +157,7 @@ ImportedBook importDocument(const PublishRequest& request, const fs::path& pdf, 
     operation.setAppSettings(&settings);
     operation.setImportLinks(request.links);
     operation.setImportBookmarks(request.bookmarks);
+    operation.setImportText(request.text);
     ScopedObserver observer(NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
                             [&](const Notification& note) {
                                 progress.note(note.value<int>("pageIndex"),

@@ -26,6 +26,7 @@ struct PublishRequest {
     PageFormat format = PageFormat::Flash;
     bool links = false;
     bool bookmarks = false;
+    bool text = false; // the pages' words, into files/text and the HTML page
     std::string templateName = "float";
     // With neither a chosen template nor a style, the template keeps the
     // settings it starts with; otherwise the style (the template's default

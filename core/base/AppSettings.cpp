@@ -21,7 +21,7 @@ struct AppSettings::Setting {
     std::variant<std::string AppSettings::*, std::atomic<int> AppSettings::*> member;
 };
 
-const AppSettings::Setting AppSettings::kSettings[15] = {
+const AppSettings::Setting AppSettings::kSettings[16] = {
     {"lastImportedFile", &AppSettings::lastImportedFile_},
     {"importPageRangeType", &AppSettings::importPageRangeType_},
     {"importPageRange", &AppSettings::importPageRange_},
@@ -34,6 +34,7 @@ const AppSettings::Setting AppSettings::kSettings[15] = {
     {"outputType", &AppSettings::outputType_},
     {"importBookmark", &AppSettings::importBookmark_},
     {"importLinks", &AppSettings::importLinks_},
+    {"ImportText", &AppSettings::importText_},
     {"ImportType", &AppSettings::ImportType_},
     {"PageWidth", &AppSettings::PageWidth_},
     {"PageHeight", &AppSettings::PageHeight_},

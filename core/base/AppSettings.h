@@ -52,6 +52,9 @@ public:
     void setImportBookmark(int value) { importBookmark_ = value; }
     int importLinks() const { return importLinks_; }
     void setImportLinks(int value) { importLinks_ = value; }
+    // 1: the import extracts the pages' text.
+    int importText() const { return importText_; }
+    void setImportText(int value) { importText_ = value; }
     int ImportType() const { return ImportType_; }
     void setImportType(int value) { ImportType_ = value; }
     int PageWidth() const { return PageWidth_; }
@@ -61,7 +64,7 @@ public:
 
 private:
     struct Setting;
-    static const Setting kSettings[15];
+    static const Setting kSettings[16];
 
     std::filesystem::path storeFile_;
     mutable std::mutex textMutex_; // guards the text settings; integers are atomic
@@ -77,6 +80,7 @@ private:
     std::atomic<int> outputType_{0};
     std::atomic<int> importBookmark_{0};
     std::atomic<int> importLinks_{0};
+    std::atomic<int> importText_{0};
     std::atomic<int> ImportType_{0};
     std::atomic<int> PageWidth_{1080};
     std::atomic<int> PageHeight_{1440};

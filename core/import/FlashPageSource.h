@@ -67,6 +67,10 @@ public:
     void setSourceFile(std::filesystem::path file) { sourceFile_ = std::move(file); }
     const FlashPageList& mobilePages() const { return mobilePages_; }
     void setMobilePages(FlashPageList pages) { mobilePages_ = std::move(pages); }
+    // The folder of the pages' text files (PageTextExtractor.h); empty when the
+    // pages have no text.
+    const std::filesystem::path& textFolder() const { return textFolder_; }
+    void setTextFolder(std::filesystem::path folder) { textFolder_ = std::move(folder); }
 
 protected:
     // Posts kProgressMessage with `pageIndex`, `totalPage` (ints) and `type`
@@ -82,6 +86,7 @@ protected:
     FlashPageList thumbPages_;
     std::filesystem::path sourceFile_;
     FlashPageList mobilePages_;
+    std::filesystem::path textFolder_;
 
 private:
     std::atomic<bool> stop_{false};

@@ -4,6 +4,7 @@
 #include "base/Log.h"
 #include "import/PDFDocument.h"
 #include "import/PDFToSWFPageConverter.h"
+#include "import/PageTextExtractor.h"
 
 #include <algorithm>
 
@@ -73,6 +74,18 @@ void FlashPageSourcePDF::generateNormalPages() {
             normalPages_.push_back(page->copyPage(100, 100));
         postProgress(static_cast<int>(i) + 1, total, "geneateNormalPage");
     }
+}
+
+void FlashPageSourcePDF::generatePageText() {
+    if (stop() || !iPDFDoc_)
+        return;
+    const auto folder = toPageConverter_->converterWorkFolder() / "text";
+    PageTextExtractor extractor(sourceFile());
+    extractor.writePages(
+        iNeedToImportPages_, folder, [this] { return stop(); },
+        [](int done, int total) { postProgress(done, total, "geneateText"); });
+    if (!stop())
+        setTextFolder(folder);
 }
 
 FlashPagePtr FlashPageSourcePDF::getPageAtIndex(int position) const {

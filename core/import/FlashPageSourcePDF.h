@@ -39,6 +39,13 @@ public:
     void generateMobilePages() override;
     void generateNormalPages() override;
 
+    // The text pass, after the others: the words of every page of the range
+    // into "text" in the work folder, which becomes textFolder(). A page whose
+    // text cannot be read is logged and has none. Posts progress of type
+    // "geneateText" and checks `stop` like the other passes. Raises Error when
+    // the document cannot be read or the folder written.
+    void generatePageText();
+
     FlashPagePtr getPageAtIndex(int position) const override;
     FlashPagePtr getNormalPageAtIndex(int pageIndex) const override;
     FlashPagePtr getThumbPageAtIndex(int pageIndex) const override;

@@ -139,6 +139,14 @@ void ImportPDFOperation::main() {
         }
     }
 
+    if (!isCancelled() && importText_ && flashPageSource_) {
+        try {
+            flashPageSource_->generatePageText();
+        } catch (...) {
+            ZLOG_ERROR("Run Import PDF Operation error,import text:{}", describeCurrentError());
+        }
+    }
+
     document.reset();
     if (isCancelled()) {
         ZLOG_DEBUG("import pdf is cancelled");

@@ -43,6 +43,10 @@ public:
     void setImportLinks(bool value) { importLinks_ = value; }
     bool importBookmarks() const { return importBookmarks_; }
     void setImportBookmarks(bool value) { importBookmarks_ = value; }
+    // The text pass of the page source (FlashPageSourcePDF::generatePageText)
+    // after the other steps; a failure leaves the pages without text.
+    bool importText() const { return importText_; }
+    void setImportText(bool value) { importText_ = value; }
 
     // The settings the page converter reads (Flash or image pages, the
     // measured page size); AppSettings::shareInstance() unless set.
@@ -86,6 +90,7 @@ private:
     std::string iPageRange_;
     bool importBookmarks_ = false;
     bool importLinks_ = false;
+    bool importText_ = false;
     AppSettings* appSettings_ = nullptr;
     std::string pagesError_;
 

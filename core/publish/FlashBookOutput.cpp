@@ -10,6 +10,8 @@
 #include "import/FlashPage.h"
 #include "import/FlashPageSource.h"
 #include "import/FlashPagesAnnotations.h"
+#include "import/PageTextExtractor.h"
+#include "publish/BookTextHtml.h"
 #include "publish/ColorText.h"
 #include "publish/FastCopy.h"
 #include "publish/HTMLConfigInfo.h"
@@ -544,6 +546,55 @@ void FlashBookOutput::PrepareAnnotationFiles(const fs::path& folder) {
     }
 }
 
+void FlashBookOutput::prepaireTextFiles(const fs::path& folder) {
+    const fs::path target = resourcePath(folder) / iTextFolder;
+    if (!removeIfExists(target) || !iFlashPageSource || iFlashPageSource->textFolder().empty())
+        return;
+    const fs::path& source = iFlashPageSource->textFolder();
+    if (!createFolder(target))
+        return;
+    std::vector<int> copied;
+    for (const FlashPagePtr& page : iFlashPageSource->normalPages()) {
+        if (!page)
+            continue;
+        const std::string name = decimal(page->pageIndex());
+        std::error_code error;
+        if (!fs::exists(source / (name + ".json"), error))
+            continue; // a page whose text could not be read
+        bool complete = true;
+        for (const char* extension : {".json", ".js"}) {
+            if (!fastCopyFile(source / (name + extension), target / (name + extension), error)) {
+                fail("cannot copy the text of page " + name + " to " + target.string() + ": " +
+                     error.message());
+                complete = false;
+            }
+        }
+        if (complete)
+            copied.push_back(page->pageIndex());
+    }
+    if (!writePageTextIndex(target, copied))
+        fail("cannot write the text index in " + target.string());
+}
+
+// The text version of the book for its HTML page, with the description meta
+// data: the book's own ("About the book") or the text's opening.
+void FlashBookOutput::prepareTextVersion() {
+    if (!iHTMLConfig)
+        return;
+    const fs::path text = resourcePath({}) / iTextFolder;
+    std::vector<int> pages;
+    if (iFlashPageSource && !iFlashPageSource->textFolder().empty())
+        for (const FlashPagePtr& page : iFlashPageSource->normalPages())
+            if (page)
+                pages.push_back(page->pageIndex());
+    const BookTextHtml html = bookTextHtml(text, pages);
+    iHTMLConfig->setBodyEnd(html.block);
+    if (html.block.empty())
+        return;
+    const std::string about = value("AuthorInfo", "");
+    iHTMLConfig->setHTMLDescription(about.empty() ? html.opening : about);
+}
+
 void FlashBookOutput::prepaireThemeFile(const fs::path& folder) {
     createFolder(resourcePath(folder) / "theme");
 }
@@ -578,6 +629,7 @@ bool FlashBookOutput::assembleBook() {
     prepaireZoomendPage({});
     step(4);
     prepaireThumbPage({});
+    prepaireTextFiles({});
     step(5);
     prepaireExtFiles({});
     step(6);
@@ -606,6 +658,7 @@ bool FlashBookOutput::assembleBook() {
         fail("the template has no HTML page template; no HTML page was written");
     } else if (iHTMLConfig) {
         iHTMLConfig->setFirstPageFile(firstPageFile());
+        prepareTextVersion();
         if (!iHTMLConfig->generateHTMLFrom(*pageTemplate, page))
             fail("cannot write the HTML page " + page.string());
     } else if (removeIfExists(page) && !copyItem(*pageTemplate, page, error)) {

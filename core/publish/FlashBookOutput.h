@@ -143,6 +143,10 @@ public:
     void prepaireNomalPage(const std::filesystem::path& folder);
     void prepaireZoomendPage(const std::filesystem::path& folder);
     void prepaireThumbPage(const std::filesystem::path& folder);
+    // Copies the text files of the book's pages (FlashPageSource::textFolder)
+    // into files/text with an index of them; removes files/text when the
+    // pages have no text.
+    void prepaireTextFiles(const std::filesystem::path& folder);
     void prepaireExtFiles(const std::filesystem::path& folder);
     void prepaireExtFiles(const std::filesystem::path& folder, const FlashTemplateProperty& node,
                           bool topLevel);
@@ -160,6 +164,8 @@ public:
     const std::string& annotationFilesFolder() const { return iAnnotationFilesFolder; }
 
 protected:
+    // Hands the HTML page the book's text version (files/text) and description.
+    void prepareTextVersion();
     // Runs steps 0 to 15 of the assembly into saveToFolder().
     bool assembleBook();
     // Logs the failure and records it.
@@ -188,6 +194,7 @@ protected:
     const std::string iThumbPageFolder = "thumb";
     const std::string iExterFilesFolder = "extfiles";
     const std::string iAnnotationFilesFolder = "pageConfig";
+    const std::string iTextFolder = "text";
 
     std::optional<std::filesystem::path> iPreviewOverride;
     AppSettings* iAppSettings = nullptr;

@@ -39,7 +39,12 @@ bool HTMLConfigInfo::generateHTMLFrom(const std::filesystem::path& from,
     page.setItem("meta.keywords", htmlEscape(HTMLKeywords_));
     page.setItem("meta.description", htmlEscape(HTMLDescription_));
     page.setItem("book.firstPage", plainFileName(firstPageFile_) ? firstPageFile_ : std::string());
-    if (!writeFileAtomically(to, page.parse())) {
+    std::string html = page.parse();
+    if (!bodyEnd_.empty()) {
+        const auto end = html.rfind("</body>");
+        html.insert(end == std::string::npos ? html.size() : end, bodyEnd_);
+    }
+    if (!writeFileAtomically(to, html)) {
         ZLOG_ERROR("cannot write the HTML page {}", to.string());
         return false;
     }

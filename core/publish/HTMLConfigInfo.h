@@ -16,6 +16,10 @@ public:
     void setHTMLKeywords(std::string value) { HTMLKeywords_ = std::move(value); }
     const std::string& HTMLDescription() const { return HTMLDescription_; }
     void setHTMLDescription(std::string value) { HTMLDescription_ = std::move(value); }
+    // HTML put before the page's </body> as it is (the book's text version);
+    // empty by default.
+    const std::string& bodyEnd() const { return bodyEnd_; }
+    void setBodyEnd(std::string html) { bodyEnd_ = std::move(html); }
 
     // The book's first page file, relative to its resource folder ("page/1.swf"): the
     // page starts loading it beside the viewer's scripts. The book writer sets it from
@@ -37,6 +41,7 @@ private:
     std::string HTMLKeywords_;
     std::string HTMLDescription_;
     std::string firstPageFile_;
+    std::string bodyEnd_;
 };
 
 } // namespace zarvex

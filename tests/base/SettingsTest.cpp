@@ -36,6 +36,7 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
         s.setOutputType(5);
         s.setImportBookmark(6);
         s.setImportLinks(7);
+        s.setImportText(1);
         s.setImportType(8);
         s.setPageWidth(800);
         s.setPageHeight(600);
@@ -46,7 +47,8 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
         "importPageRange": "1-5,8\ufffd", "importQualityLevel": 3,
         "lastOutputFileFolder": "/out/caf\ufffd", "lastOutputFileName": "book\ufffd",
         "lastOutputFileTitle": "My \"Book\"", "OutputCreateMobile": 2, "MobileType": 4,
-        "outputType": 5, "importBookmark": 6, "importLinks": 7, "ImportType": 8,
+        "outputType": 5, "importBookmark": 6, "importLinks": 7, "ImportText": 1,
+        "ImportType": 8,
         "PageWidth": 800, "PageHeight": 600})");
     EXPECT_EQ(Json::parse(slurp(storeIn(home))).dump(), expected.dump()); // keys in order
 

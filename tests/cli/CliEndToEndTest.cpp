@@ -271,6 +271,7 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
     leftOut.pages[1] = leftOut.pages[2] = FixturePage{400, 500, 90};
     const std::string mixed = pdf("mixed.pdf", leftOut);
     const std::string strings = pdf("strings.pdf", hostileStringsDocument());
+    const std::string words = pdf("words.pdf", textPlacementDocument());
     Strings keptLinks;
     for (const auto& c : hostileLinkAddresses())
         if (c.imported)
@@ -357,6 +358,23 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                  " --format image --name n\xE9\xFF --title t\xE9 --out " +
                  (work / "b\xE9").string(),
          .printed = {"b\\xe9/n\\xe9\\xff.html"}},
+        // The text version for readers without script: escaped, CJK letters together.
+        {.what = "the pages' text in files of its own and in the HTML page",
+         .args = "publish " + words + " --format image --pages 1,7,8,99 --text",
+         .printed = {"Done\n"},
+         .files = {"files/text/index.json~{\"v\":1,\"pages\":[1,7,8]}",
+                   "files/text/index.js~window.ZARVEX_TEXT_INDEX = {\"v\":1,\"pages\":[1,7,8]};",
+                   "files/text/1.json~\"Zarvex\"]", "files/text/1.json~<\\/script>",
+                   "files/text/8.js~(window.ZARVEX_TEXT = window.ZARVEX_TEXT || {})[8] = {\"v\":1,",
+                   "!files/text/2.json",
+                   "index.html~<meta name=\"description\" content=\"1 Zarvex finds words over "
+                   "&lt;/script&gt; pages 7 \u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD 8 "
+                   "\u4E2D\u6587\u5B57\">",
+                   "index.html~<section><h2>Page 1</h2>\n<p>1</p>\n<p>Zarvex finds words</p>\n"
+                   "<p>over &lt;/script&gt; pages</p>\n</section>",
+                   "index.html~<h2>Page 8</h2>\n<p>8</p>\n<p>\u4E2D\u6587\u5B57</p>",
+                   "index.html~!<h2>Page 2</h2>",
+                   "index.html~<div id=\"zarvex-book\" class=\"zv-host\">"}},
         // Quiet, so that anything on standard error, such as libxml2's, is seen.
         {.what = "links with control characters, bytes beyond UTF-8 and script addresses",
          .args = "publish " + strings + " --format image --links --bookmarks --quiet",

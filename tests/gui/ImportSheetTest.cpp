@@ -86,13 +86,13 @@ protected:
 // them. A successful import is followed to the book with the publish sheet.
 TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     const fs::path saved = book("saved.pdf", plainDocument(3));
-    ImportChoices{saved.string(), 0, "1", 3, true, false, 1}.writeTo(settings);
-    // The file, range choice, range, quality level, links, bookmarks and image pages shown.
+    ImportChoices{saved.string(), 0, "1", 3, true, false, 1, true}.writeTo(settings);
+    // The file, range choice, range, quality level, links, bookmarks, image pages and text shown.
     const auto shown = [](ImportSheet* s) {
         return std::tuple(s->importFileField()->text(), s->pageRangeChoice()->isChecked(),
                           s->pageRangeField()->text(), s->qualityList()->currentIndex(),
                           s->linksBox()->isChecked(), s->bookmarksBox()->isChecked(),
-                          s->imagePagesChoice()->isChecked());
+                          s->imagePagesChoice()->isChecked(), s->textBox()->isChecked());
     };
     EXPECT_TRUE(window->importAction()->isEnabled());
     ImportSheet* sheet = openSheet();
@@ -100,7 +100,8 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     EXPECT_EQ(std::tuple(sheet->isVisible(), sheet->windowModality(),
                          sheet->infoLabel()->isHidden(), sheet->progressBar()->isHidden()),
               std::tuple(true, Qt::WindowModal, true, true));
-    EXPECT_EQ(shown(sheet), std::tuple(qpath(saved), false, QString("1"), 3, true, false, true));
+    EXPECT_EQ(shown(sheet),
+              std::tuple(qpath(saved), false, QString("1"), 3, true, false, true, true));
     keepShot(*sheet, "import-sheet.png");
 
     // While idle the range field follows the choice.
@@ -140,6 +141,7 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
             sheet->flashPagesChoice()->click();
             sheet->linksBox()->setChecked(false);
             sheet->bookmarksBox()->setChecked(true);
+            sheet->textBox()->setChecked(false);
         }
         sheet->okButton()->click();
         ASSERT_TRUE(importEnds(sheet));
@@ -159,7 +161,8 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     AppSettings reloaded(settings.storeFile());
     controller.setAppSettings(&reloaded);
     ImportSheet* next = openSheet();
-    EXPECT_EQ(shown(next), std::tuple(qpath(saved), true, QString(""), 1, false, true, false));
+    EXPECT_EQ(shown(next),
+              std::tuple(qpath(saved), true, QString(""), 1, false, true, false, false));
     EXPECT_TRUE(next->pageRangeField()->isEnabled());
     next->cancelButton()->click();
     controller.setAppSettings(&settings);
@@ -180,7 +183,7 @@ TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeeps
              sheet->okButton(), sheet->importFileField(), sheet->browseButton(),
              sheet->allPagesChoice(), sheet->pageRangeChoice(), sheet->pageRangeField(),
              sheet->qualityList(), sheet->flashPagesChoice(), sheet->imagePagesChoice(),
-             sheet->linksBox(), sheet->bookmarksBox()})
+             sheet->linksBox(), sheet->bookmarksBox(), sheet->textBox()})
         EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
     EXPECT_EQ(std::pair(sheet->cancelButton()->isEnabled(), sheet->progressBar()->isVisible()),
               std::pair(true, true));

@@ -3,6 +3,8 @@
 #include "base/Error.h"
 #include "import/PdfContext.h"
 
+#include <mupdf/ucdn.h>
+
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -71,6 +73,24 @@ std::string pageContent(const FixturePage& page, int pageNumber) {
     return s.str();
 }
 
+using FontRef = pdf::Ref<fz_font, fz_drop_font>;
+
+std::vector<int> codePoints(const std::string& utf8) {
+    std::vector<int> points;
+    for (const char* p = utf8.c_str(); *p;) {
+        int rune = 0;
+        p += fz_chartorune(&rune, p);
+        points.push_back(rune);
+    }
+    return points;
+}
+
+std::string hex4(unsigned value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04X", value & 0xFFFF);
+    return buf;
+}
+
 class Writer {
 public:
     Writer() : ctx_(64u << 20) {
@@ -81,7 +101,7 @@ public:
     void addPage(const FixturePage& page, int pageNumber) {
         fz_context* c = ctx_;
         pdf_document* d = doc_.get();
-        const std::string content = pageContent(page, pageNumber);
+        const std::string content = pageContent(page, pageNumber) + linesContent(page.lines);
         pdf::Buffer buf(c, guarded(c, "page content", [&] {
                             return fz_new_buffer_from_copied_data(
                                 c, reinterpret_cast<const unsigned char*>(content.data()),
@@ -95,6 +115,13 @@ public:
                             pdf_dict_put(c, font, PDF_NAME(Subtype), PDF_NAME(Type1));
                             pdf_dict_put_name(c, font, PDF_NAME(BaseFont), "Helvetica");
                             pdf_dict_put(c, font, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
+                            pdf_obj* fonts = pdf_dict_get(c, r, PDF_NAME(Font));
+                            if (latinFont_)
+                                pdf_dict_puts(c, fonts, "F2", latinFont_.get());
+                            if (hebrewFont_)
+                                pdf_dict_puts(c, fonts, "F3", hebrewFont_.get());
+                            if (cjkFont_)
+                                pdf_dict_puts(c, fonts, "F4", cjkFont_.get());
                             return r;
                         }));
         pdf::Object pageObj(c, guarded(c, "add page", [&] {
@@ -106,6 +133,56 @@ public:
                 pdf_dict_put_rect(c, pageObj.get(), PDF_NAME(CropBox), toRect(*page.cropBox));
             pdf_insert_page(c, d, -1, pageObj.get());
         });
+    }
+
+    // The text operators of the page's lines; the fonts they need are added to
+    // the document on first use.
+    std::string linesContent(const std::vector<FixtureTextLine>& lines) {
+        std::ostringstream s;
+        for (const auto& line : lines) {
+            s << "BT 0 0 0 rg 1 0 0 1 " << number(line.x) << " " << number(line.y) << " Tm ";
+            const auto points = codePoints(line.text);
+            switch (line.script) {
+            case FixtureTextLine::Script::latin:
+                s << "/F2 " << number(line.size) << " Tf (";
+                for (int cp : points) {
+                    if (cp == 0xFB01)
+                        s << "\\001";
+                    else if (cp == '(' || cp == ')' || cp == '\\')
+                        s << '\\' << static_cast<char>(cp);
+                    else if (cp > 0 && cp < 0x7F)
+                        s << static_cast<char>(cp);
+                    else
+                        throw Error("fixture Latin text beyond ASCII");
+                }
+                s << ") Tj";
+                break;
+            case FixtureTextLine::Script::rightToLeft: {
+                fz_font* font = hebrew();
+                s << "/F3 " << number(line.size) << " Tf <";
+                for (auto it = points.rbegin(); it != points.rend(); ++it)
+                    s << hex4(static_cast<unsigned>(guarded(ctx_, "encode glyph", [&] {
+                        return fz_encode_character(ctx_, font, *it);
+                    })));
+                s << "> Tj";
+                break;
+            }
+            case FixtureTextLine::Script::cjk:
+                cjk();
+                s << "/F4 " << number(line.size) << " Tf <";
+                for (int cp : points) {
+                    if (cp > 0xFFFF)
+                        throw Error("fixture CJK text beyond the basic plane");
+                    s << hex4(static_cast<unsigned>(cp));
+                }
+                s << "> Tj";
+                break;
+            }
+            if (line.script == FixtureTextLine::Script::latin)
+                latin();
+            s << " ET\n";
+        }
+        return s.str();
     }
 
     void addAnnotation(int pageIndex, const FixtureLink& link, int pageCount) {
@@ -221,8 +298,66 @@ public:
     }
 
 private:
+    // Helvetica whose code 1 draws the "fi" ligature glyph.
+    void latin() {
+        if (latinFont_)
+            return;
+        fz_context* c = ctx_;
+        pdf_document* d = doc_.get();
+        latinFont_ =
+            pdf::Object(c, guarded(c, "add font", [&] {
+                            pdf_obj* ref = pdf_add_new_dict(c, d, 4);
+                            pdf_obj* f = pdf_resolve_indirect(c, ref);
+                            pdf_dict_put(c, f, PDF_NAME(Type), PDF_NAME(Font));
+                            pdf_dict_put(c, f, PDF_NAME(Subtype), PDF_NAME(Type1));
+                            pdf_dict_put_name(c, f, PDF_NAME(BaseFont), "Helvetica");
+                            pdf_obj* e = pdf_dict_put_dict(c, f, PDF_NAME(Encoding), 2);
+                            pdf_dict_put(c, e, PDF_NAME(BaseEncoding), PDF_NAME(WinAnsiEncoding));
+                            pdf_obj* diff = pdf_dict_put_array(c, e, PDF_NAME(Differences), 2);
+                            pdf_array_push_int(c, diff, 1);
+                            pdf_array_push_name(c, diff, "fi");
+                            return ref;
+                        }));
+    }
+
+    fz_font* hebrew() {
+        fz_context* c = ctx_;
+        if (!hebrewGlyphs_) {
+            hebrewGlyphs_ = FontRef(
+                c, guarded(c, "load font", [&] {
+                    int len = 0, subfont = 0;
+                    const unsigned char* data =
+                        fz_lookup_noto_font(c, UCDN_SCRIPT_HEBREW, FZ_LANG_UNSET, &len, &subfont);
+                    if (!data)
+                        fz_throw(c, FZ_ERROR_GENERIC, "no built-in Hebrew font");
+                    return fz_new_font_from_memory(c, "NotoSansHebrew", data, len, subfont, 0);
+                }));
+            fz_font* font = hebrewGlyphs_.get();
+            pdf_document* d = doc_.get();
+            hebrewFont_ = pdf::Object(
+                c, guarded(c, "add font", [&] { return pdf_add_cid_font(c, d, font); }));
+        }
+        return hebrewGlyphs_.get();
+    }
+
+    void cjk() {
+        if (cjkFont_)
+            return;
+        fz_context* c = ctx_;
+        FontRef font(c, guarded(c, "load font", [&] { return fz_new_cjk_font(c, FZ_ADOBE_GB); }));
+        fz_font* f = font.get();
+        pdf_document* d = doc_.get();
+        cjkFont_ = pdf::Object(c, guarded(c, "add font", [&] {
+                                   return pdf_add_cjk_font(c, d, f, FZ_ADOBE_GB, 0, 0);
+                               }));
+    }
+
     pdf::Context ctx_;
     pdf::Document doc_;
+    pdf::Object latinFont_;
+    FontRef hebrewGlyphs_;
+    pdf::Object hebrewFont_;
+    pdf::Object cjkFont_;
 };
 
 } // namespace
@@ -279,6 +414,33 @@ FixtureDocument linkPlacementDocument() {
         page.drawLinks = true;
     }
     doc.pages.emplace_back(600, 800);
+    return doc;
+}
+
+std::vector<FixtureTextLine> textPlacementLines() {
+    return {{.x = 80, .y = 700, .text = "Zarvex \uFB01nds words"},
+            {.x = 80, .y = 640, .text = "over </script> pages"}};
+}
+
+FixtureDocument textPlacementDocument() {
+    const PDFRect crop{50, 50, 500, 700};
+    const std::pair<int, std::optional<PDFRect>> layouts[] = {
+        {0, std::nullopt},   {90, std::nullopt}, {180, std::nullopt},
+        {270, std::nullopt}, {0, crop},          {90, crop}};
+    FixtureDocument doc;
+    for (const auto& [rotation, cropBox] : layouts) {
+        FixturePage& page = doc.pages.emplace_back(600, 800, rotation);
+        page.cropBox = cropBox;
+        page.lines = textPlacementLines();
+    }
+    using Script = FixtureTextLine::Script;
+    doc.pages.emplace_back(600, 800).lines = {
+        {.x = 100,
+         .y = 700,
+         .text = "\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD",
+         .script = Script::rightToLeft}};
+    doc.pages.emplace_back(600, 800).lines = {
+        {.x = 100, .y = 700, .text = "\u4E2D\u6587\u5B57", .script = Script::cjk}};
     return doc;
 }
 

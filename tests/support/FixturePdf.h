@@ -28,6 +28,20 @@ struct FixtureLink {
     static FixtureLink page(PDFRect rect, int targetPage, bool useGoToAction = false);
 };
 
+// A line of text drawn from its baseline start (x, y) in black. Latin text is
+// ASCII and U+FB01 (the "fi" ligature glyph); right-to-left text is given in
+// logical order and drawn in visual order from x (its last letter leftmost), as
+// most producers write it, with the library's built-in Hebrew font; CJK text is
+// drawn with the library's built-in Chinese font.
+struct FixtureTextLine {
+    enum class Script { latin, rightToLeft, cjk };
+    double x = 0;
+    double y = 0;
+    std::string text{};
+    Script script = Script::latin;
+    double size = 20;
+};
+
 struct FixturePage {
     FixturePage() = default;
     FixturePage(double width, double height, int rotation = 0)
@@ -43,6 +57,7 @@ struct FixturePage {
     bool drawLinks = false;
     int textLines = 0; // lines of body text, as the benchmark document has
     int drawings = 0;  // thin stroked curves, as a chart or a technical drawing has
+    std::vector<FixtureTextLine> lines;
 };
 
 struct FixtureOutlineItem {
@@ -84,6 +99,16 @@ FixtureDocument standardDocument();
 //   0 to 3: rotation 0, 90, 180, 270
 //   4 to 6: crop box (50, 50, 500, 700) with rotation 0, 90, 270
 FixtureDocument linkPlacementDocument();
+
+// Known words at known places (pages of 600 x 800 points): pages 0 to 5 each
+// carry textPlacementLines(): 0 to 3 rotation 0, 90, 180, 270; 4 and 5 crop box
+// (50, 50, 500, 700) with rotation 0 and 90. Page 6 holds a Hebrew line
+// ("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd" in logical order) at
+// (100, 700); page 7 a Chinese line ("\u4e2d\u6587\u5b57") at (100, 700).
+FixtureDocument textPlacementDocument();
+// The Latin lines of textPlacementDocument(): "Zarvex \ufb01nds words" at
+// (80, 700) and "over </script> pages" at (80, 640), 20 points.
+std::vector<FixtureTextLine> textPlacementLines();
 
 // Pages of mixed shapes: 0 Letter portrait, 1 Letter landscape, 2 square 600 x 600,
 // 3 very wide 1200 x 400, 4 tall and narrow 420 x 842.

@@ -7,6 +7,7 @@
 //   huge-size [PAGES]  plain pages of 16000 x 16000 points (default 3)
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
+//   text               known words on rotated and cropped pages, a Hebrew and a Chinese line
 //   plain [PAGES]      plain Letter pages (default 10)
 //   mixed-size         portrait, landscape, square, very wide and tall pages
 //   huge-count         two pages whose page tree claims 2147483647 pages
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
         {"plain", [&] { return plainDocument(pages ? pages : 10); }},
         {"standard", standardDocument},
         {"links", linkPlacementDocument},
+        {"text", textPlacementDocument},
         {"mixed-size", mixedSizeDocument},
         {"huge-count", hugeCountDocument},
         {"hostile-strings", hostileStringsDocument}};
@@ -53,8 +55,8 @@ int main(int argc, char** argv) {
     if (doc.pages.empty()) {
         std::fputs(
             "usage: make-fixture-pdf "
-            "benchmark|light|heavy|huge-size|standard|links|plain|mixed-size|huge-count|hostile-"
-            "strings [PAGES] "
+            "benchmark|light|heavy|huge-size|standard|links|text|plain|mixed-size|huge-count|"
+            "hostile-strings [PAGES] "
             "OUT.pdf\n",
             stderr);
         return 2;
