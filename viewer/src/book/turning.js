@@ -23,8 +23,17 @@ var BookTurning = (function () {
         if (reducedMotion()) { fade(ctx); return; }
         var leaf = curl(ctx, from, to, dir, ctx.pageH);
         ctx.busy = { finish: leaf.finish };
-        leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
         BookNavigation.afterChange(ctx);
+        // Pictures of the new spread still being decoded would stall the turn half way: the
+        // leaf waits for them, unturned, a few frames at most.
+        var pages = BookLayout.spreadPages(ctx, to).pages, waited = 0;
+        var go = function () {
+            if (!leaf.alive()) return;
+            var pending = pages.some(function (n) { var e = ctx.pictures[n]; return e && e.state === 'loading'; });
+            if (pending && waited++ < 20) setTimeout(go, 16);
+            else leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
+        };
+        go();
     }
 
     function fade(ctx) {
@@ -245,6 +254,7 @@ var BookTurning = (function () {
             ctx.busy = null;
             if (typeof then === 'function') then();
             BookPages.fillSlots(ctx, true);
+            BookLoading.update(ctx);
         };
         // Where the grabbed point is between unturned (1) and turned (-1).
         state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };

@@ -1243,7 +1243,7 @@ var visible = groups[0] || [];
 visible.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, true); });
 var settled = visible.every(function (n) { var s = ctx.pictures[n].state; return s === 'ready' || s === 'failed'; });
 dropEarly();
-if (settled) {
+if (settled && !ctx.busy) {
 groups.slice(1).forEach(function (g) {
 g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
 });
@@ -1548,8 +1548,15 @@ function turn(ctx, from, to, dir) {
 if (reducedMotion()) { fade(ctx); return; }
 var leaf = curl(ctx, from, to, dir, ctx.pageH);
 ctx.busy = { finish: leaf.finish };
-leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
 BookNavigation.afterChange(ctx);
+var pages = BookLayout.spreadPages(ctx, to).pages, waited = 0;
+var go = function () {
+if (!leaf.alive()) return;
+var pending = pages.some(function (n) { var e = ctx.pictures[n]; return e && e.state === 'loading'; });
+if (pending && waited++ < 20) setTimeout(go, 16);
+else leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
+};
+go();
 }
 function fade(ctx) {
 var old = ctx.bookEl.cloneNode(true);
@@ -1737,6 +1744,7 @@ leaf.remove();
 ctx.busy = null;
 if (typeof then === 'function') then();
 BookPages.fillSlots(ctx, true);
+BookLoading.update(ctx);
 };
 state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
 state.alive = function () { return !finished; };
