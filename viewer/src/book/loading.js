@@ -172,7 +172,9 @@ var BookLoading = (function () {
         visible.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, true); });
         var settled = visible.every(function (n) { var s = ctx.pictures[n].state; return s === 'ready' || s === 'failed'; });
         dropEarly();
-        if (settled) {
+        // The spreads around wait while a page turns: their decoding would take frames from
+        // the turn. The turn's end asks again.
+        if (settled && !ctx.busy) {
             groups.slice(1).forEach(function (g) {
                 g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
             });

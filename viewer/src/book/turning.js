@@ -23,8 +23,17 @@ var BookTurning = (function () {
         if (reducedMotion()) { fade(ctx); return; }
         var leaf = curl(ctx, from, to, dir, ctx.pageH);
         ctx.busy = { finish: leaf.finish };
-        leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
         BookNavigation.afterChange(ctx);
+        // Pictures of the new spread still being decoded would stall the turn half way: the
+        // leaf waits for them, unturned, a few frames at most.
+        var pages = BookLayout.spreadPages(ctx, to).pages, waited = 0;
+        var go = function () {
+            if (!leaf.alive()) return;
+            var pending = pages.some(function (n) { var e = ctx.pictures[n]; return e && e.state === 'loading'; });
+            if (pending && waited++ < 20) setTimeout(go, 16);
+            else leaf.play(leaf.end, DURATION, ctx.pageH * 0.12);
+        };
+        go();
     }
 
     function fade(ctx) {
@@ -78,6 +87,38 @@ var BookTurning = (function () {
         return d <= r ? p : { x: c.x + dx * r / d, y: c.y + dy * r / d };
     }
 
+    /* A page shown through a straight clipping box that shows a band of its columns: the box
+     * is stretched across the band and its content stretched back, so only transforms change. */
+    function cut(page, W, H) {
+        var box = el('div', 'zv-curl-cut'), content = el('div', 'zv-curl-cut zv-curl-face');
+        place(content, 0, 0, W, H);
+        box.appendChild(content);
+        return { box: box, content: content, page: page };
+    }
+    function frontCopy(front) {
+        var copy = front.cloneNode(true);
+        copy.removeAttribute('data-page');
+        Array.prototype.forEach.call(copy.querySelectorAll('video, audio, iframe'), function (v) { v.remove(); });
+        return copy;
+    }
+    /* The front's columns wholly on the far side of the fold (far), or the ones the fold
+     * crosses, in the page's own pixels: the fold runs through M with the unit normal n, which
+     * points to the grabbed side. */
+    function showColumns(part, n, M, H, W, x0, far) {
+        var lo = 0, hi = W;
+        if (Math.abs(n.x) > 1e-6) {
+            var mx = M.x - x0, cTop = -M.y * n.y, cBottom = (H - M.y) * n.y;
+            var xFar = mx - Math.max(cTop, cBottom) / n.x, xNear = mx - Math.min(cTop, cBottom) / n.x;
+            if (far) { if (n.x > 0) hi = xFar; else lo = xFar; }
+            else { lo = Math.min(xFar, xNear) - 1; hi = Math.max(xFar, xNear) + 1; }
+        } else if (far) { hi = 0; }
+        lo = Math.max(0, Math.min(W, lo)); hi = Math.max(lo, Math.min(W, hi));
+        var k = Math.max(1e-3, (hi - lo) / W);
+        part.box.style.transform = css(chain(shift(lo, 0), stretch(k, 1)));
+        part.content.style.transform = css(chain(stretch(1 / k, 1), shift(-lo, 0)));
+        part.box.style.visibility = hi - lo < 0.5 ? 'hidden' : '';
+    }
+
     /* Builds the leaf of a turn from spread "from" to "to" (dir +1 forward), grabbed at height
      * gy of its outer edge, shown unturned (or fully turned when the leaf is the page coming
      * back in single-page mode). The slot under it already shows what the turn uncovers. */
@@ -110,21 +151,34 @@ var BookTurning = (function () {
         var shadowBox = el('div', 'zv-curl-under'), cast = el('div', 'zv-curl-shade');
         place(shadowBox, x0, 0, W, H);
         shadowBox.appendChild(cast);
+        // The front goes through a turned clip only in the columns the fold crosses; the columns
+        // wholly on the far side show through a straight clip, which costs no offscreen pass.
+        // The back has a turned clip of its own.
+        var plain = cut(front, W, H), crossed = cut(frontCopy(front), W, H);
+        var frontMask = el('div', 'zv-curl-mask'), frontInner = el('div', 'zv-curl-inner');
         var mask = el('div', 'zv-curl-mask'), inner = el('div', 'zv-curl-inner');
+        place(frontMask, 0, 0, S, S);
         place(mask, 0, 0, S, S);
-        var frontFace = el('div', 'zv-curl-face'), backFace = el('div', 'zv-curl-face zv-curl-back');
+        var frontFace = el('div', 'zv-curl-face zv-curl-front'), backFace = el('div', 'zv-curl-face zv-curl-back');
         var fold = el('div', 'zv-curl-shade zv-curl-fold');
         place(frontFace, x0, 0, W, H);
         place(backFace, 0, 0, W, H);
         place(cast, 0, 0, SHADE, SHADE);
         place(fold, 0, 0, SHADE, SHADE);
-        frontFace.appendChild(front);
+        frontFace.appendChild(crossed.page);
+        frontInner.appendChild(frontFace);
+        frontMask.appendChild(frontInner);
+        crossed.content.appendChild(frontMask);
         backFace.appendChild(back);
         backFace.appendChild(fold);
-        inner.appendChild(frontFace);
         inner.appendChild(backFace);
         mask.appendChild(inner);
+        plain.content.appendChild(plain.page);
+        place(plain.box, x0, 0, W, H);
+        place(crossed.box, x0, 0, W, H);
         leaf.appendChild(shadowBox);
+        leaf.appendChild(plain.box);
+        leaf.appendChild(crossed.box);
         leaf.appendChild(mask);
         ctx.bookEl.appendChild(leaf);
 
@@ -148,6 +202,11 @@ var BookTurning = (function () {
             var box = chain(shift(M.x, M.y), rotate(a), shift(-S, -S / 2));
             mask.style.transform = css(box);
             inner.style.transform = css(invert(box));
+            // The crossed columns' content has the page's own pixels, from x0 in the book.
+            frontMask.style.transform = css(chain(shift(-x0, 0), box));
+            frontInner.style.transform = inner.style.transform;
+            showColumns(plain, n, M, H, W, x0, true);
+            showColumns(crossed, n, M, H, W, x0, false);
             var backAt = chain(reflect(M, n), backHome);
             backFace.style.transform = css(backAt);
             // Shadows along the fold: cast on the uncovered page and on the flap, deepest mid-turn.
@@ -195,6 +254,7 @@ var BookTurning = (function () {
             ctx.busy = null;
             if (typeof then === 'function') then();
             BookPages.fillSlots(ctx, true);
+            BookLoading.update(ctx);
         };
         // Where the grabbed point is between unturned (1) and turned (-1).
         state.progress = function () { return (state.P.x - hinge) / (outer - hinge); };
