@@ -9,7 +9,7 @@ import { openBook, waitPages } from './support/viewer.mjs';
 // "auto": the template's default language setting; "german": the book asks for German.
 // The standard fixture: 5 pages, page 1 links to https://example.com/a and to page 3.
 const book = ['standard', '--format', 'image', '--links'];
-const { it, inContext, url } = bookSuite('access', { auto: book, german: [...book, '--set', 'languageSetting=German'] });
+const { it, inContext, url, shot } = bookSuite('access', { auto: book, german: [...book, '--set', 'languageSetting=German'] });
 const screen = { viewport: { width: 1280, height: 900 } };
 
 /* What holds the focus: a toolbar button's name, or the class of the element. */
@@ -105,13 +105,18 @@ it('the book\'s language setting or else the browser\'s language chooses the wor
     const rows = [['auto', 'fr-FR', 'fr', 'Aide'], ['auto', 'de-DE', 'de', 'Hilfe'], ['german', 'fr-FR', 'de', 'Hilfe']];
     for (const [book, locale, expected, help] of rows) {
         await inContext({ ...screen, locale }, async (context) => {
-            const { lang, texts } = await interfaceTexts(await openBook(context, url(`${book}/index.html`)));
+            const page = await openBook(context, url(`${book}/index.html`));
+            const { lang, texts } = await interfaceTexts(page);
             const what = `${book} book in a ${locale} browser`;
             assert.equal(lang, expected, what);
             assert.ok(texts.has(help), `${what}: ${[...texts].join(' | ')}`);
             // "Page" and "Logo" are French words as well.
             const left = [...texts].filter((t) => english.texts.has(t) && !(lang === 'fr' ? /^(Page \d+|Logo)$/ : /^Logo$/).test(t));
             assert.deepEqual(left, [], `${what}: English left`);
+            if (lang === 'fr') {
+                await page.click('[data-button=Help]');
+                await page.screenshot(shot('french-interface'));
+            }
         });
     }
 });
