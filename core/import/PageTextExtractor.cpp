@@ -1,5 +1,7 @@
 #include "import/PageTextExtractor.h"
 
+#include "base/TextEncoding.h"
+
 #include "base/Error.h"
 #include "base/FileUtil.h"
 #include "base/Log.h"
@@ -53,22 +55,7 @@ void appendUtf8(std::string& out, int c) {
         return;
     if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
         c = 0xFFFD;
-    const auto u = static_cast<unsigned>(c);
-    if (u < 0x80) {
-        out += static_cast<char>(u);
-    } else if (u < 0x800) {
-        out += static_cast<char>(0xC0 | (u >> 6));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-        out += static_cast<char>(0xE0 | (u >> 12));
-        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (u >> 18));
-        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    }
+    text::appendUtf8(out, static_cast<char32_t>(c));
 }
 
 // A JSON string that may also stand in a script, even inside an HTML script
