@@ -200,11 +200,12 @@ ImportChoices ImportSheet::choices() const {
 }
 
 void ImportSheet::onImportAction() {
-    if (const auto refused = delegate_.onImportAction(choices())) {
+    const ImportChoices chosen = choices();
+    if (const auto refused = delegate_.onImportAction(chosen)) {
         showInfo(qtext(*refused));
         return;
     }
-    progress_ = {};
+    progress_ = ImportProgress(chosen.text);
     enableButtons(false);
     lblInfo_->setText(tr("Opening %1...").arg(QFileInfo(txtImportFile_->text()).fileName()));
     lblPass_->clear();

@@ -53,14 +53,15 @@ std::string ImportChoices::rangeText() const {
 }
 
 const char* ImportProgress::passName(int pass) {
-    static constexpr const char* kNames[kPasses] = {"Importing pages", "Making thumbnails",
-                                                    "Making mobile images", "Collecting pages"};
-    return kNames[std::clamp(pass, 0, kPasses - 1)];
+    static constexpr const char* kNames[kPasses + 1] = {"Importing pages", "Making thumbnails",
+                                                        "Making mobile images", "Collecting pages",
+                                                        "Reading the text"};
+    return kNames[std::clamp(pass, 0, kPasses)];
 }
 
 void ImportProgress::note(int pageIndex, int totalPage) {
     if (pass_ < 0 || pageIndex <= pageIndex_)
-        pass_ = std::min(pass_ + 1, kPasses - 1);
+        pass_ = std::min(pass_ + 1, passes_ - 1);
     pageIndex_ = pageIndex;
     totalPage_ = totalPage;
 }
@@ -74,7 +75,7 @@ std::string ImportProgress::passText() const {
     if (pass_ < 0)
         return {};
     return std::string(passName(pass_)) + " (pass " + std::to_string(pass_ + 1) + " of " +
-           std::to_string(kPasses) + ")";
+           std::to_string(passes_) + ")";
 }
 
 int ImportProgress::permille() const {
@@ -82,7 +83,7 @@ int ImportProgress::permille() const {
         return 0;
     const long long done =
         static_cast<long long>(pass_) * totalPage_ + std::clamp(pageIndex_, 0, totalPage_);
-    return static_cast<int>(done * 1000 / (static_cast<long long>(kPasses) * totalPage_));
+    return static_cast<int>(done * 1000 / (static_cast<long long>(passes_) * totalPage_));
 }
 
 std::string importFailureReason(const fs::path& pdf, const std::string& range,

@@ -46,11 +46,12 @@ struct ImportChoices {
 
 // Follows the progress messages of one import. The page source counts from 1
 // to the number of pages once per pass, so a count that does not go up starts
-// the next of the four passes.
+// the next pass: the four page passes, then the text pass when text is read.
 class ImportProgress {
 public:
     static constexpr int kPasses = 4;
-    // The user's name of pass 0 to 3.
+    explicit ImportProgress(bool readsText = false) : passes_(readsText ? kPasses + 1 : kPasses) {}
+    // The user's name of pass 0 to 4 (4 reads the text).
     static const char* passName(int pass);
 
     // One "ImportProgressInfoMSG".
@@ -63,10 +64,11 @@ public:
     std::string text() const;
     // "Making thumbnails (pass 2 of 4)"; empty before the first message.
     std::string passText() const;
-    // How far the whole import is, 0 to 1000 over the four passes.
+    // How far the whole import is, 0 to 1000 over all its passes.
     int permille() const;
 
 private:
+    int passes_;
     int pass_ = -1;
     int pageIndex_ = 0;
     int totalPage_ = 0;

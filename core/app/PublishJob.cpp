@@ -152,7 +152,7 @@ ImportedBook importDocument(const PublishRequest& request, const fs::path& pdf, 
     settings.setImportType(request.format == PageFormat::Image ? 1 : 0);
     settings.saveSettings();
 
-    ImportProgress progress;
+    ImportProgress progress(request.text);
     ImportPDFOperation operation(pdf, request.pages, kImportDPI, qualityForLevel(request.quality));
     operation.setAppSettings(&settings);
     operation.setImportLinks(request.links);

@@ -54,6 +54,18 @@ constexpr std::array<const char*, 12> kButtons = {
     "Zoom",      "TiltAngle",  "AutoPlay", "BackgroundSound", "Info",  "Bookmark",
     "Thumbnail", "FullScreen", "Help",     "Share",           "Print", "Download"};
 
+// The optional script files the book holds, listed in config.js so that the
+// viewer asks only for those (a missing one would be a failed request).
+std::string bookFilesScript(const fs::path& folder) {
+    std::string list;
+    for (const char* name : {"outline.js", "text/index.js", "zoom/index.js"}) {
+        std::error_code error;
+        if (fs::is_regular_file(folder / name, error))
+            list += (list.empty() ? "" : ",") + jsStringLiteral(name);
+    }
+    return "window.ZARVEX_BOOK_FILES = [" + list + "];\n";
+}
+
 bool sameFolder(const fs::path& a, const fs::path& b) {
     std::error_code error;
     if (fs::equivalent(a, b, error))
@@ -289,8 +301,8 @@ bool FlashBookOutput::ouputBookXML(const fs::path& file) {
         return false;
     }
     const fs::path script = file.parent_path() / "config.js";
-    if (!writeFileAtomically(script,
-                             "window.ZARVEX_CONFIG_XML = " + jsStringLiteral(text) + ";\n")) {
+    if (!writeFileAtomically(script, "window.ZARVEX_CONFIG_XML = " + jsStringLiteral(text) + ";\n" +
+                                         bookFilesScript(file.parent_path()))) {
         fail("cannot write " + script.string());
         return false;
     }
@@ -666,8 +678,8 @@ bool FlashBookOutput::assembleBook() {
     }
 
     step(11);
-    ouputBookXML(out / (iResourceFolder + "/config.xml"));
     outputOutline(resources);
+    ouputBookXML(out / (iResourceFolder + "/config.xml"));
 
     const std::pair<const char*, bool (FlashTemplate::*)(const fs::path&) const> players[] = {
         {"files/book.swf", &FlashTemplate::copyBookSWFToFile},

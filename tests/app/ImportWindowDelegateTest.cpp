@@ -38,6 +38,7 @@ TEST(ImportChoices, TheLevelGivesTheQualityAndTheChoiceGivesTheRange) {
 TEST(ImportProgress, EachSeriesOfCountsIsTheNextPass) {
     struct Row {
         const char* what;
+        bool readsText;
         int totalPage;
         std::string pageIndexes; // the counts noted, a digit each
         std::string passes;      // the pass after each count, a digit each
@@ -45,14 +46,18 @@ TEST(ImportProgress, EachSeriesOfCountsIsTheNextPass) {
         int lastPermille;
     };
     const std::vector<Row> rows = {
-        {"three pages", 3, "1231231231", "0001112223", "Collecting pages (pass 4 of 4)", 833},
-        {"one page", 1, "111", "012", "Making mobile images (pass 3 of 4)", 750},
-        {"a cancelled pass", 4, "121", "001", "Making thumbnails (pass 2 of 4)", 312},
-        {"more series than passes", 1, "11111", "01233", "Collecting pages (pass 4 of 4)", 1000},
+        {"three pages", false, 3, "1231231231", "0001112223", "Collecting pages (pass 4 of 4)",
+         833},
+        {"one page", false, 1, "111", "012", "Making mobile images (pass 3 of 4)", 750},
+        {"a cancelled pass", false, 4, "121", "001", "Making thumbnails (pass 2 of 4)", 312},
+        {"more series than passes", false, 1, "11111", "01233", "Collecting pages (pass 4 of 4)",
+         1000},
+        {"text read last", true, 2, "1212121212", "0011223344", "Reading the text (pass 5 of 5)",
+         1000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        ImportProgress progress;
+        ImportProgress progress(row.readsText);
         EXPECT_EQ(std::pair(progress.passText(), progress.permille()), std::pair(std::string(), 0));
         std::string passes;
         for (const char pageIndex : row.pageIndexes) {

@@ -137,7 +137,11 @@ it('a right-to-left book in French has its children to the left, the XML file se
     await openContents(fallback);
     assert.deepEqual(await fallback.$$eval('.zv-toc-title', (l) => l.map((e) => e.textContent)), TREE.map((e) => e[0]));
 
+    // A book without bookmarks says so in its config script: no request for a missing tree.
+    const asked = [];
+    context.on('request', (r) => asked.push(r.url()));
     const plain = await openBook(context, server.url + 'plain/index.html');
     await plain.waitForSelector('[data-contents=none]');
     assert.equal(await plain.$('[data-button=Content]'), null);
+    assert.deepEqual(asked.filter((u) => /outline/.test(u)), []);
 });

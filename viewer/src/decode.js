@@ -499,6 +499,14 @@ var ZarvexDecode = (function () {
         });
     }
 
+    /* Whether the book's resource folder holds the optional script `name` ("outline.js",
+     * "text/index.js", "zoom/index.js"): its config script lists them; a book whose config
+     * script does not (older books, config.xml only) is simply asked. */
+    function bookHasFile(name) {
+        var list = window.ZARVEX_BOOK_FILES;
+        return !Array.isArray(list) || list.indexOf(name) >= 0;
+    }
+
     function loadBook(base, opts) {
         return loadEnvelope(base).then(decodeEnvelope).then(function (xml) { return parseBook(xml, opts); });
     }
@@ -507,6 +515,7 @@ var ZarvexDecode = (function () {
         base64ToBytes: base64ToBytes, rc4: rc4, unzipFirst: unzipFirst, tinyInflate: tinyInflate,
         decodeEnvelope: decodeEnvelope, parseBook: parseBook, jpegFromSwf: jpegFromSwf,
         loadBytes: loadBytes, loadScript: loadScript, loadEnvelope: loadEnvelope, loadBook: loadBook,
+        bookHasFile: bookHasFile,
         colorFromHex: colorFromHex, safeHref: safeHref, fileRef: fileRef,
     };
 })();

@@ -11,6 +11,7 @@ var BookContents = (function () {
     // The tree's text: the script twin's (read as soon as it has run, before another book's
     // can overwrite it), else the XML file's where the browser lets a script read it.
     function loadText(folder) {
+        if (!ZarvexDecode.bookHasFile('outline.js')) return Promise.reject(new Error('no outline'));
         return ZarvexDecode.loadScript(folder + 'outline.js').then(function () {
             var text = window.ZARVEX_OUTLINE_XML;
             delete window.ZARVEX_OUTLINE_XML;

@@ -791,6 +791,10 @@ return window.ZARVEX_CONFIG_XML;
 return loadBytes(base + 'config.xml').then(function (b) { return new TextDecoder('utf-8').decode(b); });
 });
 }
+function bookHasFile(name) {
+var list = window.ZARVEX_BOOK_FILES;
+return !Array.isArray(list) || list.indexOf(name) >= 0;
+}
 function loadBook(base, opts) {
 return loadEnvelope(base).then(decodeEnvelope).then(function (xml) { return parseBook(xml, opts); });
 }
@@ -798,6 +802,7 @@ return {
 base64ToBytes: base64ToBytes, rc4: rc4, unzipFirst: unzipFirst, tinyInflate: tinyInflate,
 decodeEnvelope: decodeEnvelope, parseBook: parseBook, jpegFromSwf: jpegFromSwf,
 loadBytes: loadBytes, loadScript: loadScript, loadEnvelope: loadEnvelope, loadBook: loadBook,
+bookHasFile: bookHasFile,
 colorFromHex: colorFromHex, safeHref: safeHref, fileRef: fileRef,
 };
 })();
@@ -2119,6 +2124,7 @@ showBookmarks: showBookmarks, toast: toast, share: share,
 var BookContents = (function () {
 var el = BookDom.el;
 function loadText(folder) {
+if (!ZarvexDecode.bookHasFile('outline.js')) return Promise.reject(new Error('no outline'));
 return ZarvexDecode.loadScript(folder + 'outline.js').then(function () {
 var text = window.ZARVEX_OUTLINE_XML;
 delete window.ZARVEX_OUTLINE_XML;
