@@ -142,10 +142,11 @@ void convert(const Job& job) {
         throw zarvex::Error("cannot read " + job.input.string());
     auto opened = zarvex::PDFRenderer::fromFile(job.input);
     zarvex::PDFRenderer& renderer = *opened;
-    // Fresh memory costs a page fault per 4 KiB in a new process: a band of
-    // about a megabyte, reused, costs less than a whole page's pixels, and it
-    // bounds the memory a huge page takes.
-    renderer.setBandBytes(1u << 20);
+    // Pages up to about 1600 x 1700 pixels (A4 and Letter at 144 dpi) are drawn
+    // whole: drawing in bands flattens every shape that crosses a band again,
+    // a tenth more on pages full of curves. Larger pages go in bands of that
+    // size, which bounds the memory a huge page takes.
+    renderer.setBandBytes(8u << 20);
     if (job.page < 1 || job.page > renderer.pageCount())
         throw zarvex::Error("page " + std::to_string(job.page) + " outside the document (" +
                             std::to_string(renderer.pageCount()) + " pages)");
