@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev
   unzip zip python3 poppler-utils gcovr
   chromium
+  # a real manual for the browser tests to publish and read (fontconfig-user.pdf)
+  fontconfig
   # the user manual (Markdown -> HTML -> PDF), the icon's bitmaps, the Debian package
   python3-markdown weasyprint librsvg2-bin dpkg-dev
   # the desktop application: Qt 6 widgets, web view and script bridge, SVG pictures;

@@ -81,6 +81,7 @@ TEST(PageTextTest, WordsLandWhereThePagePictureDrawsThem) {
          {"\u05E9\u05DC\u05D5\u05DD", "\u05E2\u05D5\u05DC\u05DD"},
          {1}},
         {7, "Chinese without blanks", {"\u4E2D", "\u6587", "\u5B57"}, {1}},
+        {8, "accented Latin", {"Cr\u00E8me", "br\u00FBl\u00E9e", "\u00E0", "Z\u00FCrich"}, {1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.layout);

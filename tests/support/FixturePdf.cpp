@@ -152,8 +152,10 @@ public:
                         s << '\\' << static_cast<char>(cp);
                     else if (cp > 0 && cp < 0x7F)
                         s << static_cast<char>(cp);
+                    else if (cp >= 0xA0 && cp <= 0xFF) // the same codes in WinAnsiEncoding
+                        s << '\\' << ((cp >> 6) & 7) << ((cp >> 3) & 7) << (cp & 7);
                     else
-                        throw Error("fixture Latin text beyond ASCII");
+                        throw Error("fixture Latin text beyond Latin-1");
                 }
                 s << ") Tj";
                 break;
@@ -441,6 +443,8 @@ FixtureDocument textPlacementDocument() {
          .script = Script::rightToLeft}};
     doc.pages.emplace_back(600, 800).lines = {
         {.x = 100, .y = 700, .text = "\u4E2D\u6587\u5B57", .script = Script::cjk}};
+    doc.pages.emplace_back(600, 800).lines = {
+        {.x = 80, .y = 700, .text = "Cr\u00E8me br\u00FBl\u00E9e \u00E0 Z\u00FCrich"}};
     return doc;
 }
 

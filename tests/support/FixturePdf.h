@@ -29,7 +29,7 @@ struct FixtureLink {
 };
 
 // A line of text drawn from its baseline start (x, y) in black. Latin text is
-// ASCII and U+FB01 (the "fi" ligature glyph); right-to-left text is given in
+// Latin-1 and U+FB01 (the "fi" ligature glyph); right-to-left text is given in
 // logical order and drawn in visual order from x (its last letter leftmost), as
 // most producers write it, with the library's built-in Hebrew font; CJK text is
 // drawn with the library's built-in Chinese font.
@@ -104,7 +104,8 @@ FixtureDocument linkPlacementDocument();
 // carry textPlacementLines(): 0 to 3 rotation 0, 90, 180, 270; 4 and 5 crop box
 // (50, 50, 500, 700) with rotation 0 and 90. Page 6 holds a Hebrew line
 // ("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd" in logical order) at
-// (100, 700); page 7 a Chinese line ("\u4e2d\u6587\u5b57") at (100, 700).
+// (100, 700); page 7 a Chinese line ("\u4e2d\u6587\u5b57") at (100, 700); page 8
+// accented Latin words ("Cr\u00e8me br\u00fbl\u00e9e \u00e0 Z\u00fcrich") at (80, 700).
 FixtureDocument textPlacementDocument();
 // The Latin lines of textPlacementDocument(): "Zarvex \ufb01nds words" at
 // (80, 700) and "over </script> pages" at (80, 640), 20 points.

@@ -7,7 +7,8 @@
 //   huge-size [PAGES]  plain pages of 16000 x 16000 points (default 3)
 //   standard           the five-page link, rotation and outline fixture of the import tests
 //   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
-//   text               known words on rotated and cropped pages, a Hebrew and a Chinese line
+//   text               known words on rotated and cropped pages, a Hebrew, a Chinese and an
+//                      accented Latin line
 //   plain [PAGES]      plain Letter pages (default 10)
 //   mixed-size         portrait, landscape, square, very wide and tall pages
 //   huge-count         two pages whose page tree claims 2147483647 pages

@@ -32,6 +32,7 @@ function Book(host, model, opts) {
     ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
     ctx.brokenMedia = {}; ctx.flashPictures = {};
     ctx.contents = null; // contents: the bookmark tree, once loaded
+    ctx.text = null; ctx.search = null; // text: the pages' words; search: the last search
     ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
     ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
     if (!ctx.count) {
@@ -48,6 +49,7 @@ function Book(host, model, opts) {
     BookNavigation.show(ctx, BookLayout.spreadOf(ctx, start), false);
     bindEvents(ctx);
     BookContents.load(ctx); // after the first pictures have been asked for
+    BookText.load(ctx);
     if (model.autoFlip && model.autoFlip.enable) BookNavigation.setAutoPlay(ctx, true);
     host.setAttribute('data-zarvex-ready', 'true');
 }
@@ -63,7 +65,10 @@ function build(ctx) {
     var root = BookLook.root(ctx);
     root.appendChild(BookLook.header(ctx));
     root.appendChild(BookLoading.notice(ctx));
-    root.appendChild(BookLayout.stage(ctx));
+    // The stage shares its row with the search panel, which takes room from it when open.
+    ctx.middle = BookDom.el('div', 'zv-middle');
+    ctx.middle.appendChild(BookLayout.stage(ctx));
+    root.appendChild(ctx.middle);
     root.appendChild(BookPanels.thumbsPanel(ctx));
     root.appendChild(BookToolbar.build(ctx));
     root.appendChild(BookNavigation.liveRegion(ctx));

@@ -71,15 +71,18 @@ var BookInput = (function () {
 
     function watchPointer(ctx) {
         var stage = ctx.stage;
+        // A double click zooms, except on a word, which it selects as in any text.
         stage.addEventListener('dblclick', function (ev) {
-            if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video')) return;
+            if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video, .zv-word')) return;
             var r = stage.getBoundingClientRect();
             BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
         });
 
         // One pointer takes the page and turns it (or pans when zoomed in); two pointers pinch.
         // A drag that starts on a link turns the page too: the browser's own drag of links and
-        // pictures is off, and the click that ends a drag follows no link.
+        // pictures is off, and the click that ends a drag follows no link. A mouse or pen pressed
+        // on the page's text (a word or the blank between two) selects text instead; the edges
+        // and the page's blank parts still take the page, and a finger always does.
         var pts = {}, start = null, pinch = null, drag = null, dragged = false;
         stage.addEventListener('dragstart', function (ev) { ev.preventDefault(); });
         stage.addEventListener('click', function (ev) {
@@ -90,6 +93,7 @@ var BookInput = (function () {
         }, true);
         var dropDrag = function () { if (drag) drag.cancel(); drag = null; };
         stage.addEventListener('pointerdown', function (ev) {
+            if (ev.pointerType !== 'touch' && ev.target.closest && ev.target.closest('.zv-word, .zv-gap')) return;
             pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
             var ids = Object.keys(pts);
             dragged = false;

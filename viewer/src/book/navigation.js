@@ -60,6 +60,7 @@ var BookNavigation = (function () {
         BookState.remember(ctx, pages[0] || 1);
         BookPanels.markThumbs(ctx, pages);
         BookLoading.update(ctx);
+        BookText.update(ctx);
     }
 
     function userGo(ctx, i) {

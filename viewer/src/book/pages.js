@@ -49,6 +49,7 @@ var BookPages = (function () {
             BookInput.addEdges(ctx, ctx.rightSlot, 'left');
             BookInput.addEdges(ctx, ctx.rightSlot, 'right');
         }
+        BookText.update(ctx);
     }
 
     return { pageEl: pageEl, render: render, fillSlots: fillSlots };

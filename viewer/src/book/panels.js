@@ -139,8 +139,8 @@ var BookPanels = (function () {
     }
     function showHelp(ctx) {
         var ul = el('ul', 'zv-help');
-        ['helpTurn', 'helpEnds', 'helpZoom', 'helpWheel', 'helpTouch', 'helpEscape', 'helpAddress']
-            .forEach(function (key) { var li = el('li'); li.textContent = ctx.t(key); ul.appendChild(li); });
+        ['helpTurn', 'helpEnds', 'helpZoom', 'helpWheel', 'helpTouch', ctx.text && 'helpText', 'helpEscape', 'helpAddress']
+            .filter(Boolean).forEach(function (key) { var li = el('li'); li.textContent = ctx.t(key); ul.appendChild(li); });
         openDialog(ctx, ctx.t('Help'), ul);
     }
     function showBookmarks(ctx) {

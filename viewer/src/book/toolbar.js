@@ -38,7 +38,7 @@ var BookToolbar = (function () {
         var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
                    { type: 'button', 'data-button': name, 'aria-label': label, title: label });
         b.appendChild(BookDom.icon(name));
-        if (['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
+        if (['Thumbnail', 'Search', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
             b.setAttribute('aria-pressed', String(name === 'BackgroundSound' && !!ctx.musicOn));
         }
         b.addEventListener('click', function () { command(ctx, name, b); });
@@ -65,6 +65,7 @@ var BookToolbar = (function () {
         case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
         case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
         case 'Content': BookContents.show(ctx); break;
+        case 'Search': BookSearch.toggle(ctx); break;
         case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
         case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
         case 'TiltAngle': tilt(ctx, btn); break;

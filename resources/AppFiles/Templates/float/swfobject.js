@@ -11,6 +11,8 @@ printRangeLabel: 'Pages to print, for example 3-7',
 printError: 'Type pages between 1 and {n}, such as 3-7 or 1,4,9-12.',
 First: 'First page', Prev: 'Previous page', Next: 'Next page', Last: 'Last page',
 Content: 'Contents', notInBook: 'not in this book',
+Search: 'Search', searchField: 'Words to find', searchPrev: 'Previous match', searchNext: 'Next match',
+searchResults: 'Matches', searchBusy: 'Searching…', searchNone: 'No matches', searchAt: 'Match {i} of {n}, page {p}',
 Thumbnail: 'Thumbnails', Zoom: 'Zoom', TiltAngle: 'Tilt the book', AutoPlay: 'Auto flip',
 BackgroundSound: 'Background music', FullScreen: 'Full screen', Bookmark: 'Bookmarks',
 Share: 'Share a link to this page', Print: 'Print', Download: 'Download', Info: 'About this book',
@@ -24,6 +26,7 @@ helpEnds: 'Home and End: first and last page',
 helpZoom: '+ and -: zoom in and out, 0: back to the whole page',
 helpWheel: 'Mouse wheel: turn pages; with Ctrl: zoom',
 helpTouch: 'Swipe or click the outer page edges to turn pages; pinch to zoom',
+helpText: 'Drag across the words of a page to select and copy them; drag from the edges or a blank part to turn it',
 helpEscape: 'Tab: move between the controls; Escape: close a panel or leave the zoom',
 helpAddress: 'Add #p= and a page number to the address to open the book at that page',
 playMovie: 'Play the movie', pageMusic: 'Page music',
@@ -45,6 +48,8 @@ printRange: 'Seiten:', printRangeLabel: 'Zu druckende Seiten, zum Beispiel 3-7',
 printError: 'Geben Sie Seiten zwischen 1 und {n} ein, etwa 3-7 oder 1,4,9-12.',
 First: 'Erste Seite', Prev: 'Vorherige Seite', Next: 'Nächste Seite', Last: 'Letzte Seite',
 Content: 'Inhalt', notInBook: 'nicht in diesem Buch',
+Search: 'Suchen', searchField: 'Gesuchte Wörter', searchPrev: 'Vorheriger Treffer', searchNext: 'Nächster Treffer',
+searchResults: 'Treffer', searchBusy: 'Suche läuft…', searchNone: 'Keine Treffer', searchAt: 'Treffer {i} von {n}, Seite {p}',
 Thumbnail: 'Seitenübersicht', Zoom: 'Vergrößern', TiltAngle: 'Buch neigen', AutoPlay: 'Automatisch blättern',
 BackgroundSound: 'Hintergrundmusik', FullScreen: 'Vollbild', Bookmark: 'Lesezeichen',
 Share: 'Link zu dieser Seite teilen', Print: 'Drucken', Download: 'Herunterladen', Info: 'Über dieses Buch',
@@ -58,6 +63,7 @@ helpEnds: 'Pos1 und Ende: erste und letzte Seite',
 helpZoom: '+ und -: vergrößern und verkleinern, 0: wieder die ganze Seite',
 helpWheel: 'Mausrad: umblättern; mit Strg: vergrößern',
 helpTouch: 'Wischen oder auf die äußeren Seitenränder klicken: umblättern; mit zwei Fingern vergrößern',
+helpText: 'Über die Wörter einer Seite ziehen: markieren und kopieren; vom Rand oder einer leeren Stelle ziehen: umblättern',
 helpEscape: 'Tabulator: von Schaltfläche zu Schaltfläche; Esc: ein Fenster schließen oder die Vergrößerung beenden',
 helpAddress: 'Mit #p= und einer Seitenzahl am Ende der Adresse öffnet sich das Buch auf dieser Seite',
 playMovie: 'Film abspielen', pageMusic: 'Musik dieser Seite',
@@ -79,6 +85,8 @@ printRange: 'Pages :', printRangeLabel: 'Pages à imprimer, par exemple 3-7',
 printError: 'Saisissez des pages entre 1 et {n}, par exemple 3-7 ou 1,4,9-12.',
 First: 'Première page', Prev: 'Page précédente', Next: 'Page suivante', Last: 'Dernière page',
 Content: 'Sommaire', notInBook: 'absent de ce livre',
+Search: 'Rechercher', searchField: 'Mots à chercher', searchPrev: 'Résultat précédent', searchNext: 'Résultat suivant',
+searchResults: 'Résultats', searchBusy: 'Recherche en cours…', searchNone: 'Aucun résultat', searchAt: 'Résultat {i} sur {n}, page {p}',
 Thumbnail: 'Miniatures', Zoom: 'Agrandir', TiltAngle: 'Incliner le livre', AutoPlay: 'Feuilletage automatique',
 BackgroundSound: 'Musique de fond', FullScreen: 'Plein écran', Bookmark: 'Signets',
 Share: 'Partager un lien vers cette page', Print: 'Imprimer', Download: 'Télécharger', Info: 'À propos de ce livre',
@@ -92,6 +100,7 @@ helpEnds: 'Début et Fin : première et dernière page',
 helpZoom: '+ et - : agrandir et réduire, 0 : revenir à la page entière',
 helpWheel: 'Molette de la souris : tourner les pages ; avec Ctrl : agrandir',
 helpTouch: 'Balayez ou cliquez sur les bords extérieurs des pages pour les tourner ; pincez pour agrandir',
+helpText: 'Faites glisser sur les mots d’une page pour les sélectionner et les copier ; depuis un bord ou un blanc pour la tourner',
 helpEscape: 'Tabulation : passer d’une commande à l’autre ; Échap : fermer un panneau ou quitter l’agrandissement',
 helpAddress: 'Ajoutez #p= suivi d’un numéro de page à l’adresse pour ouvrir le livre à cette page',
 playMovie: 'Lire la vidéo', pageMusic: 'Musique de la page',
@@ -113,6 +122,8 @@ printRange: 'Páginas:', printRangeLabel: 'Páginas que imprimir, por ejemplo 3-
 printError: 'Escriba páginas entre 1 y {n}, como 3-7 o 1,4,9-12.',
 First: 'Primera página', Prev: 'Página anterior', Next: 'Página siguiente', Last: 'Última página',
 Content: 'Índice', notInBook: 'no está en este libro',
+Search: 'Buscar', searchField: 'Palabras que buscar', searchPrev: 'Resultado anterior', searchNext: 'Resultado siguiente',
+searchResults: 'Resultados', searchBusy: 'Buscando…', searchNone: 'No hay resultados', searchAt: 'Resultado {i} de {n}, página {p}',
 Thumbnail: 'Miniaturas', Zoom: 'Ampliar', TiltAngle: 'Inclinar el libro', AutoPlay: 'Pasar páginas automáticamente',
 BackgroundSound: 'Música de fondo', FullScreen: 'Pantalla completa', Bookmark: 'Marcadores',
 Share: 'Compartir un enlace a esta página', Print: 'Imprimir', Download: 'Descargar', Info: 'Acerca de este libro',
@@ -126,6 +137,7 @@ helpEnds: 'Inicio y Fin: primera y última página',
 helpZoom: '+ y -: ampliar y reducir, 0: volver a la página completa',
 helpWheel: 'Rueda del ratón: pasar páginas; con Ctrl: ampliar',
 helpTouch: 'Desliza o haz clic en los bordes exteriores de las páginas para pasarlas; pellizca para ampliar',
+helpText: 'Arrastra sobre las palabras de una página para seleccionarlas y copiarlas; desde un borde o una zona en blanco para pasarla',
 helpEscape: 'Tabulador: pasar de un control a otro; Esc: cerrar un panel o salir de la ampliación',
 helpAddress: 'Añade #p= y un número de página a la dirección para abrir el libro en esa página',
 playMovie: 'Reproducir el vídeo', pageMusic: 'Música de la página',
@@ -147,6 +159,8 @@ printRange: 'Pagine:', printRangeLabel: 'Pagine da stampare, per esempio 3-7',
 printError: 'Inserisci pagine tra 1 e {n}, come 3-7 o 1,4,9-12.',
 First: 'Prima pagina', Prev: 'Pagina precedente', Next: 'Pagina successiva', Last: 'Ultima pagina',
 Content: 'Indice', notInBook: 'non è in questo libro',
+Search: 'Cerca', searchField: 'Parole da cercare', searchPrev: 'Risultato precedente', searchNext: 'Risultato successivo',
+searchResults: 'Risultati', searchBusy: 'Ricerca in corso…', searchNone: 'Nessun risultato', searchAt: 'Risultato {i} di {n}, pagina {p}',
 Thumbnail: 'Miniature', Zoom: 'Ingrandisci', TiltAngle: 'Inclina il libro', AutoPlay: 'Sfoglia automaticamente',
 BackgroundSound: 'Musica di sottofondo', FullScreen: 'Schermo intero', Bookmark: 'Segnalibri',
 Share: 'Condividi un link a questa pagina', Print: 'Stampa', Download: 'Scarica', Info: 'Informazioni sul libro',
@@ -160,6 +174,7 @@ helpEnds: 'Inizio e Fine: prima e ultima pagina',
 helpZoom: '+ e -: ingrandire e ridurre, 0: tornare alla pagina intera',
 helpWheel: 'Rotellina del mouse: sfogliare le pagine; con Ctrl: ingrandire',
 helpTouch: 'Scorri o fai clic sui bordi esterni delle pagine per sfogliarle; pizzica per ingrandire',
+helpText: 'Trascina sulle parole di una pagina per selezionarle e copiarle; da un bordo o da una parte vuota per sfogliarla',
 helpEscape: 'Tab: passare da un comando all’altro; Esc: chiudere un pannello o uscire dall’ingrandimento',
 helpAddress: 'Aggiungi #p= e un numero di pagina all’indirizzo per aprire il libro a quella pagina',
 playMovie: 'Riproduci il video', pageMusic: 'Musica della pagina',
@@ -181,6 +196,8 @@ printRange: 'Páginas:', printRangeLabel: 'Páginas a imprimir, por exemplo 3-7'
 printError: 'Indique páginas entre 1 e {n}, como 3-7 ou 1,4,9-12.',
 First: 'Primeira página', Prev: 'Página anterior', Next: 'Próxima página', Last: 'Última página',
 Content: 'Sumário', notInBook: 'não está neste livro',
+Search: 'Pesquisar', searchField: 'Palavras a procurar', searchPrev: 'Resultado anterior', searchNext: 'Próximo resultado',
+searchResults: 'Resultados', searchBusy: 'Pesquisando…', searchNone: 'Nenhum resultado', searchAt: 'Resultado {i} de {n}, página {p}',
 Thumbnail: 'Miniaturas', Zoom: 'Ampliar', TiltAngle: 'Inclinar o livro', AutoPlay: 'Folhear automaticamente',
 BackgroundSound: 'Música de fundo', FullScreen: 'Tela cheia', Bookmark: 'Marcadores',
 Share: 'Compartilhar um link para esta página', Print: 'Imprimir', Download: 'Baixar', Info: 'Sobre este livro',
@@ -194,6 +211,7 @@ helpEnds: 'Home e End: primeira e última página',
 helpZoom: '+ e -: ampliar e reduzir, 0: voltar à página inteira',
 helpWheel: 'Roda do mouse: virar as páginas; com Ctrl: ampliar',
 helpTouch: 'Deslize ou clique nas bordas externas das páginas para virá-las; faça o gesto de pinça para ampliar',
+helpText: 'Arraste sobre as palavras de uma página para selecioná-las e copiá-las; a partir de uma borda ou de um espaço vazio para virá-la',
 helpEscape: 'Tab: passar de um controle a outro; Esc: fechar um painel ou sair da ampliação',
 helpAddress: 'Acrescente #p= e um número de página ao endereço para abrir o livro nessa página',
 playMovie: 'Reproduzir o vídeo', pageMusic: 'Música da página',
@@ -215,6 +233,8 @@ printRange: 'Pagina’s:', printRangeLabel: 'Te printen pagina’s, bijvoorbeeld
 printError: 'Typ pagina’s tussen 1 en {n}, zoals 3-7 of 1,4,9-12.',
 First: 'Eerste pagina', Prev: 'Vorige pagina', Next: 'Volgende pagina', Last: 'Laatste pagina',
 Content: 'Inhoud', notInBook: 'niet in dit boek',
+Search: 'Zoeken', searchField: 'Te zoeken woorden', searchPrev: 'Vorig resultaat', searchNext: 'Volgend resultaat',
+searchResults: 'Resultaten', searchBusy: 'Bezig met zoeken…', searchNone: 'Geen resultaten', searchAt: 'Resultaat {i} van {n}, pagina {p}',
 Thumbnail: 'Miniaturen', Zoom: 'Inzoomen', TiltAngle: 'Boek kantelen', AutoPlay: 'Automatisch bladeren',
 BackgroundSound: 'Achtergrondmuziek', FullScreen: 'Volledig scherm', Bookmark: 'Bladwijzers',
 Share: 'Link naar deze pagina delen', Print: 'Afdrukken', Download: 'Downloaden', Info: 'Over dit boek',
@@ -228,6 +248,7 @@ helpEnds: 'Home en End: eerste en laatste pagina',
 helpZoom: '+ en -: in- en uitzoomen, 0: terug naar de hele pagina',
 helpWheel: 'Muiswiel: bladeren; met Ctrl: zoomen',
 helpTouch: 'Veeg of klik op de buitenranden van de pagina’s om te bladeren; knijp om te zoomen',
+helpText: 'Sleep over de woorden van een pagina om ze te selecteren en te kopiëren; vanaf een rand of een lege plek om te bladeren',
 helpEscape: 'Tab: naar de volgende knop; Esc: een paneel sluiten of het zoomen beëindigen',
 helpAddress: 'Voeg #p= en een paginanummer aan het adres toe om het boek op die pagina te openen',
 playMovie: 'Film afspelen', pageMusic: 'Muziek van deze pagina',
@@ -248,6 +269,8 @@ printRange: '页面：', printRangeLabel: '要打印的页面，例如 3-7',
 printError: '请输入 1 到 {n} 之间的页码，例如 3-7 或 1,4,9-12。',
 First: '第一页', Prev: '上一页', Next: '下一页', Last: '最后一页',
 Content: '目录', notInBook: '不在本书中',
+Search: '搜索', searchField: '要查找的文字', searchPrev: '上一个结果', searchNext: '下一个结果',
+searchResults: '搜索结果', searchBusy: '正在搜索…', searchNone: '没有找到结果', searchAt: '第 {i} 个结果，共 {n} 个，第 {p} 页',
 Thumbnail: '缩略图', Zoom: '缩放', TiltAngle: '倾斜书本', AutoPlay: '自动翻页',
 BackgroundSound: '背景音乐', FullScreen: '全屏', Bookmark: '书签',
 Share: '分享本页链接', Print: '打印', Download: '下载', Info: '关于本书',
@@ -261,6 +284,7 @@ helpEnds: 'Home 和 End：第一页和最后一页',
 helpZoom: '+ 和 -：放大和缩小，0：恢复整页显示',
 helpWheel: '鼠标滚轮：翻页；按住 Ctrl：缩放',
 helpTouch: '滑动或点击页面外侧边缘即可翻页；双指捏合可缩放',
+helpText: '在页面文字上拖动可选择并复制文字；从页面边缘或空白处拖动可翻页',
 helpEscape: 'Tab：在各控件之间移动；Esc：关闭面板或退出缩放',
 helpAddress: '在地址末尾加上 #p= 和页码，即可在该页打开本书',
 playMovie: '播放视频', pageMusic: '本页音乐',
@@ -280,6 +304,8 @@ printRange: 'ページ：', printRangeLabel: '印刷するページ（例: 3-7�
 printError: '1 から {n} までのページを入力してください（例: 3-7、1,4,9-12）。',
 First: '最初のページ', Prev: '前のページ', Next: '次のページ', Last: '最後のページ',
 Content: '目次', notInBook: 'この本にはありません',
+Search: '検索', searchField: '検索する語句', searchPrev: '前の結果', searchNext: '次の結果',
+searchResults: '検索結果', searchBusy: '検索中…', searchNone: '見つかりませんでした', searchAt: '{n} 件中 {i} 件目（{p} ページ）',
 Thumbnail: 'サムネイル', Zoom: 'ズーム', TiltAngle: '本を傾ける', AutoPlay: '自動めくり',
 BackgroundSound: 'BGM', FullScreen: '全画面表示', Bookmark: 'ブックマーク',
 Share: 'このページへのリンクを共有', Print: '印刷', Download: 'ダウンロード', Info: 'この本について',
@@ -293,6 +319,7 @@ helpEnds: 'Home と End：最初と最後のページ',
 helpZoom: '+ と -：拡大と縮小、0：ページ全体の表示に戻る',
 helpWheel: 'マウスホイール：ページをめくる／Ctrl を押しながら：拡大・縮小',
 helpTouch: 'スワイプするかページの外側の端をクリックしてページをめくる／ピンチで拡大・縮小',
+helpText: 'ページの文字の上をドラッグすると選択してコピーできます／端や余白からドラッグするとページをめくります',
 helpEscape: 'Tab：ボタン間を移動／Esc：パネルを閉じる、またはズームを終了',
 helpAddress: 'アドレスの末尾に #p= とページ番号を付けると、そのページから本が開きます',
 playMovie: '動画を再生', pageMusic: 'このページの音楽',
@@ -838,7 +865,7 @@ return { anchor: anchor };
 if (typeof document === 'undefined' || document.getElementById('zarvex-viewer-css')) return;
 var s = document.createElement('style');
 s.id = 'zarvex-viewer-css';
-s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n--zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n--zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\nposition: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\nfont: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\ncolor: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\nbackground-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\nbackground-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\ncolor: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\ntext-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\ncolor: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; display: flex; align-items: center;\njustify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\ntransform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\nuser-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\nbackground: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\nwidth: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\nbackground: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\noutline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link.zv-link-wide { z-index: 0; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; left: 0; top: 0; height: 100%; z-index: 5; pointer-events: none; }\n.zv-curl-mask { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-inner { position: absolute; left: 0; top: 0; width: 0; height: 0; transform-origin: 0 0; will-change: transform; }\n.zv-curl-face { position: absolute; overflow: hidden; }\n.zv-curl-cut { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-front { overflow: visible; }\n.zv-curl-back { transform-origin: 0 0; will-change: transform; box-shadow: 0 0 14px rgba(0,0,0,.28); overflow: visible; }\n.zv-curl-under { position: absolute; overflow: hidden; }\n.zv-curl-shade { position: absolute; transform-origin: 0 0; will-change: transform, opacity; opacity: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.42), rgba(0,0,0,.12) 45%, rgba(0,0,0,0)); }\n.zv-curl-fold { background: linear-gradient(to right, rgba(0,0,0,.3), rgba(255,255,255,.22) 30%, rgba(0,0,0,.06) 70%, rgba(0,0,0,0)); }\n.zv-curl-face .zv-page { box-shadow: none; }\n.zv-page.zv-paper { background: #f6f4ef; }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\nbackground: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\nborder-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\npadding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\nborder: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\nstroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\noutline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\ndirection: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\nborder-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\nbackground: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\npadding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toc, .zv-toc-group { list-style: none; margin: 0; padding: 0; }\n.zv-toc { min-width: min(360px, 80vw); }\n.zv-toc-group { padding-inline-start: 1.1em; }\n.zv-toc-item:focus { outline: none; }\n.zv-toc-row { display: flex; align-items: baseline; gap: 8px; padding: 5px 8px; border-radius: 5px; cursor: pointer; }\n.zv-toc-row:hover { background: #eef1f4; }\n.zv-toc-item:focus > .zv-toc-row { outline: 3px solid #ffd400; outline-offset: -1px; }\n.zv-toc-item[aria-current] > .zv-toc-row { font-weight: 600; }\n.zv-toc-item[aria-disabled=true] > .zv-toc-row { color: #8a8a8a; cursor: default; background: none; }\n.zv-toc-twisty { flex: 0 0 1em; text-align: center; color: #666; }\n.zv-toc-item[aria-expanded=true] > .zv-toc-row .zv-toc-twisty::before { content: '\\25BE'; }\n.zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25B8'; }\n[dir=rtl] .zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25C2'; }\n.zv-toc-title { flex: 1; }\n.zv-toc-page { color: #666; font-variant-numeric: tabular-nums; font-size: .9em; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\nmax-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\npointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\nfont: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n.zv-root { --zv-top-h: 40px; }\n.zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n.zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n}\n@media (prefers-reduced-motion: reduce) {\n.zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n.zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge { display: none !important; }\n.zv-root { position: static; background: none; }\n.zv-stage { perspective: none; height: 100vh; }\n.zv-page { box-shadow: none; }\n.zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n.zv-printing-pages .zv-host { position: static; }\n.zv-printing-pages .zv-root { display: block; overflow: visible; }\n.zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n.zv-printing-pages .zv-print { display: block; }\n.zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n.zv-print-page:last-child { break-after: auto; }\n}\n.zv-pano { position: absolute; inset: 0; overflow: hidden; pointer-events: none; background: center / cover no-repeat; }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\npadding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-page:not(.zv-blank) { box-shadow: 0 28px 24px -10px rgba(0,0,0,.35); }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\nbackground: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\nbox-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\nborder-top: 1px solid rgba(255,255,255,.15); }\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .86); }\n.zv-look-Panoramic .zv-page:not(.zv-blank) { box-shadow: 0 30px 30px -8px rgba(0,0,0,.55); }\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\npadding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\nbox-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\nstroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
+s.textContent = ".zv-host { position: fixed; inset: 0; margin: 0; }\n.zv-root {\n--zv-base: #804000; --zv-base-rgb: 128, 64, 0; --zv-on-base: #fff; --zv-bar-h: 52px; --zv-top-h: 48px; --zv-radius: 6px;\n--zv-page-shadow: 0 10px 30px rgba(0,0,0,.35); --zv-tilt: 20deg;\nposition: absolute; inset: 0; display: flex; flex-direction: column; overflow: hidden;\nfont: 15px/1.4 system-ui, -apple-system, \"Segoe UI\", Roboto, \"Noto Sans\", sans-serif;\ncolor: #222; background-color: var(--zv-bg-color, #555); background-image: var(--zv-bg);\nbackground-size: var(--zv-bg-size, auto); background-repeat: var(--zv-bg-repeat, no-repeat);\nbackground-position: center; -webkit-tap-highlight-color: transparent;\n}\n.zv-root *, .zv-root *::before, .zv-root *::after { box-sizing: border-box; }\n.zv-top { flex: 0 0 var(--zv-top-h); display: flex; align-items: center; gap: 12px; padding: 0 16px;\ncolor: var(--zv-on-base); background: rgba(var(--zv-base-rgb), .88); }\n.zv-logo img { display: block; max-height: calc(var(--zv-top-h) - 12px); max-width: 180px; }\n.zv-title { margin: 0; font-size: 1.15rem; font-weight: 600; white-space: nowrap; overflow: hidden;\ntext-overflow: ellipsis; }\n.zv-notice { margin: 8px 16px 0; padding: 10px 14px; border-radius: var(--zv-radius); background: #fff8d6;\ncolor: #4a3b00; border: 1px solid #e0c65c; font-size: .95rem; }\n.zv-middle { flex: 1 1 auto; min-height: 0; display: flex; }\n.zv-stage { position: relative; flex: 1 1 auto; min-height: 0; min-width: 0; display: flex; align-items: center;\njustify-content: center; overflow: hidden; touch-action: none; perspective: 2400px; }\n.zv-zoom { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center;\ntransform-origin: center center; will-change: transform; perspective: 2200px; }\n.zv-book { position: relative; display: flex; direction: ltr; transition: transform .4s ease; }\n.zv-tilted .zv-book { transform: rotateX(var(--zv-tilt)); }\n.zv-fadeout { position: absolute; pointer-events: none; }\n.zv-slot { position: relative; flex: 1 1 50%; height: 100%; }\n.zv-single .zv-left { display: none; }\n.zv-page { position: absolute; inset: 0; background: #fff; box-shadow: var(--zv-page-shadow); overflow: hidden;\nuser-select: none; -webkit-user-select: none; }\n.zv-page.zv-blank, .zv-page.zv-blank:not(.zv-loaded) { background: transparent; box-shadow: none; }\n.zv-page:not(.zv-loaded) { background: #fff linear-gradient(100deg, #fff 40%, #eee 50%, #fff 60%) 0 0 / 300% 100%; }\n.zv-img { display: block; width: 100%; height: 100%; object-fit: fill; pointer-events: none; }\n.zv-missing { display: flex; align-items: center; justify-content: center; box-sizing: border-box; padding: 1em;\nbackground: #f2f2f2; color: #555; font: 14px/1.3 sans-serif; text-align: center; }\n.zv-page .zv-missing { position: absolute; inset: 0; }\n.zv-left .zv-page::after, .zv-right .zv-page::after { content: \"\"; position: absolute; top: 0; bottom: 0;\nwidth: 6%; pointer-events: none; }\n.zv-root:not(.zv-single) .zv-left .zv-page:not(.zv-blank)::after { right: 0;\nbackground: linear-gradient(to left, rgba(0,0,0,.22), transparent); }\n.zv-root:not(.zv-single) .zv-right .zv-page:not(.zv-blank)::after { left: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.22), transparent); }\n.zv-text { position: absolute; inset: 0; container-type: size; overflow: hidden; font: 1px/1 sans-serif;\nwhite-space: pre; color: transparent; user-select: text; -webkit-user-select: text; }\n.zv-word, .zv-gap, .zv-eol { position: absolute; }\n.zv-word { transform-origin: 0 0; }\n.zv-gap, .zv-eol { overflow: hidden; }\n.zv-word, .zv-gap { cursor: text; }\n.zv-text::selection, .zv-text ::selection { color: transparent; background: rgba(0, 95, 255, .3); }\n.zv-gap::selection, .zv-eol::selection { background: transparent; }\n.zv-desc { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); }\n.zv-hits { position: absolute; inset: 0; pointer-events: none; }\n.zv-hit { position: absolute; border-radius: 2px; background: rgba(255, 196, 0, .38); mix-blend-mode: multiply; }\n.zv-hit-current { background: rgba(255, 128, 0, .5); box-shadow: 0 0 0 2px rgba(225, 90, 0, .9); }\n.zv-text ~ .zv-links { pointer-events: none; }\n.zv-text ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-links { position: absolute; inset: 0; }\n.zv-link { position: absolute; display: block; border-radius: 2px; background: rgba(255,230,0,0);\noutline-offset: 2px; transition: background .15s; z-index: 2; }\n.zv-link.zv-link-wide { z-index: 0; }\n.zv-link:hover, .zv-link:focus-visible { background: rgba(255,210,0,.28); }\n.zv-edge { position: absolute; top: 0; bottom: 0; width: max(26px, 9%); cursor: pointer; z-index: 1; }\n.zv-edge-left { left: 0; } .zv-edge-right { right: 0; }\n.zv-edge:hover { background: linear-gradient(var(--zv-edge-dir, to right), rgba(0,0,0,.14), transparent); }\n.zv-edge-right:hover { --zv-edge-dir: to left; }\n.zv-zoomed .zv-edge { display: none; }\n.zv-leaf { position: absolute; left: 0; top: 0; height: 100%; z-index: 5; pointer-events: none; }\n.zv-curl-mask { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-inner { position: absolute; left: 0; top: 0; width: 0; height: 0; transform-origin: 0 0; will-change: transform; }\n.zv-curl-face { position: absolute; overflow: hidden; }\n.zv-curl-cut { position: absolute; overflow: hidden; transform-origin: 0 0; will-change: transform; }\n.zv-curl-front { overflow: visible; }\n.zv-curl-back { transform-origin: 0 0; will-change: transform; box-shadow: 0 0 14px rgba(0,0,0,.28); overflow: visible; }\n.zv-curl-under { position: absolute; overflow: hidden; }\n.zv-curl-shade { position: absolute; transform-origin: 0 0; will-change: transform, opacity; opacity: 0;\nbackground: linear-gradient(to right, rgba(0,0,0,.42), rgba(0,0,0,.12) 45%, rgba(0,0,0,0)); }\n.zv-curl-fold { background: linear-gradient(to right, rgba(0,0,0,.3), rgba(255,255,255,.22) 30%, rgba(0,0,0,.06) 70%, rgba(0,0,0,0)); }\n.zv-curl-face .zv-page { box-shadow: none; }\n.zv-page.zv-paper { background: #f6f4ef; }\n.zv-thumbs { flex: 0 0 auto; overflow-x: auto; overflow-y: hidden; padding: 8px 12px 4px;\nbackground: rgba(0,0,0,.35); scrollbar-width: thin; }\n.zv-thumblist { display: flex; gap: 10px; margin: 0; padding: 0; list-style: none; }\n.zv-thumb { display: flex; flex-direction: column; align-items: center; gap: 2px; padding: 3px; border: 2px solid transparent;\nborder-radius: 4px; background: none; color: #fff; cursor: pointer; font: inherit; font-size: .8rem; }\n.zv-thumb img { display: block; height: 96px; width: auto; min-width: 40px; background: #fff; box-shadow: 0 2px 6px rgba(0,0,0,.4); }\n.zv-thumb .zv-missing { height: 96px; width: 72px; padding: 4px; font-size: 11px; }\n.zv-thumb[aria-current] { border-color: var(--zv-base); background: rgba(255,255,255,.15); }\n.zv-bar { flex: 0 0 var(--zv-bar-h); display: flex; align-items: center; justify-content: space-between; gap: 8px;\npadding: 0 10px; color: var(--zv-on-base); background: var(--zv-base); flex-wrap: wrap; overflow: hidden; }\n.zv-nav, .zv-tools { display: flex; align-items: center; gap: 2px; flex-wrap: wrap; }\n.zv-btn { display: inline-flex; align-items: center; justify-content: center; width: 40px; height: 40px; padding: 0;\nborder: 0; border-radius: var(--zv-radius); background: transparent; color: inherit; cursor: pointer; }\n.zv-btn svg { width: 22px; height: 22px; fill: none; stroke: currentColor; stroke-width: 1.8;\nstroke-linecap: round; stroke-linejoin: round; }\n[dir=rtl] .zv-btn-first svg, [dir=rtl] .zv-btn-prev svg, [dir=rtl] .zv-btn-next svg, [dir=rtl] .zv-btn-last svg { transform: scaleX(-1); }\n.zv-btn:hover:not(:disabled) { background: rgba(255,255,255,.18); }\n.zv-btn[aria-pressed=true] { background: rgba(255,255,255,.28); }\n.zv-btn:disabled { opacity: .35; cursor: default; }\n.zv-btn:focus-visible, .zv-thumb:focus-visible, .zv-counter:focus-visible, .zv-textbtn:focus-visible {\noutline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-counterbox { display: inline-flex; align-items: center; gap: 4px; margin: 0 6px; font-variant-numeric: tabular-nums;\ndirection: ltr; unicode-bidi: isolate; } /* \"2-3 / 12\" in right-to-left books too */\n.zv-counter { width: 5.5em; height: 30px; text-align: center; border: 1px solid rgba(0,0,0,.25);\nborder-radius: 4px; font: inherit; background: rgba(255,255,255,.92); color: #111; }\n.zv-live { position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }\n.zv-dialog { position: absolute; inset: 0; z-index: 20; display: flex; align-items: center; justify-content: center;\nbackground: rgba(0,0,0,.45); }\n.zv-dialog[hidden], .zv-thumbs[hidden], .zv-notice[hidden] { display: none; }\n.zv-dialogbox { position: relative; min-width: 280px; max-width: min(560px, 92vw); max-height: 80vh; overflow: auto;\npadding: 20px 24px; border-radius: 10px; background: #fff; color: #222; box-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-dialogbox h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-dialogbox dl { display: grid; grid-template-columns: auto 1fr; gap: 6px 14px; margin: 0; }\n.zv-dialogbox dt { font-weight: 600; } .zv-dialogbox dd { margin: 0; white-space: pre-wrap; }\n.zv-close { position: absolute; top: 8px; right: 8px; color: #444; }\n[dir=rtl] .zv-close { right: auto; left: 8px; }\n.zv-textbtn { border: 1px solid #bbb; border-radius: 5px; padding: 6px 12px; background: #f4f4f4; font: inherit; cursor: pointer; }\n.zv-marks { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 6px; }\n.zv-toc, .zv-toc-group { list-style: none; margin: 0; padding: 0; }\n.zv-toc { min-width: min(360px, 80vw); }\n.zv-toc-group { padding-inline-start: 1.1em; }\n.zv-toc-item:focus { outline: none; }\n.zv-toc-row { display: flex; align-items: baseline; gap: 8px; padding: 5px 8px; border-radius: 5px; cursor: pointer; }\n.zv-toc-row:hover { background: #eef1f4; }\n.zv-toc-item:focus > .zv-toc-row { outline: 3px solid #ffd400; outline-offset: -1px; }\n.zv-toc-item[aria-current] > .zv-toc-row { font-weight: 600; }\n.zv-toc-item[aria-disabled=true] > .zv-toc-row { color: #8a8a8a; cursor: default; background: none; }\n.zv-toc-twisty { flex: 0 0 1em; text-align: center; color: #666; }\n.zv-toc-item[aria-expanded=true] > .zv-toc-row .zv-toc-twisty::before { content: '\\25BE'; }\n.zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25B8'; }\n[dir=rtl] .zv-toc-item[aria-expanded=false] > .zv-toc-row .zv-toc-twisty::before { content: '\\25C2'; }\n.zv-toc-title { flex: 1; }\n.zv-toc-page { color: #666; font-variant-numeric: tabular-nums; font-size: .9em; }\n.zv-search { position: relative; flex: 0 0 min(340px, 42%); display: flex; flex-direction: column; min-height: 0;\nmargin: 10px; margin-inline-start: 0; padding: 16px 18px; border-radius: 10px; background: #fff; color: #222;\nbox-shadow: 0 20px 60px rgba(0,0,0,.4); }\n.zv-search[hidden] { display: none; }\n.zv-search h2 { margin: 0 0 12px; font-size: 1.2rem; }\n.zv-searchform { display: flex; align-items: center; gap: 4px; }\n.zv-searchfield { flex: 1; min-width: 0; height: 34px; padding: 4px 8px; border: 1px solid #bbb; border-radius: 5px;\nfont: inherit; }\n.zv-searchfield:focus-visible { outline: 3px solid #ffd400; outline-offset: 1px; }\n.zv-searchstep { width: 34px; height: 34px; color: #444; }\n.zv-searchstatus { min-height: 1.4em; margin: 8px 0; color: #555; font-size: .9rem; }\n.zv-results { flex: 1 1 auto; min-height: 0; overflow: auto; margin: 0; padding: 0; list-style: none; }\n.zv-result { display: block; width: 100%; padding: 6px 8px; border: 0; border-radius: 5px; background: none;\ncolor: inherit; font: inherit; text-align: start; cursor: pointer; }\n.zv-result:hover { background: #eef1f4; }\n.zv-result[aria-current] { background: #fff1cc; }\n.zv-result:focus-visible { outline: 3px solid #ffd400; outline-offset: -1px; }\n.zv-result-page { display: block; color: #666; font-size: .85em; font-variant-numeric: tabular-nums; }\n.zv-result-text { display: block; overflow-wrap: anywhere; }\n.zv-result mark { border-radius: 2px; background: #ffd54a; color: inherit; }\n.zv-printchoices { display: flex; flex-direction: column; gap: 8px; margin: 0 0 12px; padding: 0; border: 0; }\n.zv-printchoices legend { margin-bottom: 8px; }\n.zv-printrange { width: 7em; padding: 3px 6px; font: inherit; }\n.zv-printerror:empty { display: none; }\n.zv-printerror { color: #a01010; }\n.zv-print { display: none; }\n.zv-toast { position: absolute; left: 50%; bottom: calc(var(--zv-bar-h) + 16px); transform: translateX(-50%);\nmax-width: 90%; padding: 8px 14px; border-radius: 6px; background: rgba(0,0,0,.8); color: #fff; opacity: 0;\npointer-events: none; transition: opacity .2s; z-index: 30; overflow-wrap: anywhere; }\n.zv-toast.zv-show { opacity: 1; }\n.zv-error { margin: 15vh auto; max-width: 520px; padding: 20px; border-radius: 8px; background: #fff; color: #900;\nfont: 16px/1.4 system-ui, sans-serif; text-align: center; }\n.zv-mobile { --zv-bar-h: 56px; }\n.zv-mobile .zv-btn { width: 44px; height: 44px; }\n@media (max-width: 600px) {\n.zv-root { --zv-top-h: 40px; }\n.zv-bar { flex: 0 0 auto; justify-content: center; min-height: var(--zv-bar-h); padding: 4px; }\n.zv-thumb img, .zv-thumb .zv-missing { height: 72px; }\n.zv-middle { flex-direction: column; }\n.zv-search { flex-basis: 45%; margin: 0 8px 8px; }\n}\n@media (prefers-reduced-motion: reduce) {\n.zv-book, .zv-toast, .zv-link { transition: none; }\n}\n@media print {\n.zv-top, .zv-bar, .zv-thumbs, .zv-notice, .zv-dialog, .zv-toast, .zv-edge, .zv-search, .zv-hits { display: none !important; }\n.zv-root { position: static; background: none; }\n.zv-stage { perspective: none; height: 100vh; }\n.zv-page { box-shadow: none; }\n.zv-printing-pages, .zv-printing-pages body { height: auto !important; overflow: visible !important; }\n.zv-printing-pages .zv-host { position: static; }\n.zv-printing-pages .zv-root { display: block; overflow: visible; }\n.zv-printing-pages .zv-root > :not(.zv-print) { display: none !important; }\n.zv-printing-pages .zv-print { display: block; }\n.zv-print-page { display: block; width: 100%; height: 100vh; object-fit: contain; break-after: page; }\n.zv-print-page:last-child { break-after: auto; }\n}\n.zv-pano { position: absolute; inset: 0; overflow: hidden; pointer-events: none; background: center / cover no-repeat; }\n.zv-has-pano > :not(.zv-pano) { position: relative; z-index: 1; }\n.zv-has-pano > .zv-live { position: absolute; }\n.zv-has-pano > .zv-dialog, .zv-has-pano > .zv-toast { position: absolute; z-index: 20; }\n.zv-look-float .zv-title { padding: 2px 12px; border-radius: 16px; background: rgba(0,0,0,.32); }\n.zv-look-float .zv-top { background: transparent; text-shadow: 0 1px 3px rgba(0,0,0,.5); color: #fff; }\n.zv-look-float .zv-bar { align-self: center; margin: 0 auto 14px; flex: 0 0 auto; min-height: 48px; border-radius: 26px;\npadding: 4px 14px; box-shadow: 0 8px 24px rgba(0,0,0,.35); background: rgba(var(--zv-base-rgb), .92); }\n.zv-look-float .zv-page:not(.zv-blank) { box-shadow: 0 28px 24px -10px rgba(0,0,0,.35); }\n.zv-look-float .zv-thumbs { margin: 0 16px 10px; border-radius: 12px; }\n.zv-look-Classic { font-family: Georgia, \"DejaVu Serif\", \"Times New Roman\", serif; }\n.zv-look-Classic .zv-top { background: linear-gradient(rgba(0,0,0,0), rgba(0,0,0,.3)), var(--zv-base); }\n.zv-look-Classic .zv-title { font-style: italic; letter-spacing: .02em; }\n.zv-look-Classic .zv-book { padding: 10px; margin: -10px; border-radius: 8px;\nbackground: linear-gradient(rgba(0,0,0,.2), rgba(0,0,0,.45)), var(--zv-base);\nbox-shadow: 0 18px 40px rgba(0,0,0,.5), inset 0 0 0 2px rgba(255,255,255,.12); box-sizing: content-box; }\n.zv-look-Classic .zv-slot { height: 100%; }\n.zv-look-Classic .zv-leaf { top: 10px; height: calc(100% - 20px); margin-left: 10px; }\n.zv-look-Classic .zv-bar { background: linear-gradient(rgba(0,0,0,.3), rgba(0,0,0,0)), var(--zv-base);\nborder-top: 1px solid rgba(255,255,255,.15); }\n.zv-look-Minimal .zv-top, .zv-look-Minimal .zv-bar { background: transparent; color: #f4f4f4; }\n.zv-look-Minimal.zv-bg-light .zv-top, .zv-look-Minimal.zv-bg-light .zv-bar { color: #1d1d1f; }\n.zv-look-Minimal .zv-title { font-weight: 500; }\n.zv-look-Minimal .zv-page { box-shadow: 0 0 0 1px rgba(0,0,0,.12); }\n.zv-look-Minimal .zv-left .zv-page::after, .zv-look-Minimal .zv-right .zv-page::after { display: none; }\n.zv-look-Minimal .zv-counter { background: transparent; color: inherit; border-color: currentColor; }\n.zv-look-Minimal .zv-btn:hover:not(:disabled) { background: rgba(var(--zv-base-rgb), .14); }\n.zv-look-Minimal .zv-btn[aria-pressed=true] { background: rgba(var(--zv-base-rgb), .22); }\n.zv-look-Panoramic .zv-top { background: linear-gradient(rgba(0,0,0,.55), transparent); color: #fff; }\n.zv-look-Panoramic .zv-bar { background: rgba(var(--zv-base-rgb), .86); }\n.zv-look-Panoramic .zv-page:not(.zv-blank) { box-shadow: 0 30px 30px -8px rgba(0,0,0,.55); }\n.zv-media { position: absolute; inset: 0; pointer-events: none; }\n.zv-media ~ .zv-links { pointer-events: none; }\n.zv-media ~ .zv-links .zv-link { pointer-events: auto; }\n.zv-media-item { position: absolute; display: flex; align-items: center; justify-content: center; }\n.zv-media-pic, .zv-media-video { display: block; width: 100%; height: 100%; }\n.zv-media-pic { object-fit: fill; }\n.zv-media-item:not(.zv-loaded) .zv-media-pic { visibility: hidden; }\n.zv-media-video { object-fit: contain; background: #000; pointer-events: auto; }\n.zv-media-play, .zv-media-sound { pointer-events: auto; display: flex; align-items: center; justify-content: center;\npadding: 0; border: 2px solid #fff; border-radius: 50%; background: rgba(0,0,0,.55); color: #fff; cursor: pointer;\nbox-shadow: 0 2px 8px rgba(0,0,0,.35); }\n.zv-media-play { width: min(64px, 90%); aspect-ratio: 1; }\n.zv-media-sound { width: min(34px, 100%); aspect-ratio: 1; }\n.zv-media-play svg { width: 55%; height: 55%; fill: currentColor; margin-left: 8%; }\n.zv-media-sound svg { width: 65%; height: 65%; fill: none; stroke: currentColor; stroke-width: 1.8; stroke-linecap: round;\nstroke-linejoin: round; }\n.zv-media-sound[aria-pressed=false] { opacity: .6; }\n.zv-media-sound[aria-pressed=false] svg { stroke-dasharray: 2 2; }\n.zv-media-play:focus-visible, .zv-media-sound:focus-visible { outline: 3px solid var(--zv-base); outline-offset: 2px; }\n";
 (document.head || document.documentElement).appendChild(s);
 })();
 var ZarvexBook = (function () {
@@ -852,6 +879,9 @@ Last: 'M18 5v14M5 5l9 7-9 7z',
 Thumbnail: 'M4 4h6v6H4zM14 4h6v6h-6zM4 14h6v6H4zM14 14h6v6h-6z',
 Content: 'M4 6h2M9 6h11M6 12h2M11 12h9M6 18h2M11 18h9',
 Zoom: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21M10.5 7.5v6M7.5 10.5h6',
+Search: 'M10.5 4a6.5 6.5 0 1 0 0 13 6.5 6.5 0 0 0 0-13zM15.5 15.5L21 21',
+SearchPrev: 'M5 15l7-7 7 7',
+SearchNext: 'M5 9l7 7 7-7',
 DoublePage: 'M3 5h8v14H3zM13 5h8v14h-8z',
 TiltAngle: 'M3 17l6-10h12l-6 10zM3 17h12',
 AutoPlay: 'M7 4l13 8-13 8z',
@@ -1539,6 +1569,7 @@ put(ctx.rightSlot, BookLayout.spreadPages(ctx, ctx.spread).first);
 BookInput.addEdges(ctx, ctx.rightSlot, 'left');
 BookInput.addEdges(ctx, ctx.rightSlot, 'right');
 }
+BookText.update(ctx);
 }
 return { pageEl: pageEl, render: render, fillSlots: fillSlots };
 })();
@@ -1852,6 +1883,7 @@ BookMedia.sync(ctx);
 BookState.remember(ctx, pages[0] || 1);
 BookPanels.markThumbs(ctx, pages);
 BookLoading.update(ctx);
+BookText.update(ctx);
 }
 function userGo(ctx, i) {
 stopAutoPlay(ctx);
@@ -2061,8 +2093,8 @@ openDialog(ctx, ctx.t('Info'), dl);
 }
 function showHelp(ctx) {
 var ul = el('ul', 'zv-help');
-['helpTurn', 'helpEnds', 'helpZoom', 'helpWheel', 'helpTouch', 'helpEscape', 'helpAddress']
-.forEach(function (key) { var li = el('li'); li.textContent = ctx.t(key); ul.appendChild(li); });
+['helpTurn', 'helpEnds', 'helpZoom', 'helpWheel', 'helpTouch', ctx.text && 'helpText', 'helpEscape', 'helpAddress']
+.filter(Boolean).forEach(function (key) { var li = el('li'); li.textContent = ctx.t(key); ul.appendChild(li); });
 openDialog(ctx, ctx.t('Help'), ul);
 }
 function showBookmarks(ctx) {
@@ -2278,6 +2310,434 @@ focusItem(tree, here || tree.querySelector('.zv-toc-item'));
 }
 return { load: load, show: show, parse: parse };
 })();
+var BookTextMatch = (function () {
+function standsAlone(word) {
+var c = word.codePointAt(0);
+if (word.length !== (c > 0xffff ? 2 : 1)) return false;
+return (c >= 0x2e80 && c <= 0x2fdf) || (c >= 0x3001 && c <= 0x30ff) || (c >= 0x3400 && c <= 0x4dbf) ||
+(c >= 0x4e00 && c <= 0x9fff) || (c >= 0xf900 && c <= 0xfaff) || (c >= 0xff01 && c <= 0xff60) ||
+(c >= 0x20000 && c <= 0x3ffff);
+}
+function gap(a, b) { return standsAlone(a) && standsAlone(b) ? '' : ' '; }
+function text(word) { return String(word[4] || ''); }
+function runningText(page) {
+var out = '', starts = {};
+(page.lines || []).forEach(function (k) { starts[k] = true; });
+page.words.forEach(function (w, i) {
+if (i > 0) out += starts[i] ? '\n' : gap(text(page.words[i - 1]), text(w));
+out += text(w);
+});
+return out;
+}
+var DROPPED = /[\p{M}\p{Cf}\u0640]/gu;
+function fold(s) {
+return String(s).normalize('NFKD').toLowerCase().normalize('NFKD').replace(DROPPED, '');
+}
+function foldQuery(q) { return fold(q).replace(/\s+/g, ' ').trim(); }
+function index(page) {
+var folded = '', word = [], from = [], to = [], starts = {};
+(page.lines || []).forEach(function (k) { starts[k] = true; });
+page.words.forEach(function (w, i) {
+var t = text(w), before = i > 0 ? text(page.words[i - 1]) : '';
+if (starts[i] && /\p{L}[-\u2010]$/u.test(before) && /^\p{Ll}/u.test(t)) {
+folded = folded.slice(0, -1);
+word.pop(); from.pop(); to.pop();
+} else if (i > 0) {
+var g = gap(before, t);
+if (g) { folded += g; word.push(-1); from.push(0); to.push(0); }
+}
+for (var o = 0; o < t.length;) {
+var ch = String.fromCodePoint(t.codePointAt(o)), f = fold(ch);
+for (var u = 0; u < f.length; u++) { word.push(i); from.push(o); to.push(o + ch.length); }
+if (!f && word[word.length - 1] === i) to[to.length - 1] = o + ch.length;
+folded += f;
+o += ch.length;
+}
+});
+return { page: page, folded: folded, word: word, from: from, to: to };
+}
+function find(idx, query, limit) {
+var q = foldQuery(query), hits = [];
+if (!q) return hits;
+for (var at = idx.folded.indexOf(q); at >= 0 && hits.length < (limit || Infinity);
+at = idx.folded.indexOf(q, at + q.length)) {
+var a = at, b = at + q.length - 1;
+while (idx.word[a] < 0) a++;
+while (idx.word[b] < 0) b--;
+hits.push({ first: idx.word[a], last: idx.word[b], from: idx.from[a], to: idx.to[b] });
+}
+return hits;
+}
+function words(hit) {
+var list = [];
+for (var i = hit.first; i <= hit.last; i++) list.push(i);
+return list;
+}
+function context(page, hit, reach) {
+var ws = page.words.map(text), match = '';
+for (var k = hit.first; k <= hit.last; k++) {
+match += (k > hit.first ? gap(ws[k - 1], ws[k]) : '') +
+ws[k].slice(k === hit.first ? hit.from : 0, k === hit.last ? hit.to : ws[k].length);
+}
+var first = ws[hit.first], last = ws[hit.last];
+var before = first.slice(0, hit.from), after = last.slice(hit.to), i = hit.first, j = hit.last;
+while (i > 0 && before.length < reach) { before = ws[i - 1] + gap(ws[i - 1], ws[i]) + before; i--; }
+while (j < ws.length - 1 && after.length < reach) { after += gap(ws[j], ws[j + 1]) + ws[j + 1]; j++; }
+var cutBefore = i > 0 || before.length > reach, cutAfter = j < ws.length - 1 || after.length > reach;
+if (before.length > reach) {
+before = before.slice(before.length - reach);
+var blank = before.indexOf(' ');
+if (blank >= 0 && blank < before.length - 1) before = before.slice(blank + 1);
+}
+if (after.length > reach) {
+after = after.slice(0, reach);
+var end = after.lastIndexOf(' ');
+if (end > 0) after = after.slice(0, end);
+}
+return { before: (cutBefore ? '\u2026' : '') + before, match: match, after: after + (cutAfter ? '\u2026' : '') };
+}
+return { separator: gap, runningText: runningText, fold: fold, index: index, find: find, words: words, context: context };
+})();
+var BookText = (function () {
+var el = BookDom.el, Match = BookTextMatch;
+var FONT = 'sans-serif'; // the words' font in the layer, and the one their widths are fitted for
+function loadFile(base, name, take) {
+return ZarvexDecode.loadScript(base + name + '.js').then(function () {
+var value = take();
+if (!value) throw new Error('empty text script');
+return value;
+}).catch(function () {
+return ZarvexDecode.loadBytes(base + name + '.json').then(function (b) {
+return JSON.parse(new TextDecoder('utf-8').decode(b));
+});
+});
+}
+function takeIndex() {
+var value = window.ZARVEX_TEXT_INDEX;
+delete window.ZARVEX_TEXT_INDEX;
+return value;
+}
+function takePage(n) {
+return function () {
+var all = window.ZARVEX_TEXT || {}, value = all[n];
+delete all[n];
+return value;
+};
+}
+function usable(data) {
+return !!data && data.w > 0 && data.h > 0 && Array.isArray(data.words);
+}
+function pdfPage(ctx, n) {
+var page = ctx.model.pages[n - 1];
+return page ? page.fileIndex || n : 0;
+}
+function load(ctx) {
+if (ctx.opts.mobile) { ctx.root.setAttribute('data-text', 'none'); return; }
+var base = (ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base) + 'text/';
+var index = ZarvexDecode.bookHasFile('text/index.js') ? loadFile(base, 'index', takeIndex)
+: Promise.resolve(null);
+index.then(function (index) {
+return index && Array.isArray(index.pages) ? index.pages : [];
+}).catch(function () { return []; }).then(function (pages) {
+var listed = {}, has = {}, any = false;
+pages.forEach(function (n) { listed[n] = true; });
+for (var k = 1; k <= ctx.count; k++) {
+var n = pdfPage(ctx, k);
+if (listed[n]) { has[n] = true; any = true; }
+}
+if (any) {
+ctx.text = { base: base, has: has, pages: {} };
+BookSearch.addButton(ctx);
+update(ctx);
+}
+ctx.root.setAttribute('data-text', any ? 'ready' : 'none');
+});
+}
+function request(ctx, pdf) {
+var t = ctx.text;
+if (!t || !t.has[pdf]) return Promise.resolve(null);
+var e = t.pages[pdf];
+if (e) return e.promise;
+e = t.pages[pdf] = { state: 'loading' };
+e.promise = loadFile(t.base, String(pdf), takePage(pdf)).then(function (data) {
+if (!usable(data)) throw new Error('not a page text');
+fit(data);
+e.state = 'ready';
+e.data = data;
+decorateShown(ctx);
+return data;
+}).catch(function () {
+e.state = 'failed';
+return null;
+});
+return e.promise;
+}
+function ready(ctx, pdf) {
+var e = ctx.text && ctx.text.pages[pdf];
+return e && e.state === 'ready' ? e : null;
+}
+function loadAll(ctx) {
+if (!ctx.text) return Promise.resolve();
+return Promise.all(Object.keys(ctx.text.has).map(function (pdf) { return request(ctx, +pdf); }));
+}
+function update(ctx) {
+if (!ctx.text) return;
+[0, 1, -1].forEach(function (d) {
+var i = ctx.spread + d;
+if (i < 0 || i >= BookLayout.spreadCount(ctx)) return;
+BookLayout.spreadPages(ctx, i).pages.forEach(function (n) { request(ctx, pdfPage(ctx, n)); });
+});
+decorateShown(ctx);
+}
+function shownPages(ctx) {
+return Array.prototype.slice.call(ctx.bookEl.querySelectorAll('.zv-slot > .zv-page[data-page]'));
+}
+function decorateShown(ctx) {
+shownPages(ctx).forEach(function (p) { decorate(ctx, p); });
+}
+var measure = null;
+function fit(data) {
+if (!measure) {
+measure = document.createElement('canvas').getContext('2d');
+measure.font = '100px ' + FONT;
+}
+data.fit = data.words.map(function (w) {
+var natural = measure.measureText(String(w[4])).width * w[3] / 100;
+return natural > 0 && w[2] > 0 ? w[2] / natural : 1;
+});
+}
+function percent(v) { return Math.round(v * 1e5) / 1e3 + '%'; }
+function boxStyle(b, data) {
+return 'left:' + percent(b[0] / data.w) + ';top:' + percent(b[1] / data.h) + ';width:' +
+percent(b[2] / data.w) + ';height:' + percent(b[3] / data.h);
+}
+function fontSize(h, data) { return ';font-size:' + Math.round(h / data.h * 1e5) / 1e3 + 'cqh'; }
+function between(a, b) {
+var span = function (a0, a1, b0, b1) {
+if (a1 <= b0) return [a1, b0];
+if (b1 <= a0) return [b1, a0];
+return [Math.max(a0, b0), Math.min(a1, b1)];
+};
+var x = span(a[0], a[0] + a[2], b[0], b[0] + b[2]), y = span(a[1], a[1] + a[3], b[1], b[1] + b[3]);
+return [x[0], y[0], x[1] - x[0], y[1] - y[0]];
+}
+var RTL = /[\u0590-\u08ff\ufb1d-\ufdff\ufe70-\ufeff]/;
+function lineEnd(data, first, last) {
+var a = data.words[first], b = data.words[last];
+var dx = b[0] + b[2] / 2 - a[0] - a[2] / 2, dy = b[1] + b[3] / 2 - a[1] - a[3] / 2;
+if (first === last ? b[2] >= b[3] : Math.abs(dx) >= Math.abs(dy)) {
+var left = first === last ? RTL.test(String(b[4])) : dx < 0;
+var across = Math.max(0, Math.min(4 * b[3], left ? b[0] : data.w - b[0] - b[2]));
+return [left ? b[0] - across : b[0] + b[2], b[1], across, b[3]];
+}
+var up = first !== last && dy < 0, along = Math.max(0, Math.min(4 * b[2], up ? b[1] : data.h - b[1] - b[3]));
+return [b[0], up ? b[1] - along : b[1] + b[3], b[2], along];
+}
+function layer(data) {
+var box = el('div', 'zv-text', { 'aria-hidden': 'true' }), ends = {}, first = 0;
+(data.lines || []).forEach(function (k) { if (k > 0) ends[k - 1] = true; });
+var all = document.createDocumentFragment(), words = data.words;
+words.forEach(function (w, i) {
+var s = el('span', 'zv-word');
+s.textContent = String(w[4]);
+s.style.cssText = 'left:' + percent(w[0] / data.w) + ';top:' + percent(w[1] / data.h) + fontSize(w[3], data) +
+';transform:scaleX(' + Math.round(data.fit[i] * 1e4) / 1e4 + ')';
+all.appendChild(s);
+if (i === words.length - 1) return;
+var gap = ends[i] ? '\n' : Match.separator(String(w[4]), String(words[i + 1][4]));
+if (gap) {
+var g = el('span', ends[i] ? 'zv-eol' : 'zv-gap');
+g.textContent = gap;
+g.style.cssText = boxStyle(ends[i] ? lineEnd(data, first, i) : between(w, words[i + 1]), data) + fontSize(w[3], data);
+all.appendChild(g);
+}
+if (ends[i]) first = i + 1;
+});
+box.appendChild(all);
+return box;
+}
+var described = 0;
+function decorate(ctx, p) {
+if (p.zvText) return;
+var n = +p.getAttribute('data-page'), e = ready(ctx, pdfPage(ctx, n));
+if (!e) return;
+p.zvText = true;
+p.insertBefore(layer(e.data), p.querySelector(':scope > .zv-media, :scope > .zv-links'));
+var desc = el('div', 'zv-desc', { id: 'zv-desc-' + ctx.uid + '-' + (++described) });
+desc.textContent = Match.runningText(e.data);
+p.appendChild(desc);
+p.setAttribute('role', 'group');
+p.setAttribute('aria-label', ctx.t('page', { n: n }));
+p.setAttribute('aria-describedby', desc.id);
+drawHits(ctx, p);
+}
+function drawHits(ctx, p) {
+var old = p.querySelector(':scope > .zv-hits');
+if (old) old.remove();
+var s = ctx.search, n = +p.getAttribute('data-page'), e = ready(ctx, pdfPage(ctx, n));
+if (!s || !s.shown || !e) return;
+var current = s.hits[s.current], boxes = el('div', 'zv-hits', { 'aria-hidden': 'true' });
+s.hits.forEach(function (hit) {
+if (hit.pos !== n) return;
+Match.words(hit).forEach(function (i) {
+var b = el('div', 'zv-hit' + (hit === current ? ' zv-hit-current' : ''));
+b.style.cssText = boxStyle(e.data.words[i], e.data);
+boxes.appendChild(b);
+});
+});
+if (boxes.firstChild) p.insertBefore(boxes, p.querySelector(':scope > .zv-text'));
+}
+function showHits(ctx) {
+shownPages(ctx).forEach(function (p) { if (p.zvText) drawHits(ctx, p); });
+}
+return { load: load, update: update, loadAll: loadAll, ready: ready, pdfPage: pdfPage, showHits: showHits };
+})();
+var BookSearch = (function () {
+var el = BookDom.el, Match = BookTextMatch;
+var LIMIT = 1000; // hits listed at most
+var REACH = 40; // letters of context on each side of a hit
+function addButton(ctx) {
+var tools = ctx.bar.querySelector('.zv-tools'), height = ctx.bar.offsetHeight;
+var after = ctx.buttons.Content || ctx.buttons.Thumbnail;
+tools.insertBefore(BookToolbar.button(ctx, 'Search'), after ? after.nextSibling : tools.firstChild);
+if (ctx.bar.offsetHeight !== height) { BookLayout.layout(ctx); BookPages.render(ctx); }
+}
+function panel(ctx) {
+if (ctx.searchPanel) return ctx.searchPanel;
+var titleId = 'zv-search-title-' + ctx.uid;
+var box = el('section', 'zv-search', { 'aria-labelledby': titleId });
+var h = el('h2', '', { id: titleId });
+h.textContent = ctx.t('Search');
+var close = el('button', 'zv-btn zv-close', { type: 'button', 'aria-label': ctx.t('close'), title: ctx.t('close') });
+close.appendChild(BookDom.icon('Close'));
+var form = el('form', 'zv-searchform', { role: 'search' });
+var field = el('input', 'zv-searchfield', { type: 'search', 'aria-label': ctx.t('searchField'), autocomplete: 'off',
+spellcheck: 'false', enterkeyhint: 'search' });
+var prev = stepButton(ctx, 'searchPrev', 'SearchPrev', -1), next = stepButton(ctx, 'searchNext', 'SearchNext', 1);
+form.appendChild(field); form.appendChild(prev); form.appendChild(next);
+var status = el('p', 'zv-searchstatus', { role: 'status' });
+var list = el('ol', 'zv-results', { 'aria-label': ctx.t('searchResults') });
+box.appendChild(close); box.appendChild(h); box.appendChild(form); box.appendChild(status); box.appendChild(list);
+box.hidden = true;
+form.addEventListener('submit', function (ev) { ev.preventDefault(); });
+field.addEventListener('keydown', function (ev) {
+if (ev.key !== 'Enter' || ev.altKey || ev.ctrlKey || ev.metaKey) return;
+ev.preventDefault();
+var s = ctx.search;
+if (s && s.query === field.value && s.hits.length) step(ctx, ev.shiftKey ? -1 : 1);
+else run(ctx, field.value);
+});
+box.addEventListener('keydown', function (ev) {
+if (ev.key !== 'Escape') return;
+ev.preventDefault();
+ev.stopPropagation();
+toggle(ctx, false);
+});
+close.addEventListener('click', function () { toggle(ctx, false); });
+list.addEventListener('click', function (ev) {
+var b = ev.target.closest && ev.target.closest('.zv-result');
+if (b) go(ctx, +b.getAttribute('data-hit'));
+});
+ctx.middle.appendChild(box);
+ctx.searchPanel = { box: box, field: field, prev: prev, next: next, status: status, list: list };
+enableSteps(ctx);
+return ctx.searchPanel;
+}
+function stepButton(ctx, key, iconName, dir) {
+var b = el('button', 'zv-btn zv-searchstep', { type: 'button', 'aria-label': ctx.t(key), title: ctx.t(key) });
+b.appendChild(BookDom.icon(iconName));
+b.addEventListener('click', function () { step(ctx, dir); });
+return b;
+}
+function enableSteps(ctx) {
+var n = ctx.search ? ctx.search.hits.length : 0, sp = ctx.searchPanel;
+sp.prev.disabled = sp.next.disabled = n === 0;
+}
+function toggle(ctx, force) {
+var sp = panel(ctx), open = force === undefined ? sp.box.hidden : force;
+if (open === !sp.box.hidden) { if (open) sp.field.focus(); return; }
+if (open) ctx.searchOpener = document.activeElement;
+sp.box.hidden = !open;
+ctx.root.classList.toggle('zv-search-open', open);
+if (ctx.buttons.Search) ctx.buttons.Search.setAttribute('aria-pressed', String(open));
+if (ctx.search) ctx.search.shown = open;
+BookLayout.layout(ctx);
+BookPages.render(ctx);
+BookZoom.apply(ctx);
+if (open) {
+sp.field.focus();
+sp.field.select();
+} else {
+var back = ctx.searchOpener && ctx.searchOpener.isConnected ? ctx.searchOpener : ctx.buttons.Search;
+if (back && back.focus) back.focus();
+}
+}
+function run(ctx, query) {
+var sp = panel(ctx), asked = ctx.searchRuns = (ctx.searchRuns || 0) + 1;
+ctx.search = { query: query, hits: [], current: -1, shown: true };
+sp.list.textContent = '';
+enableSteps(ctx);
+BookText.showHits(ctx);
+if (!query.trim()) { sp.status.textContent = ''; return; }
+sp.status.textContent = ctx.t('searchBusy');
+ctx.root.setAttribute('data-search', 'busy');
+BookText.loadAll(ctx).then(function () {
+if (asked !== ctx.searchRuns) return; // a later search took over
+var hits = ctx.search.hits;
+for (var pos = 1; pos <= ctx.count && hits.length < LIMIT; pos++) {
+var pdf = BookText.pdfPage(ctx, pos), e = BookText.ready(ctx, pdf);
+if (!e) continue;
+e.index = e.index || Match.index(e.data);
+Match.find(e.index, query, LIMIT - hits.length).forEach(function (h) {
+h.pos = pos; h.pdf = pdf;
+hits.push(h);
+});
+}
+list(ctx);
+enableSteps(ctx);
+ctx.root.setAttribute('data-search', 'done');
+if (hits.length) go(ctx, 0, true);
+else sp.status.textContent = ctx.t('searchNone');
+});
+}
+function list(ctx) {
+var sp = ctx.searchPanel, frag = document.createDocumentFragment();
+ctx.search.hits.forEach(function (hit, k) {
+var c = Match.context(BookText.ready(ctx, hit.pdf).data, hit, REACH);
+var li = el('li'), b = el('button', 'zv-result', { type: 'button', 'data-hit': String(k) });
+var where = el('span', 'zv-result-page'), text = el('span', 'zv-result-text'), mark = el('mark');
+where.textContent = ctx.t('page', { n: hit.pos });
+mark.textContent = c.match;
+text.appendChild(document.createTextNode(c.before));
+text.appendChild(mark);
+text.appendChild(document.createTextNode(c.after));
+b.appendChild(where); b.appendChild(text);
+li.appendChild(b);
+frag.appendChild(li);
+});
+sp.list.appendChild(frag);
+}
+function go(ctx, k, quiet) {
+var s = ctx.search, sp = ctx.searchPanel, hit = s && s.hits[k];
+if (!hit) return;
+s.current = k;
+var before = sp.list.querySelector('[aria-current]'), item = sp.list.querySelector('[data-hit="' + k + '"]');
+if (before) before.removeAttribute('aria-current');
+if (item) {
+item.setAttribute('aria-current', 'true');
+if (!quiet && item.scrollIntoView) item.scrollIntoView({ block: 'nearest' });
+}
+sp.status.textContent = ctx.t('searchAt', { i: k + 1, n: s.hits.length, p: hit.pos });
+if (BookLayout.currentPages(ctx).indexOf(hit.pos) < 0) BookNavigation.goToPage(ctx, hit.pos);
+BookText.showHits(ctx);
+}
+function step(ctx, dir) {
+var s = ctx.search, n = s ? s.hits.length : 0;
+if (!n) return;
+go(ctx, ((s.current < 0 ? (dir > 0 ? -1 : 0) : s.current) + dir + n) % n);
+}
+return { addButton: addButton, toggle: toggle };
+})();
 var BookPrint = (function () {
 var el = BookDom.el;
 function showDialog(ctx) {
@@ -2420,7 +2880,7 @@ var label = ctx.t(name);
 var b = el('button', 'zv-btn zv-btn-' + name.toLowerCase(),
 { type: 'button', 'data-button': name, 'aria-label': label, title: label });
 b.appendChild(BookDom.icon(name));
-if (['Thumbnail', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
+if (['Thumbnail', 'Search', 'Zoom', 'DoublePage', 'TiltAngle', 'AutoPlay', 'BackgroundSound'].indexOf(name) >= 0) {
 b.setAttribute('aria-pressed', String(name === 'BackgroundSound' && !!ctx.musicOn));
 }
 b.addEventListener('click', function () { command(ctx, name, b); });
@@ -2444,6 +2904,7 @@ case 'Next': nav.stopAutoPlay(ctx); nav.next(ctx); break;
 case 'Last': nav.userGo(ctx, BookLayout.spreadCount(ctx) - 1); break;
 case 'Thumbnail': BookPanels.toggleThumbs(ctx); break;
 case 'Content': BookContents.show(ctx); break;
+case 'Search': BookSearch.toggle(ctx); break;
 case 'Zoom': BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2); break;
 case 'DoublePage': BookLayout.choosePages(ctx, ctx.mode === 2 ? 1 : 2); break;
 case 'TiltAngle': tilt(ctx, btn); break;
@@ -2537,7 +2998,7 @@ wheelAcc = 0;
 function watchPointer(ctx) {
 var stage = ctx.stage;
 stage.addEventListener('dblclick', function (ev) {
-if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video')) return;
+if (ev.target.closest && ev.target.closest('a, .zv-edge, .zv-media button, video, .zv-word')) return;
 var r = stage.getBoundingClientRect();
 BookZoom.set(ctx, ctx.zoom > 1 ? 1 : 2, ev.clientX - r.left, ev.clientY - r.top);
 });
@@ -2551,6 +3012,7 @@ ev.stopPropagation();
 }, true);
 var dropDrag = function () { if (drag) drag.cancel(); drag = null; };
 stage.addEventListener('pointerdown', function (ev) {
+if (ev.pointerType !== 'touch' && ev.target.closest && ev.target.closest('.zv-word, .zv-gap')) return;
 pts[ev.pointerId] = { x: ev.clientX, y: ev.clientY };
 var ids = Object.keys(pts);
 dragged = false;
@@ -2638,6 +3100,7 @@ ctx.busy = null; // turning: the turn under way
 ctx.movies = {}; ctx.pageAudio = {}; ctx.musicOff = {}; ctx.musicDone = {};
 ctx.brokenMedia = {}; ctx.flashPictures = {};
 ctx.contents = null; // contents: the bookmark tree, once loaded
+ctx.text = null; ctx.search = null; // text: the pages' words; search: the last search
 ctx.storeKey = 'zarvex.lastPage:' + (ctx.opts.bookId || location.pathname); // state
 ctx.pagesChoice = BookState.savedPagesChoice(ctx); // layout: 1 or 2 pages as the reader chose, 0 automatic
 if (!ctx.count) {
@@ -2654,6 +3117,7 @@ var start = BookState.pageFromHash(ctx) || BookState.savedPage(ctx) || 1;
 BookNavigation.show(ctx, BookLayout.spreadOf(ctx, start), false);
 bindEvents(ctx);
 BookContents.load(ctx); // after the first pictures have been asked for
+BookText.load(ctx);
 if (model.autoFlip && model.autoFlip.enable) BookNavigation.setAutoPlay(ctx, true);
 host.setAttribute('data-zarvex-ready', 'true');
 }
@@ -2666,7 +3130,9 @@ BookSound.setup(ctx);
 var root = BookLook.root(ctx);
 root.appendChild(BookLook.header(ctx));
 root.appendChild(BookLoading.notice(ctx));
-root.appendChild(BookLayout.stage(ctx));
+ctx.middle = BookDom.el('div', 'zv-middle');
+ctx.middle.appendChild(BookLayout.stage(ctx));
+root.appendChild(ctx.middle);
 root.appendChild(BookPanels.thumbsPanel(ctx));
 root.appendChild(BookToolbar.build(ctx));
 root.appendChild(BookNavigation.liveRegion(ctx));
