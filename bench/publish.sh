@@ -10,21 +10,22 @@
 # where pdftoppm is `pdftoppm -jpeg -jpegopt quality=85 -r 144` on the same file.
 # For each publish it prints pages per second and the seconds of each stage of
 # the median round, read from the progress lines: pages, thumbnails, mobile
-# images, then the rest (normal pages, links, bookmarks and the book's assembly).
+# images, then the rest (normal pages, links, bookmarks and the book's assembly);
+# and the zoom pass of an image publish with --zoom-pages (no target).
 # Builds what it needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only;
 # the exit status says whether the runs worked, not whether targets were met.
 # ROUNDS (default 3) sets how many times everything is timed.
 targets="zarvex-cli zarvex-bench-rebuild"
 source "$(dirname "$0")/common.sh"
 
-# publish FORMAT: one publish into a fresh folder, prints "seconds peak-KiB
-# pages thumbnails mobile rest", the stages from the times at which the
+# publish FORMAT [OPTION...]: one publish into a fresh folder, prints "seconds
+# peak-KiB pages thumbnails mobile rest", the stages from the times at which the
 # progress lines of each pass first showed.
 publish() {
   rm -rf "$work/book"
   local start=$EPOCHREALTIME
   { /usr/bin/time -f '%M' -o "$work/peak" "$build/zarvex-cli" publish "$pdf" --out "$work/book" \
-    --format "$1" --quality 1 2>&1 >/dev/null; } |
+    --format "$1" --quality 1 "${@:2}" 2>&1 >/dev/null; } |
     while IFS= read -r line; do echo "$EPOCHREALTIME $line"; done >"$work/stamps"
   local end=$EPOCHREALTIME
   awk -v s="$start" -v e="$end" -v m="$(tail -1 "$work/peak")" '
@@ -33,6 +34,15 @@ publish() {
     END { if (!(t && b && c)) t = b = c = s
           printf "%.3f %d %.3f %.3f %.3f %.3f\n", e - s, m, t - s, b - t, c - b, e - c }' \
     "$work/stamps"
+}
+
+# zoom_pass: an image publish with --zoom-pages, prints "seconds zoom-seconds",
+# the zoom pass from its first progress line to the first line after it.
+zoom_pass() {
+  local total
+  read -r total _ < <(publish image --zoom-pages)
+  awk -v t="$total" '!z && / Making zoom pages:/ { z = $1 } z && !e && !/ Making zoom pages:/ { e = $1 }
+    END { printf "%.3f %.3f\n", t, (z && e) ? e - z : 0 }' "$work/stamps"
 }
 
 stages() {
@@ -55,10 +65,12 @@ while read -r docname docpath; do
     t_ppm=$(reference)
     read -r t_image m_image s_image < <(publish image)
     read -r t_flash m_flash s_flash < <(publish flash)
+    read -r t_zoom s_zoom < <(zoom_pass)
     rebuild=0
     ((first)) && rebuild=$("$build/zarvex-bench-rebuild" "$pdf" flash |
       awk '$1 == "rebuild" { print $2 }')
-    echo "$t_ppm $t_image $t_flash $rebuild $m_image $m_flash $s_image $s_flash" >>"$work/rounds"
+    echo "$t_ppm $t_image $t_flash $rebuild $m_image $m_flash $s_image $s_flash $t_zoom $s_zoom" \
+      >>"$work/rounds"
     echo "$name round $r: pdftoppm ${t_ppm} s, image ${t_image} s" \
       "($(ratio "$t_image" "$t_ppm")x), flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x)"
   done
@@ -70,6 +82,8 @@ while read -r docname docpath; do
   echo "publish, flash format:  $(column 3) s  ratio $(ratio "$(ratios 3)" 1)" \
     " (target <= 1.20 light, <= 0.50 heavy)  peak $(($(maximum 6) / 1024)) MB"
   echo "  $(stages 3 11)"
+  echo "publish, image format with --zoom-pages: $(column 15) s, of which the zoom pass" \
+    "$(column 16) s ($(awk -v p="$pages" -v z="$(column 16)" 'BEGIN { printf "%.1f", (z > 0 ? p / z : 0) }') pages/s)"
   ((first)) && echo "preview rebuild:        $(column 4) s  (target < 0.50)"
   first=0
 done < <(documents)

@@ -16,15 +16,16 @@ struct OptionRule {
 };
 
 const std::map<std::string, OptionRule, std::less<>> kOptions = {
-    {"--out", {Arity::Value, true, false}},      {"--pages", {Arity::Value, true, true}},
-    {"--quality", {Arity::Value, true, false}},  {"--format", {Arity::Value, true, false}},
-    {"--links", {Arity::Flag, true, true}},      {"--bookmarks", {Arity::Flag, true, true}},
-    {"--template", {Arity::Value, true, false}}, {"--style", {Arity::Value, true, false}},
-    {"--settings", {Arity::Value, true, false}}, {"--set", {Arity::Value, true, false}},
-    {"--name", {Arity::Value, true, false}},     {"--title", {Arity::Value, true, false}},
-    {"--app", {Arity::Flag, true, false}},       {"--mobile", {Arity::Value, true, false}},
-    {"--overwrite", {Arity::Flag, true, false}}, {"--quiet", {Arity::Flag, true, true}},
-    {"--strict", {Arity::Flag, true, false}},    {"--text", {Arity::Flag, true, false}},
+    {"--out", {Arity::Value, true, false}},       {"--pages", {Arity::Value, true, true}},
+    {"--quality", {Arity::Value, true, false}},   {"--format", {Arity::Value, true, false}},
+    {"--links", {Arity::Flag, true, true}},       {"--bookmarks", {Arity::Flag, true, true}},
+    {"--template", {Arity::Value, true, false}},  {"--style", {Arity::Value, true, false}},
+    {"--settings", {Arity::Value, true, false}},  {"--set", {Arity::Value, true, false}},
+    {"--name", {Arity::Value, true, false}},      {"--title", {Arity::Value, true, false}},
+    {"--app", {Arity::Flag, true, false}},        {"--mobile", {Arity::Value, true, false}},
+    {"--overwrite", {Arity::Flag, true, false}},  {"--quiet", {Arity::Flag, true, true}},
+    {"--strict", {Arity::Flag, true, false}},     {"--text", {Arity::Flag, true, false}},
+    {"--zoom-pages", {Arity::Flag, true, false}},
 };
 
 const char* commandName(Command command) {
@@ -81,6 +82,8 @@ void applyOption(CliOptions& options, const std::string& option, const std::stri
         request.bookmarks = true;
     } else if (option == "--text") {
         request.text = true;
+    } else if (option == "--zoom-pages") {
+        request.zoomPages = true;
     } else if (option == "--template") {
         if (value.empty())
             throw UsageError("--template needs a template name (see: zarvex-cli templates)");
@@ -239,6 +242,8 @@ Publish options:
                        or --set give its Title
   --app                write the application form (NAME.app) instead of a folder book
   --mobile flip|slide  also write the mobile version
+  --zoom-pages         also high-resolution page images (288 dpi) that the viewer shows
+                       when zoomed in or on high-density screens
   --overwrite          replace an existing output folder that holds an earlier book
                        and nothing else (never a symbolic link, never one holding an input)
   --strict             fail when a file that the settings name (logo, background,

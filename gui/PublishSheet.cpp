@@ -6,6 +6,7 @@
 #include "app/OutputFolder.h"
 #include "base/AppSettings.h"
 #include "base/Log.h"
+#include "import/FlashPageSource.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -55,8 +56,10 @@ PublishSheet::PublishSheet(Choosers choosers, QWidget* parent)
       openFolder_(new QPushButton(tr("Open"), this)), name_(new QLineEdit(this)),
       title_(new QLineEdit(this)), outputType_(new QButtonGroup(this)),
       createMobile_(new QCheckBox(tr("Also write the mobile version"), this)),
-      mobileType_(new QComboBox(this)), step_(new QLabel(this)), progress_(new QProgressBar(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)), publish_(new QPushButton(tr("Publish"), this)) {
+      mobileType_(new QComboBox(this)),
+      zoomPages_(new QCheckBox(tr("High-resolution zoom pages"), this)), step_(new QLabel(this)),
+      progress_(new QProgressBar(this)), cancel_(new QPushButton(tr("Cancel"), this)),
+      publish_(new QPushButton(tr("Publish"), this)) {
     setWindowTitle(tr("Publish"));
     setWindowModality(Qt::WindowModal);
     setMinimumWidth(560);
@@ -94,6 +97,9 @@ PublishSheet::PublishSheet(Choosers choosers, QWidget* parent)
     form->addRow(tr("Title:"), title_);
     form->addRow(tr("Output:"), formRow);
     form->addRow(tr("Mobile:"), mobileRow);
+    zoomPages_->setToolTip(tr("Pages at twice the resolution, shown when the reader zooms in "
+                              "or has a high-density screen; publishing takes longer"));
+    form->addRow(tr("Zoom:"), zoomPages_);
 
     step_->setVisible(false);
     progress_->setVisible(false);
@@ -170,6 +176,7 @@ void PublishSheet::awakeFromNib() {
     (form ? form : outputType_->button(kFolderForm))->setChecked(true);
     createMobile_->setChecked(stored.OutputCreateMobile() == 1);
     mobileType_->setCurrentIndex(stored.MobileType() == 1 ? 1 : 0);
+    zoomPages_->setChecked(stored.OutputZoomPages() == 1);
     updateControls();
 }
 
@@ -180,8 +187,8 @@ void PublishSheet::OnClickOutputType() {
 void PublishSheet::updateControls() {
     const bool idle = !isPublishing();
     const bool folderForm = outputType_->checkedId() != kBundleForm;
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{folder_, chooseFolder_, name_, title_, cancel_})
+    for (QWidget* control : std::initializer_list<QWidget*>{folder_, chooseFolder_, name_, title_,
+                                                            zoomPages_, cancel_})
         control->setEnabled(idle);
     for (QAbstractButton* button : outputType_->buttons())
         button->setEnabled(idle);
@@ -236,6 +243,7 @@ void PublishSheet::onPublish() {
     choices.outputType = outputType_->checkedId() == kBundleForm ? kBundleForm : kFolderForm;
     choices.createMobile = createMobile_->isChecked() ? 1 : 0;
     choices.mobileType = mobileType_->currentIndex() == 1 ? 1 : 0;
+    choices.zoomPages = zoomPages_->isChecked() ? 1 : 0;
 
     std::error_code ec;
     const bool existed = fs::is_directory(choices.folder, ec);
@@ -266,6 +274,19 @@ void PublishSheet::onPublish() {
             },
             Qt::QueuedConnection);
     });
+    // The zoom pass reports page by page, as the import's passes do.
+    zoomPass_ = ScopedObserver(
+        NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
+        [this](const Notification& note) {
+            if (note.value<std::string>("type") != "geneateZoomPage")
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, done = note.value<int>("pageIndex"), total = note.value<int>("totalPage")] {
+                    showStep(tr("Making zoom pages"), done, total);
+                },
+                Qt::QueuedConnection);
+        });
     publishedForm_ = choices.outputType;
     worker_.reset(QThread::create([this, publisher, rules, choices] {
         Outcome outcome;
@@ -301,6 +322,7 @@ void PublishSheet::showStep(const QString& step, int index, int count) {
 void PublishSheet::publishEnded(const Outcome& outcome) {
     worker_->wait();
     worker_.reset();
+    zoomPass_.reset();
     step_->setVisible(false);
     progress_->setVisible(false);
     updateControls();

@@ -2,6 +2,8 @@
 
 #include "Choosers.h"
 
+#include "base/NotificationCenter.h"
+
 #include <QDialog>
 #include <QMessageBox>
 
@@ -30,11 +32,12 @@ class FlashTemplate;
 namespace zarvex::gui {
 
 // The publish sheet: the output folder, the page's name and title, the form
-// (a folder with an HTML page, or an application bundle) and the mobile
-// version. The book is written on a thread of its own into a hidden folder
-// beside the chosen one and moved into place only when complete, by the same
-// rules as the command line (BookPublisher::publishInto); the sheet shows the
-// steps meanwhile. The choices come from the settings when the sheet is made
+// (a folder with an HTML page, or an application bundle), the mobile version
+// and the high-resolution zoom pages. The book is written on a thread of its
+// own into a hidden folder beside the chosen one and moved into place only
+// when complete, by the same rules as the command line
+// (BookPublisher::publishInto); the sheet shows the steps meanwhile, the zoom
+// pass page by page. The choices come from the settings when the sheet is made
 // and go back to them when a publish starts.
 class PublishSheet : public QDialog {
     Q_OBJECT
@@ -83,6 +86,7 @@ public:
     QButtonGroup* outputTypeGroup() const { return outputType_; }
     QCheckBox* mobileCheckBox() const { return createMobile_; }
     QComboBox* mobileTypeList() const { return mobileType_; }
+    QCheckBox* zoomPagesCheckBox() const { return zoomPages_; }
     QLabel* stepLabel() const { return step_; }
     QProgressBar* progressBar() const { return progress_; }
     QPushButton* publishButton() const { return publish_; }
@@ -119,6 +123,7 @@ private:
     std::shared_ptr<FlashPagesAnnotations> iFlashPagesAnnotations_;
     std::optional<std::filesystem::path> previewFolder_;
     std::unique_ptr<QThread> worker_;
+    ScopedObserver zoomPass_; // the zoom pass's progress while a publish runs
     int publishedForm_ = kFolderForm;
 
     QLineEdit* folder_;
@@ -129,6 +134,7 @@ private:
     QButtonGroup* outputType_;
     QCheckBox* createMobile_;
     QComboBox* mobileType_;
+    QCheckBox* zoomPages_;
     QLabel* step_;
     QProgressBar* progress_;
     QPushButton* cancel_;

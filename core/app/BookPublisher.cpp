@@ -77,6 +77,7 @@ void BookPublisher::rememberChoices(AppSettings& settings, const PublishChoices&
     settings.setOutputType(choices.outputType);
     settings.setOutputCreateMobile(choices.createMobile);
     settings.setMobileType(choices.mobileType);
+    settings.setOutputZoomPages(choices.zoomPages);
     settings.saveSettings();
 }
 
@@ -100,6 +101,7 @@ fs::path BookPublisher::writeBook(AppSettings& settings, const fs::path& folder)
         writer->setAppSettings(&settings);
         writer->setFlashPagesAnnotations(iFlashPagesAnnotations_);
         writer->setFlashOutline(iFlashOutline_);
+        writer->setZoomPages(settings.OutputZoomPages() == 1);
         if (previewFolder_)
             writer->setPreviewPath(previewFolder_);
         if (progress_)

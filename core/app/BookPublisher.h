@@ -25,6 +25,7 @@ struct PublishChoices {
     int outputType = 0;   // 0 folder with HTML page, 1 application bundle
     int createMobile = 0; // 1: also the mobile version (folder form only)
     int mobileType = 0;   // 0 Flip, 1 Slide
+    int zoomPages = 0;    // 1: also the pages' high-resolution zoom images
 };
 
 // Publishing without the window: saves the choices in the settings, writes the

@@ -280,6 +280,7 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
     choices.outputType = request.app ? 1 : 0;
     choices.createMobile = request.mobile ? 1 : 0;
     choices.mobileType = request.mobile == MobileKind::Slide ? 1 : 0;
+    choices.zoomPages = request.zoomPages ? 1 : 0;
     BookPublisher publisher(source, controller.flashTmpl(), controller.flashOutline(),
                             controller.flashPagesAnnotations());
     publisher.setAppSettings(&settings);
@@ -288,6 +289,16 @@ PublishResult PublishJob::run(const PublishEvents& callbacks) {
         events.advance(request.app ? "Writing the application" : "Writing the book", index + 1,
                        count, step);
     });
+    // The zoom pass runs while the book is written and reports as the import's passes do.
+    ScopedObserver zoomPass(NotificationCenter::defaultCenter(), FlashPageSource::kProgressMessage,
+                            [&](const Notification& note) {
+                                if (note.value<std::string>("type") != "geneateZoomPage")
+                                    return;
+                                events.advance("Making zoom pages", note.value<int>("pageIndex"),
+                                               note.value<int>("totalPage"));
+                                if (events.interrupted())
+                                    source->setStop(true);
+                            });
     const fs::path book =
         publisher.publishInto(*output, choices, [&] { return events.interrupted(); });
 

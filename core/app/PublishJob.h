@@ -38,6 +38,7 @@ struct PublishRequest {
     std::string name = "index";         // of the HTML page, without ".html", or of NAME.app
     std::optional<std::string> title{}; // the PDF's name, or the demo book's title, unless given
     bool app = false;                   // the application bundle instead of a folder book
+    bool zoomPages = false;             // also the pages' 288-dpi zoom images (files/zoom)
     std::optional<MobileKind> mobile{}; // also the mobile version (folder form only)
     bool overwrite = false;             // an output folder that holds an earlier book may go
     bool strict = false; // a file that the settings name but that is missing fails the job

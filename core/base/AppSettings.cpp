@@ -21,7 +21,7 @@ struct AppSettings::Setting {
     std::variant<std::string AppSettings::*, std::atomic<int> AppSettings::*> member;
 };
 
-const AppSettings::Setting AppSettings::kSettings[16] = {
+const AppSettings::Setting AppSettings::kSettings[17] = {
     {"lastImportedFile", &AppSettings::lastImportedFile_},
     {"importPageRangeType", &AppSettings::importPageRangeType_},
     {"importPageRange", &AppSettings::importPageRange_},
@@ -31,6 +31,7 @@ const AppSettings::Setting AppSettings::kSettings[16] = {
     {"lastOutputFileTitle", &AppSettings::lastOutputFileTitle_},
     {"OutputCreateMobile", &AppSettings::OutputCreateMobile_},
     {"MobileType", &AppSettings::MobileType_},
+    {"OutputZoomPages", &AppSettings::OutputZoomPages_},
     {"outputType", &AppSettings::outputType_},
     {"importBookmark", &AppSettings::importBookmark_},
     {"importLinks", &AppSettings::importLinks_},

@@ -46,6 +46,9 @@ public:
     void setOutputCreateMobile(int value) { OutputCreateMobile_ = value; }
     int MobileType() const { return MobileType_; }
     void setMobileType(int value) { MobileType_ = value; }
+    // 1: publishing also writes the pages' high-resolution zoom images.
+    int OutputZoomPages() const { return OutputZoomPages_; }
+    void setOutputZoomPages(int value) { OutputZoomPages_ = value; }
     int outputType() const { return outputType_; }
     void setOutputType(int value) { outputType_ = value; }
     int importBookmark() const { return importBookmark_; }
@@ -64,7 +67,7 @@ public:
 
 private:
     struct Setting;
-    static const Setting kSettings[16];
+    static const Setting kSettings[17];
 
     std::filesystem::path storeFile_;
     mutable std::mutex textMutex_; // guards the text settings; integers are atomic
@@ -77,6 +80,7 @@ private:
     std::string lastOutputFileTitle_;
     std::atomic<int> OutputCreateMobile_{0};
     std::atomic<int> MobileType_{0};
+    std::atomic<int> OutputZoomPages_{0};
     std::atomic<int> outputType_{0};
     std::atomic<int> importBookmark_{0};
     std::atomic<int> importLinks_{0};

@@ -11,11 +11,12 @@
 namespace zarvex {
 
 // The page files of one book: the main pages, their "normal" copies, the
-// (always empty) zoomed pages, the thumbnails and the mobile images, each an
-// ordered list of FlashPage.
+// zoomed pages (empty unless generateZoomPages made them), the thumbnails and
+// the mobile images, each an ordered list of FlashPage.
 //
 // Threads: the lists are written only by the thread that runs the generation
-// passes and may be read by others once that thread has handed the source over.
+// passes and may be read by others once that thread has handed the source over;
+// zoomedPages is written later by the thread that publishes, and read by it.
 // `stop` may be set from any thread at any time.
 class FlashPageSource {
 public:
@@ -46,6 +47,10 @@ public:
     virtual void generateThumbPages() {}
     virtual void generateMobilePages() {}
     virtual void generateNormalPages() {}
+    // The high-resolution pictures for zooming into zoomedPages, asked for by
+    // publishing rather than by the import; pages made before are kept. The
+    // base has none to make.
+    virtual void generateZoomPages() {}
 
     // Lookups; each answers nullptr for "no page". getPageAtIndex takes a
     // 0-based position in `pages`, the others a page number.

@@ -88,6 +88,19 @@ void FlashPageSourcePDF::generatePageText() {
         setTextFolder(folder);
 }
 
+void FlashPageSourcePDF::generateZoomPages() {
+    const int total = static_cast<int>(iNeedToImportPages_.size());
+    for (int i = 0; i < total; ++i) {
+        if (stop())
+            return;
+        const int p = iNeedToImportPages_[static_cast<std::size_t>(i)];
+        if (!findPage(zoomedPages_, p))
+            if (const auto path = toPageConverter_->generateZoomPage(p))
+                zoomedPages_.push_back(std::make_shared<FlashPage>(*path, p));
+        postProgress(i + 1, total, "geneateZoomPage");
+    }
+}
+
 FlashPagePtr FlashPageSourcePDF::getPageAtIndex(int position) const {
     if (position < 0 || static_cast<std::size_t>(position) >= pages_.size())
         return nullptr;
@@ -102,8 +115,8 @@ FlashPagePtr FlashPageSourcePDF::getThumbPageAtIndex(int pageIndex) const {
     return stop() ? nullptr : findPage(thumbPages_, pageIndex);
 }
 
-FlashPagePtr FlashPageSourcePDF::getZoomedPageAtIndex(int /*pageIndex*/) const {
-    return nullptr;
+FlashPagePtr FlashPageSourcePDF::getZoomedPageAtIndex(int pageIndex) const {
+    return stop() ? nullptr : findPage(zoomedPages_, pageIndex);
 }
 
 } // namespace zarvex

@@ -46,6 +46,15 @@ public:
     // the document cannot be read or the folder written.
     void generatePageText();
 
+    // The zoom pass: the page converter's zoom image of every page of the
+    // range that has none yet, in range order, into zoomedPages. Runs on the
+    // thread that owns the source once the import has ended (publishing asks
+    // for it, so a book published without zoom images never pays for them).
+    // Posts progress of type "geneateZoomPage" and checks `stop` like the other
+    // passes; raises Error when a picture cannot be made (the list then holds
+    // those made before).
+    void generateZoomPages() override;
+
     FlashPagePtr getPageAtIndex(int position) const override;
     FlashPagePtr getNormalPageAtIndex(int pageIndex) const override;
     FlashPagePtr getThumbPageAtIndex(int pageIndex) const override;

@@ -26,6 +26,9 @@ std::optional<std::filesystem::path> PDFToPageConverter::generateThumbPage(int) 
 std::optional<std::filesystem::path> PDFToPageConverter::generatePage(int) {
     return {};
 }
+std::optional<std::filesystem::path> PDFToPageConverter::generateZoomPage(int) {
+    return {};
+}
 
 void PDFToPageConverter::removeWorkFolder() {
     std::error_code ec;

@@ -31,6 +31,9 @@ public:
     virtual std::optional<std::filesystem::path> generateMobilePage(int pageIndex);
     virtual std::optional<std::filesystem::path> generateThumbPage(int pageIndex);
     virtual std::optional<std::filesystem::path> generatePage(int pageIndex);
+    // The page's high-resolution picture for zooming, twice the main page's
+    // pixels each way.
+    virtual std::optional<std::filesystem::path> generateZoomPage(int pageIndex);
 
     // Deletes the work folder and every file in it, when it exists.
     void removeWorkFolder();

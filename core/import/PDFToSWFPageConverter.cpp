@@ -28,6 +28,7 @@ constexpr int kThumbBox = 180;
 // cost little memory but are wasted work after a cancel.
 constexpr std::size_t kMainPagesAhead = 4;
 constexpr std::size_t kFlashPagesAhead = 2;
+constexpr std::size_t kZoomImagesAhead = 2;
 
 std::string firstLine(const std::string& text) {
     const auto end = text.find('\n');
@@ -97,6 +98,21 @@ PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::pageImageSize(double wid
     w *= shrink;
     h *= shrink;
     return {std::max(static_cast<int>(w), 1), std::max(static_cast<int>(h), 1)};
+}
+
+PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::zoomImageSize(double widthPoints,
+                                                                      double heightPoints) {
+    const PixelSize page = pageImageSize(widthPoints, heightPoints);
+    const long long w = 2LL * page.width;
+    const long long h = 2LL * page.height;
+    const long long longest = std::max(w, h);
+    if (longest <= kMaxRenderSide)
+        return {static_cast<int>(w), static_cast<int>(h)};
+    // The longest side takes the limit exactly; the other is cut toward zero.
+    const auto side = [&](long long length) {
+        return std::max(static_cast<int>(length * kMaxRenderSide / longest), 1);
+    };
+    return {side(w), side(h)};
 }
 
 PDFToSWFPageConverter::PixelSize PDFToSWFPageConverter::thumbImageSize(double widthPoints,
@@ -183,6 +199,9 @@ void PDFToSWFPageConverter::lookAhead(Ahead kind) {
     std::size_t window = kMainPagesAhead;
     if (kind == Ahead::MainImages) {
         job = [this](int p, PDFRenderer& r) { return ensureMainImage(p, r); };
+    } else if (kind == Ahead::ZoomImages) {
+        job = [this](int p, PDFRenderer& r) { return ensureZoomImage(p, r); };
+        window = kZoomImagesAhead;
     } else {
         job = [this](int p, PDFRenderer& r) {
             makeFlashPage(p, r);
@@ -213,6 +232,17 @@ std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r
         writeOrRaise(path, jpeg);
         markWritten(path);
         makeScaledCopies(pageIndex, jpeg, r);
+    }
+    return {};
+}
+
+std::string PDFToSWFPageConverter::ensureZoomImage(int pageIndex, PDFRenderer& r) const {
+    const auto path = zoomPath(pageIndex);
+    if (!hasWritten(path)) {
+        const auto points = r.pageSize(pageIndex - 1);
+        const auto size = zoomImageSize(points.width, points.height);
+        writeOrRaise(path, r.renderJpeg(pageIndex - 1, size.width, size.height, quality() / 100.0));
+        markWritten(path);
     }
     return {};
 }
@@ -285,6 +315,10 @@ fs::path PDFToSWFPageConverter::pendingThumbPath(int pageIndex) const {
     return converterWorkFolder() / ("." + std::to_string(pageIndex) + "_thumb.jpg");
 }
 
+fs::path PDFToSWFPageConverter::zoomPath(int pageIndex) const {
+    return converterWorkFolder() / (std::to_string(pageIndex) + "_zoom.jpg");
+}
+
 std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
     if (!inDocument(pageIndex)) {
         ZLOG_DEBUG("page {} is not in {} ({} pages): no page file", pageIndex, PDFPath().string(),
@@ -305,6 +339,19 @@ std::optional<fs::path> PDFToSWFPageConverter::generatePage(int pageIndex) {
     if (!(lookahead_ && aheadKind_ == Ahead::MainImages && lookahead_->take(pageIndex, own)))
         ensureMainImage(pageIndex, own);
     return converterWorkFolder() / (std::to_string(pageIndex) + ".jpg");
+}
+
+std::optional<fs::path> PDFToSWFPageConverter::generateZoomPage(int pageIndex) {
+    if (!inDocument(pageIndex))
+        return std::nullopt;
+    const auto path = zoomPath(pageIndex);
+    if (hasWritten(path))
+        return path;
+    lookAhead(Ahead::ZoomImages);
+    auto& own = renderer();
+    if (!(lookahead_ && aheadKind_ == Ahead::ZoomImages && lookahead_->take(pageIndex, own)))
+        ensureZoomImage(pageIndex, own);
+    return path;
 }
 
 std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) {

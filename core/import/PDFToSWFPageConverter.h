@@ -24,8 +24,11 @@ class PageLookahead;
 //   "p.jpg"         main page, image mode (any other ImportType); kept once made
 //   "p_mobile.jpg"  mobile image; kept once made
 //   "<stamp>p.jpg"  thumbnail, stamp "ddMMYYHHmmss" of the local time; a new file each call
+//   "p_zoom.jpg"    zoom image, made only when asked for; kept once made
 // Main and mobile images are the page at 144 pixels per inch (twice its size
-// in points, cut to whole pixels); thumbnails fit 180 x 180 pixels. No page is
+// in points, cut to whole pixels); thumbnails fit 180 x 180 pixels; zoom
+// images have twice the main image's pixels each way (288 pixels per inch),
+// rendered from the PDF rather than scaled up. No page is
 // drawn twice: as soon as a main page is made, its thumbnail and mobile image
 // are scaled from its JPEG (or the JPEG inside its SWF), the thumbnail kept
 // under a hidden name until its own call names it. "Exists" always means
@@ -33,8 +36,9 @@ class PageLookahead;
 // write is replaced.
 //
 // When told the coming pages (planPages), the converter works on two threads
-// within the main pages pass: the calling thread and a worker each make pages
-// (a render, or a pdf2swf process, and the scaled copies) side by side.
+// within the main pages pass and within the zoom images pass: the calling
+// thread and a worker each make pages (a render, or a pdf2swf process, and the
+// scaled copies) side by side.
 // Results, file names and the order of the calls' answers are those of a
 // one-thread run.
 class PDFToSWFPageConverter : public PDFToPageConverter {
@@ -46,6 +50,8 @@ public:
     std::optional<std::filesystem::path> generateMobilePage(int pageIndex) override;
     std::optional<std::filesystem::path> generateThumbPage(int pageIndex) override;
     std::optional<std::filesystem::path> generatePage(int pageIndex) override;
+    // "p_zoom.jpg", in Flash mode as well (pdf2swf is not involved).
+    std::optional<std::filesystem::path> generateZoomPage(int pageIndex) override;
 
     // The settings that choose Flash or image pages and take the measured page
     // size; AppSettings::shareInstance() unless set.
@@ -89,9 +95,13 @@ public:
     };
     static PixelSize pageImageSize(double widthPoints, double heightPoints);
     static PixelSize thumbImageSize(double widthPoints, double heightPoints);
+    // Exactly twice pageImageSize each way, so the pixel cap of main pages
+    // holds four times scaled; a side beyond what a render accepts
+    // (kMaxRenderSide) shrinks the whole picture, its shape kept.
+    static PixelSize zoomImageSize(double widthPoints, double heightPoints);
 
 private:
-    enum class Ahead { None, MainImages, FlashPages };
+    enum class Ahead { None, MainImages, FlashPages, ZoomImages };
 
     AppSettings& settings() const;
     bool inDocument(int pageIndex) const { return pageIndex >= 1 && pageIndex <= pageCount_; }
@@ -103,6 +113,7 @@ private:
     std::string renderPageJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string renderThumbJpeg(int pageIndex, PDFRenderer& renderer) const;
     std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
+    std::string ensureZoomImage(int pageIndex, PDFRenderer& renderer) const;
     // pdf2swf for page p, then the scaled copies of its JPEG; any thread.
     void makeFlashPage(int pageIndex, PDFRenderer& renderer) const;
     // Writes page p's thumbnail (under its hidden name) and, unless written
@@ -113,6 +124,7 @@ private:
     std::filesystem::path swfPath(int pageIndex) const;
     std::filesystem::path thumbPath(int pageIndex) const;
     std::filesystem::path pendingThumbPath(int pageIndex) const;
+    std::filesystem::path zoomPath(int pageIndex) const;
     // The page files this converter wrote; any thread.
     void markWritten(const std::filesystem::path& file) const;
     bool hasWritten(const std::filesystem::path& file) const;

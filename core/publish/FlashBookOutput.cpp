@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -472,8 +473,41 @@ void FlashBookOutput::prepaireNomalPage(const fs::path& folder) {
     }
 }
 
-void FlashBookOutput::prepaireZoomendPage(const fs::path& /*folder*/) {
-    // Zoomed pages are the normal pages; nothing of their own is written.
+void FlashBookOutput::prepaireZoomendPage(const fs::path& folder) {
+    const fs::path target = resourcePath(folder) / iZoomPageFolder;
+    if (!removeIfExists(target) || !iZoomPages || !iFlashPageSource)
+        return;
+    try {
+        iFlashPageSource->generateZoomPages();
+    } catch (const std::exception& e) {
+        fail(std::string("cannot make the zoom pages: ") + e.what());
+        return;
+    }
+    std::vector<std::pair<int, FlashPagePtr>> zoomed;
+    for (const FlashPagePtr& page : iFlashPageSource->normalPages())
+        if (page)
+            if (FlashPagePtr zoom = iFlashPageSource->getZoomedPageAtIndex(page->pageIndex()))
+                zoomed.emplace_back(page->pageIndex(), std::move(zoom));
+    // A book whose source has no zoom images (the demo book) keeps no folder.
+    if (zoomed.empty() || !createFolder(target))
+        return;
+    std::vector<int> copied;
+    for (const auto& [n, zoom] : zoomed) {
+        const fs::path destination = target / (decimal(n) + ".jpg");
+        std::error_code error;
+        if (fastCopyFile(zoom->pageFilePath(), destination, error))
+            copied.push_back(n);
+        else
+            fail("cannot copy the zoom page " + zoom->pageFilePath().string() + " to " +
+                 destination.string() + ": " + error.message());
+    }
+    std::string json = "{\"v\":1,\"scale\":2,\"pages\":[";
+    for (std::size_t i = 0; i < copied.size(); ++i)
+        json += (i ? "," : "") + decimal(copied[i]);
+    json += "]}";
+    if (!writeFileAtomically(target / "index.json", json + "\n") ||
+        !writeFileAtomically(target / "index.js", "window.ZARVEX_ZOOM_INDEX = " + json + ";\n"))
+        fail("cannot write the zoom page index in " + target.string());
 }
 
 void FlashBookOutput::prepaireThumbPage(const fs::path& folder) {

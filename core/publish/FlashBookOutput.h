@@ -72,6 +72,10 @@ public:
     void setAppSettings(AppSettings* settings) { iAppSettings = settings; }
     // Reports the steps of ouputTheBook(); none by default.
     void setProgress(PublishProgress progress) { iProgress = std::move(progress); }
+    // Whether the book also gets the pages' high-resolution zoom images
+    // (prepaireZoomendPage); false by default, as for the preview.
+    bool zoomPages() const { return iZoomPages; }
+    void setZoomPages(bool value) { iZoomPages = value; }
 
     // --- Preview folder -----------------------------------------------------------
     // The per-user preview folder: the Application Support folder joined with
@@ -143,6 +147,13 @@ public:
     // means saveToFolder().
     void removeExtFile(const std::filesystem::path& folder);
     void prepaireNomalPage(const std::filesystem::path& folder);
+    // With zoomPages(), has the page source make its zoom images
+    // (FlashPageSource::generateZoomPages, which reports its own progress) and
+    // copies them to files/zoom/<n>.jpg with a manifest of the pages that have
+    // one: index.json {"v":1,"scale":2,"pages":[n,...]} and its script twin
+    // index.js (window.ZARVEX_ZOOM_INDEX). Otherwise, and when no page has a
+    // zoom image, files/zoom is removed. The page list is not changed: its
+    // zoomed pages stay the normal pages.
     void prepaireZoomendPage(const std::filesystem::path& folder);
     void prepaireThumbPage(const std::filesystem::path& folder);
     // Copies the text files of the book's pages (FlashPageSource::textFolder)
@@ -197,10 +208,12 @@ protected:
     const std::string iExterFilesFolder = "extfiles";
     const std::string iAnnotationFilesFolder = "pageConfig";
     const std::string iTextFolder = "text";
+    const std::string iZoomPageFolder = "zoom";
 
     std::optional<std::filesystem::path> iPreviewOverride;
     AppSettings* iAppSettings = nullptr;
     PublishProgress iProgress;
+    bool iZoomPages = false;
     std::vector<std::string> iFailures;
 };
 

@@ -33,6 +33,7 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
         s.setLastOutputFileTitle("My \"Book\"");
         s.setOutputCreateMobile(2);
         s.setMobileType(4);
+        s.setOutputZoomPages(1);
         s.setOutputType(5);
         s.setImportBookmark(6);
         s.setImportLinks(7);
@@ -47,7 +48,7 @@ TEST(AppSettings, EveryChoiceComesBackInANewRunButThePageSizeRestarts) {
         "importPageRange": "1-5,8\ufffd", "importQualityLevel": 3,
         "lastOutputFileFolder": "/out/caf\ufffd", "lastOutputFileName": "book\ufffd",
         "lastOutputFileTitle": "My \"Book\"", "OutputCreateMobile": 2, "MobileType": 4,
-        "outputType": 5, "importBookmark": 6, "importLinks": 7, "ImportText": 1,
+        "OutputZoomPages": 1, "outputType": 5, "importBookmark": 6, "importLinks": 7, "ImportText": 1,
         "ImportType": 8,
         "PageWidth": 800, "PageHeight": 600})");
     EXPECT_EQ(Json::parse(slurp(storeIn(home))).dump(), expected.dump()); // keys in order

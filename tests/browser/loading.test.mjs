@@ -1,18 +1,23 @@
 // Browser tests of how the viewer loads a book: the pages on screen first and the spreads on
 // each side after them, nothing further away, loads cancelled when the reader jumps; the
 // thumbnail strip loading its thumbnail files as they scroll into view; turns that never show
-// an unloaded page; and a short message where a page or thumbnail file is missing or broken.
+// an unloaded page; a short message where a page or thumbnail file is missing or broken; and
+// the zoom images of a book published with --zoom-pages, taken only when they make a
+// difference.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { editConfig } from './support/envelope.mjs';
 import { bookSuite } from './support/setup.mjs';
-import { goTo, openBook, spread } from './support/viewer.mjs';
+import { goTo, openBook, spread, turn } from './support/viewer.mjs';
 
 const PAGES = 30;
-const { it, url, shot, www } = bookSuite('loading', { image: [`plain ${PAGES}`, '--format', 'image'], flash: [`plain ${PAGES}`, '--format', 'flash'] },
-                                         { setUp });
+const { it, url, shot, www, inContext } = bookSuite('loading', {
+    image: [`plain ${PAGES}`, '--format', 'image'], flash: [`plain ${PAGES}`, '--format', 'flash'],
+    // Known words on pages turned every way (make-fixture-pdf text), with zoom images.
+    zoom: ['text', '--format', 'image', '--zoom-pages'], 'zoom-flash': ['text', '--format', 'flash', '--zoom-pages'],
+}, { setUp });
 async function setUp() {
     // The same Flash book listing its Flash pages as thumbnails too.
     fs.cpSync(path.join(www, 'flash'), path.join(www, 'flash-thumbs'), { recursive: true });
@@ -154,4 +159,63 @@ it('a turn shows decoded pictures on every frame, and missing or broken page fil
     await broken.screenshot(shot('missing-pages'));
     assert.deepEqual(state, [2, 3].map((n) => ({ page: `Page ${n} could not be loaded.`, pageImages: 0,
                                                  thumb: `Unavailable${n}`, thumbImages: 0 })));
+});
+
+it('zoomed in, or on a high-density screen, the pages on screen swap to their zoom images without a blank frame; an ordinary screen at 1x asks for none', async (context) => {
+    // Page n's picture on screen once loaded: its address and width.
+    const picture = (page, n) => page.waitForFunction((n) => {
+        const img = document.querySelector(`.zv-slot .zv-page[data-page="${n}"] img.zv-img`);
+        return img && img.complete && img.naturalWidth > 0 && { src: img.currentSrc, width: img.naturalWidth };
+    }, n, { timeout: 15000 }).then((h) => h.jsonValue());
+    const zoomed = (page, n) => page.waitForFunction((n) => {
+        const img = document.querySelector(`.zv-slot .zv-page[data-page="${n}"] img.zv-img`);
+        return img && new RegExp(`/files/zoom/${n}\\.jpg$`).test(img.currentSrc) && img.complete && img.naturalWidth;
+    }, n, { timeout: 15000 }).then((h) => h.jsonValue(), async (e) => {
+        await page.screenshot(shot(`not-zoomed-${n}`));
+        throw e;
+    });
+
+    // An ordinary screen: nothing of the zoom folder is asked for at 1x, also after a turn.
+    {
+        const asked = [];
+        context.on('request', (r) => { if (r.url().includes('/files/zoom/')) asked.push(r.url().replace(/.*\/files\//, '')); });
+        const page = await openBook(context, url('zoom/index.html#p=1'));
+        const normal = await picture(page, 1);
+        assert.doesNotMatch(normal.src, /\/zoom\//);
+        await turn(page, 'Next');
+        await page.waitForFunction(() => document.querySelector('.zv-root').dataset.pending === '0', null, { timeout: 15000 });
+        await turn(page, 'Prev');
+        await picture(page, 1);
+        assert.deepEqual(asked, [], 'at 1x on an ordinary screen');
+
+        // Double-clicked on its first line, page 1 goes to 2x around the words and swaps to
+        // its zoom image: every frame shows a loaded picture, and only the list and page 1's
+        // image are asked for.
+        await page.evaluate(() => {
+            window.frames_ = [];
+            const sample = () => {
+                const img = document.querySelector('.zv-slot .zv-page[data-page="1"] img.zv-img');
+                window.frames_.push(!!img && img.complete && img.naturalWidth > 0);
+                requestAnimationFrame(sample);
+            };
+            requestAnimationFrame(sample);
+        });
+        const box = await page.locator('.zv-slot .zv-page[data-page="1"] img.zv-img').boundingBox();
+        await page.mouse.dblclick(box.x + box.width * 0.3, box.y + box.height * 0.14);
+        assert.equal(await zoomed(page, 1), 2 * normal.width);
+        const frames = await page.evaluate(() => window.frames_);
+        assert.ok(frames.length > 2 && frames.every(Boolean), `frames without a picture: ${frames.filter((f) => !f).length} of ${frames.length}`);
+        assert.deepEqual(asked, ['zoom/index.js', 'zoom/1.jpg']);
+        await page.screenshot(shot('zoomed-text'));
+    }
+
+    // A screen of two device pixels to the CSS pixel takes them at 1x, from disk as well (the
+    // list through its script twin), and a Flash book's pages swap the same way.
+    await inContext({ deviceScaleFactor: 2 }, async (context) => {
+        const page = await openBook(context, pathToFileURL(path.join(www, 'zoom', 'index.html')).href + '#p=2');
+        for (const n of [2, 3]) assert.ok(await zoomed(page, n) >= 2400, `page ${n} from disk`);
+        const flash = await openBook(context, url('zoom-flash/index.html#p=2'));
+        for (const n of [2, 3]) assert.ok(await zoomed(flash, n) >= 2400, `Flash page ${n}`);
+        await flash.screenshot(shot('zoom-images-flash-high-density'));
+    });
 });

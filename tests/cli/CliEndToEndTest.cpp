@@ -102,6 +102,18 @@ int jpegQuality(const std::string& bytes) {
     return 0;
 }
 
+// "WxH" of the JPEG `bytes`, from its frame header; "?" without one.
+std::string jpegPixels(const std::string& bytes) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
+    for (std::size_t at = 2; at + 9 <= bytes.size() && byte(at) == 0xFF;
+         at += 2 + (byte(at + 2) << 8 | byte(at + 3))) {
+        if (byte(at + 1) >= 0xC0 && byte(at + 1) <= 0xC2)
+            return std::to_string(byte(at + 7) << 8 | byte(at + 8)) + "x" +
+                   std::to_string(byte(at + 5) << 8 | byte(at + 6));
+    }
+    return "?";
+}
+
 // A bookmark and its children as "caption p2 l1 {child, child}".
 std::string outlineText(const FlashOutlineItem& item) {
     std::string text = item.caption().value_or("") + " p" + std::to_string(item.pageIndex()) +
@@ -116,7 +128,9 @@ std::string outlineText(const FlashOutlineItem& item) {
 // first page picture, when the pages are pictures), "outline: Chapter 1 p1 l1
 // {...}, ..." (the book's bookmark tree read back, when it has one), "size:
 // 1000x800", and per item name of the page list "normal: page/1.jpg ..." in page
-// order (links by their href), then the decoded configuration itself.
+// order (links by their href), "zoom/1.jpg 2380x3366 = 2 x page" (each zoom
+// image's size, said to be twice its JPEG page's, or else with the page's
+// size), then the decoded configuration itself.
 std::string bookSummary(const fs::path& book) {
     std::string text;
     if (const auto tree = xml::Document::parseFile(book / "files/outline.xml")) {
@@ -133,6 +147,21 @@ std::string bookSummary(const fs::path& book) {
         !pages.empty() && pages.front().ends_with(".jpg"))
         text += "page quality: " +
                 std::to_string(jpegQuality(slurp(book / "files/page" / pages.front()))) + "\n";
+    for (const std::string& name : listFolder(book / "files/zoom")) {
+        if (!name.ends_with(".jpg"))
+            continue;
+        const std::string zoom = jpegPixels(slurp(book / "files/zoom" / name));
+        text += "zoom/" + name + " " + zoom;
+        if (fs::exists(book / "files/page" / name)) {
+            const std::string page = jpegPixels(slurp(book / "files/page" / name));
+            const auto x = page.find('x');
+            const bool twice = x != std::string::npos &&
+                               zoom == std::to_string(2 * std::stoi(page)) + "x" +
+                                           std::to_string(2 * std::stoi(page.substr(x + 1)));
+            text += twice ? " = 2 x page" : ", page " + page;
+        }
+        text += "\n";
+    }
     const auto envelope = xml::Document::parseFile(book / "files/config.xml");
     const auto config = xml::Document::parse(
         unscrambleConfig(envelope ? envelope->root().text() : "").value_or(""));
@@ -272,6 +301,11 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
     const std::string mixed = pdf("mixed.pdf", leftOut);
     const std::string strings = pdf("strings.pdf", hostileStringsDocument());
     const std::string words = pdf("words.pdf", textPlacementDocument());
+    // A4 (its width and height are no whole numbers of points), the same turned by 90
+    // degrees, and a strip whose zoom image would be wider than a render may be.
+    const std::string shapes =
+        pdf("shapes.pdf", {.pages = {FixturePage{595.28, 841.89}, FixturePage{595.28, 841.89, 90},
+                                     FixturePage{9000, 300}}});
     Strings keptLinks;
     for (const auto& c : hostileLinkAddresses())
         if (c.imported)
@@ -320,7 +354,17 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                      "https://example.com/c 5\n"}},
         {.what = "a PDF with bookmarks, not asked for, gives a book without contents",
          .args = "publish " + links + " --format image --pages 2",
-         .files = {"!files/outline.xml", "!files/outline.js"}},
+         .files = {"!files/outline.xml", "!files/outline.js", "!files/zoom"}},
+        // The page list keeps the normal pages as its large ones.
+        {.what = "zoom images twice the pages' pixels each way, capped, with their manifest",
+         .args = "publish " + shapes + " --format image --zoom-pages",
+         .printed = {"Making zoom pages: 1 of 3\n", "Making zoom pages: 3 of 3\n"},
+         .files = {"files/zoom/index.json~{\"v\":1,\"scale\":2,\"pages\":[1,2,3]}\n",
+                   "files/zoom/index.js~window.ZARVEX_ZOOM_INDEX = "
+                   "{\"v\":1,\"scale\":2,\"pages\":[1,2,3]};\n"},
+         .summary = {"zoom/1.jpg 2380x3366 = 2 x page\n", "zoom/2.jpg 3366x2380 = 2 x page\n",
+                     "zoom/3.jpg 32767x1092, page 18000x600\n",
+                     "large: page/1.jpg page/2.jpg page/3.jpg\n"}},
         // Twice the points of page 2 as displayed, the size of its picture.
         {.what = "image pages take their size from the first imported page, at quality 85",
          .args = "publish " + mixed + " --format image --pages 2-3",
@@ -383,9 +427,10 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
     };
     if (haveConverter) {
         cases.push_back({.what = "Flash pages by the converter, measured on the first converted",
-                         .args = "publish " + mixed + " --pages 2-3",
+                         .args = "publish " + mixed + " --pages 2-3 --zoom-pages",
                          .printed = {"http.server -d", "http://localhost:8000/index.html\n"},
                          .summary = {"normal: page/2.swf page/3.swf\n", "files/page: 2.swf 3.swf\n",
+                                     "zoom/2.jpg 2000x1600\n", "zoom/3.jpg 2000x1600\n",
                                      "thumb: thumb/2.jpg thumb/3.jpg\n", "size: 1000x800\n"}});
     }
     expectRuns(cases);

@@ -26,7 +26,7 @@ TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
     const CliOptions o = parse("publish doc.pdf --out=dir --pages 1-3,8 --quality=3 --format image "
                                "--links --bookmarks --template Panoramic --style=Blue --settings "
                                "s.txt --set Title=A=B --set Enable= --name book.html --title Mine "
-                               "--mobile slide --overwrite --quiet --strict");
+                               "--mobile slide --overwrite --quiet --strict --zoom-pages");
     const PublishRequest& r = o.request;
     using Sets = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(std::tie(r.pdf, r.out, r.pages, r.quality, r.format, r.templateName, r.style,
@@ -35,7 +35,7 @@ TEST(CliOptions, PublishReadsEveryOptionInBothSpellings) {
                               "s.txt", Sets{{"Title", "A=B"}, {"Enable", ""}}, "book", "Mine",
                               MobileKind::Slide));
     EXPECT_TRUE(o.command == Command::Publish && o.quiet && r.links && r.bookmarks &&
-                r.templateGiven && r.overwrite && r.strict && !r.app);
+                r.templateGiven && r.overwrite && r.strict && r.zoomPages && !r.app);
     // After "--" nothing is an option; -h asks for the help whatever comes with it.
     EXPECT_EQ(parse("publish --out d -- --odd.pdf").request.pdf, "--odd.pdf");
     EXPECT_EQ(parse("publish --bogus -h").command, Command::Help);

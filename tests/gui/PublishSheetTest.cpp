@@ -27,7 +27,8 @@ protected:
 
     // Opens the sheet through the Publish command and fills it in.
     void fill(const fs::path& folder, const QString& name, int form = PublishSheet::kFolderForm,
-              bool mobile = false, int mobileType = 0, const QString& title = "A Title") {
+              bool mobile = false, int mobileType = 0, const QString& title = "A Title",
+              bool zoom = false) {
         window->publishAction()->trigger();
         sheet->folderField()->setText(qpath(folder));
         sheet->nameField()->setText(name);
@@ -35,6 +36,7 @@ protected:
         sheet->outputTypeGroup()->button(form)->setChecked(true);
         sheet->mobileCheckBox()->setChecked(mobile);
         sheet->mobileTypeList()->setCurrentIndex(mobileType);
+        sheet->zoomPagesCheckBox()->setChecked(zoom);
     }
 
     // Publishes what the sheet shows; true when a run started and succeeded.
@@ -211,13 +213,15 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
         int form;
         int mobile; // the mobile version's type; -1: none
         bool flashPages;
+        bool zoom;           // the pages' zoom images, made from the PDF page by page
         std::string written; // in the output folder, split at spaces
         const char* open;    // the file opened, in the folder ("": the folder); null: a hint
     };
     const Row rows[] = {
-        {"folder form, Slide mobile", kFolder, 1, false, "files mobile mybook.html", "mybook.html"},
-        {"bundle form, mobile left out", kBundle, 0, false, "mybook.app", ""},
-        {"Flash pages", kFolder, -1, true, "files mybook.html", nullptr},
+        {"folder form, Slide mobile", kFolder, 1, false, false, "files mobile mybook.html",
+         "mybook.html"},
+        {"bundle form, mobile left out", kBundle, 0, false, false, "mybook.app", ""},
+        {"Flash pages with zoom pages", kFolder, -1, true, true, "files mybook.html", nullptr},
     };
     const std::vector<Asked> offer = {
         {"Open the result files?", "Publish finished! Open the it?", {"Open it", "No"}}};
@@ -242,7 +246,8 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
             keepShot(*window, "main-window-flash-pages.png");
         }
         const fs::path folder = dir / "out" / row.what;
-        fill(folder, "mybook", row.form, row.mobile >= 0, std::max(row.mobile, 0), row.what);
+        fill(folder, "mybook", row.form, row.mobile >= 0, std::max(row.mobile, 0), row.what,
+             row.zoom);
         questions.clear();
         opened.clear();
         answers = {0};
@@ -265,6 +270,8 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
         ASSERT_TRUE(published);
         EXPECT_TRUE(std::find(steps.begin(), steps.end(), "Copying pages") != steps.end())
             << "the writer's steps are named";
+        EXPECT_EQ(std::find(steps.begin(), steps.end(), "Making zoom pages") != steps.end(),
+                  row.zoom);
         EXPECT_EQ(std::pair(sheet->isVisible(), sheet->result()), std::pair(false, 1));
         EXPECT_EQ(questions, offer);
         EXPECT_EQ(listFolder(folder), splitAtSpaces(row.written));
@@ -274,6 +281,9 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
             EXPECT_NE(slurp(folder / "mybook.html").find(row.what), std::string::npos)
                 << "the title";
         EXPECT_EQ(fs::is_regular_file(folder / "files/page/1.swf"), row.flashPages);
+        EXPECT_EQ(std::pair(fs::is_regular_file(folder / "files/zoom/2.jpg"),
+                            fs::is_regular_file(folder / "files/zoom/index.js")),
+                  std::pair(row.zoom, row.zoom));
         QMessageBox* hint = shownMessage(window.get());
         EXPECT_EQ(hint == nullptr, row.open != nullptr);
         if (row.open) {
@@ -293,12 +303,13 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
         AppSettings reloaded(settings.storeFile());
         PublishSheet again(Choosers{});
         again.setAppSettings(&reloaded);
-        EXPECT_EQ(std::tuple(again.folderField()->text(), again.nameField()->text(),
-                             again.titleField()->text(), again.outputTypeGroup()->checkedId(),
-                             again.mobileCheckBox()->isChecked(),
-                             again.mobileCheckBox()->isEnabled(),
-                             again.mobileTypeList()->currentIndex()),
-                  std::tuple(qpath(folder), QString("mybook"), QString(row.what), row.form,
-                             row.mobile >= 0, row.form == kFolder, std::max(row.mobile, 0)));
+        EXPECT_EQ(
+            std::tuple(again.folderField()->text(), again.nameField()->text(),
+                       again.titleField()->text(), again.outputTypeGroup()->checkedId(),
+                       again.mobileCheckBox()->isChecked(), again.mobileCheckBox()->isEnabled(),
+                       again.mobileTypeList()->currentIndex(),
+                       again.zoomPagesCheckBox()->isChecked()),
+            std::tuple(qpath(folder), QString("mybook"), QString(row.what), row.form,
+                       row.mobile >= 0, row.form == kFolder, std::max(row.mobile, 0), row.zoom));
     }
 }

@@ -21,7 +21,7 @@ using Size = PDFToSWFPageConverter::PixelSize;
 
 // Letter pages and their thumbnails are checked where they are made; here the
 // edges.
-TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
+TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedZoomImagesTwiceThatAndThumbnailsFitTheBox) {
     using C = PDFToSWFPageConverter;
     EXPECT_EQ(C::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
     const auto huge = C::pageImageSize(14400, 7200); // drawn smaller, keeping its shape
@@ -30,6 +30,10 @@ TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
     const auto strip = C::pageImageSize(100000, 10);
     EXPECT_LE(strip.width, 32767);
     EXPECT_GE(strip.height, 1);
+    // Zoom images: twice a capped page each way (so its cap holds four times scaled), and no
+    // side beyond what a render accepts. Real pages are checked end to end (CliEndToEndTest).
+    EXPECT_EQ(C::zoomImageSize(14400, 7200), (Size{2 * huge.width, 2 * huge.height}));
+    EXPECT_EQ(C::zoomImageSize(100000, 10), (Size{32767, strip.height}));
     EXPECT_EQ(C::thumbImageSize(500, 500), (Size{180, 180}));
     EXPECT_EQ(C::thumbImageSize(1000, 1), (Size{180, 1})); // cut toward zero
     EXPECT_EQ(C::CheckString(3, "600|800"), 0);            // no bar within the length

@@ -5,7 +5,17 @@
  * ready pictures into place instead of waiting for them. The first page's file may already be
  * on its way when the viewer starts: the book's page asks for it beside the viewer's scripts.
  * ctx.pictures: page number -> { n, state: 'wait' | 'loading' | 'ready' | 'failed', img,
- * blob (address to release), cancel, holders (page elements waiting for the picture) }. */
+ * blob (address to release), cancel, holders (page elements waiting for the picture),
+ * sharp (its zoom image, below) }.
+ *
+ * Sharp pages: a book published with zoom images has zoom/<n>.jpg (n: the page's file number)
+ * at twice its pictures' pixels each way, listed by zoom/index.js (or index.json) in the book's
+ * files folder. Zoomed in beyond 1.5 times, or on a screen with more than 1.5 device pixels to
+ * the CSS pixel, the pages on screen swap their picture for the zoom image once it is decoded;
+ * the list is asked for only then, after the pages on screen have their own pictures. Turns,
+ * thumbnails and the pages around keep the normal pictures; a page on screen keeps its zoom
+ * image until it leaves. ctx.zoomIndex: undefined until asked for, null while it loads, then
+ * the set of file numbers that have one. */
 var BookLoading = (function () {
     var el = BookDom.el;
     var KEEP = 2; // spreads on each side whose decoded pictures are kept
@@ -163,6 +173,7 @@ var BookLoading = (function () {
         spreadsAround(ctx, KEEP).forEach(function (g) { g.forEach(function (n) { keep[n] = true; }); });
         Object.keys(ctx.pictures).forEach(function (k) {
             var e = ctx.pictures[k];
+            if (e.sharp && !near[e.n]) dropSharp(e);
             if (e.state === 'ready' || e.state === 'failed' ? keep[e.n] : near[e.n]) return;
             if (e.state === 'loading') e.cancel();
             if (e.blob) URL.revokeObjectURL(e.blob);
@@ -179,9 +190,90 @@ var BookLoading = (function () {
                 g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
             });
         }
+        sharpen(ctx);
         // How many pictures are still on their way, for scripts that wait for a quiet book.
         var pending = Object.keys(ctx.pictures).filter(function (k) { return ctx.pictures[k].state === 'loading'; });
         ctx.root.setAttribute('data-pending', String(pending.length));
+    }
+
+    function wantsSharp(ctx) {
+        return ctx.zoom > 1.5 || (window.devicePixelRatio || 1) > 1.5;
+    }
+
+    // The folder of the book's own files (the mobile player's pictures lie elsewhere).
+    function filesFolder(ctx) {
+        return ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base;
+    }
+
+    // The list of zoom images: the script twin's (taken as soon as it has run), else the JSON
+    // file's where the browser lets a script read it; none when the book has neither.
+    function loadZoomIndex(ctx) {
+        var folder = filesFolder(ctx) + 'zoom/';
+        ctx.zoomIndex = null;
+        var listed = ZarvexDecode.bookHasFile('zoom/index.js') ? ZarvexDecode.loadScript(folder + 'index.js')
+                                                              : Promise.reject(new Error('no zoom images'));
+        listed.then(function () {
+            var index = window.ZARVEX_ZOOM_INDEX;
+            delete window.ZARVEX_ZOOM_INDEX;
+            if (!index || typeof index !== 'object') throw new Error('empty zoom index script');
+            return index;
+        }).catch(function (e) {
+            if (!ZarvexDecode.bookHasFile('zoom/index.js')) throw e;
+            return ZarvexDecode.loadBytes(folder + 'index.json').then(function (b) {
+                return JSON.parse(new TextDecoder('utf-8').decode(b));
+            });
+        }).catch(function () { return {}; }).then(function (index) {
+            var pages = {};
+            (Array.isArray(index.pages) ? index.pages : []).forEach(function (n) { pages[n] = true; });
+            ctx.zoomIndex = pages;
+            sharpen(ctx);
+        });
+    }
+
+    /* The pages on screen take their zoom images when the reader wants them sharp: each loads
+     * once the page's own picture is ready and takes its place when decoded, so the page never
+     * shows blank. Nothing happens while a page turns; its end asks again. */
+    function sharpen(ctx) {
+        if (ctx.busy || !wantsSharp(ctx)) return;
+        var visible = BookLayout.spreadCount(ctx) ? BookLayout.spreadPages(ctx, ctx.spread).pages : [];
+        var ready = visible.filter(function (n) { var e = ctx.pictures[n]; return e && e.state === 'ready'; });
+        if (!ready.length) return;
+        if (ctx.zoomIndex === undefined) { loadZoomIndex(ctx); return; }
+        if (!ctx.zoomIndex) return;
+        ready.forEach(function (n) {
+            var e = ctx.pictures[n], file = ctx.model.pages[n - 1].fileIndex;
+            if (!e.sharp && ctx.zoomIndex[file]) loadSharp(ctx, e, file);
+            else if (e.sharp && e.sharp.state === 'ready') placeSharp(ctx, e);
+        });
+    }
+
+    function loadSharp(ctx, e, file) {
+        var s = e.sharp = { state: 'loading', img: el('img', 'zv-img zv-sharp', { draggable: 'false' }) };
+        s.img.src = filesFolder(ctx) + 'zoom/' + file + '.jpg';
+        s.img.decode().then(function () {
+            if (e.sharp !== s) return;
+            s.state = 'ready';
+            placeSharp(ctx, e);
+        }, function () {
+            if (e.sharp === s) s.state = 'failed'; // the page keeps its picture
+        });
+    }
+
+    // The zoom image in place of the picture on the page on screen, with the picture's own
+    // description; the picture stays decoded for the turns.
+    function placeSharp(ctx, e) {
+        var p = e.img.parentNode;
+        if (!p || ctx.busy || (p.parentNode !== ctx.leftSlot && p.parentNode !== ctx.rightSlot)) return;
+        Array.prototype.forEach.call(e.img.attributes, function (a) {
+            if (a.name === 'alt' || a.name.indexOf('aria-') === 0) e.sharp.img.setAttribute(a.name, a.value);
+        });
+        p.replaceChild(e.sharp.img, e.img);
+    }
+
+    function dropSharp(e) {
+        if (e.sharp.state === 'loading') e.sharp.img.removeAttribute('src'); // stops the download
+        e.sharp.img.remove();
+        delete e.sharp;
     }
 
     function swfUnreadable(ctx, err) {
@@ -209,5 +301,5 @@ var BookLoading = (function () {
         }, failed);
     }
 
-    return { notice: notice, fill: fill, update: update, loadThumb: loadThumb };
+    return { notice: notice, fill: fill, update: update, sharpen: sharpen, loadThumb: loadThumb };
 })();

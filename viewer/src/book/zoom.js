@@ -36,6 +36,7 @@ var BookZoom = (function () {
             'translate(' + ctx.panX + 'px,' + ctx.panY + 'px) scale(' + ctx.zoom + ')';
         ctx.root.classList.toggle('zv-zoomed', ctx.zoom > 1);
         if (ctx.buttons.Zoom) ctx.buttons.Zoom.setAttribute('aria-pressed', String(ctx.zoom > 1));
+        BookLoading.sharpen(ctx); // zoomed in far enough, the pages on screen take their zoom images
     }
     function pan(ctx, dx, dy) {
         ctx.panX += dx; ctx.panY += dy;

@@ -1269,6 +1269,7 @@ groups.forEach(function (g) { g.forEach(function (n) { near[n] = true; }); });
 spreadsAround(ctx, KEEP).forEach(function (g) { g.forEach(function (n) { keep[n] = true; }); });
 Object.keys(ctx.pictures).forEach(function (k) {
 var e = ctx.pictures[k];
+if (e.sharp && !near[e.n]) dropSharp(e);
 if (e.state === 'ready' || e.state === 'failed' ? keep[e.n] : near[e.n]) return;
 if (e.state === 'loading') e.cancel();
 if (e.blob) URL.revokeObjectURL(e.blob);
@@ -1283,8 +1284,74 @@ groups.slice(1).forEach(function (g) {
 g.forEach(function (n) { var e = entry(ctx, n); if (e.state === 'wait') start(ctx, e, false); });
 });
 }
+sharpen(ctx);
 var pending = Object.keys(ctx.pictures).filter(function (k) { return ctx.pictures[k].state === 'loading'; });
 ctx.root.setAttribute('data-pending', String(pending.length));
+}
+function wantsSharp(ctx) {
+return ctx.zoom > 1.5 || (window.devicePixelRatio || 1) > 1.5;
+}
+function filesFolder(ctx) {
+return ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base;
+}
+function loadZoomIndex(ctx) {
+var folder = filesFolder(ctx) + 'zoom/';
+ctx.zoomIndex = null;
+var listed = ZarvexDecode.bookHasFile('zoom/index.js') ? ZarvexDecode.loadScript(folder + 'index.js')
+: Promise.reject(new Error('no zoom images'));
+listed.then(function () {
+var index = window.ZARVEX_ZOOM_INDEX;
+delete window.ZARVEX_ZOOM_INDEX;
+if (!index || typeof index !== 'object') throw new Error('empty zoom index script');
+return index;
+}).catch(function (e) {
+if (!ZarvexDecode.bookHasFile('zoom/index.js')) throw e;
+return ZarvexDecode.loadBytes(folder + 'index.json').then(function (b) {
+return JSON.parse(new TextDecoder('utf-8').decode(b));
+});
+}).catch(function () { return {}; }).then(function (index) {
+var pages = {};
+(Array.isArray(index.pages) ? index.pages : []).forEach(function (n) { pages[n] = true; });
+ctx.zoomIndex = pages;
+sharpen(ctx);
+});
+}
+function sharpen(ctx) {
+if (ctx.busy || !wantsSharp(ctx)) return;
+var visible = BookLayout.spreadCount(ctx) ? BookLayout.spreadPages(ctx, ctx.spread).pages : [];
+var ready = visible.filter(function (n) { var e = ctx.pictures[n]; return e && e.state === 'ready'; });
+if (!ready.length) return;
+if (ctx.zoomIndex === undefined) { loadZoomIndex(ctx); return; }
+if (!ctx.zoomIndex) return;
+ready.forEach(function (n) {
+var e = ctx.pictures[n], file = ctx.model.pages[n - 1].fileIndex;
+if (!e.sharp && ctx.zoomIndex[file]) loadSharp(ctx, e, file);
+else if (e.sharp && e.sharp.state === 'ready') placeSharp(ctx, e);
+});
+}
+function loadSharp(ctx, e, file) {
+var s = e.sharp = { state: 'loading', img: el('img', 'zv-img zv-sharp', { draggable: 'false' }) };
+s.img.src = filesFolder(ctx) + 'zoom/' + file + '.jpg';
+s.img.decode().then(function () {
+if (e.sharp !== s) return;
+s.state = 'ready';
+placeSharp(ctx, e);
+}, function () {
+if (e.sharp === s) s.state = 'failed'; // the page keeps its picture
+});
+}
+function placeSharp(ctx, e) {
+var p = e.img.parentNode;
+if (!p || ctx.busy || (p.parentNode !== ctx.leftSlot && p.parentNode !== ctx.rightSlot)) return;
+Array.prototype.forEach.call(e.img.attributes, function (a) {
+if (a.name === 'alt' || a.name.indexOf('aria-') === 0) e.sharp.img.setAttribute(a.name, a.value);
+});
+p.replaceChild(e.sharp.img, e.img);
+}
+function dropSharp(e) {
+if (e.sharp.state === 'loading') e.sharp.img.removeAttribute('src'); // stops the download
+e.sharp.img.remove();
+delete e.sharp;
 }
 function swfUnreadable(ctx, err) {
 if (ctx.swfFailed) return;
@@ -1307,7 +1374,7 @@ img.onerror = failed;
 img.src = u;
 }, failed);
 }
-return { notice: notice, fill: fill, update: update, loadThumb: loadThumb };
+return { notice: notice, fill: fill, update: update, sharpen: sharpen, loadThumb: loadThumb };
 })();
 var BookMedia = (function () {
 var el = BookDom.el, icon = BookDom.icon;
@@ -1949,6 +2016,7 @@ ctx.zoomEl.style.transform = ctx.zoom === 1 ? '' :
 'translate(' + ctx.panX + 'px,' + ctx.panY + 'px) scale(' + ctx.zoom + ')';
 ctx.root.classList.toggle('zv-zoomed', ctx.zoom > 1);
 if (ctx.buttons.Zoom) ctx.buttons.Zoom.setAttribute('aria-pressed', String(ctx.zoom > 1));
+BookLoading.sharpen(ctx); // zoomed in far enough, the pages on screen take their zoom images
 }
 function pan(ctx, dx, dy) {
 ctx.panX += dx; ctx.panY += dy;
