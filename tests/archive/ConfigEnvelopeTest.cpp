@@ -3,14 +3,11 @@
 
 #include "archive/Base64.h"
 #include "archive/CommonCryptor.h"
-#include "archive/RC4.h"
 #include "archive/ZKDataArchive.h"
 #include "archive/ZKDataUtil.h"
 #include "archive/ZipReader.h"
 
 #include <gtest/gtest.h>
-
-#include <set>
 
 using namespace zarvex;
 
@@ -68,98 +65,27 @@ TEST(ConfigEnvelope, RefusesWhatItCannotReadWithAReason) {
     EXPECT_ANY_THROW(scrambleConfig("<a/>", ""));
 }
 
-// The vectors have every padding length; the envelope test checks that long
-// texts have no line breaks.
-TEST(Base64, RoundTripsRfc4648VectorsAndDecodesLeniently) {
-    const std::pair<std::string, std::string> vectors[] = {
-        {"", ""},
-        {"f", "Zg=="},
-        {"fo", "Zm8="},
-        {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"},
-        {std::string("\xFB\xFF\xBF", 3), "+/+/"},
-    };
-    for (const auto& [bytes, text] : vectors) {
-        EXPECT_EQ(Base64::encode(bytes), text);
-        EXPECT_EQ(Base64::decode(text), bytes);
-    }
-    // The decoder is lenient, but rejects bad lengths and bytes beyond ASCII.
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"YWJj====", "abc"},                      // every trailing pad goes
-        {"====", ""},                             // nothing left
-        {"A===", ""},                             // one character makes no byte
-        {"Y!Jj", std::string("\x60\x02\x63", 3)}, // "!" reads as A (zero bits)
-        {"YW=j", "a`#"},                          // an inner pad is just another zero
-        {"YWJ", std::nullopt},
-        {"YWJjZ", std::nullopt},
-        {"YWJ\xC3", std::nullopt},
-    };
-    for (const auto& [text, decoded] : cases)
-        EXPECT_EQ(Base64::decode(text), decoded) << text;
-    EXPECT_FALSE(Base64::decode(nullptr, 0));
-    EXPECT_EQ(Base64::decode(std::string_view{}), "");
+// One RFC 4648 vector; every byte value and padding length comes back. The
+// envelope test checks that long texts have no line breaks.
+TEST(Base64, EncodesTheRfcVectorAndRoundTripsEveryByte) {
+    EXPECT_EQ(Base64::encode("fooba"), "Zm9vYmE=");
+    std::string bytes;
+    for (int n = 0; n < 256; ++n)
+        bytes.push_back(static_cast<char>(n));
+    for (const std::size_t length : {0, 1, 2, 3, 256})
+        EXPECT_EQ(Base64::decode(Base64::encode(bytes.substr(0, length))), bytes.substr(0, length));
+    EXPECT_FALSE(Base64::decode("YWJ\xC3") || Base64::decode(nullptr, 0));
 }
 
-TEST(RC4, MatchesRfc6229KeystreamsAndClassicVectors) {
-    // Keystream excerpts from RFC 6229 (section 2, keys of 40 to 256 bits).
-    const std::string k256 = "0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20";
-    const std::tuple<std::string, std::size_t, const char*> vectors[] = {
-        {"0102030405", 0, "b2396305f03dc027ccc3524a0a1118a8"},
-        {"0102030405", 16, "6982944f18fc82d589c403a47a0d0919"},
-        {"0102030405", 240, "28cb1132c96ce286421dcaadb8b69eae"},
-        {"0102030405", 4096, "ff25b58995996707e51fbdf08b34d875"},
-        {"0102030405060708", 0, "97ab8a1bf0afb96132f2f67258da15a8"},
-        {"0102030405060708", 16, "8263efdb45c4a18684ef87e6b19e5b09"},
-        {"0102030405060708090a0b0c0d0e0f10", 0, "9ac7cc9a609d1ef7b2932899cde41b97"},
-        {"0102030405060708090a0b0c0d0e0f10", 16, "5248c4959014126a6e8a84f11d1a9e1c"},
-        {k256, 0, "eaa6bd25880bf93d3f5d1e4ca2611d91"},
-        {k256, 16, "cfa45c9f7e714b54bdfa80027cb14380"},
-    };
-    for (const auto& [key, offset, keystream] : vectors) {
-        const std::string zeros(offset + 16, '\0');
-        const auto out = RC4EncryptedDataUsingKey(zeros, fromHex(key)).value();
-        EXPECT_EQ(out.substr(offset), fromHex(keystream)) << key << " @ " << offset;
-        EXPECT_EQ(RC4EncryptedDataUsingKey(out, fromHex(key)), zeros) << "its own inverse";
-    }
-    EXPECT_EQ(RC4::process("Key", "Plaintext"), fromHex("bbf316e8d940af0ad3"));
-    EXPECT_EQ(RC4::process("Secret", "Attack at dawn"), fromHex("45a01f645fc35b383552544b9bf5"));
-    EXPECT_EQ(RC4EncryptedDataUsingKey("", "k"), "");
-}
-
-TEST(CommonCryptor, RC4KeysAreTheirBytesCutTo512AndFailuresCarryTheirStatus) {
-    const std::string text = "Schl\xC3\xBCssel";
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    EXPECT_EQ(RC4EncryptedDataUsingKey("payload", text),
-              RC4EncryptedDataUsingKey("payload", std::span<const std::uint8_t>(bytes)));
-    std::string key;
-    for (int n = 0; n < 600; ++n)
-        key.push_back(static_cast<char>(n * 31 + 5));
-    const std::string data(300, 'a');
-    EXPECT_EQ(RC4EncryptedDataUsingKey(data, key),
-              RC4EncryptedDataUsingKey(data, key.substr(0, 512)));
-
-    // RC4 ignores an initialization vector.
-    EXPECT_EQ(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", std::string_view("iv"),
-                                          kCCOptionPKCS7Padding),
-              dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", kCCOptionPKCS7Padding));
-
-    CommonCryptoError error;
-    EXPECT_FALSE(RC4EncryptedDataUsingKey("abc", "", &error));
-    EXPECT_EQ(std::tie(error.code, error.localizedDescription),
-              std::tuple(kCCParamError, "Parameter Error"));
+// RFC 6229's 40-bit key at the start and after 4096 bytes; RC4 is its own inverse.
+TEST(RC4, MatchesRfc6229AndIsItsOwnInverse) {
+    const std::string zeros(4096 + 16, '\0'), key = fromHex("0102030405");
+    const auto out = RC4EncryptedDataUsingKey(zeros, key).value();
+    EXPECT_EQ(out.substr(0, 16) + out.substr(4096),
+              fromHex("b2396305f03dc027ccc3524a0a1118a8ff25b58995996707e51fbdf08b34d875"));
+    EXPECT_EQ(RC4EncryptedDataUsingKey(out, key), zeros);
     CCCryptorStatus status = kCCSuccess;
     EXPECT_FALSE(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmAES128, "0123456789abcdef",
                                              kCCOptionPKCS7Padding, &status));
     EXPECT_EQ(status, kCCUnimplemented);
-
-    // Each status has a description of its own, failures also a reason.
-    std::set<std::string> descriptions;
-    for (const CCCryptorStatus code : {0, -4300, -4301, -4302, -4303, -4304, -4305, 7}) {
-        const auto e = CommonCryptoError::errorWithCCCryptorStatus(code);
-        EXPECT_TRUE(descriptions.insert(e.localizedDescription).second && e.code == code)
-            << e.localizedDescription;
-        EXPECT_EQ(e.localizedFailureReason.has_value(), code < 0) << code;
-    }
 }
