@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the import tests: progress recording, fixture documents, running
-// an import to its end and JPEG sizes.
+// an import to its end and decoded JPEGs.
 
 #include "base/NotificationCenter.h"
 #include "import/FlashPage.h"
@@ -97,18 +97,27 @@ inline std::vector<int> pageNumbers(const FlashPageList& list) {
     return numbers;
 }
 
-// Width and height of a JPEG that decodes completely; (0, 0) otherwise.
-inline std::pair<int, int> jpegSize(std::string_view jpeg) {
+// A JPEG that decodes completely, as RGB pixels; (0, 0) and none otherwise.
+struct DecodedJpeg {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+inline DecodedJpeg decodeJpeg(std::string_view jpeg) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.data());
     const auto size = static_cast<unsigned long>(jpeg.size());
     std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
-    int w = 0, h = 0, subsampling = 0, colours = 0;
-    if (tjDecompressHeader3(tj.get(), bytes, size, &w, &h, &subsampling, &colours) != 0)
-        return {0, 0};
-    std::vector<unsigned char> pixels(std::size_t(w) * std::size_t(h) * 3);
-    if (tjDecompress2(tj.get(), bytes, size, pixels.data(), w, 0, h, TJPF_RGB, 0) != 0)
-        return {0, 0};
-    return {w, h};
+    DecodedJpeg d;
+    int subsampling = 0, colours = 0;
+    if (tjDecompressHeader3(tj.get(), bytes, size, &d.width, &d.height, &subsampling, &colours))
+        return {};
+    d.rgb.resize(std::size_t(d.width) * std::size_t(d.height) * 3);
+    if (tjDecompress2(tj.get(), bytes, size, d.rgb.data(), d.width, 0, d.height, TJPF_RGB, 0))
+        return {};
+    return d;
+}
+inline std::pair<int, int> jpegSize(std::string_view jpeg) {
+    const DecodedJpeg d = decodeJpeg(jpeg);
+    return {d.width, d.height};
 }
 
 } // namespace zarvex::test

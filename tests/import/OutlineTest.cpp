@@ -60,35 +60,5 @@ TEST(FlashOutline, CopiesThePdfOutlineWritesItNestedReadsItBackAndCleansHostileT
     EXPECT_EQ(got, expected);
 }
 
-TEST(FlashOutline, ReadingReplacesTheTreeKeepsFieldsWithoutElementsAndRefusesOtherElements) {
-    const auto doc = xml::Document::parse(
-        "<ols><x/><o><p> 7th</p><ci><o><c>A</c></o><q/></ci><ci><o><l>3</l></o></ci></o></ols>");
-    const auto wrong = xml::Document::parse("<outline><o/></outline>");
-    ASSERT_TRUE(doc && wrong);
-    FlashOutline outline;
-    outline.setItems({std::make_shared<FlashOutlineItem>(), std::make_shared<FlashOutlineItem>()});
-    outline.loadFromXMLNode(doc->root());
-    const std::string loaded = "<ols><o><c></c><p>7</p><l>0</l><ci>"
-                               "<o><c>A</c><p>0</p><l>0</l><ci/></o>"
-                               "<o><c></c><p>0</p><l>3</l><ci/></o></ci></o></ols>";
-    EXPECT_EQ(compact(outline.outlineAsXMLNode()), loaded);
-    EXPECT_FALSE(outline.items()[0]->caption());
-    expectParents(outline.items(), nullptr);
-
-    // Which element was wrong: the outline's or an item's.
-    auto errorName = [](const std::function<void()>& load) -> std::string {
-        try {
-            load();
-        } catch (const FlashOutlineError& e) {
-            return e.name();
-        }
-        return "no error";
-    };
-    EXPECT_EQ(errorName([&] { outline.loadFromXMLNode(wrong->root()); }), "ERROR_INIT_OUTLINES");
-    EXPECT_EQ(errorName([&] { FlashOutlineItem().loadItemFromXMLNode(wrong->root()); }),
-              "ERROR_INIT_OUTLINE_ITEM");
-    EXPECT_EQ(compact(outline.outlineAsXMLNode()), loaded) << "a refused element leaves the tree";
-}
-
 } // namespace
 } // namespace zarvex
