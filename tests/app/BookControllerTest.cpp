@@ -205,20 +205,6 @@ TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThe
         EXPECT_FALSE(fs::exists(ext / face)) << face;
 }
 
-TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
-    TempDir dir;
-    controller.flashTmpl()->setPropertyValue("Title", "Exported title");
-    EXPECT_EQ(controller.OnExportTmplSettings(dir / "mine"), dir / "mine.txt");
-    EXPECT_EQ(controller.OnExportTmplSettings(dir / "other.cfg"), dir / "other.cfg");
-
-    controller.flashTmpl()->setPropertyValue("Title", "Changed");
-    EXPECT_FALSE(controller.OnImportTmplSettings(dir / "missing.txt"));
-    EXPECT_FALSE(controller.previewPage()) << "a missing file changes nothing";
-    EXPECT_TRUE(controller.OnImportTmplSettings(dir / "mine.txt"));
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Exported title");
-    EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
-}
-
 // Without a preview or a folder a publish fails. The front ends' way: the book
 // goes into place complete or not at all, and the folder remembered is the one
 // chosen, not the staging folder beside it. The forms, the mobile versions and

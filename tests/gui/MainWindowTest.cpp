@@ -192,7 +192,7 @@ TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle
     EXPECT_TRUE(window->outlineView()->isExpanded(indexOf("BookGroup", 0)));
 }
 
-// What the files hold and that a missing one changes nothing is checked with the controller.
+// What the files hold is the settings text's matter (FlashTemplateTest).
 TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnreadable) {
     fileAnswers = {qpath(dir / "mine"), "", ""}; // the second export and an import cancelled
     window->OnExportTmplSettings();
@@ -209,6 +209,7 @@ TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnread
     ASSERT_NE(box, nullptr) << "an unreadable file is reported";
     EXPECT_TRUE(box->text().contains("missing.txt"));
     box->close();
+    EXPECT_EQ(indexOf("Title").data().toString(), "Changed");
 
     fileAnswers = {qpath(dir / "mine.txt")};
     ASSERT_TRUE(waitForPreview([this] { window->OnImportTmplSettings(); }));

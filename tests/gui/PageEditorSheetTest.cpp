@@ -98,7 +98,7 @@ TEST_F(WindowTest, PageEditorOpensOnThePreviewAndItsBridgeReachesTheCore) {
     QWebEnginePage* page = sheet->webView()->page();
     ASSERT_EQ(awaitPage(page, "String(ready)", "false"), "true");
     QStringList files;
-    for (const char* name : {"a.png", "b.jpg", "c.swf", "d.mp4", "e.mp3"}) {
+    for (const char* name : {"a.png", "b.jpg", "c.mp3"}) {
         writeFile(dir / name, name);
         files.push_back(qpath(dir / name));
     }
@@ -112,9 +112,7 @@ TEST_F(WindowTest, PageEditorOpensOnThePreviewAndItsBridgeReachesTheCore) {
         {"SelectImageFile", "NO", {files[0]}, s + ".png", image},
         {"OnSelectImageFiles", "NO", {files[0], files[1]}, s + "/a.png|" + s + "/b.jpg", images},
         {"OnSelectImageFiles", "YES", {files[0], files[1]}, s + "-2.png|" + s + ".jpg", images},
-        {"OnSelectSWFFile", "NO", {files[2]}, s + ".swf", "swf file to open swf"},
-        {"OnSelectMovieFile", "NO", {files[3]}, s + ".mp4", "the movie file to open mp4,flv"},
-        {"OnSelectMusicFile", "NO", {files[4]}, s + ".mp3", "mp3 file to open mp3"},
+        {"OnSelectMusicFile", "NO", {files[2]}, s + ".mp3", "mp3 file to open mp3"},
         {"SelectImageFile", "NO", {}, "", image},
     };
     for (const auto& row : rows) {
