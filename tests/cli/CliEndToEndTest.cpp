@@ -6,7 +6,6 @@
 #include "base/Resources.h"
 #include "base/TextEncoding.h"
 #include "base/Xml.h"
-#include "import/FlashOutline.h"
 #include "support/FixturePdf.h"
 #include "support/TempHome.h"
 
@@ -102,31 +101,13 @@ int jpegQuality(const std::string& bytes) {
     return 0;
 }
 
-// A bookmark and its children as "caption p2 l1 {child, child}".
-std::string outlineText(const FlashOutlineItem& item) {
-    std::string text = item.caption().value_or("") + " p" + std::to_string(item.pageIndex()) +
-                       " l" + std::to_string(item.level());
-    for (const auto& child : item.childItems())
-        text += (child == item.childItems().front() ? " {" : ", ") + outlineText(*child);
-    return text + (item.childItems().empty() ? "" : "}");
-}
-
 // What a published book holds, one fact a line, for the tables to search:
 // "files/page: 1.jpg 2.jpg" (and thumb, extfiles), "page quality: 85" (of the
-// first page picture, when the pages are pictures), "outline: Chapter 1 p1 l1
-// {...}, ..." (the book's bookmark tree read back, when it has one), "size:
-// 1000x800", and per item name of the page list "normal: page/1.jpg ..." in page
-// order (links by their href), then the decoded configuration itself.
+// first page picture, when the pages are pictures), "size: 1000x800", and per
+// item name of the page list "normal: page/1.jpg ..." in page order (links by
+// their href), then the decoded configuration itself.
 std::string bookSummary(const fs::path& book) {
     std::string text;
-    if (const auto tree = xml::Document::parseFile(book / "files/outline.xml")) {
-        FlashOutline outline;
-        outline.loadFromXMLNode(tree->root());
-        text += "outline:";
-        for (const auto& item : outline.items())
-            text += (item == outline.items().front() ? " " : ", ") + outlineText(*item);
-        text += "\n";
-    }
     for (const char* folder : {"files/page", "files/thumb", "files/extfiles"})
         text += std::string(folder) + ":" + joined(listFolder(book / folder)) + "\n";
     if (const auto pages = listFolder(book / "files/page");
@@ -310,8 +291,6 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
                    "files/outline.js~window.ZARVEX_OUTLINE_XML = \"<ols><o><c>Chapter 1"},
          // the title is the player's too, and the quality asked wins
          .summary = {"<Title>Ln</Title>", "page quality: 100\n",
-                     "outline: Chapter 1 p1 l1 {Section 1.1 p2 l2, Section 1.2 p3 l2 {Detail p4 "
-                     "l3}}, Chapter 2 p5 l1\n",
                      "normal: page/1.jpg page/2.jpg page/3.jpg page/4.jpg page/5.jpg\n",
                      // the thumbnail strip reads the thumbnails, not the full pages
                      "thumb: thumb/1.jpg thumb/2.jpg thumb/3.jpg thumb/4.jpg thumb/5.jpg\n",
@@ -379,7 +358,7 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
         {.what = "links with control characters, bytes beyond UTF-8 and script addresses",
          .args = "publish " + strings + " --format image --links --bookmarks --quiet",
          .files = {"files/outline.js~window.ZARVEX_OUTLINE_XML = \"<ols>"},
-         .summary = {"Link:" + joined(keptLinks) + "\n", "outline: "}},
+         .summary = {"Link:" + joined(keptLinks) + "\n"}},
     };
     if (haveConverter) {
         cases.push_back({.what = "Flash pages by the converter, measured on the first converted",
