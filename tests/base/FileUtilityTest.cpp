@@ -184,11 +184,9 @@ TEST(FileUtil, AtomicWriteReplacesTheWholeFileOrNothing) {
     };
     const Case cases[] = {
         {"flushed", Durability::Flushed},
-        {"scratch", Durability::Scratch},
         {"the flush fails", Durability::Flushed, true, false, false},
         {"a scratch file is not flushed", Durability::Scratch, true, false, true},
         {"the rename fails", Durability::Flushed, false, true, false},
-        {"the rename of a scratch file fails", Durability::Scratch, false, true, false},
         {"missing folder", Durability::Flushed, false, false, false, "missing/f.txt"},
     };
     detail::AtomicWriteCalls& calls = detail::atomicWriteCalls();

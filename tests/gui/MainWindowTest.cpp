@@ -137,28 +137,6 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
               std::tuple(before, false, QString("apply")));
 }
 
-// The texts stored for either state are checked with the outline's core.
-TEST_F(MainWindowTest, ACheckBoxShowsItsTitleAndStoresItsState) {
-    // No shipped template has a check box; one is added to the tree shown.
-    FlashTemplate::Properties properties;
-    FlashTemplateProperty& flag =
-        *properties.emplace_back(std::make_unique<FlashTemplateProperty>());
-    flag.setKey("Sparkle");
-    flag.setPropertyType(pt_bool);
-    flag.setATitle("Sparkle on");
-    flag.setValue("show");
-    controller.flashTmpl()->setProperties(std::move(properties));
-    PropertyTreeModel* model = window->outlineModel();
-    model->reload();
-
-    const QModelIndex index = indexOf("Sparkle");
-    EXPECT_EQ(std::tuple(index.data(Qt::CheckStateRole).toInt(), index.data().toString(),
-                         bool(model->flags(index) & Qt::ItemIsUserCheckable)),
-              std::tuple(int(Qt::Checked), QString("Sparkle on"), true));
-    model->setData(index, Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_EQ(flag.value(), "NO");
-}
-
 TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle) {
     TemplateChooserDialog* chooser = window->templateChooser();
     window->onSelectTemplate();

@@ -32,8 +32,6 @@ TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedAndThumbnailsFitTheBox) {
     EXPECT_GE(strip.height, 1);
     EXPECT_EQ(C::thumbImageSize(500, 500), (Size{180, 180}));
     EXPECT_EQ(C::thumbImageSize(1000, 1), (Size{180, 1})); // cut toward zero
-    EXPECT_EQ(C::CheckString(3, "600|800"), 0);            // no bar within the length
-    EXPECT_EQ(C::CheckString(-1, "|"), 0);
 }
 
 // A converter over a fixture PDF, in a private home, in image mode.
