@@ -111,28 +111,10 @@ TEST_F(PublishSheetTest, PublishWaitsForAFolderAndANameAndTheMobileVersionForThe
     keepShot(*sheet, "publish-sheet.png");
 }
 
-// "YES" lets an earlier book go, the new one taking its place; which folders
-// are refused and why is checked with the command line.
-TEST_F(PublishSheetTest, YesToTheOverwriteQuestionReplacesAnEarlierBook) {
-    const fs::path folder = dir / "out";
-    for (const auto& file : splitAtSpaces("index.html files/config.xml files/page/99.jpg"))
-        writeFile(folder / file, "old");
-    fill(folder, "index");
-    answers = {0};
-    EXPECT_TRUE(publish());
-    EXPECT_EQ(questions.at(0),
-              (Asked{"",
-                     "Output directory already exists. Do you want to over write it?",
-                     {"YES", "NO"}}));
-    EXPECT_EQ(std::tuple(sheet->isVisible(), fs::is_regular_file(folder / "index.html"),
-                         fs::exists(folder / "files/page/99.jpg"), settings.lastOutputFileFolder(),
-                         listFolder(dir.path())),
-              std::tuple(false, true, false, folder.string(), Strings{"out"}))
-        << "the new book replaced the old one, no staging folder left";
-}
-
 // The run happens on a thread of its own while the sheet names the steps; the
 // result is offered for opening, and a new sheet starts from the choices made.
+// "YES" to the overwrite question lets an earlier book go; which folders are
+// refused and why is checked with the command line.
 TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack) {
     const int kFolder = PublishSheet::kFolderForm, kBundle = PublishSheet::kBundleForm;
     struct Row {
@@ -142,14 +124,18 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
         bool flashPages;
         std::string written; // in the output folder, split at spaces
         const char* open;    // the file opened, in the folder ("": the folder); null: a hint
+        bool overEarlierBook = false;
     };
     const Row rows[] = {
-        {"folder form, Slide mobile", kFolder, 1, false, "files mobile mybook.html", "mybook.html"},
+        {"folder form, Slide mobile", kFolder, 1, false, "files mobile mybook.html", "mybook.html",
+         true},
         {"bundle form, mobile left out", kBundle, 0, false, "mybook.app", ""},
         {"Flash pages", kFolder, -1, true, "files mybook.html", nullptr},
     };
-    const std::vector<Asked> offer = {
-        {"Open the result files?", "Publish finished! Open the it?", {"Open it", "No"}}};
+    const Asked offer{
+        "Open the result files?", "Publish finished! Open the it?", {"Open it", "No"}};
+    const Asked overwrite{
+        "", "Output directory already exists. Do you want to over write it?", {"YES", "NO"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         if (row.flashPages) {
@@ -171,10 +157,13 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
             keepShot(*window, "main-window-flash-pages.png");
         }
         const fs::path folder = dir / "out" / row.what;
+        for (const auto& file : splitAtSpaces("index.html files/config.xml files/page/99.jpg"))
+            if (row.overEarlierBook)
+                writeFile(folder / file, "old");
         fill(folder, "mybook", row.form, row.mobile >= 0, std::max(row.mobile, 0), row.what);
         questions.clear();
         opened.clear();
-        answers = {0};
+        answers = {0, 0};
         std::vector<QString> steps;
         QObject::connect(sheet->progressBar(), &QProgressBar::valueChanged, sheet, [&] {
             steps.push_back(sheet->stepLabel()->text());
@@ -195,7 +184,8 @@ TEST_F(PublishSheetTest, APublishedBookIsOfferedForOpeningAndItsChoicesComeBack)
         EXPECT_TRUE(std::find(steps.begin(), steps.end(), "Copying pages") != steps.end())
             << "the writer's steps are named";
         EXPECT_EQ(std::pair(sheet->isVisible(), sheet->result()), std::pair(false, 1));
-        EXPECT_EQ(questions, offer);
+        EXPECT_EQ(questions,
+                  (row.overEarlierBook ? std::vector{overwrite, offer} : std::vector{offer}));
         EXPECT_EQ(listFolder(folder), splitAtSpaces(row.written));
         if (row.form == kBundle)
             EXPECT_TRUE(fs::is_regular_file(folder / "mybook.app/Contents/Resources/index.html"));

@@ -172,18 +172,5 @@ TEST(PageList, ListsEveryPageWithItsThumbnailAddressesAndLinks) {
     }
 }
 
-TEST(PageList, IsWrittenOnlyForTheNeverEditedBook) {
-    test::BookCase c;
-    auto book = c.writer(c.out());
-    EXPECT_EQ(book->BookPageConfig("", false), std::nullopt);
-    EXPECT_FALSE(fs::exists(c.out() / "pages.xml"));
-    ASSERT_EQ(book->BookPageConfig("", true), c.out() / "pages.xml");
-    EXPECT_EQ(test::slurp(c.out() / "pages.xml"), book->pageListText(""));
-
-    book->setSaveToFolder(c.out() / "missing");
-    EXPECT_EQ(book->BookPageConfig("", true), std::nullopt);
-    EXPECT_FALSE(book->failures().empty());
-}
-
 } // namespace
 } // namespace zarvex

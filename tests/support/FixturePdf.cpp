@@ -417,11 +417,6 @@ FixtureDocument linkPlacementDocument() {
     return doc;
 }
 
-std::vector<FixtureTextLine> textPlacementLines() {
-    return {{.x = 80, .y = 700, .text = "Zarvex \uFB01nds words"},
-            {.x = 80, .y = 640, .text = "over </script> pages"}};
-}
-
 FixtureDocument textPlacementDocument() {
     const PDFRect crop{50, 50, 500, 700};
     const std::pair<int, std::optional<PDFRect>> layouts[] = {
@@ -431,7 +426,8 @@ FixtureDocument textPlacementDocument() {
     for (const auto& [rotation, cropBox] : layouts) {
         FixturePage& page = doc.pages.emplace_back(600, 800, rotation);
         page.cropBox = cropBox;
-        page.lines = textPlacementLines();
+        page.lines = {{.x = 80, .y = 700, .text = "Zarvex \uFB01nds words"},
+                      {.x = 80, .y = 640, .text = "over </script> pages"}};
     }
     using Script = FixtureTextLine::Script;
     doc.pages.emplace_back(600, 800).lines = {
