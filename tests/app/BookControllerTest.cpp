@@ -1,11 +1,10 @@
 // The controller behind the front ends: the preview, the page editor, the import's
-// end, templates and publishing; and the property outline and template chooser.
+// end, templates and publishing; and the property outline.
 #include "app/BookController.h"
 #include "app/BookPublisher.h"
 #include "app/FlashTemplateOutlineDelegate.h"
 #include "app/OutputFolder.h"
 #include "app/PageEditorWindowDelegate.h"
-#include "app/SelectTemplateWindowDelegate.h"
 #include "archive/ConfigEnvelope.h"
 
 #include "base/AppSettings.h"
@@ -333,22 +332,4 @@ TEST(PropertyOutline, FileFiltersGiveTheirExtensions) {
                                                     {"a|*.swf|*.gif", {"swf"}}};
     for (const auto& [filter, extensions] : rows)
         EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions(filter), extensions) << filter;
-}
-
-// The window shows and applies the choice; here the edges: a name in any case,
-// the styles' shots, a selection beyond the styles, no such template.
-TEST(TemplateChooser, OpensOnTheTemplateWhateverItsCaseAndReturnsOnlyAStyleShown) {
-    SelectTemplateWindowDelegate chooser;
-    const auto row = chooser.prepairToTmpl("FLOAT");
-    ASSERT_TRUE(row.has_value());
-    EXPECT_EQ(std::pair(chooser.rowTitle(*row), chooser.rowIconFile(*row).filename()),
-              std::pair(std::string("float"), fs::path("icon.png")));
-    ASSERT_FALSE(chooser.styles().empty());
-    const auto& last = chooser.styles().back();
-    EXPECT_EQ(last.imageID, FlashTemplate::stylePathFor("float", last.styleName) / "shot.jpg");
-    EXPECT_FALSE(chooser.selectedStyle(std::nullopt) ||
-                 chooser.selectedStyle(chooser.styles().size()));
-    EXPECT_EQ(chooser.selectedStyle(chooser.styles().size() - 1), last.imageID);
-    EXPECT_FALSE(chooser.prepairToTmpl("no such template"));
-    EXPECT_TRUE(chooser.styles().empty());
 }

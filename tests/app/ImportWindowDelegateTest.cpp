@@ -20,7 +20,8 @@ using namespace zarvex;
 using namespace zarvex::test;
 
 // How the choices are kept in the settings, both ways, is checked with the sheet
-// that shows them; the quality of each level with the imports.
+// that shows them; the quality of each level with the imports. The passes of an
+// import's progress are seen with the command line and the import sheet.
 TEST(ImportChoices, TheChoiceGivesTheRange) {
     const std::tuple<int, std::string, std::string> ranges[] = {{0, "3-4", "ALL"},
                                                                 {1, "3-4", "3-4"},
@@ -30,39 +31,6 @@ TEST(ImportChoices, TheChoiceGivesTheRange) {
     for (const auto& [type, range, text] : ranges)
         EXPECT_EQ((ImportChoices{"/books/a.pdf", type, range}.rangeText()), text)
             << type << " '" << range << "'";
-}
-
-TEST(ImportProgress, EachSeriesOfCountsIsTheNextPass) {
-    struct Row {
-        const char* what;
-        int totalPage;
-        std::string pageIndexes; // the counts noted, a digit each
-        std::string passes;      // the pass after each count, a digit each
-        std::string lastPass;
-        int lastPermille;
-    };
-    const std::vector<Row> rows = {
-        {"three pages", 3, "1231231231", "0001112223", "Collecting pages (pass 4 of 4)", 833},
-        {"one page", 1, "111", "012", "Making mobile images (pass 3 of 4)", 750},
-        {"a cancelled pass", 4, "121", "001", "Making thumbnails (pass 2 of 4)", 312},
-        {"more series than passes", 1, "11111", "01233", "Collecting pages (pass 4 of 4)", 1000},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        ImportProgress progress;
-        EXPECT_EQ(std::pair(progress.passText(), progress.permille()), std::pair(std::string(), 0));
-        std::string passes;
-        for (const char pageIndex : row.pageIndexes) {
-            progress.note(pageIndex - '0', row.totalPage);
-            passes += static_cast<char>('0' + progress.pass());
-        }
-        EXPECT_EQ(passes, row.passes);
-        EXPECT_EQ(progress.text(),
-                  "Importing:" + row.pageIndexes.substr(row.pageIndexes.size() - 1) + " of " +
-                      std::to_string(row.totalPage) + " Pages");
-        EXPECT_EQ(progress.passText(), row.lastPass);
-        EXPECT_EQ(progress.permille(), row.lastPermille);
-    }
 }
 
 // The delegate over a private settings store and work base; the ends that its

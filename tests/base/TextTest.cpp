@@ -36,27 +36,10 @@ TEST(StringUtil, ReplaceAllNeverRescansReplacedTextAndIgnoresAnEmptyPattern) {
     EXPECT_EQ(text, "aaaaaa");
 }
 
-TEST(Xml, StrictParseRejectsMalformedTextAndSaysWhereLenientKeepsWhatItCan) {
-    std::string error;
-    EXPECT_FALSE(Document::parse("<a><b></a>", ParseMode::Strict, &error));
-    EXPECT_NE(error.find("line 1"), std::string::npos);
-    EXPECT_FALSE(Document::parse("", ParseMode::Strict));
-    EXPECT_FALSE(Document::parse("just text", ParseMode::Lenient));
-    auto doc = Document::parse("<a><b>one</b><c>two & three</c></a>", ParseMode::Lenient);
-    EXPECT_TRUE(doc && doc->root().child("b").text() == "one" && doc->root().child("c"));
-}
-
-// White space and CDATA survive parsing and serialising; attributes and CDATA
-// that look like markup come back as they were, also copied into another document.
-TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
-    auto parsed = Document::parse("<a>  <v><![CDATA[x < y]]></v>\n <w>  padded  </w></a>");
-    ASSERT_TRUE(parsed);
-    const auto v = parsed->root().child("v");
-    EXPECT_TRUE(v.childNodes().size() == 1 && v.childNodes().front().isCData());
-    EXPECT_EQ(std::tuple(v.text(), parsed->root().child("w").text()),
-              std::tuple("x < y", "  padded  "));
-    EXPECT_NE(parsed->toString(false).find("<![CDATA[x < y]]>"), std::string::npos);
-
+// Attributes and CDATA that look like markup come back as they were, also copied
+// into another document. (Parsing white space and CDATA is the template
+// declarations' matter, a malformed text the page list's.)
+TEST(Xml, BuiltDocumentsSerialiseBackToTheSameValues) {
     auto doc = Document::create("root");
     auto item = doc.root().appendElement("item");
     item.setAttribute("href", "a&b\"c");
