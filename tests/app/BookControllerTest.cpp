@@ -5,6 +5,7 @@
 #include "app/FlashTemplateOutlineDelegate.h"
 #include "app/OutputFolder.h"
 #include "app/PageEditorWindowDelegate.h"
+#include "app/SelectTemplateWindowDelegate.h"
 #include "archive/ConfigEnvelope.h"
 
 #include "base/AppSettings.h"
@@ -311,25 +312,10 @@ TEST(PropertyOutline, EditsStoreTextsByTypeAndAnnounceOnlyRealChanges) {
     EXPECT_FALSE(delegate.setText(*fixed, "value", "b")) << "read-only values are not edited";
 }
 
-// The cells' texts and editors are the window's matter; here what it asks of a row.
-TEST(PropertyOutline, RowsExpandWithChildrenAndListsFindTheirValue) {
-    auto group = property(pt_text, "");
-    EXPECT_FALSE(FlashTemplateOutlineDelegate::isItemExpandable(*group)) << "no children";
-    group->appendChild(property(pt_text, "child"));
-    EXPECT_TRUE(FlashTemplateOutlineDelegate::isItemExpandable(*group));
-
-    auto list = property(pt_list, "b", "a,b,c");
-    EXPECT_EQ(FlashTemplateOutlineDelegate::selectedListItem(*list), 1);
-    list->setValue("z");
-    EXPECT_EQ(FlashTemplateOutlineDelegate::selectedListItem(*list), -1);
-}
-
-TEST(PropertyOutline, FileFiltersGiveTheirExtensions) {
-    using Strings = std::vector<std::string>;
-    const std::pair<std::string, Strings> rows[] = {{"Images|*.jpg;*.png", {"jpg", "png"}},
-                                                    {"*.mp3", {"mp3"}}, // no |: used whole
-                                                    {"Any|", {}},
-                                                    {"a|*.swf|*.gif", {"swf"}}};
-    for (const auto& [filter, extensions] : rows)
-        EXPECT_EQ(FlashTemplateOutlineDelegate::fileExtensions(filter), extensions) << filter;
+// The cells, their editors and file filters, and the chooser's templates and styles
+// are the window's matter; here the name the chooser opens on, in another case.
+TEST(TemplateChooser, OpensOnTheTemplateWhateverTheCaseOfItsName) {
+    SelectTemplateWindowDelegate chooser;
+    const auto row = chooser.prepairToTmpl("FLOAT");
+    EXPECT_EQ(row ? chooser.rowTitle(*row) : "", "float");
 }

@@ -240,11 +240,12 @@ TEST(AppSettings, StoresSurviveDamageOddTextsAndFailedWrites) {
     EXPECT_EQ(slurp(store), "{not json");
 
     writeFile(store, R"({"lastImportedFile": 7, "importQualityLevel": "high",
-                         "importLinks": 1, "unknownKey": [1]})");
+                         "importLinks": 1, "PageWidth": 800, "unknownKey": [1]})");
     {
-        AppSettings s(store);
-        EXPECT_EQ(std::tuple(s.lastImportedFile(), s.importQualityLevel(), s.importLinks()),
-                  std::tuple("", 0, 1));
+        AppSettings s(store); // a new run starts from the sample book's page size
+        EXPECT_EQ(std::tuple(s.lastImportedFile(), s.importQualityLevel(), s.importLinks(),
+                             s.PageWidth()),
+                  std::tuple("", 0, 1, 1080));
         s.setLastOutputFileFolder("/out/caf\xE9");
         ASSERT_TRUE(s.saveSettings());
     }

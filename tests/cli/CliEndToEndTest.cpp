@@ -351,7 +351,8 @@ TEST_F(Cli, EachCommandDoesWhatWasAskedEvenWithHostileInputs) {
 }
 
 // One row per way a run fails: a usage error, a bad PDF, a bad page range and a
-// refused output folder; the interruption is the work files' test below.
+// refused output folder (each folder kept out, and the overwrite rules); the
+// interruption is the work files' test below.
 TEST_F(Cli, RefusalsFailOnOneLineAndLeaveNothing) {
     const std::string doc = pdf("doc.pdf", plainDocument(3));
     const std::string notPdf = (work / "x\x1b[2J\r.pdf").string();
@@ -370,6 +371,14 @@ TEST_F(Cli, RefusalsFailOnOneLineAndLeaveNothing) {
          "is not a readable PDF"},
         {"a page range beyond the PDF", "publish " + doc + " --pages 7-9", 1,
          "range '7-9' selects no page"},
+        // The folders every front end keeps out, whatever --overwrite says.
+        {"the root folder", publishInto + "/", 1, "cannot be the root folder"},
+        {"the home folder", publishInto + home.path().string(), 1, "is never replaced"},
+        {"the resources", publishInto + resourcesPath().parent_path().string(), 1,
+         "which is never written"},
+        {"the shipped data behind the resource links",
+         publishInto + fs::canonical(resourcePath("AppFiles")).parent_path().string(), 1,
+         "AppFiles"},
         {"the desktop application's preview", publishInto + (home.data() / "Drevalis").string(), 1,
          "/preview', which is never written"},
         {"an earlier book without --overwrite", "publish --out " + old.string(), 1,

@@ -165,7 +165,7 @@ TEST_F(ImportSheetTest, TheSheetSavesItsChoicesAndSaysWhyAnImportFailed) {
     controller.setAppSettings(&settings);
 }
 
-TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheet) {
+TEST_F(ImportSheetTest, CancelOrClosingTheWindowStopsTheImportACancelledOneKeepsTheSheet) {
     const auto before = controller.flashPageSource();
     const QPointer<ImportSheet> sheet = openSheet();
     sheet->importFileField()->setText(qpath(book("long.pdf", plainDocument(12))));
@@ -206,10 +206,19 @@ TEST_F(ImportSheetTest, CancelStopsTheImportAndKeepsTheSheet) {
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_EQ(workFolders(), std::vector<std::string>{});
 
-    sheet->cancelButton()->click();
-    EXPECT_EQ(std::tuple(finished.size(), finished.value(0).value(0).toInt()), std::tuple(1, 0));
-    EXPECT_EQ(window->importSheet(), nullptr);
-    EXPECT_EQ(controller.flashPageSource(), before);
+    // Closing the window stops a running import at once, and its work folder goes.
+    QGuiApplication::setQuitOnLastWindowClosed(false); // the test program goes on
+    gate.holdNext();
+    sheet->okButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.holding(); }, kImportTimeoutMs));
+    EXPECT_EQ(workFolders().size(), 1u);
+    gate.release();
+    window->close();
+    EXPECT_EQ(
+        std::tuple(sheet->isImporting(), controller.flashPageSource() == before, workFolders()),
+        std::tuple(false, true, std::vector<std::string>{}));
+    window.reset();
+    QGuiApplication::setQuitOnLastWindowClosed(true);
 }
 
 TEST_F(ImportSheetTest, APdfFromTheFileManagerOrDroppedOnTheWindowOpensTheSheet) {

@@ -61,7 +61,8 @@ TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpe
                          std::string("float"), QString("apply")));
 
     QTreeView* tree = window->outlineView();
-    EXPECT_TRUE(tree->isExpanded(indexOf("LookGroup", 0)));
+    EXPECT_TRUE(tree->isExpanded(indexOf("LookGroup", 0)) &&
+                window->outlineModel()->hasChildren(indexOf("LookGroup", 0)));
     EXPECT_TRUE(QFontInfo(window->toolTip()->font()).fixedPitch());
 
     // The tip box follows the selected row.

@@ -62,7 +62,6 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     });
     ASSERT_TRUE(book->ouputTheBook()) << book->failures().front();
     EXPECT_EQ(steps, 16);
-    EXPECT_EQ(book->outputFileName(), c.out() / "book.html");
 
     const fs::path out = c.out();
     EXPECT_EQ(listFolder(out), (Names{"book.html", "files"})) << "no page list when published";
@@ -176,7 +175,6 @@ TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
     };
     const fs::path folder = c.out() / "not/yet";
     auto first = app(folder, "mybook.html");
-    EXPECT_EQ(first->saveToFileName(), "mybook.app");
     ASSERT_TRUE(first->ouputTheBook()) << first->failures().front();
     const fs::path bundle = folder / "mybook.app";
     EXPECT_EQ(first->outputFileName(), bundle);
