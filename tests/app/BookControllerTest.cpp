@@ -220,8 +220,8 @@ TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThe
     EXPECT_TRUE(fs::exists(ext / "b.jpg"));
     writeFile(ext / "u.jpg", "kept");
     controller.selectTmplWindowDidEnd(1, style / "tmplSetting.txt");
-    EXPECT_EQ(controller.flashTmpl()->tmplName(), "Panoramic");
-    EXPECT_EQ(controller.flashTmpl()->styleName(), "Dusk");
+    EXPECT_EQ(std::pair(controller.flashTmpl()->tmplName(), controller.flashTmpl()->styleName()),
+              std::pair(std::string("Panoramic"), std::optional<std::string>("Dusk")));
     for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg"})
         EXPECT_EQ(slurp(ext / face), slurp(style / face)) << face;
     EXPECT_EQ(slurp(ext / "u.jpg"), "kept") << "an existing face stays";

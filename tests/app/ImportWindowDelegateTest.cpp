@@ -29,6 +29,15 @@ TEST(ImportChoices, TheChoiceGivesTheRange) {
             << type << " '" << range << "'";
 }
 
+// The pages' text makes a fifth series of counts, which stays in the last pass.
+TEST(ImportProgress, AFifthSeriesStaysInTheLastPass) {
+    ImportProgress progress;
+    for (int series = 0; series < 5; ++series)
+        progress.note(1, 1);
+    EXPECT_EQ(std::pair(progress.passText(), progress.permille()),
+              std::pair(std::string("Collecting pages (pass 4 of 4)"), 1000));
+}
+
 // The delegate over a private settings store and work base; the ends that its
 // workers announce are queued for the test to hand back, as the sheet does.
 TEST(ImportWindowDelegate, OnlyTheLatestImportCountsAndTheBookTakesItsFirstPagesSize) {

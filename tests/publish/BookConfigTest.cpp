@@ -107,6 +107,7 @@ TEST(PageList, ScalesNormalAndThumbnailSizes) {
     const std::tuple<int, int, std::string> sizes[] = {
         {1400, 1000, R"(width="700" height="500" thumbWidth="252" thumbHeight="180")"},
         {600, 800, R"(width="600" height="800" thumbWidth="135" thumbHeight="180")"},
+        {1000, 333, R"(width="700" height="233" thumbWidth="540" thumbHeight="180")"},
         {0, 0, R"(width="0" height="0" thumbWidth="0" thumbHeight="0")"},
         {100000, 2000000, R"(width="700" height="14000" thumbWidth="9" thumbHeight="180")"},
     };

@@ -188,7 +188,6 @@ protected:
 TEST_F(FlashTemplateTest, LoadReadsInfoAndTheTreeAndKeepsTheStyleName) {
     EXPECT_EQ(FlashTemplate().propertyValueFor("pageWidth", "?"), "960") << "float by default";
     FlashTemplate tmpl("alpha");
-    EXPECT_FALSE(tmpl.loadError());
     EXPECT_EQ(std::make_tuple(tmpl.HTMLFilePath(), tmpl.SWFFilePath(), tmpl.defaultSytleName(),
                               tmpl.macAppFilesFolder(), tmpl.mobileTmplFilesPath()),
               std::make_tuple("index.html", "Main.swf", "Plain", "mac", "../TmplData/mobile/"));
