@@ -475,6 +475,7 @@ const std::vector<HostileString>& hostileBookmarkTitles() {
     using namespace std::string_literals;
     static const std::vector<HostileString> cases = {
         {"UTF-16 big-endian", "\xFE\xFF\0C\0a\0f\0\xE9\0 \x20\xAC"s, "Caf\u00e9 \u20ac"},
+        {"UTF-16 little-endian", "\377\376C\0a\0f\0\351\0"s, "Caf\u00e9"},
         {"PDFDocEncoding", "\x80 Caf\xE9 \xA0", "\u2022 Caf\u00e9 \u20ac"},
         {"UTF-8 with its mark", "\357\273\277Gr\303\274\303\237e", "Gr\u00fc\u00dfe"},
         {"control characters and line breaks", "One\x01\x02\nTwo\tThree\x7f", "One Two Three"},

@@ -125,7 +125,7 @@ struct HostileString {
 // Link addresses with control characters, bytes that are not UTF-8, script and
 // file schemes, relative and mail addresses.
 const std::vector<HostileString>& hostileLinkAddresses();
-// Bookmark titles in UTF-16, PDFDocEncoding and UTF-8, with
+// Bookmark titles in UTF-16 (both byte orders), PDFDocEncoding and UTF-8, with
 // control characters, line breaks and a lone surrogate.
 const std::vector<HostileString>& hostileBookmarkTitles();
 // One page with a web link for each of hostileLinkAddresses() (in that order,

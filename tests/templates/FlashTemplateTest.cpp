@@ -280,6 +280,7 @@ TEST_F(FlashTemplateTest, LookupAndSetTakeTheFirstKeyInPreOrderAndResolveStyleRe
         {true, "Logo", "STYLE_RESOURCE:img/logo.png", blue + "/img/logo.png"},
         {true, "Background", "ignored/STYLE_RESOURCE:bg.jpg", blue + "/bg.jpg"},
         {true, "Text", "STYLE_RESOURCE:bg.jpg", "STYLE_RESOURCE:bg.jpg"},
+        {true, "Background", "/home/me/picture.jpg", "/home/me/picture.jpg"},
         {false, "Logo", "STYLE_RESOURCE:bg.jpg", "STYLE_RESOURCE:bg.jpg"},
     };
     for (const auto& [styled, key, value, expected] : cases) {
