@@ -77,7 +77,6 @@ TEST_P(ImportModes, ImportsTheRangeInOrderWithProgressAndTheResultsOutliveTheOpe
         for (const auto& page : *list)
             EXPECT_TRUE(fs::is_regular_file(page->pageFilePath())) << page->pageFilePath();
     }
-    EXPECT_EQ(source->pages()[0]->pageFilePath().filename(), flash ? "2.swf" : "2.jpg");
     const fs::path folder = source->toPageConverter()->converterWorkFolder();
     EXPECT_EQ(test::listFolder(folder).size(), 9u);
     // Link pages are numbered by book position: links on pages 2, 3 and 4.
@@ -223,6 +222,7 @@ TEST(PageRange, ParsesToSortedDistinctNumbers) {
         {"1-3,2,5", 10, {1, 2, 3, 5}},
         {"5,1-2", 10, {1, 2, 5}},
         {"3-1", 10, {}},
+        {"5-", 10, {}},
         {"1,,3", 10, {0, 1, 3}},
         {"7", 3, {7}},
         {" 2 - 4 ", 10, {2, 3, 4}},
