@@ -302,6 +302,7 @@ struct ValueCase {
 
 const ValueCase kValueCases[] = {
     {"", "", ""},
+    {" spaced ", " spaced ", " spaced "},
     {"ünïcödé €", "ünïcödé €", "ünïcödé €"},
     {"back\\", "back\\", "back\\"},
     // Looks like the backslash escapes of earlier exports; still read as written.
