@@ -1,7 +1,11 @@
+// The controller behind the front ends: the preview, the page editor, the import's
+// end, templates and publishing; and the property outline.
 #include "app/BookController.h"
 #include "app/BookPublisher.h"
+#include "app/FlashTemplateOutlineDelegate.h"
 #include "app/OutputFolder.h"
 #include "app/PageEditorWindowDelegate.h"
+#include "app/SelectTemplateWindowDelegate.h"
 #include "archive/ConfigEnvelope.h"
 
 #include "base/AppSettings.h"
@@ -15,11 +19,13 @@
 #include "publish/WebText.h"
 #include "support/TempHome.h"
 #include "templates/FlashTemplate.h"
+#include "templates/FlashTemplateProperty.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -58,6 +64,29 @@ protected:
     const fs::path preview = home.path() / "a&b \"q\"/Drevalis/preview";
     BookController controller;
 };
+
+// Counts the notifications of one name and keeps the object of the last one.
+struct Posted {
+    explicit Posted(const std::string& name)
+        : observer(NotificationCenter::defaultCenter(), name, [this](const Notification& n) {
+              ++count;
+              object = n.object;
+              withInfo = withInfo || !n.userInfo.empty();
+          }) {}
+    int count = 0;
+    std::any object;
+    bool withInfo = false;
+    ScopedObserver observer;
+};
+
+std::unique_ptr<FlashTemplateProperty> property(std::int32_t type, std::optional<std::string> value,
+                                                std::optional<std::string> source = {}) {
+    auto p = std::make_unique<FlashTemplateProperty>();
+    p->setPropertyType(type);
+    p->setValue(std::move(value));
+    p->setValueSource(std::move(source));
+    return p;
+}
 
 } // namespace
 
@@ -191,8 +220,8 @@ TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThe
     EXPECT_TRUE(fs::exists(ext / "b.jpg"));
     writeFile(ext / "u.jpg", "kept");
     controller.selectTmplWindowDidEnd(1, style / "tmplSetting.txt");
-    EXPECT_EQ(controller.flashTmpl()->tmplName(), "Panoramic");
-    EXPECT_EQ(controller.flashTmpl()->styleName(), "Dusk");
+    EXPECT_EQ(std::pair(controller.flashTmpl()->tmplName(), controller.flashTmpl()->styleName()),
+              std::pair(std::string("Panoramic"), std::optional<std::string>("Dusk")));
     for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg"})
         EXPECT_EQ(slurp(ext / face), slurp(style / face)) << face;
     EXPECT_EQ(slurp(ext / "u.jpg"), "kept") << "an existing face stays";
@@ -203,20 +232,6 @@ TEST_F(BookControllerTest, PanoramicTemplateBringsItsCubeFacesAndOthersRemoveThe
     EXPECT_EQ(controller.flashTmpl()->tmplName(), "float");
     for (const char* face : {"b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"})
         EXPECT_FALSE(fs::exists(ext / face)) << face;
-}
-
-TEST_F(BookControllerTest, SettingsExportAddsTxtAndImportAppliesThem) {
-    TempDir dir;
-    controller.flashTmpl()->setPropertyValue("Title", "Exported title");
-    EXPECT_EQ(controller.OnExportTmplSettings(dir / "mine"), dir / "mine.txt");
-    EXPECT_EQ(controller.OnExportTmplSettings(dir / "other.cfg"), dir / "other.cfg");
-
-    controller.flashTmpl()->setPropertyValue("Title", "Changed");
-    EXPECT_FALSE(controller.OnImportTmplSettings(dir / "missing.txt"));
-    EXPECT_FALSE(controller.previewPage()) << "a missing file changes nothing";
-    EXPECT_TRUE(controller.OnImportTmplSettings(dir / "mine.txt"));
-    EXPECT_EQ(controller.flashTmpl()->propertyValueFor("Title", ""), "Exported title");
-    EXPECT_TRUE(controller.previewPage()) << "the import rebuilds the preview";
 }
 
 // Without a preview or a folder a publish fails. The front ends' way: the book
@@ -245,4 +260,62 @@ TEST_F(BookControllerTest, PublishingFailsWithoutAPreviewOrAFolderAndCommitsOnly
     EXPECT_EQ(publisher.publishInto(output, choices), output.target() / "mine.html");
     EXPECT_EQ(std::pair(listFolder(out.path()), settings.lastOutputFileFolder()),
               std::pair(Strings{"book"}, output.target().string()));
+}
+
+TEST(PropertyOutline, EditsStoreTextsByTypeAndAnnounceOnlyRealChanges) {
+    using Edit = std::function<bool(FlashTemplateOutlineDelegate&, FlashTemplateProperty&)>;
+    const auto text = [](std::string column, std::string t) -> Edit {
+        return [=](auto& d, auto& p) { return d.setText(p, column, t); };
+    };
+    const auto set = [&](std::string t) { return text("value", t); };
+    const auto check = [](bool on) -> Edit {
+        return [=](auto& d, auto& p) { return d.setChecked(p, "value", on); };
+    };
+    const auto pick = [](int index) -> Edit {
+        return [=](auto& d, auto& p) { return d.setListIndex(p, "value", index); };
+    };
+    struct Row {
+        const char* what;
+        std::int32_t type;
+        std::optional<std::string> value;
+        std::optional<std::string> source;
+        Edit edit;
+        std::optional<std::string> stored;
+        int posts;
+    };
+    const Row rows[] = {
+        {"text changed", pt_text, "a", {}, set("b"), "b", 1},
+        {"the same text posts nothing", pt_text, "same", {}, set("same"), "same", 0},
+        {"the key column ignores edits", pt_text, "a", {}, text("key", "b"), "a", 0},
+        {"check box off from lower-case show", pt_bool, "show", {}, check(false), "NO", 1},
+        {"check box on", pt_bool, "NO", {}, check(true), "YES", 1},
+        {"third list item, spaces kept", pt_list, "a", "a, b , c d ", pick(2), " c d ", 1},
+        {"list index out of range", pt_list, "a", "a,b", pick(2), "a", 0},
+        {"a cancelled file chooser empties", pt_file, "/x/a.png", "I|*.png", set(""), "", 1},
+        {"a typed path is kept", pt_file, "", {}, set("logo.png"), "logo.png", 1},
+    };
+    FlashTemplateOutlineDelegate delegate;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto p = property(row.type, row.value, row.source);
+        Posted posted("FlashTmplProValueChangedNotification");
+        EXPECT_EQ(row.edit(delegate, *p), row.posts == 1);
+        EXPECT_EQ(p->value(), row.stored);
+        EXPECT_EQ(posted.count, row.posts);
+        EXPECT_FALSE(posted.withInfo);
+        if (posted.count) {
+            EXPECT_EQ(std::any_cast<FlashTemplateProperty*>(posted.object), p.get());
+        }
+    }
+    auto fixed = property(pt_text, "a");
+    fixed->setReadOnly(true);
+    EXPECT_FALSE(delegate.setText(*fixed, "value", "b")) << "read-only values are not edited";
+}
+
+// The cells, their editors and file filters, and the chooser's templates and styles
+// are the window's matter; here the name the chooser opens on, in another case.
+TEST(TemplateChooser, OpensOnTheTemplateWhateverTheCaseOfItsName) {
+    SelectTemplateWindowDelegate chooser;
+    const auto row = chooser.prepairToTmpl("FLOAT");
+    EXPECT_EQ(row ? chooser.rowTitle(*row) : "", "float");
 }

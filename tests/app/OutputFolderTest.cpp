@@ -30,8 +30,7 @@ std::string refusal(const std::function<void()>& make) {
 
 TEST(IsWithin, ComparesWholePathComponents) {
     EXPECT_TRUE(isWithin("/a/b", "/a/b") && isWithin("/a/b/c", "/a/b") && isWithin("/a/b", "/"));
-    EXPECT_FALSE(isWithin("/a/bc", "/a/b"));
-    EXPECT_FALSE(isWithin("/a", "/a/b"));
+    EXPECT_FALSE(isWithin("/a/bc", "/a/b") || isWithin("/a", "/a/b"));
 }
 
 // The commit judges again whatever appeared in the target's place meanwhile.

@@ -1,26 +1,70 @@
-// The configuration envelope and what it is made of: RC4 and Base64.
+// The configuration envelope and what it is made of: the ZIP writer's byte
+// layout and the reader's distrust, RC4 and Base64. That the layout is what other
+// readers expect shows where the viewer decodes published books (tests/browser).
 #include "archive/ConfigEnvelope.h"
 
 #include "archive/Base64.h"
 #include "archive/CommonCryptor.h"
-#include "archive/RC4.h"
 #include "archive/ZKDataArchive.h"
 #include "archive/ZKDataUtil.h"
+#include "archive/ZKLFHeader.h"
 #include "archive/ZipReader.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <ctime>
+#include <random>
+#include <tuple>
 
 using namespace zarvex;
 
 namespace {
-
 std::string fromHex(std::string_view hex) {
     std::string out;
     for (std::size_t n = 0; n + 1 < hex.size(); n += 2)
         out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(n, 2)), nullptr, 16)));
     return out;
+}
+
+// `value` as `width` little-endian bytes, to write the expected headers field by field.
+std::string bytes(std::uint64_t value, int width) {
+    std::string out;
+    for (int i = 0; i < width; ++i)
+        out.push_back(static_cast<char>(value >> (8 * i)));
+    return out;
+}
+
+// The contents of the entries our reader finds, in order; none when it refuses the archive.
+std::vector<std::string> contents(std::string_view zip) {
+    std::vector<std::string> found;
+    for (const auto& entry : readZipEntries(zip).value_or(std::vector<ZipEntry>{}))
+        found.push_back(entry.data);
+    return found;
+}
+
+const std::string kDocument =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FlipBook3D>\n  <XMLVersion>1</XMLVersion>\n"
+    "  <Config>\n    <Author>\n      <Name>Zarvex</Name>\n    </Author>\n  </Config>\n"
+    "</FlipBook3D>\n";
+
+std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour, int minute,
+                                                int second) {
+    std::tm tm{};
+    std::tie(tm.tm_year, tm.tm_mon, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_isdst) =
+        std::tuple(year - 1900, month - 1, day, hour, minute, second, -1);
+    return std::chrono::system_clock::from_time_t(std::mktime(&tm));
+}
+
+std::uint32_t dosDate(int year, int month, int day, int hour, int minute, int second) {
+    const auto date = static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day);
+    return date << 16 | static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2);
+}
+
+std::string twoEntryArchive() {
+    ZKDataArchive archive;
+    archive.deflateData(std::string(2000, 'a') + "tail", "first.txt");
+    archive.deflateData("second entry", "second.txt");
+    return archive.data();
 }
 
 } // namespace
@@ -68,98 +112,168 @@ TEST(ConfigEnvelope, RefusesWhatItCannotReadWithAReason) {
     EXPECT_ANY_THROW(scrambleConfig("<a/>", ""));
 }
 
-// The vectors have every padding length; the envelope test checks that long
-// texts have no line breaks.
-TEST(Base64, RoundTripsRfc4648VectorsAndDecodesLeniently) {
-    const std::pair<std::string, std::string> vectors[] = {
-        {"", ""},
-        {"f", "Zg=="},
-        {"fo", "Zm8="},
-        {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="},
-        {"foobar", "Zm9vYmFy"},
-        {std::string("\xFB\xFF\xBF", 3), "+/+/"},
-    };
-    for (const auto& [bytes, text] : vectors) {
-        EXPECT_EQ(Base64::encode(bytes), text);
-        EXPECT_EQ(Base64::decode(text), bytes);
-    }
-    // The decoder is lenient, but rejects bad lengths and bytes beyond ASCII.
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"YWJj====", "abc"},                      // every trailing pad goes
-        {"====", ""},                             // nothing left
-        {"A===", ""},                             // one character makes no byte
-        {"Y!Jj", std::string("\x60\x02\x63", 3)}, // "!" reads as A (zero bits)
-        {"YW=j", "a`#"},                          // an inner pad is just another zero
-        {"YWJ", std::nullopt},
-        {"YWJjZ", std::nullopt},
-        {"YWJ\xC3", std::nullopt},
-    };
-    for (const auto& [text, decoded] : cases)
-        EXPECT_EQ(Base64::decode(text), decoded) << text;
-    EXPECT_FALSE(Base64::decode(nullptr, 0));
-    EXPECT_EQ(Base64::decode(std::string_view{}), "");
+// One RFC 4648 vector; every byte value and padding length comes back. The
+// envelope test checks that long texts have no line breaks.
+TEST(Base64, EncodesTheRfcVectorAndRoundTripsEveryByte) {
+    EXPECT_EQ(Base64::encode("fooba"), "Zm9vYmE=");
+    std::string bytes;
+    for (int n = 0; n < 256; ++n)
+        bytes.push_back(static_cast<char>(n));
+    for (const std::size_t length : {0, 1, 2, 3, 256})
+        EXPECT_EQ(Base64::decode(Base64::encode(bytes.substr(0, length))), bytes.substr(0, length));
+    EXPECT_FALSE(Base64::decode("YWJ\xC3") || Base64::decode(nullptr, 0));
 }
 
-TEST(RC4, MatchesRfc6229KeystreamsAndClassicVectors) {
-    // Keystream excerpts from RFC 6229 (section 2, keys of 40 to 256 bits).
-    const std::string k256 = "0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20";
-    const std::tuple<std::string, std::size_t, const char*> vectors[] = {
-        {"0102030405", 0, "b2396305f03dc027ccc3524a0a1118a8"},
-        {"0102030405", 16, "6982944f18fc82d589c403a47a0d0919"},
-        {"0102030405", 240, "28cb1132c96ce286421dcaadb8b69eae"},
-        {"0102030405", 4096, "ff25b58995996707e51fbdf08b34d875"},
-        {"0102030405060708", 0, "97ab8a1bf0afb96132f2f67258da15a8"},
-        {"0102030405060708", 16, "8263efdb45c4a18684ef87e6b19e5b09"},
-        {"0102030405060708090a0b0c0d0e0f10", 0, "9ac7cc9a609d1ef7b2932899cde41b97"},
-        {"0102030405060708090a0b0c0d0e0f10", 16, "5248c4959014126a6e8a84f11d1a9e1c"},
-        {k256, 0, "eaa6bd25880bf93d3f5d1e4ca2611d91"},
-        {k256, 16, "cfa45c9f7e714b54bdfa80027cb14380"},
-    };
-    for (const auto& [key, offset, keystream] : vectors) {
-        const std::string zeros(offset + 16, '\0');
-        const auto out = RC4EncryptedDataUsingKey(zeros, fromHex(key)).value();
-        EXPECT_EQ(out.substr(offset), fromHex(keystream)) << key << " @ " << offset;
-        EXPECT_EQ(RC4EncryptedDataUsingKey(out, fromHex(key)), zeros) << "its own inverse";
-    }
-    EXPECT_EQ(RC4::process("Key", "Plaintext"), fromHex("bbf316e8d940af0ad3"));
-    EXPECT_EQ(RC4::process("Secret", "Attack at dawn"), fromHex("45a01f645fc35b383552544b9bf5"));
-    EXPECT_EQ(RC4EncryptedDataUsingKey("", "k"), "");
-}
-
-TEST(CommonCryptor, RC4KeysAreTheirBytesCutTo512AndFailuresCarryTheirStatus) {
-    const std::string text = "Schl\xC3\xBCssel";
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    EXPECT_EQ(RC4EncryptedDataUsingKey("payload", text),
-              RC4EncryptedDataUsingKey("payload", std::span<const std::uint8_t>(bytes)));
-    std::string key;
-    for (int n = 0; n < 600; ++n)
-        key.push_back(static_cast<char>(n * 31 + 5));
-    const std::string data(300, 'a');
-    EXPECT_EQ(RC4EncryptedDataUsingKey(data, key),
-              RC4EncryptedDataUsingKey(data, key.substr(0, 512)));
-
-    // RC4 ignores an initialization vector.
-    EXPECT_EQ(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", std::string_view("iv"),
-                                          kCCOptionPKCS7Padding),
-              dataEncryptedUsingAlgorithm("abc", kCCAlgorithmRC4, "k", kCCOptionPKCS7Padding));
-
-    CommonCryptoError error;
-    EXPECT_FALSE(RC4EncryptedDataUsingKey("abc", "", &error));
-    EXPECT_EQ(std::tie(error.code, error.localizedDescription),
-              std::tuple(kCCParamError, "Parameter Error"));
+// RFC 6229's 40-bit key at the start and after 4096 bytes; RC4 is its own inverse.
+TEST(RC4, MatchesRfc6229AndIsItsOwnInverse) {
+    const std::string zeros(4096 + 16, '\0'), key = fromHex("0102030405");
+    const auto out = RC4EncryptedDataUsingKey(zeros, key).value();
+    EXPECT_EQ(out.substr(0, 16) + out.substr(4096),
+              fromHex("b2396305f03dc027ccc3524a0a1118a8ff25b58995996707e51fbdf08b34d875"));
+    EXPECT_EQ(RC4EncryptedDataUsingKey(out, key), zeros);
     CCCryptorStatus status = kCCSuccess;
     EXPECT_FALSE(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmAES128, "0123456789abcdef",
                                              kCCOptionPKCS7Padding, &status));
     EXPECT_EQ(status, kCCUnimplemented);
+}
 
-    // Each status has a description of its own, failures also a reason.
-    std::set<std::string> descriptions;
-    for (const CCCryptorStatus code : {0, -4300, -4301, -4302, -4303, -4304, -4305, 7}) {
-        const auto e = CommonCryptoError::errorWithCCCryptorStatus(code);
-        EXPECT_TRUE(descriptions.insert(e.localizedDescription).second && e.code == code)
-            << e.localizedDescription;
-        EXPECT_EQ(e.localizedFailureReason.has_value(), code < 0) << code;
+// Field by field: a plain entry, then an entry with a decomposed non-ASCII name
+// (stored composed, with the UTF-8 flag) and given attributes; the first entry
+// keeps its bytes. The second entry's data is incompressible and longer than
+// several 16384-byte steps of the compressor.
+TEST(ZKDataArchive, EntriesHaveTheExactLayout) {
+    ZKDataArchive archive;
+    ASSERT_EQ(archive.deflateData(kDocument, "config.xml"), 1);
+    const std::string firstPart = archive.data().substr(0, archive.data().size() - 56 - 49);
+    std::mt19937 random(42);
+    std::string second(200000, '\0');
+    for (auto& c : second)
+        c = static_cast<char>(random() & 0xFF);
+    ZKFileAttributes attributes;
+    attributes.fileModificationDate = localTime(2024, 3, 15, 13, 45, 31);
+    attributes.filePosixPermissions = 0755;
+    attributes.fileType = ZKFileType::SymbolicLink;
+    ASSERT_EQ(archive.deflateData(second, "cafe\xCC\x81.xml", attributes), 1);
+    const std::string& zip = archive.data();
+    const std::size_t c1 = zk_deflate(kDocument)->size(), c2 = zk_deflate(second)->size();
+    // Local headers: signature, version 2.0, flags, DEFLATE, date, CRC, sizes, name
+    // length, no extra field, the name; the first one's date is the moment it was added.
+    const std::string local1 = bytes(0x04034B50, 4) + bytes(20, 2) + bytes(0, 2) + bytes(8, 2) +
+                               zip.substr(10, 4) + bytes(zk_crc32(kDocument), 4) + bytes(c1, 4) +
+                               bytes(kDocument.size(), 4) + bytes(10, 2) + bytes(0, 2) +
+                               "config.xml";
+    const std::string local2 = bytes(0x04034B50, 4) + bytes(20, 2) + bytes(0x0800, 2) +
+                               bytes(8, 2) + bytes(dosDate(2024, 3, 15, 13, 45, 31), 4) +
+                               bytes(zk_crc32(second), 4) + bytes(c2, 4) + bytes(200000, 4) +
+                               bytes(9, 2) + bytes(0, 2) + "caf\xC3\xA9.xml";
+    // Central headers: made by UNIX 2.1, then as above; no comment, disk 0, internal
+    // attributes, external ones (type and permissions), the local header's offset.
+    const std::size_t at2 = 40 + c1, directory = at2 + 39 + c2;
+    const std::string central =
+        bytes(0x02014B50, 4) + bytes(0x0315, 2) + local1.substr(4, 26) + std::string(14, '\0') +
+        "config.xml" + bytes(0x02014B50, 4) + bytes(0x0315, 2) + local2.substr(4, 26) +
+        bytes(0, 6) + bytes((0755u << 16) | 0xA0004000u, 4) + bytes(at2, 4) + "caf\xC3\xA9.xml";
+    // The end record: both entries on disk 0, the directory's size and offset, the comment.
+    const std::string end = bytes(0x06054B50, 4) + bytes(0, 4) + bytes(2, 2) + bytes(2, 2) +
+                            bytes(56 + 55, 4) + bytes(directory, 4) + bytes(27, 2) +
+                            "Archive created with ZipKit";
+    // The headers around the data, which the reader gives back.
+    EXPECT_EQ(zip.substr(0, 40) + zip.substr(at2, 39) + zip.substr(directory),
+              local1 + local2 + central + end);
+    EXPECT_EQ(zip.substr(0, at2), firstPart);
+    EXPECT_EQ(contents(zip), (std::vector{kDocument, second}));
+
+    // Bad names leave the archive as it was.
+    const std::string before = zip;
+    for (const std::string& name :
+         {std::string(), std::string("bad\xFF.xml"), std::string(70000, 'n')})
+        EXPECT_EQ(std::tuple(archive.deflateData("abc", name), archive.data()),
+                  std::tuple(-1, before));
+}
+
+TEST(ZKDataUtil, CrcDosDatesAndFieldCuts) {
+    EXPECT_EQ(zk_crc32("123456789"), 0xCBF43926u);
+    // Local time; years outside 1980 to 2107 are clamped to the ends of the range.
+    EXPECT_EQ(zk_dosDate(localTime(1970, 6, 1, 12, 0, 0)), dosDate(1980, 1, 1, 0, 0, 0));
+    EXPECT_EQ(zk_dosDate(localTime(2200, 6, 1, 12, 0, 0)), dosDate(2107, 12, 31, 23, 59, 59));
+    // An overlong text is cut at a character boundary.
+    std::string text;
+    for (int n = 0; n < 40000; ++n)
+        text += "\xC3\xA9";
+    EXPECT_EQ(zk_fieldBytes(text), text.substr(0, 65534));
+}
+
+// Sizes and offsets from 4 GiB on: version 4.5, the fields saturated and the
+// ZIP64 extra field holding them; the end records with their ZIP64 twins.
+TEST(ZKHeaders, SizesAndOffsetsFromFourGigabytesUseZip64) {
+    ZKLFHeader local;
+    local.setFilename("big.bin");
+    local.setUncompressedSize(5'000'000'000ULL);
+    local.setCompressedSize(4'000'000'000ULL);
+    EXPECT_EQ(local.data().substr(4, 2) + local.data().substr(18),
+              bytes(45, 2) + bytes(0xFFFFFFFF, 4) + bytes(0xFFFFFFFF, 4) + bytes(7, 2) +
+                  bytes(20, 2) + "big.bin" + bytes(1, 2) + bytes(16, 2) +
+                  bytes(5'000'000'000ULL, 8) + bytes(4'000'000'000ULL, 8));
+    ZKCDHeader central;
+    central.setFilename("far.bin");
+    central.setCompressedSize(3);
+    central.setUncompressedSize(1);
+    central.setLocalHeaderOffset(0x100000000ULL);
+    central.setVersionNeededToExtract(20); // as copied from a small local header
+    const std::string cd = central.data();
+    EXPECT_EQ(cd.size(), central.length());
+    EXPECT_EQ(cd.substr(6, 2) + cd.substr(20, 12) + cd.substr(42),
+              bytes(45, 2) + bytes(0xFFFFFFFF, 4) + bytes(0xFFFFFFFF, 4) + bytes(7, 2) +
+                  bytes(28, 2) + bytes(0xFFFFFFFF, 4) + "far.bin" + bytes(1, 2) + bytes(24, 2) +
+                  bytes(1, 8) + bytes(3, 8) + bytes(0x100000000ULL, 8));
+    ZKCDTrailer trailer;
+    trailer.setNumberOfCentralDirectoryEntriesOnThisDisk(70000);
+    trailer.setTotalNumberOfCentralDirectoryEntries(70000);
+    trailer.setSizeOfCentralDirectory(70000ULL * 60);
+    trailer.setOffsetOfStartOfCentralDirectory(0x123456789ULL);
+    const std::string end = trailer.data();
+    EXPECT_EQ(end.size(), trailer.length());
+    EXPECT_EQ(end, bytes(0x06064B50, 4) + bytes(44, 8) + bytes(0x032D, 2) + bytes(45, 2) +
+                       bytes(0, 8) + bytes(70000, 8) + bytes(70000, 8) + bytes(70000ULL * 60, 8) +
+                       bytes(0x123456789ULL, 8) + bytes(0x07064B50, 4) + bytes(0, 4) +
+                       bytes(0x123456789ULL + 70000ULL * 60, 8) + bytes(1, 4) +
+                       bytes(0x06054B50, 4) + bytes(0, 4) + bytes(0xFFFF, 2) + bytes(0xFFFF, 2) +
+                       bytes(70000u * 60, 4) + bytes(0xFFFFFFFF, 4) + bytes(27, 2) +
+                       "Archive created with ZipKit");
+}
+
+TEST(ZipReader, EveryTruncationIsRejectedAndDamageNeverBreaksTheReader) {
+    const std::string zip = twoEntryArchive();
+    ASSERT_TRUE(readZipEntries(zip));
+    for (std::size_t at = 0; at < zip.size(); ++at) {
+        EXPECT_FALSE(readZipEntries(std::string_view(zip).substr(0, at))) << at;
+        for (const unsigned char value : {0x00, 0xFF, 0x80}) {
+            std::string damaged = zip;
+            damaged[at] = static_cast<char>(value);
+            // Whatever survives must still be the original content.
+            for (const auto& data : contents(damaged))
+                EXPECT_TRUE(data == "second entry" || data.size() == 2004) << at;
+        }
+    }
+}
+
+TEST(ZipReader, RejectsEntriesItMustNotTrust) {
+    const std::string zip = twoEntryArchive();
+    const std::size_t cd = zip.size() - 22 - 27 - (46 + 9) - (46 + 10);
+    const std::tuple<const char*, std::size_t, int, std::uint32_t, const char*> cases[] = {
+        {"wrong CRC", cd + 16, 4, 0x12345678, "CRC"},
+        {"encrypted flag", cd + 8, 2, 1, "encrypted"},
+        {"other method", cd + 10, 2, 12, "method"},
+        {"declared size beyond the limit", cd + 24, 4, 0x7FFFFFFF, "larger than"},
+        {"local header offset outside", cd + 42, 4, 0x7FFFFFFF, "local header"},
+        {"compressed size outside", cd + 20, 4, 0x7FFFFFF0, "outside"},
+        {"declared size below the stream's", cd + 24, 4, 100, "inflate"},
+    };
+    for (const auto& [what, at, width, value, reason] : cases) { // bytes at `at` become value
+        std::string damaged = zip;
+        damaged.replace(at, static_cast<std::size_t>(width), bytes(value, width));
+        std::string why;
+        EXPECT_FALSE(readZipEntries(damaged, &why, 1 << 20)) << what;
+        EXPECT_NE(why.find(reason), std::string::npos) << what << ": " << why;
     }
 }

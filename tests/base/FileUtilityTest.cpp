@@ -1,3 +1,6 @@
+// Files and folders: work folders, the trust file, whole-or-nothing writes and
+// the settings store that relies on them.
+#include "base/AppSettings.h"
 #include "base/Error.h"
 #include "base/FileUtil.h"
 #include "base/HXCUtility.h"
@@ -5,6 +8,7 @@
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,7 +145,7 @@ TEST(HXCUtility, SubFoldersAreDeepParentFirstAndSkipFiles) {
 // The trust file is UTF-16 (little-endian when written) with one folder a line; a
 // file it cannot read is left as it was.
 TEST(HXCUtility, TrustFileListsEachFolderOnceNewestLastAndLeavesWhatItCannotRead) {
-    const std::string odd("\xFF\xFE\x00", 3), loneSurrogate("\xFF\xFE\x00\xD8", 4);
+    const std::string loneSurrogate("\xFF\xFE\x00\xD8", 4);
     const struct {
         const char* what;
         std::optional<std::string> before; // absent: no file yet
@@ -157,7 +161,6 @@ TEST(HXCUtility, TrustFileListsEachFolderOnceNewestLastAndLeavesWhatItCannotRead
          {"/p/one"},
          utf16(u"/p/one\r\n\n/p/one")},
         {"UTF-8 text", "plain utf-8 text\n", {"/p/new"}, "plain utf-8 text\n"},
-        {"odd length", odd, {"/p/new"}, odd},
         {"lone surrogate", loneSurrogate, {"/p/new"}, loneSurrogate},
     };
     for (const auto& c : cases) {
@@ -185,11 +188,9 @@ TEST(FileUtil, AtomicWriteReplacesTheWholeFileOrNothing) {
     };
     const Case cases[] = {
         {"flushed", Durability::Flushed},
-        {"scratch", Durability::Scratch},
         {"the flush fails", Durability::Flushed, true, false, false},
         {"a scratch file is not flushed", Durability::Scratch, true, false, true},
         {"the rename fails", Durability::Flushed, false, true, false},
-        {"the rename of a scratch file fails", Durability::Scratch, false, true, false},
         {"missing folder", Durability::Flushed, false, false, false, "missing/f.txt"},
     };
     detail::AtomicWriteCalls& calls = detail::atomicWriteCalls();
@@ -224,4 +225,40 @@ TEST(FileUtil, AtomicWriteReplacesTheWholeFileOrNothing) {
     TempDir dir;
     EXPECT_FALSE(readFile(dir / "missing.txt"));
     EXPECT_FALSE(readFile(dir.path())) << "a folder is no file";
+}
+
+// A damaged store gives defaults and is not overwritten by reading it; what a
+// save does not understand (a key of another version) survives it, a text that
+// is not UTF-8 (ISO 8859-1 from a file name) is saved with a replacement
+// character rather than failing the save, and a save that cannot write fails.
+TEST(AppSettings, StoresSurviveDamageOddTextsAndFailedWrites) {
+    TempHome home;
+    const std::filesystem::path store = home.config() / "zarvex/settings.json";
+    writeFile(store, "{not json");
+    AppSettings damaged(store);
+    EXPECT_EQ(std::tuple(damaged.importPageRange(), damaged.ImportType()), std::tuple("", 0));
+    EXPECT_EQ(slurp(store), "{not json");
+
+    writeFile(store, R"({"lastImportedFile": 7, "importQualityLevel": "high",
+                         "importLinks": 1, "PageWidth": 800, "unknownKey": [1]})");
+    {
+        AppSettings s(store); // a new run starts from the sample book's page size
+        EXPECT_EQ(std::tuple(s.lastImportedFile(), s.importQualityLevel(), s.importLinks(),
+                             s.PageWidth()),
+                  std::tuple("", 0, 1, 1080));
+        s.setLastOutputFileFolder("/out/caf\xE9");
+        ASSERT_TRUE(s.saveSettings());
+    }
+    const auto saved = nlohmann::json::parse(slurp(store));
+    EXPECT_EQ(std::pair(saved["unknownKey"].dump(), saved["lastOutputFileFolder"]),
+              std::pair(std::string("[1]"), nlohmann::json("/out/caf\uFFFD")));
+
+    std::filesystem::remove(store);
+    std::filesystem::create_directories(store); // a folder where the file should be
+    EXPECT_FALSE(AppSettings(store).saveSettings());
+
+    // The application's own store is in ~/.config when XDG_CONFIG_HOME names none.
+    ScopedEnv noConfigHome("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(AppSettings::shareInstance().storeFile(),
+              home.path() / ".config/zarvex/settings.json");
 }

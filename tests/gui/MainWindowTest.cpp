@@ -1,10 +1,14 @@
 #include "MainWindow.h"
 #include "AboutBox.h"
 #include "GuiTestSupport.h"
+#include "PageEditorSheet.h"
 #include "PropertyItemDelegate.h"
 #include "PropertyTreeModel.h"
 #include "TemplateChooserDialog.h"
 
+#include "app/PageEditorWindowDelegate.h"
+#include "base/Resources.h"
+#include "base/StringUtil.h"
 #include "templates/FlashTemplate.h"
 #include "templates/FlashTemplateProperty.h"
 
@@ -16,6 +20,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
+#include <QWebEnginePage>
 
 namespace fs = std::filesystem;
 using namespace zarvex;
@@ -56,7 +61,8 @@ TEST_F(MainWindowTest, LaunchShowsTheDemoBookWithTheDefaultTemplateAndTheTreeOpe
                          std::string("float"), QString("apply")));
 
     QTreeView* tree = window->outlineView();
-    EXPECT_TRUE(tree->isExpanded(indexOf("LookGroup", 0)));
+    EXPECT_TRUE(tree->isExpanded(indexOf("LookGroup", 0)) &&
+                window->outlineModel()->hasChildren(indexOf("LookGroup", 0)));
     EXPECT_TRUE(QFontInfo(window->toolTip()->font()).fixedPitch());
 
     // The tip box follows the selected row.
@@ -137,28 +143,6 @@ TEST_F(MainWindowTest, EditorsStoreByTypeAndApplyBlinksUntilThePreviewShowsTheCh
               std::tuple(before, false, QString("apply")));
 }
 
-// The texts stored for either state are checked with the outline's core.
-TEST_F(MainWindowTest, ACheckBoxShowsItsTitleAndStoresItsState) {
-    // No shipped template has a check box; one is added to the tree shown.
-    FlashTemplate::Properties properties;
-    FlashTemplateProperty& flag =
-        *properties.emplace_back(std::make_unique<FlashTemplateProperty>());
-    flag.setKey("Sparkle");
-    flag.setPropertyType(pt_bool);
-    flag.setATitle("Sparkle on");
-    flag.setValue("show");
-    controller.flashTmpl()->setProperties(std::move(properties));
-    PropertyTreeModel* model = window->outlineModel();
-    model->reload();
-
-    const QModelIndex index = indexOf("Sparkle");
-    EXPECT_EQ(std::tuple(index.data(Qt::CheckStateRole).toInt(), index.data().toString(),
-                         bool(model->flags(index) & Qt::ItemIsUserCheckable)),
-              std::tuple(int(Qt::Checked), QString("Sparkle on"), true));
-    model->setData(index, Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_EQ(flag.value(), "NO");
-}
-
 TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle) {
     TemplateChooserDialog* chooser = window->templateChooser();
     window->onSelectTemplate();
@@ -192,7 +176,7 @@ TEST_F(MainWindowTest, TheChooserOpensOnTheTemplateAndAppliesOnlyAnAcceptedStyle
     EXPECT_TRUE(window->outlineView()->isExpanded(indexOf("BookGroup", 0)));
 }
 
-// What the files hold and that a missing one changes nothing is checked with the controller.
+// What the files hold is the settings text's matter (FlashTemplateTest).
 TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnreadable) {
     fileAnswers = {qpath(dir / "mine"), "", ""}; // the second export and an import cancelled
     window->OnExportTmplSettings();
@@ -209,6 +193,7 @@ TEST_F(MainWindowTest, SettingsExportAndImportChangeNothingWhenCancelledOrUnread
     ASSERT_NE(box, nullptr) << "an unreadable file is reported";
     EXPECT_TRUE(box->text().contains("missing.txt"));
     box->close();
+    EXPECT_EQ(indexOf("Title").data().toString(), "Changed");
 
     fileAnswers = {qpath(dir / "mine.txt")};
     ASSERT_TRUE(waitForPreview([this] { window->OnImportTmplSettings(); }));
@@ -234,3 +219,130 @@ TEST_F(MainWindowTest, HelpOpensTheManualAndAboutShowsTheVersionInADraggableBox)
     QApplication::sendEvent(about, &move);
     EXPECT_EQ(about->pos(), start + QPoint(40, 30));
 }
+
+namespace {
+
+// A page in the editor page's place: it calls "myconnector" as the editor's
+// scripts do and answers the native side's calls of GetPageConfig() and ReName().
+constexpr const char* kTestPage = R"(<!doctype html><meta charset="utf-8"><script>
+var config = '', rename = 'NO', answer, ready = false;
+function GetPageConfig() { return config; }
+function ReName() { return rename; }
+window.addEventListener('myconnectorready', function () { ready = true; });
+function call(name, arg) {
+    answer = undefined;
+    var done = function (r) { answer = r === undefined ? null : r; };
+    if (arg === undefined) myconnector[name](done); else myconnector[name](arg, done);
+}
+</script>)";
+
+// The text of a script expression evaluated in `page`; empty when it does not answer.
+QString evaluate(QWebEnginePage* page, const QString& expression) {
+    auto answer = std::make_shared<std::optional<QString>>();
+    page->runJavaScript(expression, [answer](const QVariant& v) { *answer = v.toString(); });
+    for (int i = 0; i < 200 && !*answer; ++i)
+        QTest::qWait(25);
+    return answer->value_or(QString());
+}
+
+// Waits until the page's expression is no longer `unready`; its text.
+QString awaitPage(QWebEnginePage* page, const QString& expression, const QString& unready) {
+    QString value;
+    for (int i = 0; i < 100 && (value = evaluate(page, expression)) == unready; ++i)
+        QTest::qWait(100);
+    return value;
+}
+
+// Calls the bridge as the page does and waits for the answer.
+QString bridge(QWebEnginePage* page, const QString& name, QString arg = {}) {
+    arg.replace("\\", "\\\\").replace("'", "\\'").replace("\n", "\\n");
+    page->runJavaScript("call('" + name + "'" + (arg.isNull() ? "" : ", '" + arg + "'") + ")");
+    return awaitPage(page, "String(answer)", "undefined");
+}
+
+// The shipped editor page in the main window opens on the preview's page list
+// with absolute paths and gives back the list it read; leaving it without
+// saving leaves the list as it was, with the preview rebuilt. What the bridge's
+// calls do in the book's files is checked with the controller.
+TEST_F(WindowTest, PageEditorOpensOnThePreviewAndItsBridgeReachesTheCore) {
+    const std::string before = slurp(preview / "pages.xml");
+    const auto openEditor = [this] {
+        window->pageEditorAction()->trigger();
+        QSignalSpy shown(window->pageEditor(), &gui::PageEditorSheet::editorShown);
+        EXPECT_TRUE(shown.wait(30000) && shown[0][0].toBool());
+        return window->pageEditor();
+    };
+    ASSERT_TRUE(window->pageEditorAction()->isEnabled());
+    gui::PageEditorSheet* sheet = openEditor();
+    EXPECT_EQ(slurp(preview / "PageEditor.swf"), slurp(resourcePath("PageEditor.swf")));
+    const QString answer = awaitPage(
+        sheet->webView()->page(), "typeof GetPageConfig === 'function' ? GetPageConfig() : ''", "");
+    // The pages and thumbnails load from the preview's files by their absolute paths.
+    EXPECT_EQ(awaitPage(sheet->webView()->page(),
+                        "String([...document.images].filter(i => i.complete && "
+                        "i.naturalWidth).length === 11)",
+                        "false"),
+              "true"); // ten thumbnails and the page shown
+    sheet->resize(gui::PageEditorSheet::kMaximumSize);
+    QTest::qWait(500);
+    keepShot(*sheet, "page-editor.png");
+    const auto squeezed = [](std::string text) {
+        std::erase_if(text, [](unsigned char c) { return std::isspace(c); });
+        return text;
+    };
+    std::string relative = answer.toStdString();
+    replaceAll(relative, (preview / "files").string() + "/", "");
+    EXPECT_EQ(squeezed(relative), squeezed(before));
+    EXPECT_TRUE(waitForPreview([&] { sheet->exitWithoutSave(); }));
+    EXPECT_EQ(window->pageEditor(), nullptr);
+    EXPECT_EQ(slurp(preview / "pages.xml"), before);
+
+    // Each call of the bridge, with the page's answers, reaches the core.
+    sheet = openEditor();
+    sheet->delegate().setClock([] { return std::chrono::system_clock::time_point(); });
+    const QString s = "editor/" + QString::fromStdString(PageEditorWindowDelegate::FormatDate({}));
+    writeFile(preview / "PageEditor.html", kTestPage);
+    QSignalSpy shown(sheet, &gui::PageEditorSheet::editorShown);
+    sheet->ShowFlashEditorToForm();
+    ASSERT_TRUE(shown.wait(30000));
+    QWebEnginePage* page = sheet->webView()->page();
+    ASSERT_EQ(awaitPage(page, "String(ready)", "false"), "true");
+    QStringList files;
+    for (const char* name : {"a.png", "b.jpg", "c.mp3"}) {
+        writeFile(dir / name, name);
+        files.push_back(qpath(dir / name));
+    }
+    const QString image = "image file to open jpg,png,gif", images = "images " + image.mid(6);
+    const struct {
+        const char* call;
+        const char* rename;
+        QStringList picked;
+        QString answer, asked; // the chooser's caption after "Please select ", the extensions
+    } rows[] = {
+        {"SelectImageFile", "NO", {files[0]}, s + ".png", image},
+        {"OnSelectImageFiles", "NO", {files[0], files[1]}, s + "/a.png|" + s + "/b.jpg", images},
+        {"OnSelectImageFiles", "YES", {files[0], files[1]}, s + "-2.png|" + s + ".jpg", images},
+        {"OnSelectMusicFile", "NO", {files[2]}, s + ".mp3", "mp3 file to open mp3"},
+        {"SelectImageFile", "NO", {}, "", image},
+    };
+    for (const auto& row : rows) {
+        filesAnswers.push_back(row.picked);
+        evaluate(page, QString("rename = '%1'").arg(row.rename));
+        const QString answer = bridge(page, row.call);
+        EXPECT_EQ(std::pair(answer, asked.back().first + " " + asked.back().second.join(',')),
+                  std::pair(row.answer, "Please select " + row.asked))
+            << row.call << " " << row.rename;
+    }
+    bridge(page, "OnDeleteFile", s + ".png");
+    EXPECT_FALSE(fs::exists(preview / "files" / (s + ".png").toStdString()));
+    const QString base = qpath(preview / "files") + "/";
+    evaluate(page, "config = '<Pages bace=\"" + base + "\"><Page/></Pages>'");
+    bridge(page, "OnSave");
+    EXPECT_EQ(slurp(preview / "pages.xml"), "<Pages bace=\"\"><Page/></Pages>");
+    bridge(page, "OpenHelp");
+    EXPECT_TRUE(opened.at(0).toLocalFile().endsWith("3d zarvex for mac manual.pdf"));
+    EXPECT_TRUE(waitForPreview([&] { page->runJavaScript("call('SaveAndExit')"); }));
+    EXPECT_EQ(window->pageEditor(), nullptr);
+}
+
+} // namespace

@@ -1,13 +1,19 @@
+// The page converter: page files, their sizes, the outside tools, and the
+// lookahead that draws planned pages on a second renderer.
 #include "import/PDFToSWFPageConverter.h"
 
 #include "base/AppSettings.h"
 #include "base/Error.h"
+#include "import/PDFRenderer.h"
+#include "import/PageLookahead.h"
 #include "import/SwfFile.h"
 
 #include "ImportTestSupport.h"
 
 #include <atomic>
+#include <future>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -19,25 +25,21 @@ namespace {
 
 using Size = PDFToSWFPageConverter::PixelSize;
 
-// Letter pages and their thumbnails are checked where they are made; here the
-// edges.
+// The sizes of ordinary pages and their thumbnails are checked where they are
+// made; here the edges.
 TEST(ConverterSizes, PagesAreTwiceThePointSizeCappedZoomImagesTwiceThatAndThumbnailsFitTheBox) {
     using C = PDFToSWFPageConverter;
-    EXPECT_EQ(C::pageImageSize(595.276, 841.89), (Size{1190, 1683}));
     const auto huge = C::pageImageSize(14400, 7200); // drawn smaller, keeping its shape
     EXPECT_LE(double(huge.width) * huge.height, 8192.0 * 8192.0);
     EXPECT_NEAR(double(huge.width) / huge.height, 2.0, 0.01);
     const auto strip = C::pageImageSize(100000, 10);
-    EXPECT_LE(strip.width, 32767);
-    EXPECT_GE(strip.height, 1);
+    EXPECT_TRUE(strip.width <= 32767 && strip.height >= 1);
     // Zoom images: twice a capped page each way (so its cap holds four times scaled), and no
     // side beyond what a render accepts. Real pages are checked end to end (CliEndToEndTest).
     EXPECT_EQ(C::zoomImageSize(14400, 7200), (Size{2 * huge.width, 2 * huge.height}));
     EXPECT_EQ(C::zoomImageSize(100000, 10), (Size{32767, strip.height}));
     EXPECT_EQ(C::thumbImageSize(500, 500), (Size{180, 180}));
     EXPECT_EQ(C::thumbImageSize(1000, 1), (Size{180, 1})); // cut toward zero
-    EXPECT_EQ(C::CheckString(3, "600|800"), 0);            // no bar within the length
-    EXPECT_EQ(C::CheckString(-1, "|"), 0);
 }
 
 // A converter over a fixture PDF, in a private home, in image mode.
@@ -270,6 +272,77 @@ TEST_F(ConverterWithTools, PlannedFlashPagesConvertOnceInOrderAndStopAndFailPerP
         EXPECT_LE(converted.size(), stopAfterTwo ? 4u : 8u);
         EXPECT_GE(converted.size(), stopAfterTwo ? 2u : 8u);
     }
+}
+
+class Lookahead : public testing::Test {
+protected:
+    // A job that records which renderer ran it and answers the page drawn by it.
+    PageLookahead::Job recordingJob() {
+        return [this](int page, PDFRenderer& renderer) {
+            {
+                std::scoped_lock lock(mutex);
+                runs[page].push_back(&renderer);
+            }
+            if (page == failingPage)
+                throw std::runtime_error("job failed");
+            return renderer.renderJpeg(page - 1, 300, 300, 0.65);
+        };
+    }
+
+    const std::string data = test::slurp(test::sharedFiles().standard);
+    std::mutex mutex;
+    std::map<int, std::vector<PDFRenderer*>> runs;
+    int failingPage = -1;
+};
+
+// Two renderers on two threads draw what one draws alone.
+TEST_F(Lookahead, EveryPageRunsOnceOnOneOfTheTwoRenderersAndErrorsReachTheOwner) {
+    PDFRenderer reference(data), worker(data), own(data);
+    failingPage = 4;
+    {
+        PageLookahead ahead(
+            {5, 1, 4, 2, 3}, recordingJob(), worker, [] { return false; }, 2);
+        for (int page : {5, 1, 4, 2, 3}) {
+            if (page == failingPage) {
+                EXPECT_THROW(ahead.take(page, own), std::runtime_error) << "at its page";
+            } else {
+                EXPECT_EQ(ahead.take(page, own), reference.renderJpeg(page - 1, 300, 300, 0.65))
+                    << page;
+            }
+        }
+        EXPECT_FALSE(ahead.take(5, own)) << "a result is taken once";
+        EXPECT_FALSE(ahead.take(6, own)) << "not in the sequence";
+    }
+    ASSERT_EQ(runs.size(), 5u);
+    for (const auto& [page, renderers] : runs) {
+        ASSERT_EQ(renderers.size(), 1u) << page;
+        EXPECT_TRUE(renderers[0] == &worker || renderers[0] == &own);
+    }
+}
+
+TEST_F(Lookahead, TheWorkerTakesNoPageOnceStoppedAndEndsWhileWaitingForRoom) {
+    PDFRenderer worker(data), own(data);
+    {
+        PageLookahead ahead(
+            {1, 2, 3}, recordingJob(), worker, [] { return true; }, 8);
+        EXPECT_TRUE(ahead.take(2, own));
+    }
+    EXPECT_EQ(runs, (std::map<int, std::vector<PDFRenderer*>>{{2, {&own}}}));
+
+    runs.clear();
+    std::promise<void> started;
+    {
+        PageLookahead ahead(
+            {1, 2, 3},
+            [&](int page, PDFRenderer& renderer) {
+                auto result = recordingJob()(page, renderer);
+                started.set_value();
+                return result;
+            },
+            worker, [] { return false; }, 1);
+        started.get_future().wait();
+    } // no page is taken, so the worker waits for room until the end
+    EXPECT_EQ(runs.size(), 1u) << "a window of one page";
 }
 
 } // namespace

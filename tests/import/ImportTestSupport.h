@@ -1,18 +1,18 @@
 #pragma once
 
-// Helpers of the import tests: progress recording, fixture documents, running
-// an import to its end and JPEG sizes.
+// Helpers of the import tests: progress recording, fixture documents and running
+// an import to its end.
 
 #include "base/NotificationCenter.h"
 #include "import/FlashPage.h"
 #include "import/ImportPDFOperation.h"
 #include "import/PDFDocument.h"
 #include "support/FixturePdf.h"
+#include "support/Jpeg.h"
 #include "support/LogCapture.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <future>
 #include <mutex>
@@ -95,20 +95,6 @@ inline std::vector<int> pageNumbers(const FlashPageList& list) {
     for (const auto& page : list)
         numbers.push_back(page->pageIndex());
     return numbers;
-}
-
-// Width and height of a JPEG that decodes completely; (0, 0) otherwise.
-inline std::pair<int, int> jpegSize(std::string_view jpeg) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.data());
-    const auto size = static_cast<unsigned long>(jpeg.size());
-    std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitDecompress(), tjDestroy);
-    int w = 0, h = 0, subsampling = 0, colours = 0;
-    if (tjDecompressHeader3(tj.get(), bytes, size, &w, &h, &subsampling, &colours) != 0)
-        return {0, 0};
-    std::vector<unsigned char> pixels(std::size_t(w) * std::size_t(h) * 3);
-    if (tjDecompress2(tj.get(), bytes, size, pixels.data(), w, 0, h, TJPF_RGB, 0) != 0)
-        return {0, 0};
-    return {w, h};
 }
 
 } // namespace zarvex::test

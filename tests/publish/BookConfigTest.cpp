@@ -1,4 +1,9 @@
+// The book's configuration, its page list, and the texts and files the writers
+// make them of: colours, script literals, copies, page templates and the HTML page.
+#include "publish/ColorText.h"
+#include "publish/FastCopy.h"
 #include "publish/FlashBookOutput.h"
+#include "publish/TextTemplate.h"
 
 #include "PublishFixture.h"
 #include "base/Error.h"
@@ -6,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -24,77 +30,36 @@ struct ConfigCase : test::BookCase {
     xml::Document document() { return writer(preview())->bookXML(); }
 };
 
-// The whole configuration with the preview's page list last; the viewer's
-// settings in the order it reads them: the defaults where the template has no
-// value, converted where it has (colours as decimal numbers, files as their
-// place in extfiles/, switches as the viewer's words).
-TEST(BookConfig, SettingsFollowTheTemplateWithTheViewersDefaults) {
-    const std::string defaults =
-        R"(<Setting><Title>www.zarvex.example</Title><BaseColor>8404992</BaseColor>)"
-        R"(<Logo displayLogo="true" link=""></Logo><GoogleAnalytics webProperty=""/>)"
-        R"(<ShareAnalytics id=""/><ZoomModel>0</ZoomModel><Theme src="theme/Main.swf"/>)"
-        R"(<BackgroundMusic circle="-1"></BackgroundMusic><Download src=""/>)"
-        R"(<ControlButtonsInvisible>,Content</ControlButtonsInvisible><FlipBook3DSetting>)"
-        R"(<Background><BackgroundType>GradientColor</BackgroundType><Color>8421376</Color>)"
-        R"(<GradientStartColor>16750848</GradientStartColor>)"
-        R"(<GradientEndColor>15248461</GradientEndColor><GradientAngle>90</GradientAngle>)"
-        R"(<ImagePath>extfiles/ImagePath.</ImagePath><Position>Fill</Position></Background>)"
-        R"(<AutoFlip loop="0"><Enable>No</Enable><Interval>3</Interval></AutoFlip>)"
-        R"(<TiltAngle>0</TiltAngle><AutoScale>Yes</AutoScale><PlayFlipSound>Yes</PlayFlipSound>)"
-        R"(<PerPageThickness>1</PerPageThickness>)"
-        R"(<Mobility direction="right" startPosition="center"/></FlipBook3DSetting><Template>)"
-        R"(<PanoramicImage type="cube"><Left>extfiles/l.jpg</Left><Right>extfiles/r.jpg</Right>)"
-        R"(<Top>extfiles/u.jpg</Top><Bottom>extfiles/d.jpg</Bottom><Front>extfiles/f.jpg</Front>)"
-        R"(<Back>extfiles/b.jpg</Back></PanoramicImage><InitSetting>)"
-        R"(<Camera panAngle="-90" tiltAngle="-80"/></InitSetting></Template></Setting>)";
-    struct Case {
-        const char* what;
-        std::vector<PropertySpec> properties;
-        std::vector<std::pair<std::string, std::string>> changes; // of the defaults, in order
-    };
-    const Case cases[] = {
-        {"defaults", {{"Unrelated", "x"}}, {}},
-        {"converted",
-         {{"LogoFile", "/pics/logo.png", "pt_file"},
-          {"SoundFile", "/music/track", "pt_file"},
-          {"ShowLogo", "yes"},
-          {"LoopSound", "No"},
-          {"BaseColor", "FF0000"},
-          {"Color", "#FF0000"},
-          {"GradientStartColor", "0xFF0000"},
-          {"BgType", "Color"},
-          {"DownloadFile", "/docs/book.pdf", "pt_file"},
-          {"Title", "Tom & Jerry <1>"},
-          {"direction", "Left"},
-          {"Print", "Hide"},
-          {"Zoom", "Hide"},
-          {"Share", "hide"},
-          {"Help", "Show"}},
-         {{"www.zarvex.example", "Tom &amp; Jerry &lt;1&gt;"},
-          {"8404992", "16711680"},
-          {R"("true" link=""><)", R"("false" link="">extfiles/LogoFile.png<)"},
-          {R"(circle="-1")", R"(circle="0")"},
-          {R"(src="")", R"(src="extfiles/DownloadFile.pdf")"},
-          {">,Content", ">Zoom,Print,,Content"},
-          {"8421376", "0"},
-          {"16750848", "16711680"},
-          {"extfiles/ImagePath.", ""},
-          {"</FlipBook3DSetting>", "</FlipBook3DSetting><Direction>Left</Direction>"}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string setting = defaults;
-        for (std::size_t at = 0; const auto& [from, to] : c.changes) {
-            at = setting.find(from, at);
-            ASSERT_NE(at, std::string::npos) << from;
-            setting.replace(at, from.size(), to);
-        }
-        EXPECT_EQ(ConfigCase(c.properties).document().toString(false, false),
-                  "<FlipBook3D><XMLVersion>1</XMLVersion><Config><Author><Name>Zarvex</Name>"
-                  "<Email>support@zarvex.example</Email><WebSite>https://www.zarvex.example"
-                  "</WebSite><Info></Info></Author>" +
-                      setting + "</Config><Pages bace=\"\"><Page/></Pages></FlipBook3D>");
-    }
+// The viewer's settings converted from the template's values (colours as decimal
+// numbers, files as their place in extfiles/, switches as the viewer's words, texts
+// escaped), the preview's page list last.
+TEST(BookConfig, SettingsAreConvertedForTheViewer) {
+    const std::string config = ConfigCase({{"LogoFile", "/pics/logo.png", "pt_file"},
+                                           {"ShowLogo", "yes"},
+                                           {"LoopSound", "No"},
+                                           {"BaseColor", "FF0000"},
+                                           {"Color", "#FF0000"},
+                                           {"GradientStartColor", "0xFF0000"},
+                                           {"BgType", "Color"},
+                                           {"DownloadFile", "/docs/book.pdf", "pt_file"},
+                                           {"Title", "Tom & Jerry <1>"},
+                                           {"direction", "Left"},
+                                           {"Print", "Hide"},
+                                           {"Zoom", "Hide"},
+                                           {"Share", "hide"}})
+                                   .document()
+                                   .toString(false, false);
+    for (
+        const char* part :
+        {R"(<Title>Tom &amp; Jerry &lt;1&gt;</Title><BaseColor>16711680</BaseColor>)",
+         R"(<Logo displayLogo="false" link="">extfiles/LogoFile.png</Logo>)",
+         R"(<BackgroundMusic circle="0"></BackgroundMusic><Download src="extfiles/DownloadFile.pdf"/>)",
+         R"(<ControlButtonsInvisible>Zoom,Print,,Content</ControlButtonsInvisible>)",
+         R"(<Color>0</Color><GradientStartColor>16711680</GradientStartColor>)",
+         R"(<ImagePath></ImagePath>)",
+         R"(</FlipBook3DSetting><Direction>Left</Direction><Template>)",
+         R"(</Config><Pages bace=""><Page/></Pages></FlipBook3D>)"})
+        EXPECT_NE(config.find(part), std::string::npos) << part << " in\n" << config;
 }
 
 // The envelope replaces the old file, holds the document as one line of Base64
@@ -142,7 +107,6 @@ TEST(PageList, ScalesNormalAndThumbnailSizes) {
     const std::tuple<int, int, std::string> sizes[] = {
         {1400, 1000, R"(width="700" height="500" thumbWidth="252" thumbHeight="180")"},
         {600, 800, R"(width="600" height="800" thumbWidth="135" thumbHeight="180")"},
-        {700, 180, R"(width="700" height="180" thumbWidth="700" thumbHeight="180")"},
         {1000, 333, R"(width="700" height="233" thumbWidth="540" thumbHeight="180")"},
         {0, 0, R"(width="0" height="0" thumbWidth="0" thumbHeight="0")"},
         {100000, 2000000, R"(width="700" height="14000" thumbWidth="9" thumbHeight="180")"},
@@ -213,17 +177,124 @@ TEST(PageList, ListsEveryPageWithItsThumbnailAddressesAndLinks) {
     }
 }
 
-TEST(PageList, IsWrittenOnlyForTheNeverEditedBook) {
-    test::BookCase c;
-    auto book = c.writer(c.out());
-    EXPECT_EQ(book->BookPageConfig("", false), std::nullopt);
-    EXPECT_FALSE(fs::exists(c.out() / "pages.xml"));
-    ASSERT_EQ(book->BookPageConfig("", true), c.out() / "pages.xml");
-    EXPECT_EQ(test::slurp(c.out() / "pages.xml"), book->pageListText(""));
+// The book configuration's colours (see BookConfigTest), the scanner's edges, and
+// the conversions between text and colour.
+TEST(ColorText, ReadsHexNumbersLikeATextScannerAndConvertsColours) {
+    const std::pair<std::string, std::int32_t> cases[] = {
+        {"0XFF0000", 16711680}, {"", 0},       {"  0x10", 16}, {"12zz", 0x12}, {"0xffffffff", -1},
+        {"0x123456789", -1},    {"\n0xa", 10},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(colorWithHexString(text), expected) << text;
+    EXPECT_EQ(colorToHexRGB({2, -1, 0.5, 1}), "0xff007f") << "clamped";
+    EXPECT_EQ(colorToHexRGB({std::nan(""), 0, 0, 1}), std::nullopt);
+    EXPECT_EQ(colorFromHexRGB(std::nullopt), (RgbColor{0, 0, 0, 1}));
+    EXPECT_EQ(colorFromHexRGB(std::string("#ff9900")), (RgbColor{0, 0, 0, 1}));
+    for (const char* text : {"0x000000", "0xff9900", "0x12ab7f", "0xffffff"})
+        EXPECT_EQ(colorToHexRGB(colorFromHexRGB(std::string(text))), text);
+}
 
-    book->setSaveToFolder(c.out() / "missing");
-    EXPECT_EQ(book->BookPageConfig("", true), std::nullopt);
-    EXPECT_FALSE(book->failures().empty());
+TEST(WebText, ScriptLiteralsEscapeEverythingThatCouldBreakAScriptAndPathsSplitLikeFileNames) {
+    const std::pair<std::string, std::string> literals[] = {
+        {"plain", "\"plain\""},
+        {"a\"b\\c\nd\re\tf", "\"a\\\"b\\\\c\\nd\\re\\tf\""},
+        {std::string("\x01\x7f", 2), "\"\\u0001\\u007f\""},
+        {"x\xe2\x80\xa8y\xe2\x80\xa9", "\"x\\u2028y\\u2029\""},
+        {"</script>", "\"<\\/script>\""},
+        {"a/b caf\xc3\xa9", "\"a/b caf\xc3\xa9\""},
+        {"bad\xff", "\"bad\\ufffd\""},
+    };
+    for (const auto& [text, literal] : literals)
+        EXPECT_EQ(jsStringLiteral(text), literal) << text;
+
+    // path, extension, path without extension
+    const std::tuple<std::string, std::string, std::string> paths[] = {
+        {"/a/b/logo.png", "png", "/a/b/logo"},   {"/a/b.d/logo", "", "/a/b.d/logo"},
+        {"archive.tar.gz", "gz", "archive.tar"}, {"/a/logo.PNG/", "PNG", "/a/logo"},
+        {".profile", "profile", ".profile"},     {"", "", ""},
+        {"mybook.html", "html", "mybook"},
+    };
+    for (const auto& [path, extension, stem] : paths) {
+        EXPECT_EQ(pathExtension(path), extension) << path;
+        EXPECT_EQ(deletingPathExtension(path), stem) << path;
+    }
+}
+
+// Copies never overwrite: a file that is there already is an error.
+TEST(FastCopy, CopiesFilesAndFoldersButNeverOverAnExistingTarget) {
+    test::TempDir dir;
+    test::writeFile(dir / "a.jpg", "jpeg bytes");
+    test::writeFile(dir / "src/x/1.txt", "1");
+    std::error_code error;
+    ASSERT_TRUE(fastCopyFile(dir / "a.jpg", dir / "b.jpg", error)) << error.message();
+    ASSERT_TRUE(copyItem(dir / "src", dir / "dst", error)) << error.message();
+    EXPECT_EQ(test::slurp(dir / "b.jpg") + test::slurp(dir / "dst/x/1.txt"), "jpeg bytes1");
+    EXPECT_FALSE(fastCopyFile(dir / "a.jpg", dir / "b.jpg", error));
+    EXPECT_EQ(error, std::errc::file_exists);
+    EXPECT_FALSE(fastCopyFile(dir / "missing.jpg", dir / "c.jpg", error));
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.jpg"));
+    EXPECT_FALSE(fastCopyFile(dir / "a.jpg", dir / "no/folder/c.jpg", error));
+    EXPECT_FALSE(copyItem(dir / "src", dir / "dst", error));
+    EXPECT_FALSE(copyItem(dir / "missing", dir / "dst2", error));
+}
+
+struct SubstitutionCase {
+    std::string text;
+    std::vector<std::pair<std::string, std::string>> items; // set in order
+    std::string expected;
+};
+
+TEST(TextTemplate, SubstitutesAsTheScannerWalks) {
+    const SubstitutionCase cases[] = {
+        {"(title ${index.title})", {{"index.title", "My Book"}}, "(title My Book)"},
+        {"A${x} B", {{"x", "1"}}, "A1B"},
+        {"A${x}${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
+        {"${x} tail", {{"x", "1"}}, "${x} tail"},
+        {"A ${x", {{"x", "1"}}, "A 1"},
+        {"line one\n  line two ${k}\n", {{"k", "v"}}, "line one\n  line two v"},
+        {"A${x}B\302\240${y}", {{"x", "1"}, {"y", "2"}}, "A1B\302\2402"},
+        {"A${x}\xe2\x80\xa8${y}", {{"x", "1"}, {"y", "2"}}, "A1${y}"},
+        {"a ${k}", {{"k", "1"}, {"k", "2"}}, "a 2"}, // the later item counts
+    };
+    for (const auto& c : cases) {
+        TextTemplate tmpl(c.text);
+        for (const auto& [key, value] : c.items)
+            tmpl.setItem(key, value);
+        EXPECT_EQ(tmpl.parse(), c.expected) << "template: " << c.text;
+    }
+}
+
+// The page's texts are HTML-escaped; the page template may be in any encoding;
+// a page that cannot be made leaves the old one.
+TEST(HTMLConfigInfo, WritesThePageWithEscapedTextsOrKeepsTheOldOne) {
+    test::TempDir dir;
+    test::writeFile(dir / "page.html", "<title>${index.title}</title>\n<meta name=\"keywords\" "
+                                       "content=\"${meta.keywords}\">\n<p>${meta.description}</p>");
+    test::writeFile(dir / "latin1.html", "caf\xe9 ${index.title}.");
+    HTMLConfigInfo info;
+    info.setHTMLTitle("Tom & Jerry </title>");
+    info.setHTMLDescription("say \"hi\"");
+    ASSERT_TRUE(info.generateHTMLFrom(dir / "page.html", dir / "page-out.html"));
+    EXPECT_EQ(test::slurp(dir / "page-out.html"),
+              "<title>Tom &amp; Jerry &lt;/title&gt;</title>\n<meta name=\"keywords\" "
+              "content=\"Pellido,page flip,flipping-book\">\n<p>say &quot;hi&quot;</p>");
+    ASSERT_TRUE(info.generateHTMLFrom(dir / "latin1.html", dir / "a.html"));
+    EXPECT_EQ(test::slurp(dir / "a.html"), "caf\xc3\xa9 Tom &amp; Jerry &lt;/title&gt;.");
+
+    // The first page's file goes into a script literal: only plain file names.
+    test::writeFile(dir / "script.html", "f(\"${book.firstPage}\");");
+    for (const auto& [file, literal] : {std::pair{"", "f(\"\");"},
+                                        {"page/2.swf", "f(\"page/2.swf\");"},
+                                        {"page/1.jpg\");alert(1);(\"", "f(\"\");"},
+                                        {"page/1 .jpg", "f(\"\");"}}) {
+        info.setFirstPageFile(file);
+        ASSERT_TRUE(info.generateHTMLFrom(dir / "script.html", dir / "c.html"));
+        EXPECT_EQ(test::slurp(dir / "c.html"), literal) << file;
+    }
+
+    EXPECT_FALSE(info.generateHTMLFrom(dir / "missing.html", dir / "a.html"));
+    EXPECT_EQ(test::slurp(dir / "a.html"), "caf\xc3\xa9 Tom &amp; Jerry &lt;/title&gt;.");
+    EXPECT_FALSE(info.generateHTMLFrom(dir / "page.html", dir / "no/such/folder/x.html"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// What a book is made of: its folder, the bundle form and the mobile version.
 #include "publish/FlashBookOutput.h"
 #include "publish/FlashBookOutputApp.h"
 
@@ -61,7 +62,6 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     });
     ASSERT_TRUE(book->ouputTheBook()) << book->failures().front();
     EXPECT_EQ(steps, 16);
-    EXPECT_EQ(book->outputFileName(), c.out() / "book.html");
 
     const fs::path out = c.out();
     EXPECT_EQ(listFolder(out), (Names{"book.html", "files"})) << "no page list when published";
@@ -69,16 +69,15 @@ TEST(BookFolder, WritesEveryPartWhereItBelongs) {
               (Names{"book.swf", "config.js", "config.xml", "editor", "extfiles", "page",
                      "pageConfig", "playerProductInstall.swf", "swfobject.js", "theme", "thumb"}));
     EXPECT_EQ(listFolder(out / "files/page"), (Names{"1.swf", "2.swf", "3.swf"}));
-    EXPECT_EQ(slurp(out / "files/page/2.swf"), "page 2");
     EXPECT_EQ(listFolder(out / "files/thumb"), (Names{"1.jpg", "2.jpg", "3.jpg"}));
-    EXPECT_EQ(slurp(out / "files/thumb/3.jpg"), "thumb 3");
     EXPECT_EQ(
         listFolder(out / "files/extfiles"),
         (Names{"Deep.mp3", "LogoFile.png", "b.jpg", "d.jpg", "f.jpg", "l.jpg", "r.jpg", "u.jpg"}));
-    EXPECT_EQ(slurp(out / "files/pageConfig/clip.mp4"), "clip");
-    EXPECT_EQ(slurp(out / "files/editor/PageEditor.html"), "editor");
-    EXPECT_EQ(slurp(out / "files/theme/Main.swf"), "theme of Panoramic");
-    EXPECT_EQ(slurp(out / "files/book.swf"), "book player");
+    EXPECT_EQ(slurp(out / "files/page/2.swf") + "|" + slurp(out / "files/thumb/3.jpg") + "|" +
+                  slurp(out / "files/pageConfig/clip.mp4") + "|" +
+                  slurp(out / "files/editor/PageEditor.html") + "|" +
+                  slurp(out / "files/theme/Main.swf") + "|" + slurp(out / "files/book.swf"),
+              "page 2|thumb 3|clip|editor|theme of Panoramic|book player");
     EXPECT_NE(slurp(out / "book.html").find("<title>3D Zarvex</title>"), std::string::npos);
     EXPECT_EQ(slurp(preview / "pages.xml"), edited);
     EXPECT_EQ(
@@ -131,8 +130,8 @@ TEST(BookFolder, AMissingPartFailsTheRunButTheRestIsWritten) {
     EXPECT_FALSE(missingFile.writer(missingFile.preview())->ouputTheBook());
     auto book = missingFile.writer(missingFile.out());
     EXPECT_FALSE(book->ouputTheBook());
-    ASSERT_EQ(book->failures().size(), 1u);
-    EXPECT_NE(book->failures()[0].find("LogoFile"), std::string::npos);
+    EXPECT_TRUE(book->failures().size() == 1 &&
+                book->failures()[0].find("LogoFile") != std::string::npos);
     EXPECT_TRUE(fs::exists(missingFile.out() / "files/config.xml"));
 
     test::BookCase noPage;
@@ -149,8 +148,7 @@ TEST(BookFolder, AMissingPartFailsTheRunButTheRestIsWritten) {
 TEST(BookFolder, RefusesToStartWithoutAFolderOrWithABadNumber) {
     test::BookCase c(std::vector<PropertySpec>{{"Interval", "3", "pt_number"}});
     auto writer = c.writer(c.out() / "missing");
-    EXPECT_FALSE(writer->ouputTheBook());
-    EXPECT_FALSE(writer->failures().empty());
+    EXPECT_TRUE(!writer->ouputTheBook() && !writer->failures().empty());
     EXPECT_FALSE(fs::exists(c.out() / "missing"));
 
     c.tmpl->setPropertyValue("Interval", "3;alert(1)");
@@ -175,11 +173,8 @@ TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
     };
     const fs::path folder = c.out() / "not/yet";
     auto first = app(folder, "mybook.html");
-    EXPECT_EQ(first->saveToFileName(), "mybook.app");
     ASSERT_TRUE(first->ouputTheBook()) << first->failures().front();
     const fs::path bundle = folder / "mybook.app";
-    EXPECT_EQ(first->outputFileName(), bundle);
-    EXPECT_TRUE(fs::exists(bundle / "Contents/Resources/index.html"));
     EXPECT_EQ(slurp(bundle / "Contents/Info.plist"), "<plist/>");
     EXPECT_TRUE((fs::status(bundle / "Contents/MacOS/viewer").permissions() &
                  fs::perms::owner_exec) != fs::perms::none);
@@ -199,6 +194,111 @@ TEST(AppBundle, PutsTheBookIntoAFreshBundle) {
     ASSERT_FALSE(noSkeleton->failures().empty());
     EXPECT_EQ(noSkeleton->failures().front().rfind("ouput the book,copy failed:", 0), 0u);
     EXPECT_TRUE(fs::exists(c.out() / "other.app/Contents/Resources/files/config.xml"));
+}
+
+using test::BookCase;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(MobileVersion, ConfigurationTextFollowsTheTemplate) {
+    const std::tuple<const char*, std::vector<PropertySpec>, std::vector<std::string>> cases[] = {
+        {"plain",
+         {{"direction", "Left"},
+          {"LogoFile", "/p/logo.png", "pt_file"},
+          {"ImagePath", "/p/bg.gif", "pt_file"},
+          {"GradientStartColor", "0x0x12"}},
+         {"RightToLeft:\"Yes\",", "appLogoIcon:\"../files/extfiles/LogoFile.png\",",
+          "totalPageCount:3,largePageWidth:1080,largePageHeight:1440,",
+          "backGroundImgURL:\"../files/extfiles/ImagePath.gif\",", "bgBeginColor:\"##12\","}},
+        {"Panoramic",
+         {{"ImagePath", "/p/bg.gif", "pt_file"}},
+         {"backGroundImgURL:\"../files/extfiles/b.jpg\","}},
+    };
+    for (const auto& [templateName, properties, parts] : cases) {
+        const std::string text = BookCase(properties, templateName).mobile(0).mobileConfigText();
+        for (const auto& part : parts)
+            EXPECT_TRUE(contains(text, part)) << templateName << ": " << part;
+    }
+}
+
+TEST(MobileVersion, FlipScriptEvaluatesWhateverTheTexts) {
+    const std::string title = "Say \"hi\"\\ </script>\nnext\xe2\x80\xa8line caf\xc3\xa9";
+    BookCase c({{"Title", title}, {"AuthorInfo", ""}, {"Interval", "5"}});
+    c.tmpl->setPropertyValue("AuthorInfo", "two\r\nlines");
+    auto mobile = c.mobile(0);
+    ASSERT_TRUE(mobile.PublishMobileConfig()) << mobile.failures().front();
+
+    const fs::path out = c.out();
+    EXPECT_EQ(test::listFolder(out / "files/mobile"),
+              (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
+    EXPECT_FALSE(fs::exists(out / "mobile/javascript/main_preview.js"));
+    EXPECT_TRUE(fs::exists(out / "mobile/index.html"));
+    const std::string script = test::slurp(out / "mobile/javascript/main.js");
+    EXPECT_EQ(script.rfind("var player = {ready: true}\n", 0), 0u);
+
+    const fs::path probe = out / "probe.js";
+    test::writeFile(probe, script + ";\nprocess.stdout.write(JSON.stringify([bookConfig.bookTitle, "
+                                    "bookConfig.bookDescription, bookConfig.autoPlayDuration, "
+                                    "bookConfig.thumbPath, player.ready]));\n");
+    EXPECT_EQ(test::runNode(probe),
+              "[\"Say \\\"hi\\\"\\\\ </script>\\nnext\xe2\x80\xa8line caf\xc3\xa9\","
+              "\"two\\r\\nlines\",5,\"../files/mobile/\",true]");
+}
+
+TEST(MobileVersion, HostileInputsReachTheScriptOnlyAsCheckedNumbers) {
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
+        {"Interval", "3,x:alert(1)", std::nullopt},
+        {"loop", "1;alert(1)", std::nullopt},
+        {"GradientAngle", "90}//", std::nullopt},
+        {"Interval", "", std::nullopt},
+        {"Interval", "0x10", std::nullopt},
+        {"Interval", "Infinity", std::nullopt},
+        {"loop", "1 2", std::nullopt},
+        {"Interval", "2.5", "autoPlayDuration:2.5,"},
+        {"GradientAngle", "-45", "bgMRotation:-45,"},
+        {"loop", " 2 ", "autoPlayLoopCount:2,"},
+        {"Interval", "1e1", "autoPlayDuration:1e1,"},
+    };
+    for (const auto& [key, value, written] : cases) { // written absent: refused
+        SCOPED_TRACE(std::string(key) + "=" + value);
+        BookCase book(std::vector<PropertySpec>{{key, value, "pt_number"}});
+        try {
+            const std::string text = book.mobile(0).mobileConfigText();
+            EXPECT_TRUE(written && contains(text, *written)) << "written as: " << text;
+        } catch (const Error& e) {
+            EXPECT_TRUE(!written && contains(e.what(), key)) << e.what();
+        }
+    }
+}
+
+TEST(MobileVersion, SlideFillsBothPlaceholdersAndMissingPagesOrPlayerFailTheRun) {
+    BookCase c(std::vector<PropertySpec>{{"bookTitle", "Cats & Dogs"}}, "plain",
+               {.pageNumbers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}});
+    ASSERT_TRUE(c.mobile(1).PublishMobileConfig());
+    EXPECT_EQ(test::listFolder(c.out() / "files/mobile").size(), 10u);
+    EXPECT_FALSE(fs::exists(c.out() / "mobile/javascript/main.js"));
+    EXPECT_EQ(test::slurp(c.out() / "mobile/index.html"),
+              "<title>Cats &amp; Dogs</title><h1>Cats &amp; Dogs</h1><script>var options = "
+              "{pageWidth:1080,pageHeight:1440,totalPage:10,zoomPageDir:\"../files/mobile/\","
+              "normalPageDir:\"../files/mobile/\"};</script>");
+
+    // Without mobile pages only the image folder is emptied; without the player's
+    // preview script no main script is written.
+    BookCase noPages({}, "plain", {.mobile = false});
+    test::writeFile(noPages.out() / "files/mobile/9.jpg", "old");
+    test::writeFile(noPages.out() / "mobile/index.html", "old player");
+    auto mobile = noPages.mobile(0);
+    EXPECT_FALSE(mobile.PublishMobileConfig());
+    EXPECT_FALSE(mobile.failures().empty());
+    EXPECT_TRUE(test::listFolder(noPages.out() / "files/mobile").empty());
+    EXPECT_EQ(test::slurp(noPages.out() / "mobile/index.html"), "old player");
+
+    BookCase noPlayer;
+    fs::remove(noPlayer.resources() / "AppFiles/TmplData/mobile/Flip/javascript/main_preview.js");
+    EXPECT_FALSE(noPlayer.mobile(0).PublishMobileConfig());
+    EXPECT_FALSE(fs::exists(noPlayer.out() / "mobile/javascript/main.js"));
 }
 
 } // namespace

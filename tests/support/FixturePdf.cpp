@@ -419,11 +419,6 @@ FixtureDocument linkPlacementDocument() {
     return doc;
 }
 
-std::vector<FixtureTextLine> textPlacementLines() {
-    return {{.x = 80, .y = 700, .text = "Zarvex \uFB01nds words"},
-            {.x = 80, .y = 640, .text = "over </script> pages"}};
-}
-
 FixtureDocument textPlacementDocument() {
     const PDFRect crop{50, 50, 500, 700};
     const std::pair<int, std::optional<PDFRect>> layouts[] = {
@@ -433,7 +428,8 @@ FixtureDocument textPlacementDocument() {
     for (const auto& [rotation, cropBox] : layouts) {
         FixturePage& page = doc.pages.emplace_back(600, 800, rotation);
         page.cropBox = cropBox;
-        page.lines = textPlacementLines();
+        page.lines = {{.x = 80, .y = 700, .text = "Zarvex \uFB01nds words"},
+                      {.x = 80, .y = 640, .text = "over </script> pages"}};
     }
     using Script = FixtureTextLine::Script;
     doc.pages.emplace_back(600, 800).lines = {
@@ -485,10 +481,8 @@ const std::vector<HostileString>& hostileBookmarkTitles() {
         {"UTF-16 big-endian", "\xFE\xFF\0C\0a\0f\0\xE9\0 \x20\xAC"s, "Caf\u00e9 \u20ac"},
         {"UTF-16 little-endian", "\377\376C\0a\0f\0\351\0"s, "Caf\u00e9"},
         {"PDFDocEncoding", "\x80 Caf\xE9 \xA0", "\u2022 Caf\u00e9 \u20ac"},
-        {"PDFDocEncoding's undefined codes", "A\237\255B", "AB"},
         {"UTF-8 with its mark", "\357\273\277Gr\303\274\303\237e", "Gr\u00fc\u00dfe"},
         {"control characters and line breaks", "One\x01\x02\nTwo\tThree\x7f", "One Two Three"},
-        {"controls in UTF-16", "\xFE\xFF\0A\0\x07\0B\0\x85\0\x1b"s, "AB"},
         {"a lone surrogate", "\xFE\xFF\xD8\0\0A"s, "\ufffdA"},
     };
     return cases;

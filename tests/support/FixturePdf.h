@@ -101,15 +101,13 @@ FixtureDocument standardDocument();
 FixtureDocument linkPlacementDocument();
 
 // Known words at known places (pages of 600 x 800 points): pages 0 to 5 each
-// carry textPlacementLines(): 0 to 3 rotation 0, 90, 180, 270; 4 and 5 crop box
-// (50, 50, 500, 700) with rotation 0 and 90. Page 6 holds a Hebrew line
-// ("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd" in logical order) at
-// (100, 700); page 7 a Chinese line ("\u4e2d\u6587\u5b57") at (100, 700); page 8
-// accented Latin words ("Cr\u00e8me br\u00fbl\u00e9e \u00e0 Z\u00fcrich") at (80, 700).
+// carry "Zarvex \ufb01nds words" at (80, 700) and "over </script> pages" at (80,
+// 640), 20 points: 0 to 3 rotation 0, 90, 180, 270; 4 and 5 crop box (50, 50,
+// 500, 700) with rotation 0 and 90. Page 6 holds a Hebrew line ("\u05e9\u05dc\u05d5\u05dd
+// \u05e2\u05d5\u05dc\u05dd" in logical order) at (100, 700); page 7 a Chinese
+// line ("\u4e2d\u6587\u5b57") at (100, 700); page 8 accented Latin words
+// ("Cr\u00e8me br\u00fbl\u00e9e \u00e0 Z\u00fcrich") at (80, 700).
 FixtureDocument textPlacementDocument();
-// The Latin lines of textPlacementDocument(): "Zarvex \ufb01nds words" at
-// (80, 700) and "over </script> pages" at (80, 640), 20 points.
-std::vector<FixtureTextLine> textPlacementLines();
 
 // Pages of mixed shapes: 0 Letter portrait, 1 Letter landscape, 2 square 600 x 600,
 // 3 very wide 1200 x 400, 4 tall and narrow 420 x 842.

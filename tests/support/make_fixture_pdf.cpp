@@ -1,19 +1,7 @@
 // make-fixture-pdf KIND [PAGES] OUT.pdf
 //
-// Writes a generated fixture PDF:
-//   benchmark [PAGES]  text-and-vector Letter pages (default 300), some links and bookmarks
-//   light [PAGES]      A4 pages with four lines of text and a link (default 300)
-//   heavy [PAGES]      the benchmark pages over 1500 stroked curves each (default 300)
-//   huge-size [PAGES]  plain pages of 16000 x 16000 points (default 3)
-//   standard           the five-page link, rotation and outline fixture of the import tests
-//   links              drawn page links on rotated and cropped pages (linkPlacementDocument)
-//   text               known words on rotated and cropped pages, a Hebrew, a Chinese and an
-//                      accented Latin line
-//   plain [PAGES]      plain Letter pages (default 10)
-//   mixed-size         portrait, landscape, square, very wide and tall pages
-//   huge-count         two pages whose page tree claims 2147483647 pages
-//   hostile-strings    links and bookmarks with control characters, bytes that are
-//                      not UTF-8, several text encodings and script addresses
+// Writes a generated fixture PDF of one of the kinds below (FixturePdf.h tells
+// what each holds); PAGES is for the kinds of plain pages, text or shapes.
 // Exit status 0 on success, 1 when the file cannot be written, 2 for wrong arguments.
 
 #include "base/Log.h"

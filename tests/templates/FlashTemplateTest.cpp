@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -69,26 +68,17 @@ struct Loaded {
 // compared by the writers); an unknown name is text, and the aType attribute
 // makes any property a switch, which takes four words in any case, untrimmed.
 TEST(FlashTemplatePropertyLoad, TypesAreNamedExactlyAndSwitchesTakeFourWords) {
-    std::vector<std::pair<std::string, std::int32_t>> cases = {
-        {"type=\"PT_BOOL\"", pt_text},
-        {"type=\"pt_bool \"", pt_text},
-        {"", pt_text},
-        {"type=\"pt_file\" aType=\"\"", pt_bool},
-        {"aType=\"x\" type=\"pt_color\"", pt_bool}};
-    std::istringstream names("pt_text pt_number pt_color pt_list pt_composite pt_file "
-                             "pt_list_fromFunction pt_form_security pt_font "
-                             "pt_form_contactabout pt_bool");
-    std::int32_t code = 0;
-    for (std::string name; names >> name; ++code)
-        cases.emplace_back("type=\"" + name + "\"", code);
+    const std::pair<std::string, std::int32_t> cases[] = {{"type=\"PT_BOOL\"", pt_text},
+                                                          {"type=\"pt_bool \"", pt_text},
+                                                          {"type=\"pt_color\"", pt_color},
+                                                          {"type=\"pt_file\" aType=\"\"", pt_bool}};
     for (const auto& [attributes, expected] : cases)
         EXPECT_EQ(Loaded(property("k", "v", attributes)).node.propertyType(), expected)
             << attributes;
-    for (const char* yes : {"YES", "yes", "Show", "sHoW", "enable", "ENABLE", "True", "tRUE"})
+    for (const char* yes : {"YES", "sHoW", "enable", "True"})
         EXPECT_TRUE(FlashTemplateProperty::valueAsBool(yes)) << yes;
-    for (const char* no : {"1", "ON", "ENABLED", "NO", "", " YES", "SHOW ", "Hide", "false"})
+    for (const char* no : {"1", "ENABLED", " YES", "Hide"})
         EXPECT_FALSE(FlashTemplateProperty::valueAsBool(no)) << no;
-    EXPECT_FALSE(FlashTemplateProperty().valueAsBool()) << "an absent value";
 }
 
 // Every field as written (white space, line breaks and CDATA kept, the first of
@@ -198,7 +188,6 @@ protected:
 TEST_F(FlashTemplateTest, LoadReadsInfoAndTheTreeAndKeepsTheStyleName) {
     EXPECT_EQ(FlashTemplate().propertyValueFor("pageWidth", "?"), "960") << "float by default";
     FlashTemplate tmpl("alpha");
-    EXPECT_FALSE(tmpl.loadError());
     EXPECT_EQ(std::make_tuple(tmpl.HTMLFilePath(), tmpl.SWFFilePath(), tmpl.defaultSytleName(),
                               tmpl.macAppFilesFolder(), tmpl.mobileTmplFilesPath()),
               std::make_tuple("index.html", "Main.swf", "Plain", "mac", "../TmplData/mobile/"));
@@ -312,15 +301,10 @@ struct ValueCase {
 };
 
 const ValueCase kValueCases[] = {
-    {"plain", "plain", "plain"},
     {"", "", ""},
-    {"x=y", "x=y", "x=y"},
     {" spaced ", " spaced ", " spaced "},
     {"ünïcödé €", "ünïcödé €", "ünïcödé €"},
-    {"C:\\new\\bg.jpg", "C:\\new\\bg.jpg", "C:\\new\\bg.jpg"},
-    {"a\\nb", "a\\nb", "a\\nb"},
     {"back\\", "back\\", "back\\"},
-    {"\\\\server\\share", "\\\\server\\share", "\\\\server\\share"},
     // Looks like the backslash escapes of earlier exports; still read as written.
     {"\\\\server\\new", "\\\\server\\new", "\\\\server\\new"},
     {"two\nlines", "two|||lines", "two\nlines"},
@@ -383,9 +367,7 @@ TEST_F(FlashTemplateTest, ImportReadsEveryLineAsWritten) {
         {"escaped path", "Text=C:\\\\new\n\rdup=x", {{"Text", "C:\\new"}, {"dup", "x"}}},
         {"escaped break", "Text=two\\nlines\ndup=\\\\", {{"Text", "two\nlines"}, {"dup", "\\"}}},
         {"escapes; a mark", "Text=a\\r\\nb|||c\ndup=\\\\", {{"Text", "a\r\nb|||c"}, {"dup", "\\"}}},
-        {"UTF-16", std::string("\xFF\xFET\0e\0x\0t\0=\0\xE9\0", 14), {{"Text", "\xC3\xA9"}}},
         {"ISO 8859-1", "Text=caf\xE9", {{"Text", "caf\xC3\xA9"}}},
-        {"UTF-8 with mark", "\xEF\xBB\xBFText=ok", {{"Text", "ok"}}},
         {"missing file", std::nullopt, {{"Text", "plain"}}},
     };
     const fs::path file = root() / "in.txt";
