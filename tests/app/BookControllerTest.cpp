@@ -120,11 +120,9 @@ TEST_F(BookControllerTest, ApplyWritesTheDemoPreviewIntoTheUsersSupportFolder) {
     EXPECT_NE(slurp(HXCUtility::flashTrustFile()).find(utf16), std::string::npos);
 }
 
-// The page editor's native side as the editor page calls it through the sheet's
-// bridge: it opens on the page list with the preview's files as its base,
-// copies picked files under date stamps, deletes only inside the book's files
-// and saves only page lists, made relative again; closed without saving, the
-// list is as it was.
+// The page editor's native side: it opens on the page list based in the preview's
+// files, copies picked files under date stamps, deletes only inside the book's
+// files and saves only page lists, made relative again.
 TEST_F(BookControllerTest, ThePageEditorWorksOnlyInsideThePreviewsFiles) {
     ASSERT_TRUE(controller.applyChange());
     const std::string list = slurp(preview / "pages.xml");

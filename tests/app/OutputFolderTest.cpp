@@ -121,10 +121,8 @@ TEST(OutputFolder, ReplacesOnlyAnEarlierBookAndOnlyOnCommit) {
     }
 }
 
-// Refused whatever --overwrite says, each for its reason; a link among the
-// parents leads to the folder as usual. The real folders that every front end
-// keeps out, the root folder, a folder holding an input and outputs that are
-// no folder are checked end to end with the command line.
+// Refused whatever --overwrite says, each for its reason; a link among the parents
+// leads to the folder as usual. The real folders kept out are the command line's.
 TEST(OutputFolder, RefusesProtectedFoldersAndSymbolicLinksEvenWithOverwrite) {
     TempDir dir;
     fs::path home = dir / "home/user";

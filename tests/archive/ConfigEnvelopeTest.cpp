@@ -5,6 +5,7 @@
 
 #include "archive/Base64.h"
 #include "archive/CommonCryptor.h"
+#include "archive/RC4.h"
 #include "archive/ZKDataArchive.h"
 #include "archive/ZKDataUtil.h"
 #include "archive/ZKLFHeader.h"
@@ -14,6 +15,7 @@
 
 #include <ctime>
 #include <random>
+#include <set>
 #include <tuple>
 
 using namespace zarvex;
@@ -131,10 +133,19 @@ TEST(RC4, MatchesRfc6229AndIsItsOwnInverse) {
     EXPECT_EQ(out.substr(0, 16) + out.substr(4096),
               fromHex("b2396305f03dc027ccc3524a0a1118a8ff25b58995996707e51fbdf08b34d875"));
     EXPECT_EQ(RC4EncryptedDataUsingKey(out, key), zeros);
+    EXPECT_EQ(RC4::process("Key", "Plaintext"), fromHex("bbf316e8d940af0ad3"));
     CCCryptorStatus status = kCCSuccess;
     EXPECT_FALSE(dataEncryptedUsingAlgorithm("abc", kCCAlgorithmAES128, "0123456789abcdef",
                                              kCCOptionPKCS7Padding, &status));
     EXPECT_EQ(status, kCCUnimplemented);
+    // Each status has a description of its own, failures also a reason.
+    std::set<std::string> descriptions;
+    for (const CCCryptorStatus code : {0, -4300, -4301, -4302, -4303, -4304, -4305, 7}) {
+        const auto e = CommonCryptoError::errorWithCCCryptorStatus(code);
+        EXPECT_TRUE(descriptions.insert(e.localizedDescription).second && e.code == code &&
+                    e.localizedFailureReason.has_value() == (code < 0))
+            << code;
+    }
 }
 
 // Field by field: a plain entry, then an entry with a decomposed non-ASCII name

@@ -36,10 +36,13 @@ TEST(StringUtil, ReplaceAllNeverRescansReplacedTextAndIgnoresAnEmptyPattern) {
     EXPECT_EQ(text, "aaaaaa");
 }
 
-// Attributes and CDATA that look like markup come back as they were, also copied
-// into another document. (Parsing white space and CDATA is the template
-// declarations' matter, a malformed text the page list's.)
-TEST(Xml, BuiltDocumentsSerialiseBackToTheSameValues) {
+// CDATA is read as such; attributes and CDATA that look like markup come back as
+// they were, also copied into another document. (A malformed text is the page list's.)
+TEST(Xml, BuiltAndParsedDocumentsSerialiseBackToTheSameValues) {
+    const auto parsed = Document::parse("<a><v><![CDATA[x < y]]></v></a>");
+    const auto v = parsed->root().child("v");
+    EXPECT_TRUE(v.childNodes().size() == 1 && v.childNodes().front().isCData() &&
+                v.text() == "x < y");
     auto doc = Document::create("root");
     auto item = doc.root().appendElement("item");
     item.setAttribute("href", "a&b\"c");

@@ -38,10 +38,9 @@ ProcessResult runCli(const Strings& args) {
     return runProcess("/bin/sh", shell);
 }
 
-// Runs zarvex-cli under bash, which stops it when its progress first shows the
-// import, prints "pages=N" (the page pictures under $TMPDIR at that moment),
-// interrupts it as Ctrl-C would, and prints its standard error and "status=N"
-// once it has ended.
+// Runs zarvex-cli under bash, which stops it once its progress shows the import,
+// prints "pages=N" (the page pictures under $TMPDIR then), interrupts it as Ctrl-C
+// would, and prints its standard error and "status=N" once it has ended.
 ProcessResult runCliInterrupted(const Strings& args) {
     Strings bash = {"-c", R"sh(exec 3< <(exec "$@" 2>&1 >/dev/null); cli=$!
 while IFS= read -r line <&3 && [[ $line != "Importing pages: "* ]]; do :; done
@@ -414,6 +413,12 @@ TEST_F(Cli, RefusalsFailOnOneLineAndLeaveNothing) {
         {"a control sequence as a quality", "publish --quality \x9b[2J", 2, "quality"},
         {"not a PDF, its name holding control sequences", "publish " + notPdf, 1,
          "is not a readable PDF"},
+        // The other checks of the inputs, a row each.
+        {"a folder as PDF", "publish " + work.path().string(), 1, "is a folder, not a file"},
+        {"a device as PDF", "publish /dev/null", 1, "is not a regular file"},
+        {"an unknown template", "publish --template Nope", 1, "unknown template 'Nope'"},
+        {"an unknown style", "publish --style Nope", 1, "template 'float' has no style 'Nope'"},
+        {"an unknown key", "publish --set NoSuchKey=1", 1, "unknown property key 'NoSuchKey'"},
         {"a page range beyond the PDF", "publish " + doc + " --pages 7-9", 1,
          "range '7-9' selects no page"},
         // The folders every front end keeps out, whatever --overwrite says.

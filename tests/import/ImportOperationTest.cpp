@@ -6,6 +6,7 @@
 #include "base/Error.h"
 #include "base/Log.h"
 #include "import/FlashOutlinePDF.h"
+#include "import/FlashPageSourceImg.h"
 #include "import/FlashPageSourcePDF.h"
 #include "import/FlashPagesAnnotationsPDF.h"
 #include "import/PDFRenderer.h"
@@ -47,6 +48,23 @@ protected:
     test::ScopedEnv workBaseEnv{"ZARVEX_WORK_BASE", workBase.path().string()};
     const fs::path pdf = test::sharedFiles().standard;
 };
+
+// The demo book's source: lookups by position and by number, normal pages made once.
+TEST(FlashPageSourceImg, NumbersImagesByPositionAndCopiesThemAsNormalPages) {
+    FlashPageSourceImg source;
+    for (const char* file : {"/img/a.jpg", "/img/b.jpg"})
+        source.addImgPageFromFile(file);
+    source.generateNormalPages();
+    source.generateNormalPages();
+    EXPECT_EQ(std::tuple(test::pageNumbers(source.normalPages()),
+                         source.getNormalPageAtIndex(2)->pageFilePath(),
+                         source.getPageAtIndex(0)->pageFilePath()),
+              std::tuple(std::vector<int>{1, 2}, fs::path("/img/b.jpg"), fs::path("/img/a.jpg")));
+    EXPECT_FALSE(source.getPageAtIndex(2) || source.getPageAtIndex(-1) ||
+                 source.getZoomedPageAtIndex(1));
+    source.clearPages();
+    EXPECT_TRUE(source.pages().empty() && source.normalPages().empty());
+}
 
 // The same in Flash (0) and image (1) mode.
 class ImportModes : public ImportOperation, public testing::WithParamInterface<int> {
@@ -313,13 +331,10 @@ bool walkAndDraw(const fs::path& file, const std::string& bytes) {
     return true;
 }
 
-// Mutated copies of three seed fixtures (the standard one, a page tree that
-// claims 2147483647 pages, links and bookmarks with hostile strings), the first
-// copy of each left intact: each is opened, walked and drawn, and the first
-// $ZARVEX_FUZZ_COUNT (a few by default; scripts/fuzz-import.sh runs hundreds
-// under the sanitizers) are imported. Whatever the damage, the library fails
-// only through its interface, the import ends, lists only files that exist,
-// and leaves nothing behind once its results are dropped.
+// Mutated copies of three seeds (the first of each intact) are opened, walked and
+// drawn, the first $ZARVEX_FUZZ_COUNT imported (scripts/fuzz-import.sh runs hundreds
+// under the sanitizers): the library fails only through its interface, and the
+// import ends, lists only files that exist and leaves nothing behind.
 TEST(ImportFuzz, MutatedCopiesNeverCrashAndTheirImportsEndCleanly) {
     const char* countText = std::getenv("ZARVEX_FUZZ_COUNT");
     const int imports = countText ? std::atoi(countText) : 12, rounds = std::max(imports, 200);

@@ -19,10 +19,9 @@ using test::PropertySpec;
 using test::slurp;
 using Names = std::vector<std::string>;
 
-// Every part in its place: pages, thumbnails, the files of file properties at
-// any depth, the files the links need, the page editor and (for the Panoramic
-// template) the cube faces from the preview, players and configuration. The
-// preview keeps its working page list once edited, and every book takes it.
+// Every part in its place: pages, thumbnails, files of file properties at any
+// depth and of links, the page editor, Panoramic's cube faces, players and the
+// configuration; every book takes the preview's page list once it is edited.
 TEST(BookFolder, WritesEveryPartWhereItBelongs) {
     test::BookCase c(
         {{"LogoFile", "", "pt_file"},

@@ -1,9 +1,8 @@
-// The template library and demo book the application ships (the resource folder
-// the test run points to): every declaration is sound, every style applies and
-// finds its files, and every picture is there in the form its reader needs.
+// The template library the application ships (the resource folder the test run
+// points to): every declaration is sound, every style applies and finds its files,
+// and every picture is there in the form its reader needs.
 #include "templates/FlashTemplate.h"
 
-#include "base/Resources.h"
 #include "support/Jpeg.h"
 #include "support/TempHome.h"
 
@@ -87,12 +86,10 @@ std::vector<std::string> shippedTemplates() {
 }
 
 // Every template is well-formed, of known property types, its settings grouped
-// and declared once, its defaults of the form their properties accept, its file
-// properties empty until a style applies; every style has a preset written as
-// the application writes settings that sets only declared keys (never the page
-// size or language) to accepted values, files that exist in the style's folder,
-// a preview picture, the six square cube faces for Panoramic, and no sub-folder
-// (the style listing would show one as a style).
+// and declared once, defaults and file properties as a style expects them; every
+// style sets declared keys (never the page size or language) to accepted values
+// and files of its folder, with a preview picture, Panoramic's six square cube
+// faces, and no sub-folder (the style listing would show one as a style).
 TEST(ShippedTemplates, DeclarationsAreSoundAndTheirStylesApply) {
     const auto names = shippedTemplates();
     EXPECT_GE(names.size(), 4u) << "the browser tests and the command line list them by name";
@@ -181,30 +178,6 @@ TEST(ShippedTemplates, DeclarationsAreSoundAndTheirStylesApply) {
                 EXPECT_EQ(jpegSize(test::slurp(style / face)), front) << face;
         }
     }
-}
-
-// Named so that a plain sort, as a folder listing gives, is the reading order.
-TEST(DemoBook, PagesAreJpegsOfTheStartPageSizeNamedInReadingOrder) {
-    const fs::path folder = resourcePath("DemoImgs_standard/large");
-    const auto names = test::listFolder(folder);
-    EXPECT_GE(names.size(), 8u);
-    EXPECT_LE(names.size(), 12u);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(names[i], (i < 9 ? "0" : "") + std::to_string(i + 1) + ".jpg");
-        EXPECT_EQ(jpegSize(test::slurp(folder / names[i])), (Size{1080, 1440})) << names[i];
-    }
-}
-
-TEST(ShippedPictures, StaySmall) {
-    std::uintmax_t total = 0;
-    for (const fs::path& root :
-         {resourcePath("AppFiles/Styles"), resourcePath("DemoImgs_standard")})
-        for (const auto& entry : fs::recursive_directory_iterator(root))
-            if (entry.is_regular_file())
-                total += entry.file_size();
-    for (const auto& name : shippedTemplates())
-        total += fs::file_size(FlashTemplate::tmplPathForName(name) / "icon.png");
-    EXPECT_LT(total, 6u * 1024 * 1024);
 }
 
 } // namespace

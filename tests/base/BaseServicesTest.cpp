@@ -1,9 +1,10 @@
-// Files and folders: work folders, the trust file, whole-or-nothing writes and
-// the settings store that relies on them.
+// The base services: work folders, the trust file, whole-or-nothing writes, the
+// settings store that relies on them, and the notifications the import posts.
 #include "base/AppSettings.h"
 #include "base/Error.h"
 #include "base/FileUtil.h"
 #include "base/HXCUtility.h"
+#include "base/NotificationCenter.h"
 
 #include "support/TempHome.h"
 
@@ -13,8 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <functional>
+#include <thread>
 
 using namespace zarvex;
 using namespace zarvex::test;
@@ -261,4 +264,35 @@ TEST(AppSettings, StoresSurviveDamageOddTextsAndFailedWrites) {
     ScopedEnv noConfigHome("XDG_CONFIG_HOME", "");
     EXPECT_EQ(AppSettings::shareInstance().storeFile(),
               home.path() / ".config/zarvex/settings.json");
+}
+
+// The import posts its progress from its worker: delivered by name on the
+// posting thread, and posts and registrations on several threads at once lose
+// nothing.
+TEST(NotificationCenter, DeliversByNameOnThePostingThreadAndLosesNothingAcrossThreads) {
+    NotificationCenter center;
+    std::vector<int> pages;
+    std::thread::id seenOn;
+    ScopedObserver obs(center, "ImportProgressInfoMSG", [&](const Notification& n) {
+        pages.push_back(n.value<int>("pageIndex"));
+        seenOn = std::this_thread::get_id();
+    });
+    center.post("Other", {{"pageIndex", 9}});
+    std::jthread([&] { center.post("ImportProgressInfoMSG", {{"pageIndex", 1}}); }).join();
+    EXPECT_EQ(pages, std::vector<int>{1});
+    EXPECT_NE(seenOn, std::this_thread::get_id());
+
+    std::atomic<int> count{0};
+    ScopedObserver keep(center, "n", [&](const Notification&) { ++count; });
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&] {
+                for (int i = 0; i < 500; ++i) {
+                    ScopedObserver temp(center, "n", [](const Notification&) {});
+                    center.post("n");
+                }
+            });
+    }
+    EXPECT_EQ(count.load(), 2000);
 }
