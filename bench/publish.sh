@@ -15,17 +15,23 @@
 # Builds what it needs into build/ (or $ZARVEX_BUILD_DIR). Prints figures only;
 # the exit status says whether the runs worked, not whether targets were met.
 # ROUNDS (default 3) sets how many times everything is timed.
+# BEFORE=folder adds an earlier version's build folder (zarvex-cli and its
+# resources/, built beforehand, e.g. from a `git worktree` of an older commit):
+# each round then also times its image and flash publishes between the others,
+# so both versions meet the same machine load, and their ratios print as "before".
 targets="zarvex-cli zarvex-bench-rebuild"
 source "$(dirname "$0")/common.sh"
 
 # publish FORMAT [OPTION...]: one publish into a fresh folder, prints "seconds
 # peak-KiB pages thumbnails mobile rest", the stages from the times at which the
 # progress lines of each pass first showed.
+# With cli=DIR before it, DIR's zarvex-cli and resources publish instead.
 publish() {
   rm -rf "$work/book"
+  local dir=${cli:-$build}
   local start=$EPOCHREALTIME
-  { /usr/bin/time -f '%M' -o "$work/peak" "$build/zarvex-cli" publish "$pdf" --out "$work/book" \
-    --format "$1" --quality 1 "${@:2}" 2>&1 >/dev/null; } |
+  { ZARVEX_RESOURCES="$dir/resources" /usr/bin/time -f '%M' -o "$work/peak" "$dir/zarvex-cli" \
+    publish "$pdf" --out "$work/book" --format "$1" --quality 1 "${@:2}" 2>&1 >/dev/null; } |
     while IFS= read -r line; do echo "$EPOCHREALTIME $line"; done >"$work/stamps"
   local end=$EPOCHREALTIME
   awk -v s="$start" -v e="$end" -v m="$(tail -1 "$work/peak")" '
@@ -55,6 +61,12 @@ stages() {
                p / $t, $f, $(f + 1), $(f + 2), $(f + 3) }'
 }
 
+before=${BEFORE:-}
+if [[ -n $before && ! -x $before/zarvex-cli ]]; then
+  echo "BEFORE=$before holds no zarvex-cli" >&2
+  exit 1
+fi
+
 first=1
 while read -r docname docpath; do
   use "$docname" "$docpath"
@@ -66,13 +78,19 @@ while read -r docname docpath; do
     read -r t_image m_image s_image < <(publish image)
     read -r t_flash m_flash s_flash < <(publish flash)
     read -r t_zoom s_zoom < <(zoom_pass)
+    t_bimage=0 t_bflash=0
+    if [[ -n $before ]]; then
+      read -r t_bimage _ < <(cli=$before publish image)
+      read -r t_bflash _ < <(cli=$before publish flash)
+    fi
     rebuild=0
     ((first)) && rebuild=$("$build/zarvex-bench-rebuild" "$pdf" flash |
       awk '$1 == "rebuild" { print $2 }')
     echo "$t_ppm $t_image $t_flash $rebuild $m_image $m_flash $s_image $s_flash $t_zoom $s_zoom" \
-      >>"$work/rounds"
+      "$t_bimage $t_bflash" >>"$work/rounds"
     echo "$name round $r: pdftoppm ${t_ppm} s, image ${t_image} s" \
-      "($(ratio "$t_image" "$t_ppm")x), flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x)"
+      "($(ratio "$t_image" "$t_ppm")x), flash ${t_flash} s ($(ratio "$t_flash" "$t_ppm")x)" \
+      ${before:+"; before: image $(ratio "$t_bimage" "$t_ppm")x, flash $(ratio "$t_bflash" "$t_ppm")x"}
   done
   echo "== $name: $pages pages, $(du -k "$pdf" | cut -f1) KiB, median of $rounds rounds"
   echo "pdftoppm (reference):   $(column 1) s"
@@ -84,6 +102,10 @@ while read -r docname docpath; do
   echo "  $(stages 3 11)"
   echo "publish, image format with --zoom-pages: $(column 15) s, of which the zoom pass" \
     "$(column 16) s ($(awk -v p="$pages" -v z="$(column 16)" 'BEGIN { printf "%.1f", (z > 0 ? p / z : 0) }') pages/s)"
+  if [[ -n $before ]]; then
+    echo "before ($before): image $(column 17) s  ratio $(ratio "$(ratios 17)" 1)," \
+      "flash $(column 18) s  ratio $(ratio "$(ratios 18)" 1)"
+  fi
   ((first)) && echo "preview rebuild:        $(column 4) s  (target < 0.50)"
   first=0
 done < <(documents)
