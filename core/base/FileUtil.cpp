@@ -16,7 +16,20 @@ std::optional<std::string> readFile(const fs::path& file) {
         std::ifstream in(file, std::ios::binary);
         if (!in)
             return std::nullopt;
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Page files run to megabytes: a regular file is read in one go into a
+        // buffer of its size; anything else (a pipe, /proc) streams until its end.
+        std::error_code ec;
+        const auto size = fs::is_regular_file(file, ec) ? fs::file_size(file, ec) : 0;
+        std::string bytes;
+        if (!ec && size > 0) {
+            bytes.resize(size);
+            in.read(bytes.data(), static_cast<std::streamsize>(size));
+            bytes.resize(static_cast<std::size_t>(in.gcount()));
+            if (in.bad())
+                return std::nullopt;
+            in.clear();
+        }
+        bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad())
             return std::nullopt;
         return bytes;
