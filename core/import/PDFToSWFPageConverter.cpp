@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "base/Process.h"
 #include "base/Resources.h"
+#include "base/SerialQueue.h"
 #include "import/JpegScaler.h"
 #include "import/PDFDocument.h"
 #include "import/PDFRenderer.h"
@@ -25,9 +26,11 @@ namespace {
 
 constexpr int kThumbBox = 180;
 // How far the two threads may run ahead of the pass: main pages are files and
-// cost little memory but are wasted work after a cancel.
+// cost little memory but are wasted work after a cancel. Pages differ in cost,
+// and a lane at the end of its window leaves its core idle: Flash pages, whose
+// lanes mostly wait for pdf2swf, get a longer one.
 constexpr std::size_t kMainPagesAhead = 4;
-constexpr std::size_t kFlashPagesAhead = 2;
+constexpr std::size_t kFlashPagesAhead = 8;
 constexpr std::size_t kZoomImagesAhead = 2;
 
 std::string firstLine(const std::string& text) {
@@ -60,6 +63,7 @@ PDFToSWFPageConverter::PDFToSWFPageConverter(fs::path pdfPath, std::shared_ptr<P
 
 PDFToSWFPageConverter::~PDFToSWFPageConverter() {
     lookahead_.reset();
+    copies_.reset();
 }
 
 void PDFToSWFPageConverter::planPages(const std::vector<int>& pages,
@@ -208,6 +212,8 @@ void PDFToSWFPageConverter::lookAhead(Ahead kind) {
             return std::string();
         };
         window = kFlashPagesAhead;
+        if (!copies_)
+            copies_ = std::make_unique<SerialQueue>();
     }
     lookahead_ =
         std::make_unique<PageLookahead>(plan_, std::move(job), *workerRenderer_, stopped_, window);
@@ -231,7 +237,7 @@ std::string PDFToSWFPageConverter::ensureMainImage(int pageIndex, PDFRenderer& r
         const std::string jpeg = renderPageJpeg(pageIndex, r);
         writeOrRaise(path, jpeg);
         markWritten(path);
-        makeScaledCopies(pageIndex, jpeg, r);
+        makeScaledCopies(pageIndex, jpeg, r.pageSize(pageIndex - 1));
     }
     return {};
 }
@@ -250,15 +256,23 @@ std::string PDFToSWFPageConverter::ensureZoomImage(int pageIndex, PDFRenderer& r
 void PDFToSWFPageConverter::makeFlashPage(int pageIndex, PDFRenderer& r) const {
     const auto path = swfPath(pageIndex);
     runPdf2swf(pageIndex, path);
-    const auto swf = readFile(path);
-    const auto jpeg = swf ? swf::extractJpeg(*swf) : std::nullopt;
-    if (jpeg && !jpeg->empty())
-        makeScaledCopies(pageIndex, *jpeg, r);
+    // The copies are a few milliseconds of decoding, during which this lane
+    // would leave its core idle: the queue makes them while it runs the next
+    // pdf2swf. A copy that fails or never runs is made again in its own pass.
+    auto copy = [this, pageIndex, path, points = r.pageSize(pageIndex - 1)] {
+        const auto swf = readFile(path);
+        const auto jpeg = swf ? swf::extractJpeg(*swf) : std::nullopt;
+        if (jpeg && !jpeg->empty())
+            makeScaledCopies(pageIndex, *jpeg, points);
+    };
+    if (copies_)
+        copies_->post(std::move(copy));
+    else
+        copy();
 }
 
 void PDFToSWFPageConverter::makeScaledCopies(int pageIndex, std::string_view mainJpeg,
-                                             PDFRenderer& r) const {
-    const auto points = r.pageSize(pageIndex - 1);
+                                             const PDFSize& points) const {
     JpegScaler scaler;
     const auto thumb = thumbImageSize(points.width, points.height);
     const auto thumbFile = pendingThumbPath(pageIndex);
@@ -357,6 +371,8 @@ std::optional<fs::path> PDFToSWFPageConverter::generateZoomPage(int pageIndex) {
 std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) {
     if (!inDocument(pageIndex))
         return std::nullopt;
+    if (copies_)
+        copies_->drain();
     const auto path = thumbPath(pageIndex);
     // Made with the main page: only named now, as each call gets a new name.
     const auto pending = pendingThumbPath(pageIndex);
@@ -382,6 +398,8 @@ std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) 
 std::optional<fs::path> PDFToSWFPageConverter::generateMobilePage(int pageIndex) {
     if (!inDocument(pageIndex))
         return std::nullopt;
+    if (copies_)
+        copies_->drain();
     const auto folder = converterWorkFolder();
     const auto p = std::to_string(pageIndex);
     const auto path = folder / (p + "_mobile.jpg");

@@ -15,6 +15,8 @@ namespace zarvex {
 class AppSettings;
 class PDFRenderer;
 class PageLookahead;
+class SerialQueue;
+struct PDFSize;
 
 // The page converter: Flash pages through the outside tool pdf2swf, JPEG pages,
 // thumbnails and mobile images through the PDF renderer.
@@ -117,8 +119,8 @@ private:
     // pdf2swf for page p, then the scaled copies of its JPEG; any thread.
     void makeFlashPage(int pageIndex, PDFRenderer& renderer) const;
     // Writes page p's thumbnail (under its hidden name) and, unless written
-    // before, its mobile image, both scaled from the main page's JPEG.
-    void makeScaledCopies(int pageIndex, std::string_view mainJpeg, PDFRenderer& renderer) const;
+    // before, its mobile image, both scaled from the main page's JPEG; any thread.
+    void makeScaledCopies(int pageIndex, std::string_view mainJpeg, const PDFSize& points) const;
     // The main page's JPEG when this converter wrote the page; absent otherwise.
     std::optional<std::string> writtenMainJpeg(int pageIndex) const;
     std::filesystem::path swfPath(int pageIndex) const;
@@ -141,6 +143,10 @@ private:
     Ahead aheadKind_ = Ahead::None;
     mutable std::mutex writtenMutex_;
     mutable std::set<std::filesystem::path> written_;
+    // Scales the Flash pages' copies while the lanes run the next pdf2swf; the
+    // thumbnail and mobile passes wait for it. Before lookahead_, so the lanes
+    // stop posting first.
+    std::unique_ptr<SerialQueue> copies_;
     std::unique_ptr<PageLookahead> lookahead_; // after workerRenderer_: stops before it goes
 };
 

@@ -1,10 +1,12 @@
 // The base services: work folders, the trust file, whole-or-nothing writes, the
-// settings store that relies on them, and the notifications the import posts.
+// settings store that relies on them, the notifications the import posts and
+// the queue that makes page copies in the background.
 #include "base/AppSettings.h"
 #include "base/Error.h"
 #include "base/FileUtil.h"
 #include "base/HXCUtility.h"
 #include "base/NotificationCenter.h"
+#include "base/SerialQueue.h"
 
 #include "support/TempHome.h"
 
@@ -17,6 +19,7 @@
 #include <atomic>
 #include <cerrno>
 #include <functional>
+#include <future>
 #include <thread>
 
 using namespace zarvex;
@@ -295,4 +298,44 @@ TEST(NotificationCenter, DeliversByNameOnThePostingThreadAndLosesNothingAcrossTh
             });
     }
     EXPECT_EQ(count.load(), 2000);
+}
+
+// Copies made early must all be there when their pass drains the queue, in the
+// order posted, even after one failed; a queue that goes away while a copy runs
+// finishes that one and starts no other.
+TEST(SerialQueue, RunsInOrderPastFailuresAndDropsTheRestWhenDestroyed) {
+    std::vector<int> ran;
+    {
+        SerialQueue queue;
+        for (int i = 0; i < 50; ++i)
+            queue.post([&ran, i] {
+                if (i == 3)
+                    throw Error("copy failed");
+                ran.push_back(i);
+            });
+        queue.drain();
+        EXPECT_EQ(ran.size(), 49u);
+        EXPECT_TRUE(std::is_sorted(ran.begin(), ran.end()));
+    }
+
+    ran.clear();
+    std::promise<void> started, release;
+    std::shared_future<void> running = started.get_future().share();
+    // Lets the first copy finish once the queue below is being destroyed.
+    std::jthread unblock([&] {
+        running.wait();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        release.set_value();
+    });
+    {
+        SerialQueue queue;
+        queue.post([&] {
+            started.set_value();
+            release.get_future().wait();
+            ran.push_back(1);
+        });
+        queue.post([&] { ran.push_back(2); });
+        running.wait();
+    }
+    EXPECT_EQ(ran, std::vector<int>{1});
 }
