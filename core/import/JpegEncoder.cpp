@@ -1,8 +1,7 @@
 #include "import/JpegEncoder.h"
 
 #include "base/Error.h"
-
-#include <turbojpeg.h>
+#include "import/TurboJpeg.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -14,25 +13,10 @@
 namespace zarvex {
 
 struct JpegEncoder::Handle {
-    tjhandle tj = nullptr;
-    Handle() : tj(tjInitCompress()) {
-        if (!tj)
-            throw Error(std::string("cannot start the JPEG encoder: ") + tjGetErrorStr2(nullptr));
-    }
-    ~Handle() { tjDestroy(tj); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
+    turbojpeg::Handle compressor{tjInitCompress()};
 };
 
 namespace {
-
-struct TjBuffer {
-    unsigned char* data = nullptr;
-    TjBuffer() = default;
-    ~TjBuffer() { tjFree(data); }
-    TjBuffer(const TjBuffer&) = delete;
-    TjBuffer& operator=(const TjBuffer&) = delete;
-};
 
 bool fullColourResolution(int quality) {
     return quality >= 90;
@@ -55,11 +39,12 @@ std::string JpegEncoder::encode(const std::uint8_t* rgb, int width, int height, 
     // Full colour resolution at the top qualities, where text edges would show
     // the chroma halving.
     int subsampling = fullColourResolution(quality) ? TJSAMP_444 : TJSAMP_420;
-    TjBuffer out;
+    turbojpeg::Buffer out;
     unsigned long size = 0;
-    if (tjCompress2(handle_->tj, rgb, width, stride, height, TJPF_RGB, &out.data, &size,
-                    subsampling, quality, 0) != 0)
-        throw Error(std::string("JPEG encoding failed: ") + tjGetErrorStr2(handle_->tj));
+    if (tjCompress2(handle_->compressor.get(), rgb, width, stride, height, TJPF_RGB, &out.data,
+                    &size, subsampling, quality, 0) != 0)
+        throw Error(std::string("JPEG encoding failed: ") +
+                    tjGetErrorStr2(handle_->compressor.get()));
     return std::string(reinterpret_cast<const char*>(out.data), size);
 }
 

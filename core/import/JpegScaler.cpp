@@ -1,8 +1,7 @@
 #include "import/JpegScaler.h"
 
 #include "base/Error.h"
-
-#include <turbojpeg.h>
+#include "import/TurboJpeg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,25 +12,6 @@
 namespace zarvex {
 
 namespace {
-
-struct TjHandle {
-    tjhandle tj;
-    explicit TjHandle(tjhandle handle) : tj(handle) {
-        if (!tj)
-            throw Error(std::string("cannot start the JPEG library: ") + tjGetErrorStr2(nullptr));
-    }
-    ~TjHandle() { tjDestroy(tj); }
-    TjHandle(const TjHandle&) = delete;
-    TjHandle& operator=(const TjHandle&) = delete;
-};
-
-struct TjBuffer {
-    unsigned char* data = nullptr;
-    TjBuffer() = default;
-    ~TjBuffer() { tjFree(data); }
-    TjBuffer(const TjBuffer&) = delete;
-    TjBuffer& operator=(const TjBuffer&) = delete;
-};
 
 const unsigned char* bytes(std::string_view jpeg) {
     return reinterpret_cast<const unsigned char*>(jpeg.data());
@@ -162,8 +142,8 @@ std::optional<std::string> withFrameSize(std::string_view jpeg, int haveWidth, i
 } // namespace
 
 struct JpegScaler::Handles {
-    TjHandle decoder{tjInitDecompress()};
-    TjHandle transformer{tjInitTransform()};
+    turbojpeg::Handle decoder{tjInitDecompress()};
+    turbojpeg::Handle transformer{tjInitTransform()};
 };
 
 JpegScaler::JpegScaler() : handles_(std::make_unique<Handles>()) {}
@@ -171,9 +151,10 @@ JpegScaler::~JpegScaler() = default;
 
 JpegScaler::Size JpegScaler::size(std::string_view jpeg) {
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(handles_->decoder.tj, bytes(jpeg), jpeg.size(), &width, &height,
+    if (tjDecompressHeader3(handles_->decoder.get(), bytes(jpeg), jpeg.size(), &width, &height,
                             &subsampling, &colorspace) != 0)
-        throw Error(std::string("cannot read the JPEG: ") + tjGetErrorStr2(handles_->decoder.tj));
+        throw Error(std::string("cannot read the JPEG: ") +
+                    tjGetErrorStr2(handles_->decoder.get()));
     return {width, height};
 }
 
@@ -194,12 +175,12 @@ std::string JpegScaler::scaled(std::string_view jpeg, Size wanted, int quality) 
         crop.r = {0, 0, wanted.width, wanted.height};
         crop.op = TJXOP_NONE;
         crop.options = TJXOPT_CROP;
-        TjBuffer out;
+        turbojpeg::Buffer out;
         unsigned long outSize = 0;
-        if (tjTransform(handles_->transformer.tj, bytes(jpeg), jpeg.size(), 1, &out.data, &outSize,
-                        &crop, 0) != 0)
+        if (tjTransform(handles_->transformer.get(), bytes(jpeg), jpeg.size(), 1, &out.data,
+                        &outSize, &crop, 0) != 0)
             throw Error(std::string("cannot crop the JPEG: ") +
-                        tjGetErrorStr2(handles_->transformer.tj));
+                        tjGetErrorStr2(handles_->transformer.get()));
         return std::string(reinterpret_cast<const char*>(out.data), outSize);
     }
 
@@ -217,9 +198,10 @@ std::string JpegScaler::scaled(std::string_view jpeg, Size wanted, int quality) 
     }
     const int dw = TJSCALED(have.width, best), dh = TJSCALED(have.height, best);
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(dw) * dh * 3);
-    if (tjDecompress2(handles_->decoder.tj, bytes(jpeg), jpeg.size(), pixels.data(), dw, dw * 3, dh,
-                      TJPF_RGB, 0) != 0)
-        throw Error(std::string("cannot decode the JPEG: ") + tjGetErrorStr2(handles_->decoder.tj));
+    if (tjDecompress2(handles_->decoder.get(), bytes(jpeg), jpeg.size(), pixels.data(), dw, dw * 3,
+                      dh, TJPF_RGB, 0) != 0)
+        throw Error(std::string("cannot decode the JPEG: ") +
+                    tjGetErrorStr2(handles_->decoder.get()));
     if (dw != wanted.width || dh != wanted.height)
         pixels = resample(pixels, dw, dh, wanted.width, wanted.height);
     return encoder_.encode(pixels.data(), wanted.width, wanted.height, wanted.width * 3, quality);

@@ -225,9 +225,10 @@ std::string PDFToSWFPageConverter::renderPageJpeg(int pageIndex, PDFRenderer& r)
     return r.renderJpeg(pageIndex - 1, size.width, size.height, quality() / 100.0);
 }
 
-std::string PDFToSWFPageConverter::renderThumbJpeg(int pageIndex, PDFRenderer& r) const {
-    const auto points = r.pageSize(pageIndex - 1);
-    const auto size = thumbImageSize(points.width, points.height);
+std::string PDFToSWFPageConverter::scaledOrDrawn(int pageIndex, PixelSize size,
+                                                 PDFRenderer& r) const {
+    if (const auto main = writtenMainJpeg(pageIndex))
+        return JpegScaler().scaled(*main, {size.width, size.height}, quality());
     return r.renderJpeg(pageIndex - 1, size.width, size.height, quality() / 100.0);
 }
 
@@ -383,15 +384,8 @@ std::optional<fs::path> PDFToSWFPageConverter::generateThumbPage(int pageIndex) 
             return path;
     }
     auto& own = renderer();
-    std::string jpeg;
-    if (const auto main = writtenMainJpeg(pageIndex)) {
-        const auto points = own.pageSize(pageIndex - 1);
-        const auto size = thumbImageSize(points.width, points.height);
-        jpeg = JpegScaler().scaled(*main, {size.width, size.height}, quality());
-    } else {
-        jpeg = renderThumbJpeg(pageIndex, own);
-    }
-    writeOrRaise(path, jpeg);
+    const auto points = own.pageSize(pageIndex - 1);
+    writeOrRaise(path, scaledOrDrawn(pageIndex, thumbImageSize(points.width, points.height), own));
     return path;
 }
 
@@ -408,15 +402,8 @@ std::optional<fs::path> PDFToSWFPageConverter::generateMobilePage(int pageIndex)
 
     // The main page is the same picture at the same quality.
     auto& own = renderer();
-    std::string jpeg;
-    if (const auto main = writtenMainJpeg(pageIndex)) {
-        const auto points = own.pageSize(pageIndex - 1);
-        const auto size = pageImageSize(points.width, points.height);
-        jpeg = JpegScaler().scaled(*main, {size.width, size.height}, quality());
-    } else {
-        jpeg = renderPageJpeg(pageIndex, own);
-    }
-    writeOrRaise(path, jpeg);
+    const auto points = own.pageSize(pageIndex - 1);
+    writeOrRaise(path, scaledOrDrawn(pageIndex, pageImageSize(points.width, points.height), own));
     markWritten(path);
     return path;
 }

@@ -84,11 +84,6 @@ public:
     std::vector<std::string> pdf2swfArguments(int pageIndex,
                                               const std::filesystem::path& path) const;
 
-    // Renders page p into a main-size JPEG at `path` (written atomically).
-    void pdfPageToImage(int pageIndex, const std::filesystem::path& path);
-    // Renders page p's thumbnail into `path` (written atomically).
-    void pdftoThumbImage(int pageIndex, const std::filesystem::path& path);
-
     // Pixel size of a main page and of a thumbnail for a page size in points.
     struct PixelSize {
         int width = 0;
@@ -113,7 +108,9 @@ private:
     // Starts rendering `kind` ahead, replacing another kind; no-op without a plan.
     void lookAhead(Ahead kind);
     std::string renderPageJpeg(int pageIndex, PDFRenderer& renderer) const;
-    std::string renderThumbJpeg(int pageIndex, PDFRenderer& renderer) const;
+    // Page p's picture at `size`: scaled from the main page's JPEG when this
+    // converter wrote the page, else drawn.
+    std::string scaledOrDrawn(int pageIndex, PixelSize size, PDFRenderer& renderer) const;
     std::string ensureMainImage(int pageIndex, PDFRenderer& renderer) const;
     std::string ensureZoomImage(int pageIndex, PDFRenderer& renderer) const;
     // pdf2swf for page p, then the scaled copies of its JPEG; any thread.
