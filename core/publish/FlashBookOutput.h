@@ -100,8 +100,8 @@ public:
     // Writes the envelope <data><![CDATA[base64]]></data> to `file` and the same
     // text as a script beside it ("config.js"), which also lists the optional
     // scripts already in the folder (outline, text and zoom indexes) as
-    // ZARVEX_BOOK_FILES, so the viewer asks for no missing file. Raises Error as bookXML(); false
-    // (logged, recorded) when a file cannot be written.
+    // ZARVEX_BOOK_FILES, so the viewer asks for no missing file. Raises Error as
+    // bookXML(); false (logged, recorded) when a file cannot be written.
     bool ouputBookXML(const std::filesystem::path& file);
     // Writes the bookmark tree into `folder` as "outline.xml" (the `ols` element)
     // and the same text as a script beside it ("outline.js"), when the tree has

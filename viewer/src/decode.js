@@ -507,6 +507,20 @@ var ZarvexDecode = (function () {
         return !Array.isArray(list) || list.indexOf(name) >= 0;
     }
 
+    /* A file published with a script twin, which loads from disk as well: the value `take` reads
+     * from the twin as soon as it has run (before another book's can replace it), else the file
+     * itself, where the browser lets a script read it, turned into a value by `parse`. `take`
+     * answers null or undefined when the twin holds nothing usable. */
+    function loadTwin(scriptUrl, take, fileUrl, parse) {
+        return loadScript(scriptUrl).then(function () {
+            var value = take();
+            if (value === null || value === undefined) throw new Error('nothing in ' + scriptUrl);
+            return value;
+        }).catch(function () {
+            return loadBytes(fileUrl).then(function (b) { return parse(new TextDecoder('utf-8').decode(b)); });
+        });
+    }
+
     function loadBook(base, opts) {
         return loadEnvelope(base).then(decodeEnvelope).then(function (xml) { return parseBook(xml, opts); });
     }
@@ -515,7 +529,7 @@ var ZarvexDecode = (function () {
         base64ToBytes: base64ToBytes, rc4: rc4, unzipFirst: unzipFirst, tinyInflate: tinyInflate,
         decodeEnvelope: decodeEnvelope, parseBook: parseBook, jpegFromSwf: jpegFromSwf,
         loadBytes: loadBytes, loadScript: loadScript, loadEnvelope: loadEnvelope, loadBook: loadBook,
-        bookHasFile: bookHasFile,
+        bookHasFile: bookHasFile, loadTwin: loadTwin,
         colorFromHex: colorFromHex, safeHref: safeHref, fileRef: fileRef,
     };
 })();

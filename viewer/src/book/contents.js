@@ -8,20 +8,14 @@
 var BookContents = (function () {
     var el = BookDom.el;
 
-    // The tree's text: the script twin's (read as soon as it has run, before another book's
-    // can overwrite it), else the XML file's where the browser lets a script read it.
+    // The tree's text: outline.js's, else outline.xml's.
     function loadText(folder) {
         if (!ZarvexDecode.bookHasFile('outline.js')) return Promise.reject(new Error('no outline'));
-        return ZarvexDecode.loadScript(folder + 'outline.js').then(function () {
+        return ZarvexDecode.loadTwin(folder + 'outline.js', function () {
             var text = window.ZARVEX_OUTLINE_XML;
             delete window.ZARVEX_OUTLINE_XML;
-            if (typeof text !== 'string') throw new Error('empty outline script');
-            return text;
-        }).catch(function () {
-            return ZarvexDecode.loadBytes(folder + 'outline.xml').then(function (b) {
-                return new TextDecoder('utf-8').decode(b);
-            });
-        });
+            return typeof text === 'string' ? text : null;
+        }, folder + 'outline.xml', function (text) { return text; });
     }
 
     function childEl(parent, name) {

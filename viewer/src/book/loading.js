@@ -205,24 +205,18 @@ var BookLoading = (function () {
         return ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base;
     }
 
-    // The list of zoom images: the script twin's (taken as soon as it has run), else the JSON
-    // file's where the browser lets a script read it; none when the book has neither.
+    // The list of zoom images: zoom/index.js's, else zoom/index.json's; none when the book has neither.
     function loadZoomIndex(ctx) {
         var folder = filesFolder(ctx) + 'zoom/';
         ctx.zoomIndex = null;
-        var listed = ZarvexDecode.bookHasFile('zoom/index.js') ? ZarvexDecode.loadScript(folder + 'index.js')
-                                                              : Promise.reject(new Error('no zoom images'));
-        listed.then(function () {
-            var index = window.ZARVEX_ZOOM_INDEX;
-            delete window.ZARVEX_ZOOM_INDEX;
-            if (!index || typeof index !== 'object') throw new Error('empty zoom index script');
-            return index;
-        }).catch(function (e) {
-            if (!ZarvexDecode.bookHasFile('zoom/index.js')) throw e;
-            return ZarvexDecode.loadBytes(folder + 'index.json').then(function (b) {
-                return JSON.parse(new TextDecoder('utf-8').decode(b));
-            });
-        }).catch(function () { return {}; }).then(function (index) {
+        var listed = ZarvexDecode.bookHasFile('zoom/index.js')
+            ? ZarvexDecode.loadTwin(folder + 'index.js', function () {
+                var index = window.ZARVEX_ZOOM_INDEX;
+                delete window.ZARVEX_ZOOM_INDEX;
+                return index && typeof index === 'object' ? index : null;
+            }, folder + 'index.json', JSON.parse)
+            : Promise.reject(new Error('no zoom images'));
+        listed.catch(function () { return {}; }).then(function (index) {
             var pages = {};
             (Array.isArray(index.pages) ? index.pages : []).forEach(function (n) { pages[n] = true; });
             ctx.zoomIndex = pages;

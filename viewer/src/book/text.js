@@ -12,29 +12,20 @@ var BookText = (function () {
     var el = BookDom.el, Match = BookTextMatch;
     var FONT = 'sans-serif'; // the words' font in the layer, and the one their widths are fitted for
 
-    // A script twin's value, taken as soon as it has run (before another book's can replace it),
-    // else the JSON file's where the browser lets a script read it.
+    // "name.js", else "name.json".
     function loadFile(base, name, take) {
-        return ZarvexDecode.loadScript(base + name + '.js').then(function () {
-            var value = take();
-            if (!value) throw new Error('empty text script');
-            return value;
-        }).catch(function () {
-            return ZarvexDecode.loadBytes(base + name + '.json').then(function (b) {
-                return JSON.parse(new TextDecoder('utf-8').decode(b));
-            });
-        });
+        return ZarvexDecode.loadTwin(base + name + '.js', take, base + name + '.json', JSON.parse);
     }
     function takeIndex() {
         var value = window.ZARVEX_TEXT_INDEX;
         delete window.ZARVEX_TEXT_INDEX;
-        return value;
+        return value || null;
     }
     function takePage(n) {
         return function () {
             var all = window.ZARVEX_TEXT || {}, value = all[n];
             delete all[n];
-            return value;
+            return value || null;
         };
     }
     function usable(data) {

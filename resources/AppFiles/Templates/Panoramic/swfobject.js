@@ -822,6 +822,15 @@ function bookHasFile(name) {
 var list = window.ZARVEX_BOOK_FILES;
 return !Array.isArray(list) || list.indexOf(name) >= 0;
 }
+function loadTwin(scriptUrl, take, fileUrl, parse) {
+return loadScript(scriptUrl).then(function () {
+var value = take();
+if (value === null || value === undefined) throw new Error('nothing in ' + scriptUrl);
+return value;
+}).catch(function () {
+return loadBytes(fileUrl).then(function (b) { return parse(new TextDecoder('utf-8').decode(b)); });
+});
+}
 function loadBook(base, opts) {
 return loadEnvelope(base).then(decodeEnvelope).then(function (xml) { return parseBook(xml, opts); });
 }
@@ -829,7 +838,7 @@ return {
 base64ToBytes: base64ToBytes, rc4: rc4, unzipFirst: unzipFirst, tinyInflate: tinyInflate,
 decodeEnvelope: decodeEnvelope, parseBook: parseBook, jpegFromSwf: jpegFromSwf,
 loadBytes: loadBytes, loadScript: loadScript, loadEnvelope: loadEnvelope, loadBook: loadBook,
-bookHasFile: bookHasFile,
+bookHasFile: bookHasFile, loadTwin: loadTwin,
 colorFromHex: colorFromHex, safeHref: safeHref, fileRef: fileRef,
 };
 })();
@@ -1297,19 +1306,14 @@ return ctx.opts.contentsBase !== undefined ? ctx.opts.contentsBase : ctx.base;
 function loadZoomIndex(ctx) {
 var folder = filesFolder(ctx) + 'zoom/';
 ctx.zoomIndex = null;
-var listed = ZarvexDecode.bookHasFile('zoom/index.js') ? ZarvexDecode.loadScript(folder + 'index.js')
-: Promise.reject(new Error('no zoom images'));
-listed.then(function () {
+var listed = ZarvexDecode.bookHasFile('zoom/index.js')
+? ZarvexDecode.loadTwin(folder + 'index.js', function () {
 var index = window.ZARVEX_ZOOM_INDEX;
 delete window.ZARVEX_ZOOM_INDEX;
-if (!index || typeof index !== 'object') throw new Error('empty zoom index script');
-return index;
-}).catch(function (e) {
-if (!ZarvexDecode.bookHasFile('zoom/index.js')) throw e;
-return ZarvexDecode.loadBytes(folder + 'index.json').then(function (b) {
-return JSON.parse(new TextDecoder('utf-8').decode(b));
-});
-}).catch(function () { return {}; }).then(function (index) {
+return index && typeof index === 'object' ? index : null;
+}, folder + 'index.json', JSON.parse)
+: Promise.reject(new Error('no zoom images'));
+listed.catch(function () { return {}; }).then(function (index) {
 var pages = {};
 (Array.isArray(index.pages) ? index.pages : []).forEach(function (n) { pages[n] = true; });
 ctx.zoomIndex = pages;
@@ -2225,16 +2229,11 @@ var BookContents = (function () {
 var el = BookDom.el;
 function loadText(folder) {
 if (!ZarvexDecode.bookHasFile('outline.js')) return Promise.reject(new Error('no outline'));
-return ZarvexDecode.loadScript(folder + 'outline.js').then(function () {
+return ZarvexDecode.loadTwin(folder + 'outline.js', function () {
 var text = window.ZARVEX_OUTLINE_XML;
 delete window.ZARVEX_OUTLINE_XML;
-if (typeof text !== 'string') throw new Error('empty outline script');
-return text;
-}).catch(function () {
-return ZarvexDecode.loadBytes(folder + 'outline.xml').then(function (b) {
-return new TextDecoder('utf-8').decode(b);
-});
-});
+return typeof text === 'string' ? text : null;
+}, folder + 'outline.xml', function (text) { return text; });
 }
 function childEl(parent, name) {
 for (var c = parent.firstElementChild; c; c = c.nextElementSibling) if (c.nodeName === name) return c;
@@ -2470,26 +2469,18 @@ var BookText = (function () {
 var el = BookDom.el, Match = BookTextMatch;
 var FONT = 'sans-serif'; // the words' font in the layer, and the one their widths are fitted for
 function loadFile(base, name, take) {
-return ZarvexDecode.loadScript(base + name + '.js').then(function () {
-var value = take();
-if (!value) throw new Error('empty text script');
-return value;
-}).catch(function () {
-return ZarvexDecode.loadBytes(base + name + '.json').then(function (b) {
-return JSON.parse(new TextDecoder('utf-8').decode(b));
-});
-});
+return ZarvexDecode.loadTwin(base + name + '.js', take, base + name + '.json', JSON.parse);
 }
 function takeIndex() {
 var value = window.ZARVEX_TEXT_INDEX;
 delete window.ZARVEX_TEXT_INDEX;
-return value;
+return value || null;
 }
 function takePage(n) {
 return function () {
 var all = window.ZARVEX_TEXT || {}, value = all[n];
 delete all[n];
-return value;
+return value || null;
 };
 }
 function usable(data) {

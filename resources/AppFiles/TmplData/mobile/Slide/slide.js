@@ -822,6 +822,15 @@ function bookHasFile(name) {
 var list = window.ZARVEX_BOOK_FILES;
 return !Array.isArray(list) || list.indexOf(name) >= 0;
 }
+function loadTwin(scriptUrl, take, fileUrl, parse) {
+return loadScript(scriptUrl).then(function () {
+var value = take();
+if (value === null || value === undefined) throw new Error('nothing in ' + scriptUrl);
+return value;
+}).catch(function () {
+return loadBytes(fileUrl).then(function (b) { return parse(new TextDecoder('utf-8').decode(b)); });
+});
+}
 function loadBook(base, opts) {
 return loadEnvelope(base).then(decodeEnvelope).then(function (xml) { return parseBook(xml, opts); });
 }
@@ -829,7 +838,7 @@ return {
 base64ToBytes: base64ToBytes, rc4: rc4, unzipFirst: unzipFirst, tinyInflate: tinyInflate,
 decodeEnvelope: decodeEnvelope, parseBook: parseBook, jpegFromSwf: jpegFromSwf,
 loadBytes: loadBytes, loadScript: loadScript, loadEnvelope: loadEnvelope, loadBook: loadBook,
-bookHasFile: bookHasFile,
+bookHasFile: bookHasFile, loadTwin: loadTwin,
 colorFromHex: colorFromHex, safeHref: safeHref, fileRef: fileRef,
 };
 })();
