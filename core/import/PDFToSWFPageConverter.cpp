@@ -26,11 +26,9 @@ namespace {
 
 constexpr int kThumbBox = 180;
 // How far the two threads may run ahead of the pass: main pages are files and
-// cost little memory but are wasted work after a cancel. Pages differ in cost,
-// and a lane at the end of its window leaves its core idle: Flash pages, whose
-// lanes mostly wait for pdf2swf, get a longer one.
+// cost little memory but are wasted work after a cancel.
 constexpr std::size_t kMainPagesAhead = 4;
-constexpr std::size_t kFlashPagesAhead = 8;
+constexpr std::size_t kFlashPagesAhead = 2;
 constexpr std::size_t kZoomImagesAhead = 2;
 
 std::string firstLine(const std::string& text) {
